@@ -1,0 +1,45 @@
+#pragma once
+// The displays and the frozen picture of the virtual desktop.
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "kestrix/image.h"
+#include "kestrix/rect.h"
+
+namespace kestrix {
+
+struct Monitor {
+    uintptr_t handle = 0;     // the platform's monitor handle
+    Rect rect;                // full monitor rectangle in desktop units
+    uint32_t ui_scale = 100;  // effective DPI x 100 / 96
+    uint32_t pixel_scale = 100;
+    bool primary = false;
+};
+
+struct Tile {
+    Image image;
+    Rect rect;           // desktop units covered by the image
+    uint32_t scale = 100;  // image pixels per 100 desktop units; 0 reads as 100
+};
+
+// Primary first, then ascending x, then ascending y; equal keys keep their order.
+void sort_monitors(std::vector<Monitor>& monitors);
+
+// The bounding box of the monitors; (0,0,0,0) for none.
+Rect virtual_desktop(const std::vector<Monitor>& monitors);
+
+// ui_scale for an effective DPI; 0 (a failed query) gives 100.
+uint32_t ui_scale_for_dpi(uint32_t dpi);
+
+struct Frame {
+    std::vector<Tile> tiles;
+
+    uint32_t max_scale(const Rect& rect) const;
+    std::optional<Image> crop(const Rect& rect) const;
+    std::optional<uint32_t> pixel_at(int32_t x, int32_t y) const;
+    // Overwrites every tile's pixels with zeros.
+    void wipe();
+};
+
+}  // namespace kestrix

@@ -1,0 +1,62 @@
+#pragma once
+// The 32-bit pixel buffer every stage passes on: blue, green, red, alpha bytes,
+// rows top to bottom, stride exactly 4 x width.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "kestrix/result.h"
+
+namespace kestrix {
+
+struct ImageError {
+    enum class Kind { ZeroSized, BadLength, TooLarge, Encode };
+    Kind kind = Kind::ZeroSized;
+    uint64_t expected = 0;  // BadLength
+    uint64_t got = 0;       // BadLength
+    std::string encoder_message;  // Encode
+
+    std::string text() const;
+    friend bool operator==(const ImageError&, const ImageError&) = default;
+};
+
+class Image {
+public:
+    uint32_t width() const { return width_; }
+    uint32_t height() const { return height_; }
+    const std::vector<uint8_t>& pixels() const { return pixels_; }
+    std::vector<uint8_t>& pixels() { return pixels_; }
+    size_t stride() const { return size_t(width_) * 4; }
+
+    // 0xAARRGGBB: the pixel's four bytes read as a little-endian number.
+    std::optional<uint32_t> pixel_at(uint32_t x, uint32_t y) const;
+
+    // Overwrites every byte with zero; used before screen pixels are released.
+    void wipe();
+
+    friend bool operator==(const Image&, const Image&) = default;
+
+private:
+    friend Result<Image, ImageError> make_image(uint32_t, uint32_t, std::vector<uint8_t>);
+    Image(uint32_t w, uint32_t h, std::vector<uint8_t> px) : pixels_(std::move(px)), width_(w), height_(h) {}
+
+    std::vector<uint8_t> pixels_;
+    uint32_t width_ = 0;
+    uint32_t height_ = 0;
+};
+
+// The only way to build an Image: checks zero size, then overflow, then length.
+Result<Image, ImageError> make_image(uint32_t width, uint32_t height, std::vector<uint8_t> pixels);
+
+// Deflate settings for encodePng; the defaults are the ones Kestrix ships with.
+struct PngSettings {
+    int level = -1;        // zlib level, -1 = library default
+    int filters = -1;      // PNG_FILTER_* mask, -1 = library default
+    int strategy = -1;     // zlib strategy, -1 = library default
+};
+
+// 8-bit RGB PNG without alpha or ancillary chunks, entirely in memory.
+Result<std::vector<uint8_t>, ImageError> encodePng(const Image& image, const PngSettings& settings = PngSettings{});
+
+}  // namespace kestrix
