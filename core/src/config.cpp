@@ -1,0 +1,250 @@
+#include "kestrix/config.h"
+
+#include <cstdio>
+#include <system_error>
+
+#include "kestrix/atomic_write.h"
+#include "kestrix/utf8.h"
+
+namespace kestrix {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kFileName = "kestrix.toml";
+
+std::string replace_braces(std::string_view message, std::string_view argument) {
+    return format_message(message, argument);
+}
+
+// The whole file, or nothing when it cannot be opened or read.
+std::optional<std::string> read_file(const fs::path& path) {
+#ifdef _WIN32
+    std::FILE* file = _wfopen(path.c_str(), L"rb");
+#else
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+#endif
+    if (file == nullptr) return std::nullopt;
+    std::string text;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) return std::nullopt;
+    return text;
+}
+
+bool path_exists(const fs::path& path) {
+    std::error_code ec;
+    return fs::exists(path, ec);
+}
+
+std::string_view unquote(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+// Applies one "key = value" line to the settings, or says why it could not.
+std::optional<std::string> apply_setting(Config& config, std::string_view key, std::string_view value) {
+    if (key == "hotkey") {
+        auto parsed = parse_hotkey(trim_space(value));
+        if (!parsed) return "hotkey: " + parsed.error().text() + "; keeping " + config.hotkey.text();
+        config.hotkey = *parsed;
+        return std::nullopt;
+    }
+    if (key == "overlay_dim_percent") {
+        auto percent = parse_percent(value);
+        if (!percent) return replace_braces("overlay_dim_percent: expected 0-100, got `{}`", value);
+        config.overlay_dim_percent = *percent;
+        return std::nullopt;
+    }
+    struct Switch {
+        std::string_view key;
+        bool Config::*field;
+    };
+    static constexpr Switch kSwitches[] = {
+        {"show_confirmation", &Config::show_confirmation},
+        {"transfer_enabled", &Config::transfer_enabled},
+        {"check_for_updates", &Config::check_for_updates},
+        {"show_tray_icon", &Config::show_tray_icon},
+    };
+    for (const Switch& s : kSwitches) {
+        if (key != s.key) continue;
+        auto flag = parse_bool(value);
+        if (!flag) return std::string(s.key) + replace_braces(": expected true/false, got `{}`", value);
+        config.*s.field = *flag;
+        return std::nullopt;
+    }
+    if (key == "language") {
+        if (value.empty() || value == "auto" || value == "system") {
+            config.language = kAutomaticLanguage;
+            return std::nullopt;
+        }
+        const Language language = match_language_tag(value);
+        if (language == kAutomaticLanguage) return replace_braces("language: `{}` is not one Kestrix has", value);
+        config.language = language;
+        return std::nullopt;
+    }
+    return replace_braces("unknown key `{}`", key);
+}
+
+const char* bool_text(bool value) { return value ? "true" : "false"; }
+
+}  // namespace
+
+std::string ConfigWarning::text() const { return "line " + std::to_string(line) + ": " + message; }
+
+std::optional<bool> parse_bool(std::string_view text) {
+    const std::string lower = ascii_lower(text);
+    if (lower == "true" || lower == "yes" || lower == "on" || lower == "1") return true;
+    if (lower == "false" || lower == "no" || lower == "off" || lower == "0") return false;
+    return std::nullopt;
+}
+
+std::optional<uint8_t> parse_percent(std::string_view text) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    unsigned number = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        number = number * 10 + unsigned(c - '0');
+        if (number > 100) return std::nullopt;
+    }
+    return uint8_t(number);
+}
+
+ParsedConfig parse_config(std::string_view text) {
+    ParsedConfig parsed;
+    uint32_t number = 0;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        ++number;
+
+        // Everything from the first "#" is a comment, even inside quotes. A CR left
+        // over from a CRLF line end is white space and goes with the trim.
+        line = trim_space(line.substr(0, line.find('#')));
+        if (line.empty()) continue;
+
+        const size_t equals = line.find('=');
+        if (equals == std::string_view::npos) {
+            parsed.warnings.push_back({replace_braces("ignored, expected `key = value`: `{}`", line), number});
+            continue;
+        }
+        const std::string key = ascii_lower(trim_space(line.substr(0, equals)));
+        const std::string_view value = unquote(trim_space(line.substr(equals + 1)));
+        if (auto warning = apply_setting(parsed.values, key, value))
+            parsed.warnings.push_back({std::move(*warning), number});
+    }
+    return parsed;
+}
+
+std::string render_config(const Config& config) {
+    const std::string_view language =
+        config.language < kLanguageCount ? language_tag(config.language) : std::string_view("auto");
+    std::string out;
+    out += "# Kestrix configuration. Every key is optional.\n"
+           "# Kestrix only writes it when you change a setting in the app;\n"
+           "# delete it to return to defaults.\n"
+           "\n"
+           "# Global capture hotkey. Written the same way on both platforms so\n"
+           "# one file can be carried between them: Ctrl, Alt, Shift, Win.\n"
+           "# On a Mac those are Control, Option, Shift and Command; the\n"
+           "# Mac names are accepted here too.\n"
+           "hotkey = \"";
+    out += config.hotkey.text();
+    out += "\"\n"
+           "\n"
+           "# How much the overlay darkens the un-selected area (0-100).\n"
+           "overlay_dim_percent = ";
+    out += std::to_string(config.overlay_dim_percent);
+    out += "\n"
+           "\n"
+           "# Show the brief confirmation after copying.\n"
+           "show_confirmation = ";
+    out += bool_text(config.show_confirmation);
+    out += "\n"
+           "\n"
+           "# Interface language: a BCP 47 tag such as en, zh-Hans, ja, de.\n"
+           "# \"auto\" follows the system.\n"
+           "language = \"";
+    out += language;
+    out += "\"\n"
+           "\n"
+           "# Offer \"Send to a device\" after a capture. When it is used, Kestrix\n"
+           "# serves that one image on your local network for two minutes,\n"
+           "# unencrypted, at an unguessable address. Off unless you say so.\n"
+           "transfer_enabled = ";
+    out += bool_text(config.transfer_enabled);
+    out += "\n"
+           "\n"
+           "# Show the status icon. With it hidden the capture hotkey is the\n"
+           "# only way in; starting Kestrix again opens Settings.\n"
+           "show_tray_icon = ";
+    out += bool_text(config.show_tray_icon);
+    out += "\n"
+           "\n"
+           "# Look for a new version now and then, and say so in the menu when\n"
+           "# there is one. It never installs anything on its own. Turn this\n"
+           "# off and Kestrix only ever checks when you ask it to.\n"
+           "check_for_updates = ";
+    out += bool_text(config.check_for_updates);
+    out += "\n";
+    return out;
+}
+
+fs::path beside_program_path(const ConfigDirs& dirs) {
+    const fs::path dir = dirs.program_dir.empty() ? fs::path(".") : dirs.program_dir;
+    return dir / kFileName;
+}
+
+std::optional<fs::path> per_user_path(const ConfigDirs& dirs) {
+    if (!dirs.appdata || dirs.appdata->empty()) return std::nullopt;
+    return *dirs.appdata / "Kestrix" / kFileName;
+}
+
+LoadedConfig load_config(const ConfigDirs& dirs) {
+    LoadedConfig loaded;
+    fs::path path = beside_program_path(dirs);
+    ConfigSource source = ConfigSource::BesideProgram;
+    if (!path_exists(path)) {
+        auto per_user = per_user_path(dirs);
+        if (!per_user || !path_exists(*per_user)) return loaded;
+        path = *per_user;
+        source = ConfigSource::PerUser;
+    }
+
+    auto text = read_file(path);
+    if (!text || !is_valid_utf8(*text)) return loaded;
+    // Editors that save "UTF-8 with signature" put a byte-order mark first; it is not part of the first key.
+    std::string_view body = *text;
+    if (body.starts_with("\xEF\xBB\xBF")) body.remove_prefix(3);
+
+    ParsedConfig parsed = parse_config(body);
+    loaded.source = source;
+    loaded.path = path;
+    loaded.values = parsed.values;
+    loaded.warnings = std::move(parsed.warnings);
+    return loaded;
+}
+
+Result<void, std::string> save_config(const Config& config, const ConfigDirs& dirs) {
+    fs::path target = beside_program_path(dirs);
+    if (!path_exists(target)) {
+        auto per_user = per_user_path(dirs);
+        if (!per_user) return fail(std::string("no writable configuration directory"));
+        target = *per_user;
+    }
+    std::error_code ec;
+    fs::create_directories(target.parent_path(), ec);
+    if (ec) return fail(ec.message());
+    return write_file_atomically(target, render_config(config));
+}
+
+}  // namespace kestrix

@@ -1,0 +1,363 @@
+#include "kestrix/i18n.h"
+
+#include <atomic>
+#include <vector>
+
+#include "kestrix/utf8.h"
+
+namespace kestrix {
+
+namespace {
+
+struct LanguageRow {
+    std::string_view tag;
+    std::string_view display_name;
+};
+
+constexpr std::array<LanguageRow, kLanguageCount> kLanguages = {{
+    {"en", "English"},
+    {"zh-Hans", "简体中文"},
+    {"zh-Hant", "繁體中文"},
+    {"ja", "日本語"},
+    {"ko", "한국어"},
+    {"es", "Español"},
+    {"fr", "Français"},
+    {"de", "Deutsch"},
+    {"pt", "Português"},
+    {"ru", "Русский"},
+    {"it", "Italiano"},
+    {"nl", "Nederlands"},
+    {"pl", "Polski"},
+    {"tr", "Türkçe"},
+    {"vi", "Tiếng Việt"},
+    {"th", "ไทย"},
+    {"id", "Bahasa Indonesia"},
+    {"hi", "हिन्दी"},
+    {"ar", "العربية"},
+}};
+
+constexpr std::array<std::string_view, kMessageCount> kMessageNames = {
+    "menu_settings",
+    "menu_capture_region",
+    "menu_capture_and_save_as",
+    "menu_check_for_updates",
+    "menu_about",
+    "menu_quit",
+    "tray_tooltip",
+    "overlay_hint",
+    "colour_hint",
+    "save_as",
+    "toast_copied",
+    "toast_copied_and_saved",
+    "save_dialog_title",
+    "tool_rectangle",
+    "tool_ellipse",
+    "tool_arrow",
+    "tool_pen",
+    "tool_mosaic",
+    "tool_text",
+    "tool_number",
+    "toolbar_cancel",
+    "toolbar_undo",
+    "toolbar_backdrop",
+    "toolbar_save_as",
+    "toolbar_copy",
+    "toolbar_pin",
+    "property_colour",
+    "property_thickness",
+    "property_block_size",
+    "property_text_size",
+    "property_marker_size",
+    "error_capture_failed",
+    "error_clipboard_busy",
+    "error_write_failed",
+    "error_cannot_capture",
+    "screen_recording_explanation",
+    "screen_recording_relaunch",
+    "screen_recording_open_settings",
+    "screen_recording_later",
+    "error_hotkey_in_use",
+    "about_tagline",
+    "about_privacy",
+    "about_hotkey",
+    "about_no_config",
+    "about_config_file",
+    "config_warnings_heading",
+    "error_settings_not_saved",
+    "settings_title",
+    "settings_hotkey_label",
+    "settings_record",
+    "settings_recording",
+    "settings_language_label",
+    "settings_follow_system",
+    "settings_dim",
+    "settings_confirmation",
+    "menu_bar_tooltip",
+    "settings_start_at_login",
+    "settings_login_disabled_elsewhere",
+    "settings_show_icon",
+    "settings_check_updates",
+    "settings_icon_hidden_note",
+    "settings_done",
+    "settings_plain_key_refused",
+    "settings_hotkey_taken",
+    "update_checking",
+    "update_up_to_date",
+    "update_available",
+    "update_downloading",
+    "update_installing",
+    "update_failed",
+    "update_no_feed",
+    "update_install_and_restart",
+    "update_not_now",
+    "update_restarting",
+    "update_old_copy_running",
+    "send_title",
+    "send_allow",
+    "send_panel_title",
+    "send_scan",
+    "send_not_encrypted",
+    "send_waiting",
+    "send_delivered",
+    "send_closed",
+    "send_airdrop",
+    "send_copy_link",
+    "send_stop",
+    "page_save_hint",
+    "send_no_network",
+    "menu_settings_windows",
+    "menu_capture_region_windows",
+    "menu_capture_and_save_as_windows",
+    "menu_check_for_updates_windows",
+    "menu_exit_windows",
+};
+
+// The catalogues are constant data, one file per language, one string literal per
+// message in message order. English has all 93 messages, every other language 88.
+constexpr const char* kEn[] = {
+#include "catalogue/en.inc"
+};
+
+// A language whose file has not been delivered yet compiles with every text absent,
+// which the catalogue rules test reports; nothing stands in for a missing translation.
+#if __has_include("catalogue/zh-Hans.inc")
+constexpr const char* kZhHans[] = {
+#include "catalogue/zh-Hans.inc"
+};
+#else
+constexpr const char* kZhHans[kCommonMessageCount] = {};
+#endif
+#if __has_include("catalogue/zh-Hant.inc")
+constexpr const char* kZhHant[] = {
+#include "catalogue/zh-Hant.inc"
+};
+#else
+constexpr const char* kZhHant[kCommonMessageCount] = {};
+#endif
+#if __has_include("catalogue/ja.inc")
+constexpr const char* kJa[] = {
+#include "catalogue/ja.inc"
+};
+#else
+constexpr const char* kJa[kCommonMessageCount] = {};
+#endif
+#if __has_include("catalogue/ko.inc")
+constexpr const char* kKo[] = {
+#include "catalogue/ko.inc"
+};
+#else
+constexpr const char* kKo[kCommonMessageCount] = {};
+#endif
+#if __has_include("catalogue/es.inc")
+constexpr const char* kEs[] = {
+#include "catalogue/es.inc"
+};
+#else
+constexpr const char* kEs[kCommonMessageCount] = {};
+#endif
+#if __has_include("catalogue/fr.inc")
+constexpr const char* kFr[] = {
+#include "catalogue/fr.inc"
+};
+#else
+constexpr const char* kFr[kCommonMessageCount] = {};
+#endif
+#if __has_include("catalogue/de.inc")
+constexpr const char* kDe[] = {
+#include "catalogue/de.inc"
+};
+#else
+constexpr const char* kDe[kCommonMessageCount] = {};
+#endif
+#if __has_include("catalogue/pt.inc")
+constexpr const char* kPt[] = {
+#include "catalogue/pt.inc"
+};
+#else
+constexpr const char* kPt[kCommonMessageCount] = {};
+#endif
+#if __has_include("catalogue/ru.inc")
+constexpr const char* kRu[] = {
+#include "catalogue/ru.inc"
+};
+#else
+constexpr const char* kRu[kCommonMessageCount] = {};
+#endif
+#if __has_include("catalogue/it.inc")
+constexpr const char* kIt[] = {
+#include "catalogue/it.inc"
+};
+#else
+constexpr const char* kIt[kCommonMessageCount] = {};
+#endif
+#if __has_include("catalogue/nl.inc")
+constexpr const char* kNl[] = {
+#include "catalogue/nl.inc"
+};
+#else
+constexpr const char* kNl[kCommonMessageCount] = {};
+#endif
+#if __has_include("catalogue/pl.inc")
+constexpr const char* kPl[] = {
+#include "catalogue/pl.inc"
+};
+#else
+constexpr const char* kPl[kCommonMessageCount] = {};
+#endif
+#if __has_include("catalogue/tr.inc")
+constexpr const char* kTr[] = {
+#include "catalogue/tr.inc"
+};
+#else
+constexpr const char* kTr[kCommonMessageCount] = {};
+#endif
+#if __has_include("catalogue/vi.inc")
+constexpr const char* kVi[] = {
+#include "catalogue/vi.inc"
+};
+#else
+constexpr const char* kVi[kCommonMessageCount] = {};
+#endif
+#if __has_include("catalogue/th.inc")
+constexpr const char* kTh[] = {
+#include "catalogue/th.inc"
+};
+#else
+constexpr const char* kTh[kCommonMessageCount] = {};
+#endif
+#if __has_include("catalogue/id.inc")
+constexpr const char* kId[] = {
+#include "catalogue/id.inc"
+};
+#else
+constexpr const char* kId[kCommonMessageCount] = {};
+#endif
+#if __has_include("catalogue/hi.inc")
+constexpr const char* kHi[] = {
+#include "catalogue/hi.inc"
+};
+#else
+constexpr const char* kHi[kCommonMessageCount] = {};
+#endif
+#if __has_include("catalogue/ar.inc")
+constexpr const char* kAr[] = {
+#include "catalogue/ar.inc"
+};
+#else
+constexpr const char* kAr[kCommonMessageCount] = {};
+#endif
+
+template <size_t N>
+constexpr Catalogue make_catalogue(const char* const (&texts)[N]) {
+    static_assert(N == kMessageCount || N == kCommonMessageCount,
+                  "a catalogue file holds messages 0 to 87 (English: 0 to 92)");
+    Catalogue catalogue{};
+    for (size_t i = 0; i < N; ++i)
+        if (texts[i] != nullptr) catalogue.texts[i] = std::string_view(texts[i]);
+    return catalogue;
+}
+
+static_assert(std::size(kEn) == kMessageCount, "the English catalogue holds all 93 messages");
+
+constexpr std::array<Catalogue, kLanguageCount> kCatalogues = {
+    make_catalogue(kEn), make_catalogue(kZhHans), make_catalogue(kZhHant), make_catalogue(kJa), make_catalogue(kKo), make_catalogue(kEs), make_catalogue(kFr), make_catalogue(kDe), make_catalogue(kPt), make_catalogue(kRu), make_catalogue(kIt), make_catalogue(kNl), make_catalogue(kPl), make_catalogue(kTr), make_catalogue(kVi), make_catalogue(kTh), make_catalogue(kId), make_catalogue(kHi), make_catalogue(kAr),
+};
+
+// Written only by the user-interface thread, read by any thread while it builds a text;
+// each catalogue is complete in itself, so either value is fine to see.
+std::atomic<Language> g_current{kEnglish};
+
+}  // namespace
+
+std::string_view message_name(Message message) {
+    const size_t index = size_t(message);
+    return index < kMessageCount ? kMessageNames[index] : std::string_view{};
+}
+
+void set_language(Language language) {
+    g_current.store(language < kLanguageCount ? language : kEnglish, std::memory_order_relaxed);
+}
+
+Language current_language() { return g_current.load(std::memory_order_relaxed); }
+
+const Catalogue& catalogue() { return catalogue_for(current_language()); }
+
+const Catalogue& catalogue_for(Language language) {
+    return kCatalogues[language < kLanguageCount ? language : kEnglish];
+}
+
+std::string_view language_tag(Language language) {
+    return language < kLanguageCount ? kLanguages[language].tag : std::string_view{};
+}
+
+std::string_view language_display_name(Language language) {
+    return language < kLanguageCount ? kLanguages[language].display_name : std::string_view{};
+}
+
+Language match_language_tag(std::string_view tag) {
+    std::string text = ascii_lower(tag);
+    for (char& c : text)
+        if (c == '_') c = '-';
+    std::vector<std::string_view> pieces;
+    for (size_t start = 0;;) {
+        const size_t dash = text.find('-', start);
+        pieces.push_back(std::string_view(text).substr(start, dash - start));
+        if (dash == std::string::npos) break;
+        start = dash + 1;
+    }
+
+    if (pieces[0] == "zh") {
+        // A Traditional script or region anywhere after the primary subtag wins, even after "hans".
+        for (size_t i = 1; i < pieces.size(); ++i)
+            if (pieces[i] == "hant" || pieces[i] == "tw" || pieces[i] == "hk" || pieces[i] == "mo") return 2;
+        return 1;
+    }
+    // Only the tags without a dash can equal a primary subtag.
+    for (Language i = 0; i < kLanguageCount; ++i)
+        if (ascii_lower(kLanguages[i].tag) == pieces[0]) return i;
+    return kAutomaticLanguage;
+}
+
+Language preferred_language(std::span<const std::string> system_languages) {
+    for (const std::string& tag : system_languages) {
+        const Language language = match_language_tag(tag);
+        if (language != kAutomaticLanguage) return language;
+    }
+    return kEnglish;
+}
+
+std::string format_message(std::string_view message, std::optional<std::string_view> argument) {
+    std::string out;
+    out.reserve(message.size() + 16);
+    const size_t braces = message.find("{}");
+    if (braces == std::string_view::npos) {
+        out.append(message);
+        return out;
+    }
+    out.append(message.substr(0, braces));
+    out.append(argument ? *argument : std::string_view("{}"));
+    out.append(message.substr(braces + 2));
+    return out;
+}
+
+}  // namespace kestrix
