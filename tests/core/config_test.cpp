@@ -1,0 +1,416 @@
+#include "kestrix/config.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+#include "kestrix/atomic_write.h"
+#include "kestrix/utf8.h"
+
+using namespace kestrix;
+namespace fs = std::filesystem;
+
+namespace {
+
+ParsedConfig parse(std::string_view text) { return parse_config(text); }
+
+// The single warning a one-line file gives.
+std::string warning_of(std::string_view line) {
+    ParsedConfig parsed = parse(line);
+    EXPECT_EQ(parsed.warnings.size(), 1u) << line;
+    return parsed.warnings.empty() ? std::string() : parsed.warnings[0].message;
+}
+
+// A fresh directory under the system's temporary directory, removed afterwards.
+class TempDir {
+public:
+    TempDir() {
+        static std::atomic<int> counter{0};
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        path_ = fs::temp_directory_path() / ("kestrix-config-test-" + std::to_string(stamp) + "-" +
+                                             std::to_string(counter++));
+        fs::create_directories(path_);
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(path_, ec);
+    }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+void write(const fs::path& path, std::string_view text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::string read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A program directory and an APPDATA directory side by side in one temporary directory.
+struct Places {
+    TempDir root;
+    ConfigDirs dirs{root.path() / "program", root.path() / "appdata"};
+    Places() { fs::create_directories(dirs.program_dir); }
+    fs::path beside() const { return dirs.program_dir / "kestrix.toml"; }
+    fs::path per_user() const { return *dirs.appdata / "Kestrix" / "kestrix.toml"; }
+};
+
+}  // namespace
+
+TEST(ParseConfig, EmptyOrCommentOnlyTextGivesDefaults) {
+    for (std::string_view text : {"", "\n\n", "# just a comment\n   \n\t# another\r\n"}) {
+        ParsedConfig parsed = parse(text);
+        EXPECT_EQ(parsed.values, Config{});
+        EXPECT_TRUE(parsed.warnings.empty());
+    }
+    const Config defaults;
+    EXPECT_EQ(defaults.hotkey.text(), "Ctrl+Alt+A");
+    EXPECT_EQ(defaults.overlay_dim_percent, 45);
+    EXPECT_EQ(defaults.language, kAutomaticLanguage);
+    EXPECT_TRUE(defaults.show_confirmation);
+    EXPECT_FALSE(defaults.transfer_enabled);
+    EXPECT_TRUE(defaults.show_tray_icon);
+    EXPECT_TRUE(defaults.check_for_updates);
+}
+
+TEST(ParseConfig, KeysAreCaseInsensitiveAndQuotesOptional) {
+    EXPECT_EQ(parse("Hotkey = Ctrl+Shift+S").values.hotkey.text(), "Ctrl+Shift+S");
+    EXPECT_EQ(parse("HOTKEY='ctrl+shift+s'").values.hotkey.text(), "Ctrl+Shift+S");
+    EXPECT_EQ(parse("hotkey = \"  Ctrl+Q  \"").values.hotkey.text(), "Ctrl+Q");  // hotkey is trimmed again
+    // Mismatched quotes stay, and so do the spaces inside matching ones.
+    EXPECT_EQ(warning_of("language = \"de'"), "language: `\"de'` is not one Kestrix has");
+    EXPECT_EQ(warning_of("language = \" de\""), "language: ` de` is not one Kestrix has");
+    EXPECT_EQ(warning_of("show_confirmation = \"\""), "show_confirmation: expected true/false, got ``");
+    EXPECT_EQ(warning_of("show_confirmation = \""), "show_confirmation: expected true/false, got `\"`");
+}
+
+TEST(ParseConfig, OverlayDimPercent) {
+    EXPECT_EQ(parse("overlay_dim_percent = 100").values.overlay_dim_percent, 100);
+    EXPECT_EQ(parse("overlay_dim_percent = 0").values.overlay_dim_percent, 0);
+    EXPECT_EQ(parse("overlay_dim_percent = +7").values.overlay_dim_percent, 7);
+    EXPECT_EQ(parse("overlay_dim_percent = '007'").values.overlay_dim_percent, 7);
+    for (std::string_view value : {"101", "-1", "45.5", "", "+", "++5", "256", "99999999999", "5 0", "0x10"}) {
+        ParsedConfig parsed = parse("overlay_dim_percent = " + std::string(value));
+        EXPECT_EQ(parsed.values.overlay_dim_percent, 45) << value;
+        ASSERT_EQ(parsed.warnings.size(), 1u) << value;
+        EXPECT_EQ(parsed.warnings[0].message, "overlay_dim_percent: expected 0-100, got `" + std::string(value) + "`");
+    }
+    EXPECT_EQ(parse_percent("100"), 100);
+    EXPECT_FALSE(parse_percent(" 5"));
+}
+
+TEST(ParseConfig, SwitchesAndTheirOwnWarnings) {
+    EXPECT_FALSE(parse("show_confirmation = OFF").values.show_confirmation);
+    EXPECT_TRUE(parse("transfer_enabled = Yes").values.transfer_enabled);
+    EXPECT_FALSE(parse("show_tray_icon = 0").values.show_tray_icon);
+    EXPECT_FALSE(parse("check_for_updates = no").values.check_for_updates);
+    for (std::string_view key : {"show_confirmation", "transfer_enabled", "check_for_updates", "show_tray_icon"}) {
+        ParsedConfig parsed = parse(std::string(key) + " = nope");
+        EXPECT_EQ(parsed.values, Config{}) << key;
+        ASSERT_EQ(parsed.warnings.size(), 1u);
+        EXPECT_EQ(parsed.warnings[0].message, std::string(key) + ": expected true/false, got `nope`");
+    }
+    for (std::string_view word : {"true", "YES", "On", "1"}) EXPECT_EQ(parse_bool(word), true) << word;
+    for (std::string_view word : {"false", "No", "OFF", "0"}) EXPECT_EQ(parse_bool(word), false) << word;
+    for (std::string_view word : {"", "2", "y", "enabled", " true"}) EXPECT_FALSE(parse_bool(word)) << word;
+}
+
+TEST(ParseConfig, Language) {
+    for (std::string_view line : {"language = system", "language = auto", "language =", "language = \"\""}) {
+        ParsedConfig parsed = parse("language = de\n" + std::string(line));
+        EXPECT_EQ(parsed.values.language, kAutomaticLanguage) << line;
+        EXPECT_TRUE(parsed.warnings.empty()) << line;
+    }
+    EXPECT_EQ(warning_of("language = Auto"), "language: `Auto` is not one Kestrix has");
+    EXPECT_EQ(parse("language = zh_TW").values.language, 2);
+    EXPECT_EQ(parse("language = pt-BR").values.language, 8);
+    EXPECT_EQ(parse("language = \"zh-Hans\"").values.language, 1);
+    EXPECT_EQ(parse("language = de\nlanguage = klingon").values.language, 7);  // a rejected value keeps the field
+}
+
+TEST(ParseConfig, UnusableLinesGiveWarningsInLineOrderAndTheRestStillApplies) {
+    const ParsedConfig parsed = parse(
+        "theme = dark\n"
+        "Theme = dark\n"
+        "just some text\n"
+        "\n"
+        "show_tray_icon = false\n"
+        "= 5\n"
+        "hotkey = Ctrl\n");
+    EXPECT_FALSE(parsed.values.show_tray_icon);
+    const std::vector<ConfigWarning> expected = {
+        {"unknown key `theme`", 1},
+        {"unknown key `theme`", 2},
+        {"ignored, expected `key = value`: `just some text`", 3},
+        {"unknown key ``", 6},
+        {"hotkey: hotkey has no non-modifier key; keeping Ctrl+Alt+A", 7},
+    };
+    EXPECT_EQ(parsed.warnings, expected);
+    EXPECT_EQ(parsed.warnings[2].text(), "line 3: ignored, expected `key = value`: `just some text`");
+}
+
+TEST(ParseConfig, CommentsAreCutBeforeQuotesAreRead) {
+    EXPECT_EQ(parse("hotkey = Ctrl+Q # quit").values.hotkey.text(), "Ctrl+Q");
+    // The "#" inside the quotes still starts a comment, leaving an unmatched quote.
+    EXPECT_EQ(warning_of("language = \"de#x\""), "language: `\"de` is not one Kestrix has");
+    EXPECT_TRUE(parse("#hotkey = nonsense").warnings.empty());
+    EXPECT_EQ(warning_of("  just text # hotkey = Ctrl+Q"), "ignored, expected `key = value`: `just text`");
+}
+
+TEST(ParseConfig, LaterLinesWinAndARejectedHotkeyKeepsTheEarlierOne) {
+    ParsedConfig parsed = parse("hotkey = Ctrl+Q\nhotkey = F9\n");
+    EXPECT_EQ(parsed.values.hotkey.text(), "F9");
+    parsed = parse("hotkey = Shift+F9\nhotkey = Ctrl+Esc\n");
+    EXPECT_EQ(parsed.values.hotkey.text(), "Shift+F9");
+    ASSERT_EQ(parsed.warnings.size(), 1u);
+    EXPECT_EQ(parsed.warnings[0].text(), "line 2: hotkey: unknown hotkey token `Esc`; keeping Shift+F9");
+    parsed = parse("overlay_dim_percent = 10\noverlay_dim_percent = 20\noverlay_dim_percent = 200\n");
+    EXPECT_EQ(parsed.values.overlay_dim_percent, 20);
+}
+
+TEST(ParseConfig, CrlfAndUnicodeSpaceReadTheSame) {
+    const std::string lf = "hotkey = Ctrl+Shift+S\nlanguage = ja\ntransfer_enabled = true\nbogus\n";
+    std::string crlf;
+    for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const ParsedConfig a = parse(lf), b = parse(crlf);
+    EXPECT_EQ(a.values, b.values);
+    EXPECT_EQ(a.warnings, b.warnings);
+    EXPECT_EQ(b.warnings[0].message, "ignored, expected `key = value`: `bogus`");
+    // No-break and ideographic spaces are white space too.
+    EXPECT_EQ(parse("\xC2\xA0language\xE3\x80\x80= ko\xC2\xA0").values.language, 4);
+}
+
+TEST(RenderConfig, ReadingItBackGivesTheSameConfigForEveryValue) {
+    std::vector<Config> configs;
+    for (Language language = 0; language < kLanguageCount; ++language) {
+        Config c;
+        c.language = language;
+        configs.push_back(c);
+    }
+    for (int dim = 0; dim <= 100; ++dim) {
+        Config c;
+        c.overlay_dim_percent = uint8_t(dim);
+        configs.push_back(c);
+    }
+    for (int bits = 0; bits < 16; ++bits) {
+        Config c;
+        c.show_confirmation = bits & 1;
+        c.transfer_enabled = bits & 2;
+        c.show_tray_icon = bits & 4;
+        c.check_for_updates = bits & 8;
+        configs.push_back(c);
+    }
+    for (Hotkey::Key key : {Hotkey::Key{Hotkey::PrintScreen{}}, Hotkey::Key{Hotkey::Insert{}},
+                            Hotkey::Key{Hotkey::Function{24}}, Hotkey::Key{Hotkey::Char{U'7'}}})
+        for (uint32_t modifiers = 0; modifiers < 16; ++modifiers) {
+            Config c;
+            c.hotkey = Hotkey{key, modifiers};
+            configs.push_back(c);
+        }
+    for (const Config& config : configs) {
+        const std::string text = render_config(config);
+        const ParsedConfig parsed = parse(text);
+        EXPECT_EQ(parsed.values, config) << text;
+        EXPECT_TRUE(parsed.warnings.empty()) << text;
+    }
+}
+
+TEST(RenderConfig, LfOnlyEndingWithOneLf) {
+    Config config;
+    config.language = 1;
+    config.hotkey = Hotkey{Hotkey::Function{12}, Hotkey::kShift};
+    const std::string text = render_config(config);
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+    EXPECT_TRUE(text.starts_with("# Kestrix configuration. Every key is optional.\n"));
+    EXPECT_TRUE(text.ends_with("off and Kestrix only ever checks when you ask it to.\ncheck_for_updates = true\n"));
+    EXPECT_NE(text.find("\nhotkey = \"Shift+F12\"\n"), std::string::npos);
+    EXPECT_NE(text.find("\nlanguage = \"zh-Hans\"\n"), std::string::npos);
+    EXPECT_NE(text.find("\noverlay_dim_percent = 45\n"), std::string::npos);
+    EXPECT_NE(render_config(Config{}).find("\nlanguage = \"auto\"\n"), std::string::npos);
+}
+
+TEST(LoadConfig, NoFileAnywhereGivesDefaultsWithSourceNone) {
+    Places places;
+    LoadedConfig loaded = load_config(places.dirs);
+    EXPECT_EQ(loaded.source, ConfigSource::None);
+    EXPECT_FALSE(loaded.path);
+    EXPECT_EQ(loaded.values, Config{});
+    places.dirs.appdata.reset();
+    EXPECT_EQ(load_config(places.dirs).source, ConfigSource::None);
+}
+
+TEST(LoadConfig, TheFileBesideTheProgramComesFirst) {
+    Places places;
+    write(places.per_user(), "overlay_dim_percent = 20\n");
+    LoadedConfig loaded = load_config(places.dirs);
+    EXPECT_EQ(loaded.source, ConfigSource::PerUser);
+    EXPECT_EQ(loaded.path, places.per_user());
+    EXPECT_EQ(loaded.values.overlay_dim_percent, 20);
+
+    write(places.beside(), "overlay_dim_percent = 30\nnonsense\n");
+    loaded = load_config(places.dirs);
+    EXPECT_EQ(loaded.source, ConfigSource::BesideProgram);
+    EXPECT_EQ(loaded.path, places.beside());
+    EXPECT_EQ(loaded.values.overlay_dim_percent, 30);
+    ASSERT_EQ(loaded.warnings.size(), 1u);
+    EXPECT_EQ(loaded.warnings[0].line, 2u);
+
+    // Without APPDATA only the file beside the program counts.
+    places.dirs.appdata.reset();
+    EXPECT_EQ(load_config(places.dirs).source, ConfigSource::BesideProgram);
+    fs::remove(places.beside());
+    EXPECT_EQ(load_config(places.dirs).source, ConfigSource::None);
+}
+
+TEST(LoadConfig, AnEmptyFileIsStillTheSource) {
+    Places places;
+    write(places.per_user(), "");
+    LoadedConfig loaded = load_config(places.dirs);
+    EXPECT_EQ(loaded.source, ConfigSource::PerUser);
+    EXPECT_EQ(loaded.values, Config{});
+    EXPECT_TRUE(loaded.warnings.empty());
+}
+
+TEST(LoadConfig, NonUtf8AndUnreadableFilesAreIgnoredWhole) {
+    Places places;
+    write(places.per_user(), "overlay_dim_percent = 20\n");
+    // One bad byte anywhere sets the whole file aside, even after good lines.
+    write(places.beside(), "overlay_dim_percent = 30\nlanguage = \xFF\n");
+    LoadedConfig loaded = load_config(places.dirs);
+    EXPECT_EQ(loaded.source, ConfigSource::None);
+    EXPECT_FALSE(loaded.path);
+    EXPECT_EQ(loaded.values, Config{});
+    EXPECT_TRUE(loaded.warnings.empty());
+
+    // An encoded surrogate is not UTF-8 either.
+    write(places.beside(), "language = \xED\xA0\x80\n");
+    EXPECT_EQ(load_config(places.dirs).source, ConfigSource::None);
+
+    // Something that is not a file beside the program still hides the per-user file.
+    fs::remove(places.beside());
+    fs::create_directories(places.beside());
+    EXPECT_EQ(load_config(places.dirs).source, ConfigSource::None);
+}
+
+TEST(LoadConfig, AByteOrderMarkIsNotPartOfTheFirstKey) {
+    Places places;
+    write(places.beside(), "\xEF\xBB\xBFhotkey = F8\r\n");
+    LoadedConfig loaded = load_config(places.dirs);
+    EXPECT_EQ(loaded.values.hotkey.text(), "F8");
+    EXPECT_TRUE(loaded.warnings.empty());
+}
+
+TEST(SaveConfig, GoesBesideTheProgramWhenAFileIsThereElsePerUser) {
+    Places places;
+    Config config;
+    config.language = 9;
+    config.hotkey = Hotkey{Hotkey::Insert{}, Hotkey::kWin};
+
+    ASSERT_TRUE(save_config(config, places.dirs).ok());  // creates APPDATA\Kestrix
+    EXPECT_EQ(read(places.per_user()), render_config(config));
+    EXPECT_FALSE(fs::exists(places.beside()));
+    EXPECT_EQ(load_config(places.dirs).values, config);
+
+    write(places.beside(), "# portable\n");
+    config.overlay_dim_percent = 80;
+    ASSERT_TRUE(save_config(config, places.dirs).ok());
+    EXPECT_EQ(read(places.beside()), render_config(config));
+    EXPECT_NE(read(places.per_user()), render_config(config));
+    const LoadedConfig loaded = load_config(places.dirs);
+    EXPECT_EQ(loaded.source, ConfigSource::BesideProgram);
+    EXPECT_EQ(loaded.values, config);
+    // Nothing is left behind next to the file.
+    EXPECT_EQ(std::distance(fs::directory_iterator(places.dirs.program_dir), fs::directory_iterator()), 1);
+}
+
+TEST(SaveConfig, NoWritableDirectoryWithoutAppdataOrAFileBesideTheProgram) {
+    Places places;
+    places.dirs.appdata.reset();
+    auto saved = save_config(Config{}, places.dirs);
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(saved.error(), "no writable configuration directory");
+    places.dirs.appdata = fs::path();
+    EXPECT_EQ(save_config(Config{}, places.dirs).error(), "no writable configuration directory");
+}
+
+TEST(SaveConfig, DirectoryThatCannotBeCreatedIsAnError) {
+    Places places;
+    write(*places.dirs.appdata, "a file where the directory should be");
+    auto saved = save_config(Config{}, places.dirs);
+    ASSERT_FALSE(saved.ok());
+    EXPECT_FALSE(saved.error().empty());
+    EXPECT_EQ(read(*places.dirs.appdata), "a file where the directory should be");
+}
+
+TEST(SaveConfig, NonAsciiDirectories) {
+    TempDir root;
+    const fs::path base = root.path() / path_from_utf8("Zoë 設定 Ünïcode");
+    ConfigDirs dirs{base / "program", base / path_from_utf8("AppData Ωμέγα")};
+    fs::create_directories(dirs.program_dir);
+    Config config;
+    config.language = 15;
+    ASSERT_TRUE(save_config(config, dirs).ok());
+    const LoadedConfig loaded = load_config(dirs);
+    EXPECT_EQ(loaded.source, ConfigSource::PerUser);
+    EXPECT_EQ(loaded.values, config);
+    EXPECT_TRUE(utf8_from_path(*loaded.path).ends_with("AppData Ωμέγα/Kestrix/kestrix.toml") ||
+                utf8_from_path(*loaded.path).ends_with("AppData Ωμέγα\\Kestrix\\kestrix.toml"))
+        << utf8_from_path(*loaded.path);
+}
+
+// The earlier file survives any failed write.
+TEST(AtomicWrite, AFailedWriteLeavesTheEarlierFileIntact) {
+    Places places;
+    const std::string earlier = "hotkey = F7\n";
+    write(places.beside(), earlier);
+#ifdef _WIN32
+    // Windows refuses to replace a read-only file.
+    fs::permissions(places.beside(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    auto saved = save_config(Config{}, places.dirs);
+    fs::permissions(places.beside(), fs::perms::owner_all);
+#else
+    // The temporary file's bytes go to a device that is always full.
+    fs::create_symlink("/dev/full", places.dirs.program_dir / "kestrix.toml.tmp");
+    auto saved = save_config(Config{}, places.dirs);
+#endif
+    ASSERT_FALSE(saved.ok());
+    EXPECT_FALSE(saved.error().empty());
+    EXPECT_EQ(read(places.beside()), earlier);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(places.dirs.program_dir / "kestrix.toml.tmp")));
+    EXPECT_EQ(load_config(places.dirs).values.hotkey.text(), "F7");
+}
+
+TEST(AtomicWrite, OverwritesInPlaceWhenNoTemporaryFileCanBeMade) {
+    TempDir dir;
+    const fs::path target = dir.path() / "kestrix.toml";
+    write(target, "a much longer earlier content than the new one\n");
+    fs::create_directories(dir.path() / "kestrix.toml.tmp");  // the temporary name is taken by a directory
+    ASSERT_TRUE(write_file_atomically(target, "new\n").ok());
+    EXPECT_EQ(read(target), "new\n");
+}
+
+TEST(AtomicWrite, ReplacesTheFileALinkPointsAt) {
+#ifdef _WIN32
+    GTEST_SKIP() << "symbolic links need a privilege on Windows";
+#else
+    TempDir dir;
+    const fs::path real = dir.path() / "dotfiles" / "kestrix.toml";
+    write(real, "old\n");
+    fs::create_symlink(real, dir.path() / "kestrix.toml");
+    ASSERT_TRUE(write_file_atomically(dir.path() / "kestrix.toml", "new\n").ok());
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "kestrix.toml"));
+    EXPECT_EQ(read(real), "new\n");
+#endif
+}
