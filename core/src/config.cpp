@@ -1,9 +1,8 @@
 #include "kestrix/config.h"
 
-#include <cstdio>
 #include <system_error>
 
-#include "kestrix/atomic_write.h"
+#include "kestrix/file_io.h"
 #include "kestrix/utf8.h"
 
 namespace kestrix {
@@ -13,28 +12,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kFileName = "kestrix.toml";
-
-std::string replace_braces(std::string_view message, std::string_view argument) {
-    return format_message(message, argument);
-}
-
-// The whole file, or nothing when it cannot be opened or read.
-std::optional<std::string> read_file(const fs::path& path) {
-#ifdef _WIN32
-    std::FILE* file = _wfopen(path.c_str(), L"rb");
-#else
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-#endif
-    if (file == nullptr) return std::nullopt;
-    std::string text;
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) return std::nullopt;
-    return text;
-}
 
 bool path_exists(const fs::path& path) {
     std::error_code ec;
@@ -57,7 +34,7 @@ std::optional<std::string> apply_setting(Config& config, std::string_view key, s
     }
     if (key == "overlay_dim_percent") {
         auto percent = parse_percent(value);
-        if (!percent) return replace_braces("overlay_dim_percent: expected 0-100, got `{}`", value);
+        if (!percent) return format_message("overlay_dim_percent: expected 0-100, got `{}`", value);
         config.overlay_dim_percent = *percent;
         return std::nullopt;
     }
@@ -74,7 +51,7 @@ std::optional<std::string> apply_setting(Config& config, std::string_view key, s
     for (const Switch& s : kSwitches) {
         if (key != s.key) continue;
         auto flag = parse_bool(value);
-        if (!flag) return std::string(s.key) + replace_braces(": expected true/false, got `{}`", value);
+        if (!flag) return std::string(s.key) + format_message(": expected true/false, got `{}`", value);
         config.*s.field = *flag;
         return std::nullopt;
     }
@@ -84,11 +61,11 @@ std::optional<std::string> apply_setting(Config& config, std::string_view key, s
             return std::nullopt;
         }
         const Language language = match_language_tag(value);
-        if (language == kAutomaticLanguage) return replace_braces("language: `{}` is not one Kestrix has", value);
+        if (language == kAutomaticLanguage) return format_message("language: `{}` is not one Kestrix has", value);
         config.language = language;
         return std::nullopt;
     }
-    return replace_braces("unknown key `{}`", key);
+    return format_message("unknown key `{}`", key);
 }
 
 const char* bool_text(bool value) { return value ? "true" : "false"; }
@@ -134,7 +111,7 @@ ParsedConfig parse_config(std::string_view text) {
 
         const size_t equals = line.find('=');
         if (equals == std::string_view::npos) {
-            parsed.warnings.push_back({replace_braces("ignored, expected `key = value`: `{}`", line), number});
+            parsed.warnings.push_back({format_message("ignored, expected `key = value`: `{}`", line), number});
             continue;
         }
         const std::string key = ascii_lower(trim_space(line.substr(0, equals)));

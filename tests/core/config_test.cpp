@@ -4,10 +4,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
-#include "kestrix/atomic_write.h"
+#include "kestrix/file_io.h"
 #include "kestrix/utf8.h"
 
 using namespace kestrix;
@@ -376,10 +378,12 @@ TEST(AtomicWrite, AFailedWriteLeavesTheEarlierFileIntact) {
     const std::string earlier = "hotkey = F7\n";
     write(places.beside(), earlier);
 #ifdef _WIN32
-    // Windows refuses to replace a read-only file.
-    fs::permissions(places.beside(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    // Windows refuses to replace a file that another program holds open without
+    // sharing its deletion (as the C runtime opens files).
+    std::FILE* held = _wfopen(places.beside().c_str(), L"rb");
+    ASSERT_NE(held, nullptr);
     auto saved = save_config(Config{}, places.dirs);
-    fs::permissions(places.beside(), fs::perms::owner_all);
+    std::fclose(held);
 #else
     // The temporary file's bytes go to a device that is always full.
     fs::create_symlink("/dev/full", places.dirs.program_dir / "kestrix.toml.tmp");
@@ -414,3 +418,19 @@ TEST(AtomicWrite, ReplacesTheFileALinkPointsAt) {
     EXPECT_EQ(read(real), "new\n");
 #endif
 }
+
+#ifndef _WIN32
+TEST(ProcessConfigDirs, TheExecutablesDirectoryAndTheAppdataVariable) {
+    const char* earlier = std::getenv("APPDATA");
+    const std::string kept = earlier ? earlier : "";
+    setenv("APPDATA", "/some/where", 1);
+    ConfigDirs dirs = process_config_dirs();
+    EXPECT_TRUE(fs::exists(dirs.program_dir / "core_tests")) << dirs.program_dir;
+    EXPECT_EQ(dirs.appdata, fs::path("/some/where"));
+    unsetenv("APPDATA");
+    EXPECT_FALSE(process_config_dirs().appdata);
+    setenv("APPDATA", "", 1);  // set but empty is no directory at all
+    EXPECT_FALSE(process_config_dirs().appdata);
+    if (earlier) setenv("APPDATA", kept.c_str(), 1); else unsetenv("APPDATA");
+}
+#endif

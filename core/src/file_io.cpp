@@ -1,4 +1,4 @@
-#include "kestrix/atomic_write.h"
+#include "kestrix/file_io.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -19,11 +19,12 @@ namespace {
 
 std::string errno_text(int code) { return std::generic_category().message(code); }
 
-std::FILE* open_for_writing(const fs::path& path) {
+// Paths are wide on Windows; the narrow fopen would take them in the ANSI code page.
+std::FILE* open_file(const fs::path& path, bool for_writing) {
 #ifdef _WIN32
-    return _wfopen(path.c_str(), L"wb");
+    return _wfopen(path.c_str(), for_writing ? L"wb" : L"rb");
 #else
-    return std::fopen(path.c_str(), "wb");
+    return std::fopen(path.c_str(), for_writing ? "wb" : "rb");
 #endif
 }
 
@@ -62,6 +63,19 @@ Result<void, std::string> write_and_close(std::FILE* file, std::string_view byte
 
 }  // namespace
 
+std::optional<std::string> read_file(const fs::path& path) {
+    std::FILE* file = open_file(path, false);
+    if (file == nullptr) return std::nullopt;
+    std::string bytes;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) return std::nullopt;
+    return bytes;
+}
+
 Result<void, std::string> write_file_atomically(const fs::path& requested, std::string_view bytes) {
     // Replace the file a symbolic link points at, not the link itself.
     std::error_code ec;
@@ -73,11 +87,11 @@ Result<void, std::string> write_file_atomically(const fs::path& requested, std::
 
     fs::path temp = target;
     temp += ".tmp";
-    std::FILE* file = open_for_writing(temp);
+    std::FILE* file = open_file(temp, true);
     if (file == nullptr) {
         // No temporary file is possible here (a read-only directory with a writable
         // file, say): the plain overwrite is the only way left.
-        std::FILE* in_place = open_for_writing(target);
+        std::FILE* in_place = open_file(target, true);
         if (in_place == nullptr) return fail(errno_text(errno));
         return write_and_close(in_place, bytes);
     }

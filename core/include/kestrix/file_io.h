@@ -1,14 +1,18 @@
 #pragma once
-// Replacing a file's whole content so that a crash or a full disk never leaves it
-// truncated: the bytes go to a temporary file beside it, are flushed to the disk,
-// and the temporary file then takes the target's place in one rename.
+// Whole-file reads and writes. A write never leaves the file truncated after a crash
+// or on a full disk: the bytes go to a temporary file beside it, are flushed to the
+// disk, and the temporary file then takes the target's place in one rename.
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "kestrix/result.h"
 
 namespace kestrix {
+
+// The file's bytes, or nothing when it cannot be opened or read (a directory, say).
+std::optional<std::string> read_file(const std::filesystem::path& path);
 
 // Fails with the system's text for the error; on failure the earlier file is untouched.
 // Where no temporary file can be created beside the target, the target is overwritten
