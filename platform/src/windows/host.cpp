@@ -149,6 +149,9 @@ LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
 }
 
 Result<void, PlatformError> message_loop(const HostEventCallback& on_event) {
+    // Events raised before the loop started (the tray menu used while the hotkey message
+    // was open) had their wake-up consumed by that message box's own loop.
+    if (!host.queue.empty()) PostMessageW(host.window, WM_NULL, 0, 0);
     MSG msg;
     for (;;) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
