@@ -137,6 +137,17 @@ save_icon() {  # save_icon FILE: the icon and its surroundings, enlarged eight t
     convert "$work/icon-raw.png" -filter point -resize 800% "$1"
 }
 
+read_tooltip() {  # hovers over the icon and prints the tooltip's text
+    local tip=
+    xdotool mousemove "$icon_x" "$icon_y"
+    for _ in $(seq 1 40); do
+        tip=$(texts --class tooltips_class32 | grep -m1 '^tooltips_class32|' | cut -d'|' -f2 || true)
+        [ -n "$tip" ] && break
+        sleep 0.1
+    done
+    echo "$tip"
+}
+
 # The probe reports the menu in Windows coordinates; the offset maps them to X's.
 menu_left= menu_top= item_x=() item_y=() item_label=()
 open_menu() {  # open_menu BUTTON: clicks the icon and reads the menu the probe reports
@@ -200,14 +211,7 @@ check "icon in the notification area, dark-theme green" found "$icon"
 [ "$icon" = found ] || { echo "tray e2e: no icon, giving up"; exit 1; }
 save_icon "$work/icon-dark.png"
 
-xdotool mousemove "$icon_x" "$icon_y"
-tip=
-for _ in $(seq 1 40); do
-    tip=$(texts --class tooltips_class32 | grep -m1 '^tooltips_class32|' | cut -d'|' -f2 || true)
-    [ -n "$tip" ] && break
-    sleep 0.1
-done
-check "tooltip" "Kestrix — Ctrl+Alt+A to capture" "$tip"
+check "tooltip" "Kestrix — Ctrl+Alt+A to capture" "$(read_tooltip)"
 import -window root "$work/tooltip.png"
 
 open_menu 1 || true
@@ -301,12 +305,36 @@ open_menu 1 || true
 check "fifth item names the available update" "Kestrix 1.2.3 is available." "${item_label[4]:-}"
 choose 4
 expect_event "the update item raises CheckForUpdates" 4
+# A restarting shell forgets every icon and then broadcasts "TaskbarCreated".
+check "shell restart: the icon is dropped" removed "$(wine "$bin/drop_tray_icon.exe" | tr -d '\r')"
+sleep 0.5
+check "shell restart: no icon meanwhile" "" "$(tray_window)"
+xdotool mousemove 600 600
+wine "$bin/post_broadcast.exe" TaskbarCreated
+find_icon "$light" && icon=found || icon=missing
+check "shell restart: the icon is back" found "$icon"
+check "shell restart: the same tooltip" "Kestrix — Ctrl+Alt+A to capture" "$(read_tooltip)"
 wine "$bin/post_broadcast.exe" Kestrix.Quit
 expect_event "broadcast Kestrix.Quit raises Quit" 6
 check "Kestrix.Quit: exit code" 0 "$(finish_app)"
 sleep 0.5
 check "Kestrix.Quit: the icon is gone" "" "$(tray_window)"
 wine reg delete "$theme_key" /v SystemUsesLightTheme /f >/dev/null 2>&1 || true
+
+# --- the icon switched off ------------------------------------------------------
+
+echo "== probe: no icon"
+events_seen=0
+start_app probe-hidden "$bin/host_probe.exe" --no-icon
+wait_for '^ready' || true
+sleep 1
+check "no icon when it is switched off" "" "$(tray_window)"
+wine "$bin/post_broadcast.exe" TaskbarCreated
+sleep 1
+check "shell restart: a hidden icon stays hidden" "" "$(tray_window)"
+wine "$bin/post_broadcast.exe" Kestrix.Quit
+expect_event "Kestrix.Quit without an icon" 6
+check "exit code without an icon" 0 "$(finish_app)"
 
 # --- the hotkey already owned by another program --------------------------------
 
