@@ -76,7 +76,8 @@ std::string Hotkey::text() const {
         // Only ASCII letters and digits are ever stored.
         out += char(c->code);
     } else if (auto* f = std::get_if<Function>(&key)) {
-        out += "F" + std::to_string(f->number);
+        out += 'F';
+        out += std::to_string(f->number);
     } else if (std::holds_alternative<PrintScreen>(key)) {
         out += "PrintScreen";
     } else {
