@@ -1,0 +1,283 @@
+#include "host.h"
+
+#include <shellapi.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+
+#include "kestrix/event_queue.h"
+#include "kestrix/host_timer.h"
+#include "kestrix/i18n.h"
+#include "kestrix/tray.h"
+#include "tray_icon.h"
+#include "tray_menu.h"
+#include "wide_text.h"
+
+namespace kestrix::win {
+
+namespace {
+
+constexpr wchar_t kHostClass[] = L"SnapHostWindow";
+constexpr UINT kTrayCallback = 0x8001;
+constexpr UINT kTrayIconId = 1;
+constexpr int kHotkeyId = 1;
+constexpr UINT_PTR kTimerId = 1;
+constexpr uint8_t kEventCaptureRegion = 0;
+constexpr uint8_t kEventOpenSettings = 3;
+constexpr uint8_t kEventScheduledUpdateCheck = 5;
+constexpr uint8_t kEventQuit = 6;
+
+struct HostState {
+    HWND window = nullptr;
+    IconHandle icon;
+    bool icon_made = false;
+    bool icon_shown = false;
+    std::u16string tooltip;
+    UINT taskbar_created = 0;
+    UINT show_settings = 0;
+    UINT quit = 0;
+    EventQueue queue;
+    bool in_event = false;
+    bool overlay_open = false;
+    bool tearing_down = false;
+    UpdateSchedule schedule;
+    std::optional<std::string> available_update;
+    NestedHotkeyCallback on_nested_hotkey;  // present only during run
+};
+
+thread_local HostState host;
+
+std::chrono::milliseconds jitter_now() {
+    return update_jitter(std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::system_clock::now().time_since_epoch()));
+}
+
+void arm_timer(uint32_t delay_ms) {
+    KillTimer(host.window, kTimerId);
+    SetTimer(host.window, kTimerId, delay_ms, nullptr);
+}
+
+NOTIFYICONDATAW icon_record() {
+    NOTIFYICONDATAW data{};
+    static_assert(sizeof data == 976, "the notification-icon record of the current shell");
+    data.cbSize = sizeof data;
+    data.hWnd = host.window;
+    data.uID = kTrayIconId;
+    return data;
+}
+
+bool notify_add() {
+    if (!host.icon_made) {
+        host.icon = make_tray_icon();  // drawn once, kept for re-adding after a shell restart
+        host.icon_made = true;
+    }
+    NOTIFYICONDATAW data = icon_record();
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kTrayCallback;
+    data.hIcon = host.icon.get();
+    const size_t units = std::min(host.tooltip.size(), std::size(data.szTip) - 1);
+    std::memcpy(data.szTip, host.tooltip.data(), units * sizeof(wchar_t));
+    data.szTip[units] = L'\0';
+    return Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+}
+
+void on_hotkey() {
+    switch (hotkey_action(host.overlay_open, host.in_event, bool(host.on_nested_hotkey))) {
+    case HotkeyAction::Ignore:
+        return;
+    case HotkeyAction::RunNested: {
+        // A dialog of an earlier event is open: capture now, then give its window the front back.
+        const HWND foreground = GetForegroundWindow();
+        const NestedHotkeyCallback nested = host.on_nested_hotkey;
+        nested();
+        if (foreground) SetForegroundWindow(foreground);
+        return;
+    }
+    case HotkeyAction::RaiseCapture:
+        raise_event(kEventCaptureRegion);
+        return;
+    }
+}
+
+void on_timer() {
+    const UpdateSchedule::Firing firing = host.schedule.fired(HostClock::now(), jitter_now(), host.overlay_open);
+    if (firing.raise_check) raise_event(kEventScheduledUpdateCheck);
+    arm_timer(firing.delay_ms);
+}
+
+LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    // Registered ids are never 0, so an unregistered one cannot match.
+    if (message != 0 && message == host.show_settings) {
+        raise_event(kEventOpenSettings);
+        return 0;
+    }
+    if (message != 0 && message == host.quit) {
+        raise_event(kEventQuit);
+        return 0;
+    }
+    if (message != 0 && message == host.taskbar_created) {
+        if (host.icon_shown) notify_add();  // the shell restarted; a failure leaves the icon away
+        return 0;
+    }
+    switch (message) {
+    case WM_DESTROY:
+        // At tear-down the loop has already ended; a quit posted then would close the
+        // next message box the process shows.
+        if (!host.tearing_down) PostQuitMessage(0);
+        return 0;
+    case WM_COMMAND:
+        if (const auto event = event_for_menu_command(LOWORD(wparam))) raise_event(*event);
+        return 0;
+    case WM_TIMER:
+        if (wparam != kTimerId) break;
+        on_timer();
+        return 0;
+    case WM_HOTKEY:
+        on_hotkey();
+        return 0;
+    case kTrayCallback:
+        // The low word carries the mouse message in every notification-icon version.
+        if (LOWORD(lparam) == WM_LBUTTONUP || LOWORD(lparam) == WM_RBUTTONUP) {
+            if (const auto event = track_tray_menu(window, host.available_update)) raise_event(*event);
+        }
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+Result<void, PlatformError> message_loop(const HostEventCallback& on_event) {
+    // Events raised before the loop started (the tray menu used while the hotkey message
+    // was open) had their wake-up consumed by that message box's own loop.
+    if (!host.queue.empty()) PostMessageW(host.window, WM_NULL, 0, 0);
+    MSG msg;
+    for (;;) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) return {};
+        if (got == -1) return fail(PlatformError::os("GetMessageW", int32_t(GetLastError())));
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+        if (host.queue.drain(host.in_event, on_event)) PostQuitMessage(0);
+    }
+}
+
+BOOL CALLBACK destroy_toast(HWND window, LPARAM) {
+    wchar_t name[32] = {};
+    if (GetClassNameW(window, name, int(std::size(name))) && std::wcscmp(name, L"SnapConfirmation") == 0)
+        DestroyWindow(window);
+    return TRUE;
+}
+
+void tear_down(HINSTANCE instance) {
+    host.tearing_down = true;
+    EnumThreadWindows(GetCurrentThreadId(), destroy_toast, 0);
+    if (host.window) {
+        NOTIFYICONDATAW data = icon_record();
+        Shell_NotifyIconW(NIM_DELETE, &data);
+        host.icon_shown = false;
+    }
+    host.icon.reset();
+    host.icon_made = false;
+    if (host.window) DestroyWindow(host.window);
+    host.window = nullptr;
+    UnregisterClassW(kHostClass, instance);
+    host.tearing_down = false;
+}
+
+}  // namespace
+
+Result<void, PlatformError> run_host(const HostSettings& settings, const HostEventCallback& on_event,
+                                     const NestedHotkeyCallback&) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = host_procedure;
+    window_class.hInstance = instance;
+    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window_class.lpszClassName = kHostClass;
+    if (!RegisterClassExW(&window_class)) return fail(PlatformError::os("RegisterClassExW(host)", int32_t(GetLastError())));
+
+    // A real top-level window, never shown: a message-only window would miss broadcasts.
+    host.window = CreateWindowExW(0, kHostClass, L"Kestrix", 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    if (!host.window) {
+        const auto code = int32_t(GetLastError());
+        UnregisterClassW(kHostClass, instance);
+        return fail(PlatformError::os("CreateWindowExW(host)", code));
+    }
+    arm_timer(host.schedule.start(HostClock::now(), jitter_now()));
+
+    host.taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
+    host.show_settings = RegisterWindowMessageW(L"Kestrix.ShowSettings");
+    host.quit = RegisterWindowMessageW(L"Kestrix.Quit");
+    // Built once: it keeps this hotkey even when Settings changes it later.
+    host.tooltip = tray_tooltip(catalogue(), settings.hotkey.text());
+
+    if (settings.show_tray_icon) {
+        if (auto added = add_tray_icon(); !added) {
+            const PlatformError error = added.error();
+            tear_down(instance);
+            return fail(error);
+        }
+    }
+
+    Result<void, PlatformError> result;
+    if (register_hotkey(settings.hotkey)) {
+        result = message_loop(on_event);
+        UnregisterHotKey(host.window, kHotkeyId);
+    } else {
+        show_message("Kestrix", msg(Message::error_hotkey_in_use, settings.hotkey.text()));
+        result = message_loop(on_event);
+    }
+    tear_down(instance);
+    return result;
+}
+
+Result<void, PlatformError> run(const HostSettings& settings, const HostEventCallback& on_event,
+                                const NestedHotkeyCallback& on_nested_hotkey) {
+    host.on_nested_hotkey = on_nested_hotkey;
+    Result<void, PlatformError> result = run_host(settings, on_event, on_nested_hotkey);
+    host.on_nested_hotkey = nullptr;
+    return result;
+}
+
+HWND host_window() { return host.window; }
+
+void raise_event(uint8_t event) {
+    host.queue.push(event);
+    if (host.window) PostMessageW(host.window, WM_NULL, 0, 0);
+}
+
+void set_overlay_open(bool open) { host.overlay_open = open; }
+
+void purge_capture_events() { host.queue.purge_captures(); }
+
+bool register_hotkey(const Hotkey& hotkey) {
+    UnregisterHotKey(host.window, kHotkeyId);
+    return RegisterHotKey(host.window, kHotkeyId, hotkey.modifiers | MOD_NOREPEAT, virtual_key(hotkey.key)) != FALSE;
+}
+
+Result<void, PlatformError> add_tray_icon() {
+    if (!notify_add()) return fail(PlatformError::os("Shell_NotifyIconW(NIM_ADD)", int32_t(GetLastError())));
+    host.icon_shown = true;
+    return {};
+}
+
+void remove_tray_icon() {
+    NOTIFYICONDATAW data = icon_record();
+    Shell_NotifyIconW(NIM_DELETE, &data);
+    host.icon_shown = false;
+}
+
+bool tray_icon_shown() { return host.icon_shown; }
+
+void set_available_update(std::optional<std::string> version) { host.available_update = std::move(version); }
+
+void signal_running_instance() {
+    const UINT message = RegisterWindowMessageW(L"Kestrix.ShowSettings");
+    if (message != 0) PostMessageW(HWND_BROADCAST, message, 0, 0);
+}
+
+}  // namespace kestrix::win

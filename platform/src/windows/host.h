@@ -1,0 +1,67 @@
+#pragma once
+// The tray host: one hidden top-level window, the notification-area icon and its
+// menu, the global hotkey, the update-check timer and the only message loop of the
+// main thread. Everything here lives in thread-local state of the main thread.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "kestrix/hotkey.h"
+#include "kestrix/platform_error.h"
+#include "kestrix/result.h"
+
+namespace kestrix::win {
+
+struct HostSettings {
+    Hotkey hotkey;
+    bool show_tray_icon = true;
+};
+
+// Takes an application event code and answers true when the application must quit now.
+using HostEventCallback = std::function<bool(uint8_t event)>;
+// Starts a capture at once; used for a hotkey pressed while an event's dialog is open.
+using NestedHotkeyCallback = std::function<void()>;
+
+// Creates the host, runs the message loop until the application quits, tears down.
+Result<void, PlatformError> run_host(const HostSettings& settings, const HostEventCallback& on_event,
+                                     const NestedHotkeyCallback& on_nested_hotkey);
+// run_host with the two callbacks installed where the window procedure reaches them.
+Result<void, PlatformError> run(const HostSettings& settings, const HostEventCallback& on_event,
+                                const NestedHotkeyCallback& on_nested_hotkey);
+
+// The host window while it exists, otherwise null (owner of message boxes and dialogs).
+HWND host_window();
+
+// Queues an application event and wakes the loop.
+void raise_event(uint8_t event);
+
+// Set by the region overlay while it is on screen: the hotkey is ignored and the
+// update check waits. When it closes it drops the capture commands raised meanwhile.
+void set_overlay_open(bool open);
+void purge_capture_events();
+
+// Registers the global hotkey (id 1, no auto-repeat) in place of the current one.
+bool register_hotkey(const Hotkey& hotkey);
+
+// Shows or removes the notification-area icon (the Settings window's switch).
+Result<void, PlatformError> add_tray_icon();
+void remove_tray_icon();
+bool tray_icon_shown();
+
+// Remembered for the tray menu's updates item.
+void set_available_update(std::optional<std::string> version);
+
+// Asks a running copy to open its Settings window.
+void signal_running_instance();
+
+// An information message box owned by the host window (no owner before it exists).
+void show_message(std::string_view title, std::string_view text);
+
+// The About dialog: the text and the address as a link that opens in the browser.
+void show_about(std::string_view text, std::string_view address);
+
+}  // namespace kestrix::win

@@ -1,0 +1,14 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace kestrix::win {
+
+// Pops the tray menu up at the pointer, owned by `owner`, and answers the chosen
+// command's application event; nothing when the menu was dismissed or failed.
+std::optional<uint8_t> track_tray_menu(HWND owner, const std::optional<std::string>& available_update);
+
+}  // namespace kestrix::win

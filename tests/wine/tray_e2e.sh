@@ -1,0 +1,381 @@
+#!/usr/bin/env bash
+# End to end under Wine, driven with xdotool as a user would: the tray icon and its
+# tooltip, the menu opened by either button, every menu command, the hotkey, the
+# two broadcasts, About with its link, a hotkey already owned by another program,
+# the icon in both theme colours, and the exit code.
+#   tray_e2e.sh BINDIR WORKDIR [kestrix.exe]
+# BINDIR holds host_probe.exe and its helpers. Uses $DISPLAY when it answers, else
+# starts its own. Screenshots are left in WORKDIR.
+set -euo pipefail
+bin=$(cd "$1" && pwd)
+work=$2
+kestrix_exe=${3:-}
+tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine" && pwd)"
+source "$tools/common.sh"
+source "$tools/display.sh"
+kestrix_wine_env
+
+rm -rf "$work"
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+
+own_display=0
+app_pid=
+helper_pid=
+https_before=
+cleanup() {
+    for pid in $app_pid $helper_pid; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    if [ -n "$https_before" ]; then
+        "$KESTRIX_WINE" reg add 'HKLM\Software\Classes\https\shell\open\command' /ve /d "$https_before" /f >/dev/null 2>&1 || true
+    fi
+    "$KESTRIX_WINE" reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
+        /v SystemUsesLightTheme /f >/dev/null 2>&1 || true
+    if [ "$own_display" = 1 ]; then
+        kestrix_wine_stop
+        kestrix_display_stop
+    fi
+}
+kestrix_cleanup_on_exit cleanup
+
+passes=0 failures=0
+check() {  # check DESCRIPTION EXPECTED ACTUAL
+    if [ "$2" = "$3" ]; then
+        echo "ok: $1"
+        passes=$((passes + 1))
+    else
+        echo "FAILED: $1: expected '$2', got '$3'"
+        failures=$((failures + 1))
+    fi
+}
+
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+    kestrix_wine_stop  # a wineserver bound to another display must not serve this one
+    own_display=1
+    kestrix_display_start one "$work"
+fi
+"$tools/setup-prefix"
+wine() { "$KESTRIX_WINE" "$@"; }
+texts() { wine "$bin/window_texts.exe" "$@" 2>/dev/null | tr -d '\r'; }
+
+# The browser is replaced by a recorder of the address it is asked to open.
+https_key='HKLM\Software\Classes\https\shell\open\command'
+https_before=$(wine reg query "$https_key" /ve 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p')
+wine reg add "$https_key" /ve /d "\"$(winepath -w "$bin/record_link.exe")\" \"%1\"" /f >/dev/null
+theme_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize'
+wine reg delete "$theme_key" /v SystemUsesLightTheme /f >/dev/null 2>&1 || true
+
+# --- helpers -------------------------------------------------------------------
+
+out_file=
+out() { tr -d '\r' <"$out_file"; }
+wait_for() {  # wait_for REGEX [SECONDS]: a line of the program's output
+    local i
+    for i in $(seq 1 $((${2:-10} * 10))); do
+        out | grep -qE "$1" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+count_lines() { out | grep -cE "$1" || true; }
+
+start_app() {  # start_app NAME EXE [ARGS...]
+    local name=$1; shift
+    out_file="$work/$name.out"
+    wine "$@" >"$out_file" 2>"$work/$name.err" &
+    app_pid=$!
+}
+finish_app() {  # prints the exit code once the program has ended (or "running")
+    local i
+    for i in $(seq 1 100); do
+        if ! kill -0 "$app_pid" 2>/dev/null; then
+            local status=0
+            wait "$app_pid" || status=$?
+            app_pid=
+            echo "$status"
+            return
+        fi
+        sleep 0.1
+    done
+    echo running
+}
+
+# Wine's notification area; the icon is found by its colour on the screen.
+tray_window() { xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -n1; }
+icon_x= icon_y=
+find_icon() {  # find_icon R,G,B: sets icon_x, icon_y (root coordinates) from pixels of that colour
+    local tray geometry tx ty
+    for _ in $(seq 1 50); do
+        tray=$(tray_window)
+        if [ -n "$tray" ]; then
+            geometry=$(xwininfo -id "$tray" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+            read -r tx ty <<<"$geometry"
+            import -window "$tray" -depth 8 "$work/tray.png" 2>/dev/null || true
+            local box
+            box=$(convert "$work/tray.png" txt:- 2>/dev/null | grep -F "($1)" |
+                awk -F'[,:]' '{x=$1; y=$2; if (n++ == 0) {x0=x1=x; y0=y1=y}
+                    if (x<x0) x0=x; if (x>x1) x1=x; if (y<y0) y0=y; if (y>y1) y1=y}
+                    END {if (n) print x0, y0, x1, y1}')
+            if [ -n "$box" ]; then
+                local x0 y0 x1 y1
+                read -r x0 y0 x1 y1 <<<"$box"
+                icon_x=$((tx + (x0 + x1) / 2)) icon_y=$((ty + (y0 + y1) / 2))
+                icon_box="$((tx + x0 - 3)) $((ty + y0 - 3)) $((x1 - x0 + 7)) $((y1 - y0 + 7))"
+                return 0
+            fi
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+save_icon() {  # save_icon FILE: the icon and its surroundings, enlarged eight times
+    local x y w h
+    read -r x y w h <<<"$icon_box"
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage -depth 8 "$work/icon-raw.png"
+    convert "$work/icon-raw.png" -filter point -resize 800% "$1"
+}
+
+read_tooltip() {  # hovers over the icon and prints the tooltip's text
+    local tip=
+    xdotool mousemove "$icon_x" "$icon_y"
+    for _ in $(seq 1 40); do
+        tip=$(texts --class tooltips_class32 | grep -m1 '^tooltips_class32|' | cut -d'|' -f2 || true)
+        [ -n "$tip" ] && break
+        sleep 0.1
+    done
+    echo "$tip"
+}
+
+# The probe reports the menu in Windows coordinates; the offset maps them to X's.
+menu_left= menu_top= item_x=() item_y=() item_label=()
+open_menu() {  # open_menu BUTTON: clicks the icon and reads the menu the probe reports
+    local before
+    before=$(count_lines '^menu ')
+    xdotool mousemove "$icon_x" "$icon_y" click "$1"
+    wait_for_count '^menu ' $((before + 1)) || return 1
+    read_menu
+}
+wait_for_count() {  # wait_for_count REGEX N
+    local i
+    for i in $(seq 1 50); do
+        [ "$(count_lines "$1")" -ge "$2" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+read_menu() {
+    local line cursor_x cursor_y
+    line=$(out | grep '^menu ' | tail -n1)
+    read -r _ menu_left menu_top _ _ _ cursor_x cursor_y <<<"$line"
+    menu_at_cursor="$((menu_left - cursor_x)),$((menu_top - cursor_y))"
+    # Root position of the pointer minus its Windows position.
+    local px py
+    eval "$(xdotool getmouselocation --shell | grep -E '^(X|Y)=')"
+    px=$X py=$Y
+    off_x=$((px - cursor_x)) off_y=$((py - cursor_y))
+    item_x=() item_y=() item_label=()
+    while read -r _ index _ x y label; do
+        item_x[index]=$((x + off_x)) item_y[index]=$((y + off_y)) item_label[index]=$label
+    done < <(out | grep '^item ' | tail -n7)
+}
+menu_labels() { local IFS='|'; echo "${item_label[*]}"; }
+choose() {  # choose INDEX: clicks an item of the open menu
+    xdotool mousemove "${item_x[$1]}" "${item_y[$1]}" click 1
+}
+expect_event() {  # expect_event DESCRIPTION CODE: the next "event" line
+    local before=$events_seen
+    wait_for_count '^event ' $((before + 1)) || true
+    events_seen=$(count_lines '^event ')
+    check "$1" "event $2" "$(out | grep '^event ' | sed -n "$((before + 1))p")"
+}
+press_hotkey() {
+    # Wine delivers hotkeys only while one of its windows is under the pointer or focused.
+    xdotool mousemove "$icon_x" "$icon_y"
+    sleep 0.2
+    xdotool key ctrl+alt+a
+}
+
+english_menu="Capture region|Capture and save as…|---|Settings|Check for updates…|About Kestrix 0.9.22|Exit Kestrix"
+dark=63,197,99 light=46,158,74
+
+# --- the host on its own: every event it raises --------------------------------
+
+echo "== probe: dark taskbar"
+events_seen=0
+start_app probe "$bin/host_probe.exe"
+wait_for '^ready' || true
+find_icon "$dark" && icon=found || icon=missing
+check "icon in the notification area, dark-theme green" found "$icon"
+[ "$icon" = found ] || { echo "tray e2e: no icon, giving up"; exit 1; }
+save_icon "$work/icon-dark.png"
+
+check "tooltip" "Kestrix — Ctrl+Alt+A to capture" "$(read_tooltip)"
+import -window root "$work/tooltip.png"
+
+open_menu 1 || true
+check "left click: seven items with the English labels" "$english_menu" "$(menu_labels)"
+check "left click: menu at the pointer" "0,0" "$menu_at_cursor"
+sleep 0.3
+import -window root "$work/menu-screen.png"
+convert "$work/menu-screen.png" -crop "240x160+$((menu_left + off_x - 20))+$((menu_top + off_y - 20))" +repage \
+    -filter point -resize 200% "$work/menu.png"
+choose 0
+expect_event "Capture region raises CaptureRegion" 0
+
+xdotool mousemove "$((icon_x + 1))" "$icon_y"
+open_menu 3 || true
+check "right click: the same menu" "$english_menu" "$(menu_labels)"
+check "right click: menu at the pointer" "0,0" "$menu_at_cursor"
+choose 1
+expect_event "Capture and save as raises CaptureAndSaveAs" 1
+
+# Pressing without releasing opens nothing; the release does.
+menus=$(count_lines '^menu ')
+xdotool mousemove "$icon_x" "$icon_y" mousedown 1
+sleep 1
+check "button held down: no menu" "$menus" "$(count_lines '^menu ')"
+xdotool mouseup 1
+wait_for_count '^menu ' $((menus + 1)) || true
+read_menu
+choose 3
+expect_event "Settings raises OpenSettings" 3
+
+open_menu 1 || true
+choose 4
+expect_event "Check for updates raises CheckForUpdates" 4
+
+press_hotkey
+expect_event "the hotkey raises CaptureRegion" 0
+
+wine "$bin/post_broadcast.exe" Kestrix.ShowSettings
+expect_event "broadcast Kestrix.ShowSettings raises OpenSettings" 3
+
+open_menu 1 || true
+choose 5
+expect_event "About raises ShowAbout" 2
+about=
+for _ in $(seq 1 50); do
+    about=$(texts Kestrix)
+    grep -q '^  SysLink|' <<<"$about" && break
+    sleep 0.1
+done
+check "About: the text with the link" \
+    'Kestrix 0.9.22\nOne shortcut. Capture, mark up, copy, continue.\n\nCapture hotkey: Ctrl+Alt+A\n<a href="https://kestrix.app/">https://kestrix.app/</a>' \
+    "$(grep '^  SysLink|' <<<"$about" | cut -d'|' -f2)"
+check "About: title Kestrix" "#32770|Kestrix" "$(head -n1 <<<"$about" | cut -d'|' -f1,2)"
+check "About: main instruction Kestrix" 1 "$(grep -c '^  Static|Kestrix|' <<<"$about" || true)"
+import -window root "$work/about.png"
+
+press_hotkey
+wait_for '^nested' 5 || true
+check "hotkey while About is open: capture at once" 1 "$(count_lines '^nested')"
+
+# The link is the last line of the text control.
+rect_of() { grep "^  $1|" <<<"$2" | head -n1 | awk -F'|' '{print $NF}' | tr ',' ' '; }
+read -r link_left link_top link_right link_bottom < <(rect_of SysLink "$about")
+rm -f "$bin/opened-link.txt"
+xdotool mousemove $((link_left + 20 + off_x)) $((link_bottom - 8 + off_y)) click 1
+for _ in $(seq 1 50); do [ -s "$bin/opened-link.txt" ] && break; sleep 0.1; done
+check "the link opens the web site" "https://kestrix.app/" "$(tr -d '\r' <"$bin/opened-link.txt" 2>/dev/null || true)"
+read -r ok_left ok_top ok_right ok_bottom < <(rect_of 'Button|OK' "$about")
+xdotool mousemove $(((ok_left + ok_right) / 2 + off_x)) $(((ok_top + ok_bottom) / 2 + off_y)) click 1
+wait_for '^about closed' 5 || true
+check "OK closes About" 1 "$(count_lines '^about closed')"
+
+open_menu 1 || true
+choose 6
+expect_event "Exit Kestrix raises Quit" 6
+check "Exit: exit code" 0 "$(finish_app)"
+sleep 0.5
+check "Exit: the icon is gone" "" "$(tray_window)"
+
+# --- light taskbar, available update, quit by broadcast ------------------------
+
+echo "== probe: light taskbar, update available"
+wine reg add "$theme_key" /v SystemUsesLightTheme /t REG_DWORD /d 1 /f >/dev/null
+events_seen=0
+start_app probe-light "$bin/host_probe.exe" --update 1.2.3
+wait_for '^ready' || true
+find_icon "$light" && icon=found || icon=missing
+check "icon in the light-theme green" found "$icon"
+[ "$icon" = found ] && save_icon "$work/icon-light.png"
+open_menu 1 || true
+check "fifth item names the available update" "Kestrix 1.2.3 is available." "${item_label[4]:-}"
+choose 4
+expect_event "the update item raises CheckForUpdates" 4
+# A restarting shell forgets every icon and then broadcasts "TaskbarCreated".
+check "shell restart: the icon is dropped" removed "$(wine "$bin/drop_tray_icon.exe" | tr -d '\r')"
+sleep 0.5
+check "shell restart: no icon meanwhile" "" "$(tray_window)"
+xdotool mousemove 600 600
+wine "$bin/post_broadcast.exe" TaskbarCreated
+find_icon "$light" && icon=found || icon=missing
+check "shell restart: the icon is back" found "$icon"
+check "shell restart: the same tooltip" "Kestrix — Ctrl+Alt+A to capture" "$(read_tooltip)"
+wine "$bin/post_broadcast.exe" Kestrix.Quit
+expect_event "broadcast Kestrix.Quit raises Quit" 6
+check "Kestrix.Quit: exit code" 0 "$(finish_app)"
+sleep 0.5
+check "Kestrix.Quit: the icon is gone" "" "$(tray_window)"
+wine reg delete "$theme_key" /v SystemUsesLightTheme /f >/dev/null 2>&1 || true
+
+# --- the icon switched off ------------------------------------------------------
+
+echo "== probe: no icon"
+events_seen=0
+start_app probe-hidden "$bin/host_probe.exe" --no-icon
+wait_for '^ready' || true
+sleep 1
+check "no icon when it is switched off" "" "$(tray_window)"
+wine "$bin/post_broadcast.exe" TaskbarCreated
+sleep 1
+check "shell restart: a hidden icon stays hidden" "" "$(tray_window)"
+wine "$bin/post_broadcast.exe" Kestrix.Quit
+expect_event "Kestrix.Quit without an icon" 6
+check "exit code without an icon" 0 "$(finish_app)"
+
+# --- the hotkey already owned by another program --------------------------------
+
+echo "== probe: hotkey taken"
+wine "$bin/hold_hotkey.exe" 120 >"$work/hold.out" 2>&1 &
+helper_pid=$!
+for _ in $(seq 1 100); do grep -q held "$work/hold.out" && break; sleep 0.1; done
+check "another program holds Ctrl+Alt+A" held "$(tr -d '\r' <"$work/hold.out" | head -n1)"
+events_seen=0
+start_app probe-taken "$bin/host_probe.exe"
+in_use="Ctrl+Alt+A is already in use by another application. Use the Kestrix menu to capture, or set a different hotkey in the config file."
+message=
+for _ in $(seq 1 100); do
+    message=$(texts Kestrix)
+    grep -q '^windows [1-9]' <<<"$message" && break
+    sleep 0.1
+done
+sleep 1.5  # a second message would have appeared by now
+message=$(texts Kestrix)
+check "exactly one message" "windows 1" "$(grep '^windows ' <<<"$message")"
+check "the message's text" "$in_use" "$(grep '^  Static|' <<<"$message" | cut -d'|' -f2 | grep -v '^$' | head -n1)"
+import -window root "$work/hotkey-taken.png"
+find_icon "$dark" || true
+# The menu works while the message is open; its command runs once the message is closed.
+open_menu 1 || true
+choose 0
+sleep 0.5
+check "no event while the message is open" 0 "$(count_lines '^event ')"
+read -r ok_left ok_top ok_right ok_bottom < <(rect_of 'Button|OK' "$message")
+xdotool mousemove $(((ok_left + ok_right) / 2 + off_x)) $(((ok_top + ok_bottom) / 2 + off_y)) click 1
+expect_event "Capture region chosen during the message runs after it" 0
+open_menu 3 || true
+choose 1
+expect_event "the menu still works" 1
+open_menu 1 || true
+choose 6
+expect_event "Exit" 6
+check "exit code" 0 "$(finish_app)"
+kill "$helper_pid" 2>/dev/null || true
+wait "$helper_pid" 2>/dev/null || true
+helper_pid=
+
+echo "tray e2e: $passes checks passed, $failures failed"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,77 @@
+// Prints the texts of every visible top-level window with the given title (or of
+// the given class) and of its child windows, one "class|text|left,top,right,bottom"
+// line each (line breaks shown as \n), so a script can read a message box, dialog
+// or tooltip of another process:
+//   window_texts Kestrix
+//   window_texts --class tooltips_class32
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "wide_text.h"
+
+namespace {
+
+std::wstring text_of(HWND window) {
+    wchar_t buffer[2048] = {};
+    SendMessageTimeoutW(window, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000,
+                        nullptr);
+    return buffer;
+}
+
+void print(HWND window, const char* prefix) {
+    wchar_t name[128] = {};
+    GetClassNameW(window, name, int(std::size(name)));
+    std::string text = kestrix::win::narrow(text_of(window));
+    for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) text.replace(at, 1, "\\n");
+    for (size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', at)) text.erase(at, 1);
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    std::printf("%s%s|%s|%ld,%ld,%ld,%ld\n", prefix, kestrix::win::narrow(name).c_str(), text.c_str(), rect.left, rect.top,
+                rect.right, rect.bottom);
+}
+
+BOOL CALLBACK print_child(HWND child, LPARAM) {
+    print(child, "  ");
+    return TRUE;
+}
+
+struct Search {
+    std::wstring title;
+    std::wstring class_name;
+    int found = 0;
+};
+
+BOOL CALLBACK visit_top_level(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    if (!IsWindowVisible(window)) return TRUE;
+    if (!search->class_name.empty()) {
+        wchar_t name[128] = {};
+        GetClassNameW(window, name, int(std::size(name)));
+        if (search->class_name != name) return TRUE;
+    } else if (text_of(window) != search->title) {
+        return TRUE;
+    }
+    ++search->found;
+    print(window, "");
+    EnumChildWindows(window, print_child, 0);
+    return TRUE;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    Search search;
+    if (argc == 2) {
+        search.title = argv[1];
+    } else if (argc == 3 && std::wstring(argv[1]) == L"--class") {
+        search.class_name = argv[2];
+    } else {
+        std::fprintf(stderr, "usage: window_texts <title> | --class <class name>\n");
+        return 2;
+    }
+    EnumWindows(visit_top_level, reinterpret_cast<LPARAM>(&search));
+    std::printf("windows %d\n", search.found);
+    return 0;
+}
