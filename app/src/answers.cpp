@@ -1,0 +1,59 @@
+#include "answers.h"
+
+#include "kestrix/hotkey.h"
+#include "kestrix/i18n.h"
+#include "kestrix/utf8.h"
+#include "text_layout.h"
+
+namespace kestrix {
+
+std::string help_text() {
+    // The default shortcut, not the configured one: help never reads the configuration.
+    const std::string hotkey = Hotkey{}.text();
+    auto row = [](std::string_view key, std::string_view what) {
+        return "  " + pad_right(key, 14) + " " + std::string(what) + "\n";
+    };
+    std::string text =
+        "One shortcut. Capture, copy, continue.\n"
+        "\n"
+        "Kestrix runs in the notification area with no main window. Its menu has\n"
+        "Settings\u2026, where the capture shortcut and the language can be changed.\n"
+        "\n";
+    text += row(hotkey, "capture a region (configurable)");
+    text += row("drag", "select; the size is shown while you drag");
+    text += row("release", "the selection stays put and the mark-up tools appear");
+    text += row("Enter", "copy to the clipboard and close");
+    text += row("Ctrl+S", "copy and open \"Save as\"");
+    text += row("Esc", "cancel; nothing is copied and nothing is written");
+    text +=
+        "\n"
+        "Options:\n"
+        "  --print-config   show the current settings as a config file\n"
+        "  --config-path    show which config file is in use\n"
+        "  --diagnose       show the detected screens, scales and permissions\n"
+        "  --version        show the version\n"
+        "  --help           show this text\n"
+        "\n"
+        "Kestrix does not upload screenshots and collects no data about how you use it.\n"
+        "It reaches the network to ask whether there is a newer version -- now and then\n"
+        "on its own, which you can turn off in Settings, and whenever you pick Check for\n"
+        "Updates -- and when you send a capture to a device on your own network. Asking\n"
+        "about a version fetches a small signed text file; like any HTTP client it sends\n"
+        "the version it is asking on behalf of, and nothing else about you.";
+    return text;
+}
+
+std::string version_line(std::string_view platform_name, std::string_view version) {
+    return std::string(kProductName) + " " + std::string(version) + " (" + std::string(platform_name) + ")";
+}
+
+std::string unknown_option_text(std::string_view argument) {
+    return "Unknown option `" + std::string(argument) + "`.\n\n" + help_text();
+}
+
+std::string config_file_line(const LoadedConfig& loaded) {
+    if (loaded.source == ConfigSource::None || !loaded.path) return std::string(msg(Message::about_no_config));
+    return msg(Message::about_config_file, utf8_from_path(*loaded.path));
+}
+
+}  // namespace kestrix

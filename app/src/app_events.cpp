@@ -1,0 +1,61 @@
+#include "app_events.h"
+
+#include "answers.h"
+#include "kestrix/i18n.h"
+#include "kestrix/tray.h"
+
+namespace kestrix {
+
+namespace {
+
+void open_settings(AppState& state, AppEnvironment& env) {
+    auto chosen = env.platform.open_settings(state.config);
+    if (!chosen) {
+        env.platform.show_error(chosen.error());
+        return;
+    }
+    if (!chosen->has_value()) return;
+    const Config& fresh = **chosen;
+    if (auto saved = save_config(fresh, env.config_dirs); !saved)
+        env.platform.show_message(kProductName, msg(Message::error_settings_not_saved, saved.error()));
+    // The window has already applied the new hotkey and icon, so the new values are
+    // the current ones whether or not they reached the file.
+    state.config = fresh;
+}
+
+}  // namespace
+
+bool handle_app_event(AppEvent event, AppState& state, AppEnvironment& env) {
+    switch (event) {
+        case AppEvent::CaptureRegion:
+        case AppEvent::CaptureAndSaveAs:
+            // The capture session (freeze, overlay, copy, save, pin, toast) is not part of
+            // this build yet; until it is, a capture request is accepted and ignored.
+            return false;
+        case AppEvent::ShowAbout:
+            env.platform.show_about(about_text(catalogue(), state.config.hotkey.text()), kProductWebsite);
+            return false;
+        case AppEvent::OpenSettings:
+            open_settings(state, env);
+            return false;
+        case AppEvent::CheckForUpdates:
+            // A new version already running elsewhere: this copy makes way for it.
+            if (state.update_installed) return true;
+            // The interactive update check is not part of this build yet.
+            return false;
+        case AppEvent::ScheduledUpdateCheck:
+            if (state.update_installed) return true;
+            // The silent check (only with check_for_updates on) is not part of this build yet.
+            return false;
+        case AppEvent::Quit:
+            return true;
+    }
+    return false;  // a code outside the table
+}
+
+void handle_nested_hotkey(AppState&, AppEnvironment&) {
+    // Starts a capture session once captures are part of this build; until then
+    // the hotkey inside a dialog does nothing.
+}
+
+}  // namespace kestrix

@@ -1,0 +1,21 @@
+#pragma once
+// What the application does with each event the tray host hands it.
+#include "app_environment.h"
+#include "kestrix/config.h"
+#include "kestrix/platform.h"
+
+namespace kestrix {
+
+// Shared by the event callbacks for the life of the host.
+struct AppState {
+    Config config;                  // replaced when the Settings window saves
+    bool update_installed = false;  // set once a new version has been installed and started
+};
+
+// Acts on one event; answers true when the application must quit now.
+bool handle_app_event(AppEvent event, AppState& state, AppEnvironment& env);
+
+// A hotkey pressed while an earlier event's dialog is open.
+void handle_nested_hotkey(AppState& state, AppEnvironment& env);
+
+}  // namespace kestrix

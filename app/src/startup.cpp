@@ -1,0 +1,92 @@
+#include "startup.h"
+
+#include "answers.h"
+#include "app_events.h"
+#include "kestrix/i18n.h"
+
+namespace kestrix {
+
+namespace {
+
+void print_cannot_start(AppEnvironment& env, const PlatformError& error) {
+    env.print("Kestrix cannot start: " + error.plain());
+}
+
+enum class Claim { First, Other, Failed };
+
+// A new version started by the update waits for the previous copy to let go.
+Claim wait_for_previous_copy(AppEnvironment& env) {
+    for (int attempt = 0; attempt < kAfterUpdateRetries; ++attempt) {
+        env.sleep(kAfterUpdateRetryInterval);
+        auto claimed = env.platform.claim_single_instance();
+        if (!claimed) {
+            print_cannot_start(env, claimed.error());
+            return Claim::Failed;
+        }
+        if (*claimed) return Claim::First;
+    }
+    return Claim::Other;
+}
+
+Language interface_language(const Config& config, Platform& platform) {
+    if (config.language != kAutomaticLanguage) return config.language;
+    const std::vector<std::string> tags = platform.preferred_languages();
+    return preferred_language(tags);
+}
+
+}  // namespace
+
+std::string config_warnings_message(const LoadedConfig& loaded) {
+    std::string lines;
+    for (const ConfigWarning& warning : loaded.warnings) {
+        if (!lines.empty()) lines += '\n';
+        lines += "  " + warning.text();
+    }
+    return std::string(msg(Message::config_warnings_heading)) + "\n\n" + lines + "\n\n" + config_file_line(loaded);
+}
+
+int run_tray_application(AppEnvironment& env, bool after_update) {
+    Platform& platform = env.platform;
+    if (auto prepared = platform.prepare(); !prepared) {
+        print_cannot_start(env, prepared.error());
+        return kExitFailure;
+    }
+
+    auto claimed = platform.claim_single_instance();
+    if (!claimed) {
+        print_cannot_start(env, claimed.error());
+        return kExitFailure;
+    }
+    if (!*claimed) {
+        if (!after_update) {
+            platform.signal_running_instance();
+            return kExitSuccess;
+        }
+        switch (wait_for_previous_copy(env)) {
+            case Claim::First:
+                break;
+            case Claim::Failed:
+                return kExitFailure;
+            case Claim::Other:
+                env.print(msg(Message::update_old_copy_running));
+                return kExitSuccess;
+        }
+    }
+
+    const LoadedConfig loaded = load_config(env.config_dirs);
+    set_language(interface_language(loaded.values, platform));
+    if (!loaded.warnings.empty()) platform.show_message(kProductName, config_warnings_message(loaded));
+
+    AppState state{loaded.values, false};
+    const HostSettings settings{loaded.values.hotkey, loaded.values.show_tray_icon};
+    auto hosted = platform.run(
+        settings, [&](AppEvent event) { return handle_app_event(event, state, env); },
+        [&] { handle_nested_hotkey(state, env); });
+    if (!hosted) {
+        env.print("Kestrix stopped: " + hosted.error().plain());
+        return kExitFailure;
+    }
+    return kExitSuccess;
+}
+
+}  // namespace kestrix

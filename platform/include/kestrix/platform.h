@@ -1,0 +1,122 @@
+#pragma once
+// The one seam between the application and the windowing system. The application
+// calls nothing of the system except through a Platform; tests stand a recording
+// double in its place. Every operation is called on the main thread only.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "kestrix/config.h"
+#include "kestrix/frame.h"
+#include "kestrix/hotkey.h"
+#include "kestrix/image.h"
+#include "kestrix/overlay_outcome.h"
+#include "kestrix/platform_error.h"
+#include "kestrix/rect.h"
+#include "kestrix/result.h"
+
+namespace kestrix {
+
+// The local wall-clock time, for default file names.
+struct LocalTime {
+    uint16_t year = 1970;
+    uint8_t month = 1;  // 1..12
+    uint8_t day = 1;    // 1..31
+    uint8_t hour = 0;
+    uint8_t minute = 0;
+    uint8_t second = 0;
+    friend bool operator==(const LocalTime&, const LocalTime&) = default;
+};
+
+// What the tray host hands to the application, one at a time.
+enum class AppEvent : uint8_t {
+    CaptureRegion = 0,         // menu "Capture region", the hotkey
+    CaptureAndSaveAs = 1,      // menu "Capture and save as…"
+    ShowAbout = 2,             // menu "About Kestrix"
+    OpenSettings = 3,          // menu "Settings", the "Kestrix.ShowSettings" broadcast
+    CheckForUpdates = 4,       // menu item for updates
+    ScheduledUpdateCheck = 5,  // the timer
+    Quit = 6,                  // menu "Exit Kestrix", the "Kestrix.Quit" broadcast
+};
+inline constexpr uint8_t kAppEventCount = 7;
+
+// The part of the configuration the host needs.
+struct HostSettings {
+    Hotkey hotkey;
+    bool show_tray_icon = true;
+    friend bool operator==(const HostSettings&, const HostSettings&) = default;
+};
+
+// Takes an event, answers true when the application must quit now.
+using AppEventCallback = std::function<bool(AppEvent)>;
+// Starts a capture at once, for a hotkey pressed while an event's dialog is open.
+using NestedHotkeyCallback = std::function<void()>;
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // 1. A short name for the version line, e.g. "windows-gdi".
+    virtual std::string platform_name() const = 0;
+    // 2. DPI awareness and removal of parked copies left by an earlier update.
+    virtual Result<void, PlatformError> prepare() = 0;
+    // 3. True when this process is the first copy for this user.
+    virtual Result<bool, PlatformError> claim_single_instance() = 0;
+    // 4. The monitors, primary first.
+    virtual Result<std::vector<Monitor>, PlatformError> enumerate_monitors() = 0;
+    // 5. The frozen picture of those monitors.
+    virtual Result<Frame, PlatformError> capture_desktop(const std::vector<Monitor>& monitors) = 0;
+    // 6. The region overlay with the editor; returns when it has closed.
+    virtual Result<OverlayOutcome, PlatformError> open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
+                                                              const Config& config, bool save_as) = 0;
+    // 7. The image on the clipboard.
+    virtual Result<void, PlatformError> copy_image(const Image& image) = 0;
+    // 8. The image in a floating window at `rect` (desktop units).
+    virtual Result<void, PlatformError> pin_image(const Image& image, const Rect& rect) = 0;
+    // 9. "Save as"; absent when the user cancels or the dialog fails.
+    virtual Result<std::optional<std::filesystem::path>, PlatformError> ask_save_path(std::string_view suggested_name) = 0;
+    // 10. The short confirmation, near `near` when given.
+    virtual Result<void, PlatformError> show_toast(std::string_view text, std::optional<Rect> near) = 0;
+    // 11. An information message box.
+    virtual void show_message(std::string_view title, std::string_view text) = 0;
+    // 12. The About dialog: the text and the address as a link.
+    virtual void show_about(std::string_view text, std::string_view address) = 0;
+    // 13. The error's user-facing text in a message box titled "Kestrix".
+    virtual void show_error(const PlatformError& error) = 0;
+    // 14. Asks the copy already running to open its Settings window.
+    virtual void signal_running_instance() = 0;
+    // 15. The system's local clock.
+    virtual LocalTime local_time() = 0;
+    // 16. The body of an HTTPS GET.
+    virtual Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url) = 0;
+    // 17. The version the tray menu offers, or none.
+    virtual void set_available_update(std::optional<std::string> version) = 0;
+    // 18. Puts the new executable in place and starts it.
+    virtual Result<void, PlatformError> install_update(std::span<const uint8_t> executable, std::string_view version) = 0;
+    // 19. The Settings window; a new Config when there is something to save.
+    virtual Result<std::optional<Config>, PlatformError> open_settings(const Config& config) = 0;
+    // 20. The send panel for these PNG bytes; returns when it has closed.
+    virtual Result<void, PlatformError> send_to_device(std::span<const uint8_t> png, std::string_view file_name) = 0;
+    // 21. Yes or no to installing an update.
+    virtual Result<bool, PlatformError> ask_install_update(std::string_view question, std::string_view details,
+                                                          std::string_view yes_label, std::string_view no_label) = 0;
+    // 22. The user's preferred interface language tags, most preferred first.
+    virtual std::vector<std::string> preferred_languages() = 0;
+    // 23. For systems where capturing the screen needs a permission; nothing on Windows.
+    virtual void permission_hint() = 0;
+    // 24. The platform's own lines of the diagnostics report.
+    virtual std::vector<std::string> diagnostic_lines() = 0;
+    // 25. The host window and the message loop, until the application quits.
+    virtual Result<void, PlatformError> run_host(const HostSettings& settings, const AppEventCallback& on_event,
+                                                 const NestedHotkeyCallback& on_nested_hotkey) = 0;
+    // 26. run_host with the two callbacks installed where the host can reach them.
+    virtual Result<void, PlatformError> run(const HostSettings& settings, const AppEventCallback& on_event,
+                                            const NestedHotkeyCallback& on_nested_hotkey) = 0;
+};
+
+}  // namespace kestrix

@@ -1,0 +1,161 @@
+#include "platform_double.h"
+
+#include <algorithm>
+
+namespace kestrix::testing {
+
+size_t PlatformDouble::count(std::string_view operation) const {
+    return size_t(std::count(calls.begin(), calls.end(), operation));
+}
+
+PlatformError PlatformDouble::not_scripted(std::string_view operation) {
+    return {PlatformError::Unsupported{std::string(operation) + " (test double)"}};
+}
+
+std::string PlatformDouble::platform_name() const {
+    record("platform_name");
+    return name;
+}
+
+Result<void, PlatformError> PlatformDouble::prepare() {
+    record("prepare");
+    return prepare_answer;
+}
+
+Result<bool, PlatformError> PlatformDouble::claim_single_instance() {
+    record("claim_single_instance");
+    if (claim_answers.empty()) return claim_default;
+    Result<bool, PlatformError> answer = claim_answers.front();
+    claim_answers.pop_front();
+    return answer;
+}
+
+Result<std::vector<Monitor>, PlatformError> PlatformDouble::enumerate_monitors() {
+    record("enumerate_monitors");
+    return monitors_answer;
+}
+
+Result<Frame, PlatformError> PlatformDouble::capture_desktop(const std::vector<Monitor>& monitors) {
+    record("capture_desktop");
+    if (capture_error) return fail(*capture_error);
+    Frame frame;
+    for (const Monitor& monitor : monitors) {
+        const uint32_t scale = monitor.pixel_scale == 0 ? 100 : monitor.pixel_scale;
+        const uint32_t width = uint32_t(uint64_t(monitor.rect.width) * scale / 100);
+        const uint32_t height = uint32_t(uint64_t(monitor.rect.height) * scale / 100);
+        auto image = make_image(width, height, std::vector<uint8_t>(size_t(width) * height * 4, 0x7f));
+        if (!image) return fail(PlatformError::image(image.error()));
+        frame.tiles.push_back(Tile{std::move(*image), monitor.rect, scale});
+    }
+    return frame;
+}
+
+Result<OverlayOutcome, PlatformError> PlatformDouble::open_overlay(const Frame&, const std::vector<Monitor>&,
+                                                                  const Config&, bool) {
+    record("open_overlay");
+    return fail(not_scripted("open_overlay"));
+}
+
+Result<void, PlatformError> PlatformDouble::copy_image(const Image&) {
+    record("copy_image");
+    return fail(not_scripted("copy_image"));
+}
+
+Result<void, PlatformError> PlatformDouble::pin_image(const Image&, const Rect&) {
+    record("pin_image");
+    return fail(not_scripted("pin_image"));
+}
+
+Result<std::optional<std::filesystem::path>, PlatformError> PlatformDouble::ask_save_path(std::string_view) {
+    record("ask_save_path");
+    return std::optional<std::filesystem::path>{};
+}
+
+Result<void, PlatformError> PlatformDouble::show_toast(std::string_view, std::optional<Rect>) {
+    record("show_toast");
+    return {};
+}
+
+void PlatformDouble::show_message(std::string_view title, std::string_view text) {
+    record("show_message");
+    messages.emplace_back(title, text);
+}
+
+void PlatformDouble::show_about(std::string_view text, std::string_view address) {
+    record("show_about");
+    abouts.emplace_back(text, address);
+}
+
+void PlatformDouble::show_error(const PlatformError& error) {
+    record("show_error");
+    errors.push_back(error);
+}
+
+void PlatformDouble::signal_running_instance() { record("signal_running_instance"); }
+
+LocalTime PlatformDouble::local_time() {
+    record("local_time");
+    return time;
+}
+
+Result<std::vector<uint8_t>, PlatformError> PlatformDouble::http_get(std::string_view) {
+    record("http_get");
+    return fail(not_scripted("http_get"));
+}
+
+void PlatformDouble::set_available_update(std::optional<std::string>) { record("set_available_update"); }
+
+Result<void, PlatformError> PlatformDouble::install_update(std::span<const uint8_t>, std::string_view) {
+    record("install_update");
+    return fail(not_scripted("install_update"));
+}
+
+Result<std::optional<Config>, PlatformError> PlatformDouble::open_settings(const Config& config) {
+    record("open_settings");
+    settings_opened_with.push_back(config);
+    return settings_answer;
+}
+
+Result<void, PlatformError> PlatformDouble::send_to_device(std::span<const uint8_t>, std::string_view) {
+    record("send_to_device");
+    return fail(not_scripted("send_to_device"));
+}
+
+Result<bool, PlatformError> PlatformDouble::ask_install_update(std::string_view, std::string_view, std::string_view,
+                                                              std::string_view) {
+    record("ask_install_update");
+    return false;
+}
+
+std::vector<std::string> PlatformDouble::preferred_languages() {
+    record("preferred_languages");
+    return languages;
+}
+
+void PlatformDouble::permission_hint() { record("permission_hint"); }
+
+std::vector<std::string> PlatformDouble::diagnostic_lines() {
+    record("diagnostic_lines");
+    return diagnostics;
+}
+
+Result<void, PlatformError> PlatformDouble::run_host(const HostSettings& settings, const AppEventCallback& on_event,
+                                                     const NestedHotkeyCallback& on_nested_hotkey) {
+    record("run_host");
+    host_settings.push_back(settings);
+    if (press_nested_hotkey && on_nested_hotkey) on_nested_hotkey();
+    for (AppEvent event : events_to_raise) {
+        const bool quit = on_event(event);
+        event_answers.push_back(quit);
+        if (quit) break;
+    }
+    return run_answer;
+}
+
+Result<void, PlatformError> PlatformDouble::run(const HostSettings& settings, const AppEventCallback& on_event,
+                                                const NestedHotkeyCallback& on_nested_hotkey) {
+    record("run");
+    return run_host(settings, on_event, on_nested_hotkey);
+}
+
+}  // namespace kestrix::testing

@@ -1,0 +1,83 @@
+#pragma once
+// A stand-in for the platform in application tests: every operation answers from a
+// script set up by the test and records that it was called (and with what).
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "kestrix/platform.h"
+
+namespace kestrix::testing {
+
+class PlatformDouble : public Platform {
+public:
+    // --- scripted answers -----------------------------------------------------------
+    std::string name = "test-gdi";
+    Result<void, PlatformError> prepare_answer;
+    // Claims take the front answer while there is one, then `claim_default`.
+    std::deque<Result<bool, PlatformError>> claim_answers;
+    Result<bool, PlatformError> claim_default = true;
+    Result<std::vector<Monitor>, PlatformError> monitors_answer = std::vector<Monitor>{};
+    // Each call answers with a frame of one tile per monitor, sized by its pixel scale,
+    // unless `capture_error` is set.
+    std::optional<PlatformError> capture_error;
+    Result<std::optional<Config>, PlatformError> settings_answer = std::optional<Config>{};
+    LocalTime time;
+    std::vector<std::string> languages;
+    std::vector<std::string> diagnostics;
+    // run hands these events to the event callback in order until one answers quit,
+    // calling the nested-hotkey callback first when asked; then it answers `run_answer`.
+    std::vector<AppEvent> events_to_raise;
+    bool press_nested_hotkey = false;
+    Result<void, PlatformError> run_answer;
+
+    // --- what happened --------------------------------------------------------------
+    mutable std::vector<std::string> calls;  // operation names in call order (platform_name is const)
+    std::vector<std::pair<std::string, std::string>> messages;  // show_message title, text
+    std::vector<std::pair<std::string, std::string>> abouts;    // show_about text, address
+    std::vector<PlatformError> errors;                          // show_error
+    std::vector<Config> settings_opened_with;
+    std::vector<HostSettings> host_settings;
+    std::vector<bool> event_answers;  // what the event callback answered, per raised event
+
+    size_t count(std::string_view operation) const;
+
+    // --- the interface --------------------------------------------------------------
+    std::string platform_name() const override;
+    Result<void, PlatformError> prepare() override;
+    Result<bool, PlatformError> claim_single_instance() override;
+    Result<std::vector<Monitor>, PlatformError> enumerate_monitors() override;
+    Result<Frame, PlatformError> capture_desktop(const std::vector<Monitor>& monitors) override;
+    Result<OverlayOutcome, PlatformError> open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
+                                                      const Config& config, bool save_as) override;
+    Result<void, PlatformError> copy_image(const Image& image) override;
+    Result<void, PlatformError> pin_image(const Image& image, const Rect& rect) override;
+    Result<std::optional<std::filesystem::path>, PlatformError> ask_save_path(std::string_view suggested_name) override;
+    Result<void, PlatformError> show_toast(std::string_view text, std::optional<Rect> near) override;
+    void show_message(std::string_view title, std::string_view text) override;
+    void show_about(std::string_view text, std::string_view address) override;
+    void show_error(const PlatformError& error) override;
+    void signal_running_instance() override;
+    LocalTime local_time() override;
+    Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url) override;
+    void set_available_update(std::optional<std::string> version) override;
+    Result<void, PlatformError> install_update(std::span<const uint8_t> executable, std::string_view version) override;
+    Result<std::optional<Config>, PlatformError> open_settings(const Config& config) override;
+    Result<void, PlatformError> send_to_device(std::span<const uint8_t> png, std::string_view file_name) override;
+    Result<bool, PlatformError> ask_install_update(std::string_view question, std::string_view details,
+                                                  std::string_view yes_label, std::string_view no_label) override;
+    std::vector<std::string> preferred_languages() override;
+    void permission_hint() override;
+    std::vector<std::string> diagnostic_lines() override;
+    Result<void, PlatformError> run_host(const HostSettings& settings, const AppEventCallback& on_event,
+                                         const NestedHotkeyCallback& on_nested_hotkey) override;
+    Result<void, PlatformError> run(const HostSettings& settings, const AppEventCallback& on_event,
+                                    const NestedHotkeyCallback& on_nested_hotkey) override;
+
+private:
+    void record(std::string operation) const { calls.push_back(std::move(operation)); }
+    static PlatformError not_scripted(std::string_view operation);
+};
+
+}  // namespace kestrix::testing
