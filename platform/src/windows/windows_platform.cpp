@@ -1,0 +1,135 @@
+#include "windows_platform.h"
+
+#include <windows.h>
+
+#include "capture.h"
+#include "error_text.h"
+#include "host.h"
+#include "languages.h"
+#include "prepare.h"
+#include "windowlist.h"
+
+namespace kestrix::win {
+
+namespace {
+
+// An operation whose window or service arrives with later work.
+PlatformError not_yet(std::string what) { return {PlatformError::Unsupported{std::move(what)}}; }
+
+win::HostSettings host_settings(const kestrix::HostSettings& settings) { return {settings.hotkey, settings.show_tray_icon}; }
+
+win::HostEventCallback host_callback(const AppEventCallback& on_event) {
+    return [&on_event](uint8_t code) { return on_event(AppEvent(code)); };
+}
+
+}  // namespace
+
+std::string WindowsPlatform::platform_name() const { return "windows-gdi"; }
+
+Result<void, PlatformError> WindowsPlatform::prepare() {
+    request_dpi_awareness();
+    remove_parked_copies();
+    return {};
+}
+
+Result<bool, PlatformError> WindowsPlatform::claim_single_instance() { return instance_.claim(); }
+
+Result<std::vector<Monitor>, PlatformError> WindowsPlatform::enumerate_monitors() { return win::enumerate_monitors(); }
+
+Result<Frame, PlatformError> WindowsPlatform::capture_desktop(const std::vector<Monitor>& monitors) {
+    return win::capture_desktop(monitors);
+}
+
+// Supplied by the region overlay work.
+Result<OverlayOutcome, PlatformError> WindowsPlatform::open_overlay(const Frame&, const std::vector<Monitor>&,
+                                                                   const Config&, bool) {
+    return fail(not_yet("the region overlay"));
+}
+
+// Supplied by the clipboard work (with the overlay).
+Result<void, PlatformError> WindowsPlatform::copy_image(const Image&) { return fail(not_yet("copying to the clipboard")); }
+
+// Supplied by the pinned-capture work.
+Result<void, PlatformError> WindowsPlatform::pin_image(const Image&, const Rect&) {
+    return fail(not_yet("pinning a capture"));
+}
+
+// Supplied by the Save As work.
+Result<std::optional<std::filesystem::path>, PlatformError> WindowsPlatform::ask_save_path(std::string_view) {
+    return fail(not_yet("the Save As dialog"));
+}
+
+// Supplied by the confirmation-toast work.
+Result<void, PlatformError> WindowsPlatform::show_toast(std::string_view, std::optional<Rect>) {
+    return fail(not_yet("the confirmation toast"));
+}
+
+void WindowsPlatform::show_message(std::string_view title, std::string_view text) { win::show_message(title, text); }
+
+void WindowsPlatform::show_about(std::string_view text, std::string_view address) { win::show_about(text, address); }
+
+void WindowsPlatform::show_error(const PlatformError& error) { win::show_message("Kestrix", error_text(error)); }
+
+void WindowsPlatform::signal_running_instance() { win::signal_running_instance(); }
+
+LocalTime WindowsPlatform::local_time() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return {uint16_t(now.wYear), uint8_t(now.wMonth),  uint8_t(now.wDay),
+            uint8_t(now.wHour),  uint8_t(now.wMinute), uint8_t(now.wSecond)};
+}
+
+// Supplied by the update work.
+Result<std::vector<uint8_t>, PlatformError> WindowsPlatform::http_get(std::string_view) {
+    return fail(not_yet("checking for updates"));
+}
+
+void WindowsPlatform::set_available_update(std::optional<std::string> version) {
+    win::set_available_update(std::move(version));
+}
+
+// Supplied by the update work.
+Result<void, PlatformError> WindowsPlatform::install_update(std::span<const uint8_t>, std::string_view) {
+    return fail(not_yet("installing updates"));
+}
+
+// Supplied by the Settings window work.
+Result<std::optional<Config>, PlatformError> WindowsPlatform::open_settings(const Config&) {
+    return fail(not_yet("the Settings window"));
+}
+
+// Supplied by the send-to-device work.
+Result<void, PlatformError> WindowsPlatform::send_to_device(std::span<const uint8_t>, std::string_view) {
+    return fail(not_yet("sending to a device"));
+}
+
+// Supplied by the update work.
+Result<bool, PlatformError> WindowsPlatform::ask_install_update(std::string_view, std::string_view, std::string_view,
+                                                               std::string_view) {
+    return fail(not_yet("installing updates"));
+}
+
+std::vector<std::string> WindowsPlatform::preferred_languages() { return win::preferred_languages(); }
+
+// Capturing the screen needs no permission on Windows.
+void WindowsPlatform::permission_hint() {}
+
+std::vector<std::string> WindowsPlatform::diagnostic_lines() {
+    const std::vector<std::string> languages = win::preferred_languages();
+    std::string prefers;
+    for (const std::string& tag : languages) prefers += (prefers.empty() ? "" : ", ") + tag;
+    if (languages.empty()) prefers = "nothing \u2014 GetUserPreferredUILanguages returned none";
+    return {"System prefers: " + prefers, "Windows offered for snapping: " + std::to_string(list_windows().size())};
+}
+
+Result<void, PlatformError> WindowsPlatform::run_host(const kestrix::HostSettings& settings, const AppEventCallback& on_event,
+                                                      const NestedHotkeyCallback& on_nested_hotkey) {
+    return win::run_host(host_settings(settings), host_callback(on_event), on_nested_hotkey);
+}
+
+Result<void, PlatformError> WindowsPlatform::run(const kestrix::HostSettings& settings, const AppEventCallback& on_event,
+                                                 const NestedHotkeyCallback& on_nested_hotkey) {
+    return win::run(host_settings(settings), host_callback(on_event), on_nested_hotkey);
+}
+
+}  // namespace kestrix::win
