@@ -84,22 +84,20 @@ count_lines() { out | grep -cE "$1" || true; }
 start_app() {  # start_app NAME EXE [ARGS...]
     local name=$1; shift
     out_file="$work/$name.out"
-    wine "$@" >"$out_file" 2>"$work/$name.err" &
+    "$KESTRIX_WINE" "$@" >"$out_file" 2>"$work/$name.err" &
     app_pid=$!
 }
-finish_app() {  # prints the exit code once the program has ended (or "running")
-    local i
-    for i in $(seq 1 100); do
+finish_app() {  # sets app_status to the exit code once the program has ended ("running" if it has not)
+    app_status=running
+    for _ in $(seq 1 100); do
         if ! kill -0 "$app_pid" 2>/dev/null; then
-            local status=0
-            wait "$app_pid" || status=$?
+            app_status=0
+            wait "$app_pid" || app_status=$?
             app_pid=
-            echo "$status"
             return
         fi
         sleep 0.1
     done
-    echo running
 }
 
 # Wine's notification area; the icon is found by its colour on the screen.
@@ -136,6 +134,10 @@ save_icon() {  # save_icon FILE: the icon and its surroundings, enlarged eight t
     import -window root -crop "${w}x${h}+${x}+${y}" +repage -depth 8 "$work/icon-raw.png"
     convert "$work/icon-raw.png" -filter point -resize 800% "$1"
 }
+
+# The screen rectangle ("left top right bottom", Windows coordinates) of a child that
+# window_texts listed: rect_of 'Button|OK' "$texts"
+rect_of() { grep "^  $1|" <<<"$2" | head -n1 | awk -F'|' '{print $NF}' | tr ',' ' '; }
 
 read_tooltip() {  # hovers over the icon and prints the tooltip's text
     local tip=
@@ -217,8 +219,13 @@ import -window root "$work/tooltip.png"
 open_menu 1 || true
 check "left click: seven items with the English labels" "$english_menu" "$(menu_labels)"
 check "left click: menu at the pointer" "0,0" "$menu_at_cursor"
+# Where each item lies from the pointer, and the menu's own pixels, for kestrix.exe below.
+menu_size=$(out | grep '^menu ' | tail -n1 | awk '{print $4 - $2 "x" $5 - $3}')
+item_dx=() item_dy=()
+for i in 0 1 3 4 5 6; do item_dx[i]=$((item_x[i] - icon_x)) item_dy[i]=$((item_y[i] - icon_y)); done
 sleep 0.3
 import -window root "$work/menu-screen.png"
+convert "$work/menu-screen.png" -crop "${menu_size}+${icon_x}+${icon_y}" +repage "$work/menu-probe.png"
 convert "$work/menu-screen.png" -crop "240x160+$((menu_left + off_x - 20))+$((menu_top + off_y - 20))" +repage \
     -filter point -resize 200% "$work/menu.png"
 choose 0
@@ -273,7 +280,6 @@ wait_for '^nested' 5 || true
 check "hotkey while About is open: capture at once" 1 "$(count_lines '^nested')"
 
 # The link is the last line of the text control.
-rect_of() { grep "^  $1|" <<<"$2" | head -n1 | awk -F'|' '{print $NF}' | tr ',' ' '; }
 read -r link_left link_top link_right link_bottom < <(rect_of SysLink "$about")
 rm -f "$bin/opened-link.txt"
 xdotool mousemove $((link_left + 20 + off_x)) $((link_bottom - 8 + off_y)) click 1
@@ -287,7 +293,8 @@ check "OK closes About" 1 "$(count_lines '^about closed')"
 open_menu 1 || true
 choose 6
 expect_event "Exit Kestrix raises Quit" 6
-check "Exit: exit code" 0 "$(finish_app)"
+finish_app
+check "Exit: exit code" 0 "$app_status"
 sleep 0.5
 check "Exit: the icon is gone" "" "$(tray_window)"
 
@@ -316,7 +323,8 @@ check "shell restart: the icon is back" found "$icon"
 check "shell restart: the same tooltip" "Kestrix — Ctrl+Alt+A to capture" "$(read_tooltip)"
 wine "$bin/post_broadcast.exe" Kestrix.Quit
 expect_event "broadcast Kestrix.Quit raises Quit" 6
-check "Kestrix.Quit: exit code" 0 "$(finish_app)"
+finish_app
+check "Kestrix.Quit: exit code" 0 "$app_status"
 sleep 0.5
 check "Kestrix.Quit: the icon is gone" "" "$(tray_window)"
 wine reg delete "$theme_key" /v SystemUsesLightTheme /f >/dev/null 2>&1 || true
@@ -334,12 +342,13 @@ sleep 1
 check "shell restart: a hidden icon stays hidden" "" "$(tray_window)"
 wine "$bin/post_broadcast.exe" Kestrix.Quit
 expect_event "Kestrix.Quit without an icon" 6
-check "exit code without an icon" 0 "$(finish_app)"
+finish_app
+check "exit code without an icon" 0 "$app_status"
 
 # --- the hotkey already owned by another program --------------------------------
 
 echo "== probe: hotkey taken"
-wine "$bin/hold_hotkey.exe" 120 >"$work/hold.out" 2>&1 &
+"$KESTRIX_WINE" "$bin/hold_hotkey.exe" 120 >"$work/hold.out" 2>&1 &
 helper_pid=$!
 for _ in $(seq 1 100); do grep -q held "$work/hold.out" && break; sleep 0.1; done
 check "another program holds Ctrl+Alt+A" held "$(tr -d '\r' <"$work/hold.out" | head -n1)"
@@ -372,10 +381,104 @@ expect_event "the menu still works" 1
 open_menu 1 || true
 choose 6
 expect_event "Exit" 6
-check "exit code" 0 "$(finish_app)"
+finish_app
+check "exit code" 0 "$app_status"
 kill "$helper_pid" 2>/dev/null || true
 wait "$helper_pid" 2>/dev/null || true
 helper_pid=
+
+# --- kestrix.exe itself ----------------------------------------------------------
+
+if [ -n "$kestrix_exe" ]; then
+    choose_at() {  # choose_at INDEX: clicks an item of kestrix.exe's menu, opened at the icon
+        xdotool mousemove $((icon_x + item_dx[$1])) $((icon_y + item_dy[$1])) click 1
+    }
+    open_app_menu() {  # open_app_menu BUTTON NAME: opens the menu and keeps its pixels
+        xdotool mousemove "$icon_x" "$icon_y" click "$1"
+        sleep 1
+        import -window root "$work/$2-screen.png"
+        convert "$work/$2-screen.png" -crop "${menu_size}+${icon_x}+${icon_y}" +repage "$work/$2.png"
+        compare -metric AE "$work/$2.png" "$work/menu-probe.png" null: 2>&1 || true
+    }
+    wait_for_window() {  # wait_for_window TITLE: the window texts once one is shown
+        local found=
+        for _ in $(seq 1 100); do
+            found=$(texts "$1")
+            grep -q '^windows [1-9]' <<<"$found" && break
+            sleep 0.1
+        done
+        echo "$found"
+    }
+    about_expected='Kestrix 0.9.22\nOne shortcut. Capture, mark up, copy, continue.\n\nCapture hotkey: Ctrl+Alt+A\n<a href="https://kestrix.app/">https://kestrix.app/</a>'
+
+    echo "== kestrix.exe"
+    start_app kestrix "$kestrix_exe"
+    find_icon "$dark" && icon=found || icon=missing
+    check "kestrix.exe: icon in the notification area" found "$icon"
+    check "kestrix.exe: tooltip" "Kestrix — Ctrl+Alt+A to capture" "$(read_tooltip)"
+    check "kestrix.exe: left click shows the same menu at the pointer" 0 "$(open_app_menu 1 kestrix-menu-left)"
+    choose_at 0  # Capture region: no capture session in this build yet, so nothing may break
+    sleep 0.5
+    press_hotkey
+    sleep 0.5
+    check "kestrix.exe: still running after Capture region and the hotkey" 0 "$(kill -0 "$app_pid" 2>/dev/null; echo $?)"
+    check "kestrix.exe: right click shows the same menu" 0 "$(open_app_menu 3 kestrix-menu-right)"
+    choose_at 5
+    about=$(wait_for_window Kestrix)
+    check "kestrix.exe: About text" "$about_expected" "$(grep '^  SysLink|' <<<"$about" | cut -d'|' -f2)"
+    import -window root "$work/kestrix-about.png"
+    read -r ok_left ok_top ok_right ok_bottom < <(rect_of 'Button|OK' "$about")
+    xdotool mousemove $(((ok_left + ok_right) / 2 + off_x)) $(((ok_top + ok_bottom) / 2 + off_y)) click 1
+    sleep 0.5
+    check "kestrix.exe: About closed" "windows 0" "$(texts Kestrix | grep '^windows ')"
+    xdotool mousemove "$icon_x" "$icon_y" click 1
+    sleep 1
+    choose_at 6
+    finish_app
+    check "kestrix.exe: Exit Kestrix ends with code 0" 0 "$app_status"
+    sleep 0.5
+    check "kestrix.exe: the icon is gone after Exit" "" "$(tray_window)"
+
+    start_app kestrix-quit "$kestrix_exe"
+    find_icon "$dark" || true
+    wine "$bin/post_broadcast.exe" Kestrix.Quit
+    finish_app
+    check "kestrix.exe: Kestrix.Quit from another process ends it with code 0" 0 "$app_status"
+    sleep 0.5
+    check "kestrix.exe: the icon is gone after Kestrix.Quit" "" "$(tray_window)"
+
+    "$KESTRIX_WINE" "$bin/hold_hotkey.exe" 120 >"$work/hold-kestrix.out" 2>&1 &
+    helper_pid=$!
+    for _ in $(seq 1 100); do grep -q held "$work/hold-kestrix.out" && break; sleep 0.1; done
+    start_app kestrix-taken "$kestrix_exe"
+    message=$(wait_for_window Kestrix)
+    sleep 1.5  # a second message would have appeared by now
+    message=$(texts Kestrix)
+    check "kestrix.exe, hotkey taken: exactly one message" "windows 1" "$(grep '^windows ' <<<"$message")"
+    check "kestrix.exe, hotkey taken: its text" "$in_use" \
+        "$(grep '^  Static|' <<<"$message" | cut -d'|' -f2 | grep -v '^$' | head -n1)"
+    import -window root "$work/kestrix-hotkey-taken.png"
+    read -r ok_left ok_top ok_right ok_bottom < <(rect_of 'Button|OK' "$message")
+    xdotool mousemove $(((ok_left + ok_right) / 2 + off_x)) $(((ok_top + ok_bottom) / 2 + off_y)) click 1
+    find_icon "$dark" || true
+    xdotool mousemove "$icon_x" "$icon_y" click 1
+    sleep 1
+    choose_at 5
+    about=$(wait_for_window Kestrix)
+    check "kestrix.exe, hotkey taken: the menu still opens About" "$about_expected" \
+        "$(grep '^  SysLink|' <<<"$about" | cut -d'|' -f2)"
+    read -r ok_left ok_top ok_right ok_bottom < <(rect_of 'Button|OK' "$about")
+    xdotool mousemove $(((ok_left + ok_right) / 2 + off_x)) $(((ok_top + ok_bottom) / 2 + off_y)) click 1
+    sleep 0.5
+    xdotool mousemove "$icon_x" "$icon_y" click 3
+    sleep 1
+    choose_at 6
+    finish_app
+    check "kestrix.exe, hotkey taken: Exit still works" 0 "$app_status"
+    kill "$helper_pid" 2>/dev/null || true
+    wait "$helper_pid" 2>/dev/null || true
+    helper_pid=
+fi
 
 echo "tray e2e: $passes checks passed, $failures failed"
 [ "$failures" -eq 0 ]
