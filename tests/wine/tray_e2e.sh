@@ -259,6 +259,13 @@ expect_event "the hotkey raises CaptureRegion" 0
 wine "$bin/post_broadcast.exe" Kestrix.ShowSettings
 expect_event "broadcast Kestrix.ShowSettings raises OpenSettings" 3
 
+# The update-check timer (WM_TIMER = 275): only its own id raises the check.
+wine "$bin/post_to_host.exe" 275 2
+sleep 0.5
+check "another timer raises nothing" "$events_seen" "$(count_lines '^event ')"
+wine "$bin/post_to_host.exe" 275 1
+expect_event "timer 1 raises ScheduledUpdateCheck" 5
+
 open_menu 1 || true
 choose 5
 expect_event "About raises ShowAbout" 2

@@ -1,0 +1,21 @@
+// Posts a message to the running host window, as the system does for its timer:
+//   post_to_host <message number> <first parameter>     e.g. post_to_host 275 1 (WM_TIMER, id 1)
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: post_to_host <message> <wparam>\n");
+        return 2;
+    }
+    HWND host = FindWindowW(L"SnapHostWindow", nullptr);
+    if (!host) {
+        std::printf("no host window\n");
+        return 1;
+    }
+    const UINT message = UINT(std::wcstoul(argv[1], nullptr, 0));
+    const WPARAM wparam = WPARAM(std::wcstoull(argv[2], nullptr, 0));
+    return PostMessageW(host, message, wparam, 0) ? 0 : 1;
+}
