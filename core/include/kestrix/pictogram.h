@@ -1,0 +1,43 @@
+#pragma once
+// The toolbar's pictograms as geometry on a canvas: each shape is given in
+// fractions of the button's rectangle, so one description serves every size.
+#include <cstdint>
+
+#include "kestrix/canvas.h"
+
+namespace kestrix {
+
+enum class Pictogram {
+    RectangleTool,
+    EllipseTool,
+    ArrowTool,
+    PenTool,
+    MosaicTool,
+    TextTool,
+    NumberTool,
+    Undo,
+    Backdrop,
+    Pin,
+    Send,
+    Save,
+    Cancel,
+    Copy,
+};
+
+// The pictogram of a tool number 0..6 (Rectangle, Ellipse, Arrow, Pen, Mosaic, Text, Number).
+Pictogram toolPictogram(uint32_t tool);
+
+// Draws the pictogram inside the button rectangle `item`.
+void drawPictogram(Canvas& canvas, Pictogram pictogram, const BoxD& item, Argb colour);
+
+// The size button of step 0..2 for a tool: a disc, a square for Mosaic, the letter "A" for Text.
+void drawSizeSymbol(Canvas& canvas, uint32_t tool, uint32_t step, const BoxD& item, Argb colour);
+
+// A palette swatch: a disc 14 across in the middle of the item, outlined in grey.
+void drawSwatch(Canvas& canvas, const BoxD& item, Argb colour);
+
+// Measures `text` and draws it so that its measured box is centred on `box`;
+// false when the font cannot be made.
+bool drawCentredText(Canvas& canvas, std::string_view text, double pixelSize, const BoxD& box, Argb colour);
+
+}  // namespace kestrix
