@@ -25,6 +25,13 @@ struct PointD {
     friend bool operator==(const PointD&, const PointD&) = default;
 };
 
+// The desktop point shown at a surface's (0, 0).
+struct Origin {
+    int32_t x = 0;
+    int32_t y = 0;
+    friend bool operator==(const Origin&, const Origin&) = default;
+};
+
 struct BoxD {
     double x = 0;
     double y = 0;
