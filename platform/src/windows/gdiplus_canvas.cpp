@@ -33,10 +33,13 @@ std::wstring widen(std::string_view utf8) {
 }
 
 // A pen with round caps and joins; absent (nothing drawn) when GDI+ refuses.
+// Its width is in world units: one pixel until a scale is set, and scaled with
+// the shapes and text afterwards (a pixel-unit pen keeps its width under a
+// scale on some GDI+ implementations, which would thin the exported mark-up).
 GdipPen makePen(Argb colour, double width) {
     Gdiplus::GpPen* raw = nullptr;
     GdipPen pen;
-    if (gp::GdipCreatePen1(colour, float(std::max(width, 0.5)), Gdiplus::UnitPixel, &raw) != Ok) return pen;
+    if (gp::GdipCreatePen1(colour, float(std::max(width, 0.5)), Gdiplus::UnitWorld, &raw) != Ok) return pen;
     pen.reset(raw);
     gp::GdipSetPenStartCap(raw, Gdiplus::LineCapRound);
     gp::GdipSetPenEndCap(raw, Gdiplus::LineCapRound);
