@@ -13,9 +13,9 @@ constexpr double kEpsilon = 2.220446049250313e-16;
 constexpr Argb kWhite = 0xFFFFFFFFu;
 constexpr Argb kNearBlack = 0xFF212121u;
 
-double distance(PointD a, PointD b) { return std::hypot(b.x - a.x, b.y - a.y); }
+double distance(Point a, Point b) { return std::hypot(b.x - a.x, b.y - a.y); }
 
-double pathLength(const std::vector<PointD>& path) {
+double pathLength(const std::vector<Point>& path) {
     double total = 0;
     for (size_t i = 1; i < path.size(); ++i) total += distance(path[i - 1], path[i]);
     return total;
@@ -35,11 +35,11 @@ Argb markerLabelColour(uint32_t colour) {
     return luma <= 140 ? kWhite : kNearBlack;
 }
 
-std::vector<PointD> shortenPath(std::vector<PointD> path, double length) {
+std::vector<Point> shortenPath(std::vector<Point> path, double length) {
     if (path.size() < 2 || !(length > 0)) return path;
     double r = length;
     while (path.size() >= 2) {
-        const PointD last = path.back(), previous = path[path.size() - 2];
+        const Point last = path.back(), previous = path[path.size() - 2];
         const double d = distance(previous, last);
         if (d >= r) {
             if (d <= kEpsilon) {
@@ -56,18 +56,18 @@ std::vector<PointD> shortenPath(std::vector<PointD> path, double length) {
     return path;
 }
 
-ArrowShape arrowShape(const std::vector<PointD>& path, PointD tip, double width) {
+ArrowShape arrowShape(const std::vector<Point>& path, Point tip, double width) {
     ArrowShape shape;
     const double length = pathLength(path);
     if (!(length >= 0.5)) return shape;  // also refuses a NaN length
     shape.drawn = true;
     const double head = std::min(3.2 * width, 0.5 * length);
     shape.shaft = shortenPath(path, head);
-    const PointD base = shape.shaft.empty() ? path.front() : shape.shaft.back();
+    const Point base = shape.shaft.empty() ? path.front() : shape.shaft.back();
     const double norm = std::max(distance(base, tip), kEpsilon);
-    const PointD u{(tip.x - base.x) / norm, (tip.y - base.y) / norm};
+    const Point u{(tip.x - base.x) / norm, (tip.y - base.y) / norm};
     const double half = 0.42 * head;
-    shape.head = {tip, PointD{base.x - u.y * half, base.y + u.x * half}, PointD{base.x + u.y * half, base.y - u.x * half}};
+    shape.head = {tip, Point{base.x - u.y * half, base.y + u.x * half}, Point{base.x + u.y * half, base.y - u.x * half}};
     return shape;
 }
 
@@ -78,7 +78,7 @@ TextExtent fallbackTextExtent(std::string_view utf8, double px) {
 }
 
 TextExtent measureText(Canvas* measurer, std::string_view utf8, uint32_t sizeStep) {
-    const double px = TEXT_SIZE[std::min<uint32_t>(sizeStep, 2)];
+    const double px = text_size(sizeStep);
     TextExtent extent = fallbackTextExtent(utf8, px);
     if (measurer) {
         const auto measured = measurer->measureText(utf8, px);
@@ -92,30 +92,29 @@ namespace {
 // Desktop coordinates to canvas coordinates, in double precision.
 struct Mapper {
     Origin origin;
-    PointD operator()(double x, double y) const { return {x - origin.x, y - origin.y}; }
-    PointD operator()(const Point& p) const { return (*this)(p.x, p.y); }
-    BoxD box(double x0, double y0, double x1, double y1) const {
-        const PointD topLeft = (*this)(std::min(x0, x1), std::min(y0, y1));
-        return {topLeft.x, topLeft.y, std::abs(x1 - x0), std::abs(y1 - y0)};
+    Point operator()(double x, double y) const { return {x - origin.x, y - origin.y}; }
+    Point operator()(const Point& p) const { return (*this)(p.x, p.y); }
+    // The box spanned by two corners, whichever way round they are.
+    Box box(const Point& a, const Point& b) const {
+        const Point topLeft = (*this)(std::min(a.x, b.x), std::min(a.y, b.y));
+        return {topLeft.x, topLeft.y, std::abs(b.x - a.x), std::abs(b.y - a.y)};
     }
 };
 
-double thickness(uint32_t step) { return THICKNESS[std::min<uint32_t>(step, 2)]; }
-
-void drawArrow(Canvas& canvas, const Mapper& map, const ArrowAnnotation& a) {
-    std::vector<PointD> path;
-    for (const Point& p : arrowPath(a)) path.push_back(map(p));
-    const double w = thickness(a.sizeStep);
-    const ArrowShape shape = arrowShape(path, map(a.endX, a.endY), w);
+void drawArrow(Canvas& canvas, const Mapper& map, const ArrowMark& a) {
+    std::vector<Point> path;
+    for (const Point& p : arrow_path(a)) path.push_back(map(p));
+    const double w = thickness(a.size);
+    const ArrowShape shape = arrowShape(path, map(a.end), w);
     if (!shape.drawn) return;
     const Argb colour = toArgb(a.colour);
     if (shape.shaft.size() >= 2) canvas.strokePolyline(shape.shaft, false, w, colour);
     canvas.fillPolygon(shape.head, colour);
 }
 
-void drawNumber(Canvas& canvas, const Mapper& map, const NumberAnnotation& n) {
-    const double d = MARKER_DIAMETER[std::min<uint32_t>(n.sizeStep, 2)];
-    const PointD centre = map(n.centreX, n.centreY);
+void drawNumber(Canvas& canvas, const Mapper& map, const NumberMark& n) {
+    const double d = marker_diameter(n.size);
+    const Point centre = map(n.centre);
     canvas.fillEllipse({centre.x - d / 2, centre.y - d / 2, d, d}, toArgb(n.colour));
     const std::string label = std::to_string(n.number);
     const double size = 0.58 * d;
@@ -132,21 +131,21 @@ void drawAnnotation(Canvas& canvas, Origin origin, const Annotation& annotation)
     std::visit(
         [&](const auto& a) {
             using T = std::decay_t<decltype(a)>;
-            if constexpr (std::is_same_v<T, RectangleAnnotation>) {
-                canvas.strokeRectangle(map.box(a.startX, a.startY, a.endX, a.endY), thickness(a.sizeStep), toArgb(a.colour));
-            } else if constexpr (std::is_same_v<T, EllipseAnnotation>) {
-                canvas.strokeEllipse(map.box(a.startX, a.startY, a.endX, a.endY), thickness(a.sizeStep), toArgb(a.colour));
-            } else if constexpr (std::is_same_v<T, ArrowAnnotation>) {
+            if constexpr (std::is_same_v<T, RectangleMark>) {
+                canvas.strokeRectangle(map.box(a.start, a.end), thickness(a.size), toArgb(a.colour));
+            } else if constexpr (std::is_same_v<T, EllipseMark>) {
+                canvas.strokeEllipse(map.box(a.start, a.end), thickness(a.size), toArgb(a.colour));
+            } else if constexpr (std::is_same_v<T, ArrowMark>) {
                 drawArrow(canvas, map, a);
-            } else if constexpr (std::is_same_v<T, PenAnnotation>) {
+            } else if constexpr (std::is_same_v<T, PenMark>) {
                 if (a.points.size() < 2) return;
-                std::vector<PointD> points;
+                std::vector<Point> points;
                 for (const Point& p : a.points) points.push_back(map(p));
-                canvas.strokePolyline(points, false, thickness(a.sizeStep), toArgb(a.colour));
-            } else if constexpr (std::is_same_v<T, NumberAnnotation>) {
+                canvas.strokePolyline(points, false, thickness(a.size), toArgb(a.colour));
+            } else if constexpr (std::is_same_v<T, NumberMark>) {
                 drawNumber(canvas, map, a);
-            } else if constexpr (std::is_same_v<T, TextAnnotation>) {
-                canvas.drawText(a.text, map(a.x, a.y), TEXT_SIZE[std::min<uint32_t>(a.sizeStep, 2)], toArgb(a.colour));
+            } else if constexpr (std::is_same_v<T, TextMark>) {
+                canvas.drawText(a.text, map(a.box.x, a.box.y), text_size(a.size), toArgb(a.colour));
             }
             // Mosaic strokes are pixelated into the picture beforehand, not drawn.
         },

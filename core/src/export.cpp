@@ -13,7 +13,7 @@ namespace {
 // Mosaic strokes are already in the pixels; anything else needs the canvas.
 bool anythingToDraw(const std::vector<Annotation>& annotations) {
     return std::any_of(annotations.begin(), annotations.end(),
-                       [](const Annotation& a) { return !std::holds_alternative<MosaicAnnotation>(a); });
+                       [](const Annotation& a) { return !std::holds_alternative<MosaicMark>(a); });
 }
 
 void forceOpaque(Image& image) {

@@ -69,7 +69,7 @@ private:
 };
 
 struct Segment {
-    PointD a, b;
+    Point a, b;
     double r;
 };
 
@@ -96,7 +96,7 @@ bool rowSpan(const Segment& s, int64_t y, int64_t lo, int64_t hi, int64_t& first
             to = std::max(to, b);
         }
     };
-    for (const PointD& end : {s.a, s.b}) {  // the round caps
+    for (const Point& end : {s.a, s.b}) {  // the round caps
         const double h = r2 - (cy - end.y) * (cy - end.y);
         if (h >= 0) add(end.x - std::sqrt(h), end.x + std::sqrt(h));
     }
@@ -171,11 +171,11 @@ void forEachCoveredSpan(const Stroke& stroke, uint32_t width, uint32_t height, F
 void applyMosaic(Image& target, const std::vector<Annotation>& annotations, Origin origin, double scale) {
     std::vector<Stroke> strokes;
     for (const Annotation& annotation : annotations) {
-        const auto* mosaic = std::get_if<MosaicAnnotation>(&annotation);
+        const auto* mosaic = std::get_if<MosaicMark>(&annotation);
         if (!mosaic || mosaic->points.empty()) continue;
-        Stroke stroke{blockPixels(mosaic->blockSize, scale), {}};
-        const double r = std::max(mosaic->brushWidth * scale * 0.5, 0.5);
-        std::vector<PointD> px;
+        Stroke stroke{blockPixels(mosaic->block_size, scale), {}};
+        const double r = std::max(mosaic->brush_width * scale * 0.5, 0.5);
+        std::vector<Point> px;
         for (const auto& p : mosaic->points) px.push_back({(p.x - origin.x) * scale, (p.y - origin.y) * scale});
         if (px.size() == 1) stroke.segments.push_back({px[0], px[0], r});
         for (size_t i = 1; i < px.size(); ++i) stroke.segments.push_back({px[i - 1], px[i], r});

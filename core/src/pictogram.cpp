@@ -19,27 +19,27 @@ constexpr Argb kSwatchOutline = opaque(142, 142, 150);
 // the pictogram's pen and colour.
 class Sketch {
 public:
-    Sketch(Canvas& canvas, const BoxD& item, Argb colour)
+    Sketch(Canvas& canvas, const Box& item, Argb colour)
         : canvas_(canvas), item_(item), colour_(colour), pen_(std::max(0.075 * item.width, 1.4)) {}
 
-    PointD at(PointD f) const { return {item_.x + f.x * item_.width, item_.y + f.y * item_.height}; }
-    BoxD box(double fx, double fy, double fw, double fh) const {
+    Point at(Point f) const { return {item_.x + f.x * item_.width, item_.y + f.y * item_.height}; }
+    Box box(double fx, double fy, double fw, double fh) const {
         return {item_.x + fx * item_.width, item_.y + fy * item_.height, fw * item_.width, fh * item_.height};
     }
 
-    void line(std::initializer_list<PointD> fractions, bool closed = false) {
-        std::vector<PointD> points;
-        for (PointD f : fractions) points.push_back(at(f));
+    void line(std::initializer_list<Point> fractions, bool closed = false) {
+        std::vector<Point> points;
+        for (Point f : fractions) points.push_back(at(f));
         canvas_.strokePolyline(points, closed, pen_, colour_);
     }
-    void openLine(const std::vector<PointD>& fractions) {
-        std::vector<PointD> points;
-        for (PointD f : fractions) points.push_back(at(f));
+    void openLine(const std::vector<Point>& fractions) {
+        std::vector<Point> points;
+        for (Point f : fractions) points.push_back(at(f));
         canvas_.strokePolyline(points, false, pen_, colour_);
     }
-    void fill(const std::vector<PointD>& fractions) {
-        std::vector<PointD> points;
-        for (PointD f : fractions) points.push_back(at(f));
+    void fill(const std::vector<Point>& fractions) {
+        std::vector<Point> points;
+        for (Point f : fractions) points.push_back(at(f));
         canvas_.fillPolygon(points, colour_);
     }
     void fillBox(double fx, double fy, double fw, double fh) {
@@ -49,17 +49,17 @@ public:
     void outlineEllipse(double fx, double fy, double fw, double fh) { canvas_.strokeEllipse(box(fx, fy, fw, fh), pen_, colour_); }
 
     // A filled arrowhead: tip T, base B = T - length x u, half-width k across u.
-    void arrowhead(PointD tip, PointD direction, double length, double halfWidth) {
+    void arrowhead(Point tip, Point direction, double length, double halfWidth) {
         const double norm = std::max(std::hypot(direction.x, direction.y), kEpsilon);
-        const PointD u{direction.x / norm, direction.y / norm};
-        const PointD base{tip.x - length * u.x, tip.y - length * u.y};
-        const PointD across{-u.y * halfWidth, u.x * halfWidth};
+        const Point u{direction.x / norm, direction.y / norm};
+        const Point base{tip.x - length * u.x, tip.y - length * u.y};
+        const Point across{-u.y * halfWidth, u.x * halfWidth};
         fill({tip, {base.x + across.x, base.y + across.y}, {base.x - across.x, base.y - across.y}});
     }
 
     // Points along a circle, angles in degrees, y pointing down.
-    static std::vector<PointD> arc(PointD centre, double radius, double fromDegrees, double toDegrees, int steps) {
-        std::vector<PointD> points;
+    static std::vector<Point> arc(Point centre, double radius, double fromDegrees, double toDegrees, int steps) {
+        std::vector<Point> points;
         for (int i = 0; i <= steps; ++i) {
             const double a = (fromDegrees + (toDegrees - fromDegrees) * i / steps) * std::numbers::pi / 180;
             points.push_back({centre.x + radius * std::cos(a), centre.y + radius * std::sin(a)});
@@ -67,13 +67,13 @@ public:
         return points;
     }
 
-    void glyph(std::string_view text, double size, const BoxD& target) { drawCentredText(canvas_, text, size, target, colour_); }
+    void glyph(std::string_view text, double size, const Box& target) { drawCentredText(canvas_, text, size, target, colour_); }
 
-    const BoxD& item() const { return item_; }
+    const Box& item() const { return item_; }
 
 private:
     Canvas& canvas_;
-    BoxD item_;
+    Box item_;
     Argb colour_;
     double pen_;
 };
@@ -87,14 +87,14 @@ Pictogram toolPictogram(uint32_t tool) {
     return kTools[std::min<uint32_t>(tool, 6)];
 }
 
-bool drawCentredText(Canvas& canvas, std::string_view text, double pixelSize, const BoxD& box, Argb colour) {
+bool drawCentredText(Canvas& canvas, std::string_view text, double pixelSize, const Box& box, Argb colour) {
     const auto extent = canvas.measureText(text, pixelSize);
     if (!extent) return false;
-    const PointD topLeft{box.x + (box.width - extent->width) / 2, box.y + (box.height - extent->height) / 2};
+    const Point topLeft{box.x + (box.width - extent->width) / 2, box.y + (box.height - extent->height) / 2};
     return canvas.drawText(text, topLeft, pixelSize, colour);
 }
 
-void drawPictogram(Canvas& canvas, Pictogram pictogram, const BoxD& item, Argb colour) {
+void drawPictogram(Canvas& canvas, Pictogram pictogram, const Box& item, Argb colour) {
     Sketch s(canvas, item, colour);
     switch (pictogram) {
     case Pictogram::RectangleTool: s.outlineBox(0.1, 0.16, 0.8, 0.68); break;
@@ -115,7 +115,7 @@ void drawPictogram(Canvas& canvas, Pictogram pictogram, const BoxD& item, Argb c
     case Pictogram::TextTool: s.glyph("T", 0.78 * item.height, item); break;
     case Pictogram::NumberTool: {
         s.outlineEllipse(0.09, 0.13, 0.82, 0.74);
-        const BoxD label = s.box(0.3, 0.28, 0.4, 0.44);
+        const Box label = s.box(0.3, 0.28, 0.4, 0.44);
         s.glyph("1", 0.78 * label.height, label);
         break;
     }
@@ -123,7 +123,7 @@ void drawPictogram(Canvas& canvas, Pictogram pictogram, const BoxD& item, Argb c
         const auto arc = Sketch::arc({0.52, 0.56}, 0.32, 200, 420, 24);
         s.openLine(arc);
         // the head's base sits on the arc's first point, pointing back along it
-        const PointD u{std::cos(110 * std::numbers::pi / 180), std::sin(110 * std::numbers::pi / 180)};
+        const Point u{std::cos(110 * std::numbers::pi / 180), std::sin(110 * std::numbers::pi / 180)};
         s.arrowhead({arc.front().x + 0.3 * u.x, arc.front().y + 0.3 * u.y}, u, 0.3, 0.115);
         break;
     }
@@ -139,7 +139,7 @@ void drawPictogram(Canvas& canvas, Pictogram pictogram, const BoxD& item, Argb c
     case Pictogram::Send:
         s.line({{0.26, 0.5}, {0.7, 0.24}});
         s.line({{0.26, 0.5}, {0.7, 0.76}});
-        for (PointD centre : {PointD{0.26, 0.5}, PointD{0.7, 0.24}, PointD{0.7, 0.76}})
+        for (Point centre : {Point{0.26, 0.5}, Point{0.7, 0.24}, Point{0.7, 0.76}})
             s.fill(Sketch::arc(centre, 0.13, 0, 360, 24));
         break;
     case Pictogram::Save:
@@ -155,15 +155,15 @@ void drawPictogram(Canvas& canvas, Pictogram pictogram, const BoxD& item, Argb c
     }
 }
 
-void drawSizeSymbol(Canvas& canvas, uint32_t tool, uint32_t step, const BoxD& item, Argb colour) {
+void drawSizeSymbol(Canvas& canvas, uint32_t tool, uint32_t step, const Box& item, Argb colour) {
     step = std::min<uint32_t>(step, 2);
     const double k = 0.4 + 0.3 * step;
-    const PointD centre{item.x + item.width / 2, item.y + item.height / 2};
+    const Point centre{item.x + item.width / 2, item.y + item.height / 2};
     if (tool == kTextTool) {
         drawCentredText(canvas, "A", item.height * (0.45 + 0.22 * step), item, colour);
     } else if (tool == kMosaicTool) {
         const double half = item.width * 0.62 * k / 2;
-        const PointD corners[] = {{centre.x - half, centre.y - half},
+        const Point corners[] = {{centre.x - half, centre.y - half},
                                   {centre.x + half, centre.y - half},
                                   {centre.x + half, centre.y + half},
                                   {centre.x - half, centre.y + half}};
@@ -174,8 +174,8 @@ void drawSizeSymbol(Canvas& canvas, uint32_t tool, uint32_t step, const BoxD& it
     }
 }
 
-void drawSwatch(Canvas& canvas, const BoxD& item, Argb colour) {
-    const BoxD disc{item.x + item.width / 2 - 7, item.y + item.height / 2 - 7, 14, 14};
+void drawSwatch(Canvas& canvas, const Box& item, Argb colour) {
+    const Box disc{item.x + item.width / 2 - 7, item.y + item.height / 2 - 7, 14, 14};
     canvas.fillEllipse(disc, colour);
     canvas.strokeEllipse(disc, 1, kSwatchOutline);
 }

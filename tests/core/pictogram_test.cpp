@@ -13,7 +13,7 @@ using test::RecordingCanvas;
 
 namespace {
 
-constexpr BoxD kItem{100, 50, 32, 32};
+constexpr Box kItem{100, 50, 32, 32};
 constexpr Argb kInk = opaque(42, 42, 46);
 
 const Pictogram kAll[] = {Pictogram::RectangleTool, Pictogram::EllipseTool, Pictogram::ArrowTool, Pictogram::PenTool,
@@ -21,13 +21,13 @@ const Pictogram kAll[] = {Pictogram::RectangleTool, Pictogram::EllipseTool, Pict
                           Pictogram::Backdrop,      Pictogram::Pin,         Pictogram::Send,       Pictogram::Save,
                           Pictogram::Cancel,        Pictogram::Copy};
 
-bool inside(PointD p, const BoxD& b) {
+bool inside(Point p, const Box& b) {
     return p.x >= b.x - 1e-9 && p.y >= b.y - 1e-9 && p.x <= b.x + b.width + 1e-9 && p.y <= b.y + b.height + 1e-9;
 }
 
-PointD frac(double fx, double fy) { return {kItem.x + fx * kItem.width, kItem.y + fy * kItem.height}; }
+Point frac(double fx, double fy) { return {kItem.x + fx * kItem.width, kItem.y + fy * kItem.height}; }
 
-void expectNear(PointD actual, PointD expected, const char* what) {
+void expectNear(Point actual, Point expected, const char* what) {
     EXPECT_NEAR(actual.x, expected.x, 1e-9) << what;
     EXPECT_NEAR(actual.y, expected.y, 1e-9) << what;
 }
@@ -41,7 +41,7 @@ TEST(Pictogram, EveryShapeStaysInsideItsButtonInOneColour) {
         ASSERT_FALSE(canvas.calls.empty()) << int(p);
         for (const DrawCall& c : canvas.calls) {
             EXPECT_EQ(c.colour, kInk) << int(p);
-            for (PointD q : c.points) EXPECT_TRUE(inside(q, kItem)) << int(p) << ": " << q.x << "," << q.y;
+            for (Point q : c.points) EXPECT_TRUE(inside(q, kItem)) << int(p) << ": " << q.x << "," << q.y;
             if (c.kind == DrawCall::Kind::StrokeEllipse || c.kind == DrawCall::Kind::StrokeRectangle) {
                 EXPECT_TRUE(inside({c.box.x, c.box.y}, kItem)) << int(p);
                 EXPECT_TRUE(inside({c.box.x + c.box.width, c.box.y + c.box.height}, kItem)) << int(p);
@@ -72,7 +72,7 @@ TEST(Pictogram, ArrowheadsPointAlongTheirDirection) {
     expectNear(h[0], frac(0.88, 0.12), "tip");
     // base 0.3 back along (1, -1), half-width 0.115 across it
     const double r = std::sqrt(0.5);
-    const PointD base = frac(0.88 - 0.3 * r, 0.12 + 0.3 * r);
+    const Point base = frac(0.88 - 0.3 * r, 0.12 + 0.3 * r);
     expectNear({(h[1].x + h[2].x) / 2, (h[1].y + h[2].y) / 2}, base, "base middle");
     EXPECT_NEAR(std::hypot(h[1].x - h[2].x, h[1].y - h[2].y), 2 * 0.115 * 32, 1e-9);
 
@@ -108,11 +108,11 @@ TEST(Pictogram, SendDiscsAreFullCircles) {
     drawPictogram(canvas, Pictogram::Send, kItem, kInk);
     const auto discs = canvas.only(DrawCall::Kind::Polygon);
     ASSERT_EQ(discs.size(), 3u);
-    const PointD centres[] = {frac(0.26, 0.5), frac(0.7, 0.24), frac(0.7, 0.76)};
+    const Point centres[] = {frac(0.26, 0.5), frac(0.7, 0.24), frac(0.7, 0.76)};
     for (size_t i = 0; i < 3; ++i) {
         ASSERT_EQ(discs[i].points.size(), 25u);
         expectNear(discs[i].points.front(), discs[i].points.back(), "closed");
-        for (PointD q : discs[i].points) EXPECT_NEAR(std::hypot(q.x - centres[i].x, q.y - centres[i].y), 0.13 * 32, 1e-9);
+        for (Point q : discs[i].points) EXPECT_NEAR(std::hypot(q.x - centres[i].x, q.y - centres[i].y), 0.13 * 32, 1e-9);
     }
     EXPECT_EQ(canvas.only(DrawCall::Kind::Polyline).size(), 2u);
 
@@ -174,7 +174,7 @@ TEST(Pictogram, SizeSymbolsGrowWithTheStep) {
     RecordingCanvas swatch;
     drawSwatch(swatch, {10, 0, 28, 32}, opaque(0xE5, 0x39, 0x35));
     ASSERT_EQ(swatch.calls.size(), 2u);
-    EXPECT_EQ(swatch.calls[0].box, (BoxD{17, 9, 14, 14}));
+    EXPECT_EQ(swatch.calls[0].box, (Box{17, 9, 14, 14}));
     EXPECT_EQ(swatch.calls[0].colour, 0xFFE53935u);
     EXPECT_EQ(swatch.calls[1].kind, DrawCall::Kind::StrokeEllipse);
     EXPECT_EQ(swatch.calls[1].colour, opaque(142, 142, 150));

@@ -11,13 +11,13 @@ namespace kestrix::test {
 struct DrawCall {
     enum class Kind { Polyline, Polygon, StrokeEllipse, FillEllipse, StrokeRectangle, Text, SetClip, ResetClip, SetScale, ResetScale };
     Kind kind = Kind::Polyline;
-    std::vector<PointD> points;  // Polyline, Polygon
+    std::vector<Point> points;  // Polyline, Polygon
     bool closed = false;         // Polyline
-    BoxD box;                    // ellipses and rectangles
+    Box box;                    // ellipses and rectangles
     double width = 0;            // strokes
     Argb colour = 0;
     std::string text;  // Text
-    PointD at;         // Text: top-left
+    Point at;         // Text: top-left
     double size = 0;   // Text: pixel size
     Rect clip;         // SetClip
     double scale = 0;  // SetScale
@@ -32,7 +32,7 @@ public:
     double advance = 0.5;
     double lineHeight = 1.25;
 
-    void strokePolyline(std::span<const PointD> points, bool closed, double width, Argb colour) override {
+    void strokePolyline(std::span<const Point> points, bool closed, double width, Argb colour) override {
         DrawCall c{DrawCall::Kind::Polyline};
         c.points.assign(points.begin(), points.end());
         c.closed = closed;
@@ -40,18 +40,18 @@ public:
         c.colour = colour;
         calls.push_back(std::move(c));
     }
-    void fillPolygon(std::span<const PointD> points, Argb colour) override {
+    void fillPolygon(std::span<const Point> points, Argb colour) override {
         DrawCall c{DrawCall::Kind::Polygon};
         c.points.assign(points.begin(), points.end());
         c.colour = colour;
         calls.push_back(std::move(c));
     }
-    void strokeEllipse(const BoxD& box, double width, Argb colour) override { shape(DrawCall::Kind::StrokeEllipse, box, width, colour); }
-    void fillEllipse(const BoxD& box, Argb colour) override { shape(DrawCall::Kind::FillEllipse, box, 0, colour); }
-    void strokeRectangle(const BoxD& box, double width, Argb colour) override {
+    void strokeEllipse(const Box& box, double width, Argb colour) override { shape(DrawCall::Kind::StrokeEllipse, box, width, colour); }
+    void fillEllipse(const Box& box, Argb colour) override { shape(DrawCall::Kind::FillEllipse, box, 0, colour); }
+    void strokeRectangle(const Box& box, double width, Argb colour) override {
         shape(DrawCall::Kind::StrokeRectangle, box, width, colour);
     }
-    bool drawText(std::string_view utf8, PointD topLeft, double pixelSize, Argb colour) override {
+    bool drawText(std::string_view utf8, Point topLeft, double pixelSize, Argb colour) override {
         if (!fontAvailable) return false;
         DrawCall c{DrawCall::Kind::Text};
         c.text = std::string(utf8);
@@ -86,7 +86,7 @@ public:
     }
 
 private:
-    void shape(DrawCall::Kind kind, const BoxD& box, double width, Argb colour) {
+    void shape(DrawCall::Kind kind, const Box& box, double width, Argb colour) {
         DrawCall c{kind};
         c.box = box;
         c.width = width;

@@ -21,18 +21,18 @@ Argb toArgb(uint32_t colour);
 Argb markerLabelColour(uint32_t markerColour);
 
 // A path cut back by `length` measured along it from its end.
-std::vector<PointD> shortenPath(std::vector<PointD> path, double length);
+std::vector<Point> shortenPath(std::vector<Point> path, double length);
 
 // What an arrow draws: nothing when its path is shorter than half a pixel;
 // otherwise a shaft that stops where the head's base begins, and the head.
 struct ArrowShape {
     bool drawn = false;
-    std::vector<PointD> shaft;
-    std::array<PointD, 3> head{};  // tip, then the two base corners
+    std::vector<Point> shaft;
+    std::array<Point, 3> head{};  // tip, then the two base corners
 };
 
 // `path` is the arrow's path, `tip` its end point, `width` its stroke width.
-ArrowShape arrowShape(const std::vector<PointD>& path, PointD tip, double width);
+ArrowShape arrowShape(const std::vector<Point>& path, Point tip, double width);
 
 // The extent used when the text cannot be measured: 0.6 x px a character (at
 // least px) by 1.4 x px, counting Unicode scalar values.

@@ -7,6 +7,7 @@
 #include <span>
 #include <string_view>
 
+#include "kestrix/annotation.h"
 #include "kestrix/image.h"
 #include "kestrix/platform_error.h"
 #include "kestrix/rect.h"
@@ -19,25 +20,11 @@ using Argb = uint32_t;
 
 constexpr Argb opaque(uint8_t r, uint8_t g, uint8_t b) { return 0xFF000000u | uint32_t(r) << 16 | uint32_t(g) << 8 | b; }
 
-struct PointD {
-    double x = 0;
-    double y = 0;
-    friend bool operator==(const PointD&, const PointD&) = default;
-};
-
 // The desktop point shown at a surface's (0, 0).
 struct Origin {
     int32_t x = 0;
     int32_t y = 0;
     friend bool operator==(const Origin&, const Origin&) = default;
-};
-
-struct BoxD {
-    double x = 0;
-    double y = 0;
-    double width = 0;
-    double height = 0;
-    friend bool operator==(const BoxD&, const BoxD&) = default;
 };
 
 struct TextExtent {
@@ -55,14 +42,14 @@ class Canvas {
 public:
     virtual ~Canvas() = default;
 
-    virtual void strokePolyline(std::span<const PointD> points, bool closed, double width, Argb colour) = 0;
-    virtual void fillPolygon(std::span<const PointD> points, Argb colour) = 0;
-    virtual void strokeEllipse(const BoxD& box, double width, Argb colour) = 0;
-    virtual void fillEllipse(const BoxD& box, Argb colour) = 0;
-    virtual void strokeRectangle(const BoxD& box, double width, Argb colour) = 0;
+    virtual void strokePolyline(std::span<const Point> points, bool closed, double width, Argb colour) = 0;
+    virtual void fillPolygon(std::span<const Point> points, Argb colour) = 0;
+    virtual void strokeEllipse(const Box& box, double width, Argb colour) = 0;
+    virtual void fillEllipse(const Box& box, Argb colour) = 0;
+    virtual void strokeRectangle(const Box& box, double width, Argb colour) = 0;
 
     // False when the font cannot be made and nothing was drawn.
-    virtual bool drawText(std::string_view utf8, PointD topLeft, double pixelSize, Argb colour) = 0;
+    virtual bool drawText(std::string_view utf8, Point topLeft, double pixelSize, Argb colour) = 0;
     // Absent when the font cannot be made or the measurement fails.
     virtual std::optional<TextExtent> measureText(std::string_view utf8, double pixelSize) = 0;
 

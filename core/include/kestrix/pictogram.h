@@ -28,16 +28,16 @@ enum class Pictogram {
 Pictogram toolPictogram(uint32_t tool);
 
 // Draws the pictogram inside the button rectangle `item`.
-void drawPictogram(Canvas& canvas, Pictogram pictogram, const BoxD& item, Argb colour);
+void drawPictogram(Canvas& canvas, Pictogram pictogram, const Box& item, Argb colour);
 
 // The size button of step 0..2 for a tool: a disc, a square for Mosaic, the letter "A" for Text.
-void drawSizeSymbol(Canvas& canvas, uint32_t tool, uint32_t step, const BoxD& item, Argb colour);
+void drawSizeSymbol(Canvas& canvas, uint32_t tool, uint32_t step, const Box& item, Argb colour);
 
 // A palette swatch: a disc 14 across in the middle of the item, outlined in grey.
-void drawSwatch(Canvas& canvas, const BoxD& item, Argb colour);
+void drawSwatch(Canvas& canvas, const Box& item, Argb colour);
 
 // Measures `text` and draws it so that its measured box is centred on `box`;
 // false when the font cannot be made.
-bool drawCentredText(Canvas& canvas, std::string_view text, double pixelSize, const BoxD& box, Argb colour);
+bool drawCentredText(Canvas& canvas, std::string_view text, double pixelSize, const Box& box, Argb colour);
 
 }  // namespace kestrix

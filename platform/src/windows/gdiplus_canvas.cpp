@@ -16,10 +16,10 @@ using Gdiplus::Ok;
 
 namespace {
 
-std::vector<Gdiplus::PointF> toPoints(std::span<const PointD> points) {
+std::vector<Gdiplus::PointF> toPoints(std::span<const Point> points) {
     std::vector<Gdiplus::PointF> out;
     out.reserve(points.size());
-    for (const PointD& p : points) out.emplace_back(float(p.x), float(p.y));
+    for (const Point& p : points) out.emplace_back(float(p.x), float(p.y));
     return out;
 }
 
@@ -74,7 +74,7 @@ struct TextObjects {
     bool ready() const { return family && font && format; }
 };
 
-Gdiplus::RectF boxOf(const BoxD& b) { return {float(b.x), float(b.y), float(b.width), float(b.height)}; }
+Gdiplus::RectF boxOf(const Box& b) { return {float(b.x), float(b.y), float(b.width), float(b.height)}; }
 
 }  // namespace
 
@@ -88,7 +88,7 @@ std::unique_ptr<GdiplusCanvas> GdiplusCanvas::onDc(HDC dc) {
     return std::unique_ptr<GdiplusCanvas>(new GdiplusCanvas(std::move(graphics)));
 }
 
-void GdiplusCanvas::strokePolyline(std::span<const PointD> points, bool closed, double width, Argb colour) {
+void GdiplusCanvas::strokePolyline(std::span<const Point> points, bool closed, double width, Argb colour) {
     if (points.size() < 2 || points.size() > size_t(INT_MAX)) return;
     GdipPen pen = makePen(colour, width);
     if (!pen) return;
@@ -99,7 +99,7 @@ void GdiplusCanvas::strokePolyline(std::span<const PointD> points, bool closed, 
         gp::GdipDrawLines(graphics_.get(), pen.get(), pts.data(), int(pts.size()));
 }
 
-void GdiplusCanvas::fillPolygon(std::span<const PointD> points, Argb colour) {
+void GdiplusCanvas::fillPolygon(std::span<const Point> points, Argb colour) {
     if (points.size() < 3 || points.size() > size_t(INT_MAX)) return;
     GdipBrush brush = makeBrush(colour);
     if (!brush) return;
@@ -107,28 +107,28 @@ void GdiplusCanvas::fillPolygon(std::span<const PointD> points, Argb colour) {
     gp::GdipFillPolygon(graphics_.get(), brush.get(), pts.data(), int(pts.size()), Gdiplus::FillModeAlternate);
 }
 
-void GdiplusCanvas::strokeEllipse(const BoxD& box, double width, Argb colour) {
+void GdiplusCanvas::strokeEllipse(const Box& box, double width, Argb colour) {
     GdipPen pen = makePen(colour, width);
     if (!pen) return;
     const auto r = boxOf(box);
     gp::GdipDrawEllipse(graphics_.get(), pen.get(), r.X, r.Y, r.Width, r.Height);
 }
 
-void GdiplusCanvas::fillEllipse(const BoxD& box, Argb colour) {
+void GdiplusCanvas::fillEllipse(const Box& box, Argb colour) {
     GdipBrush brush = makeBrush(colour);
     if (!brush) return;
     const auto r = boxOf(box);
     gp::GdipFillEllipse(graphics_.get(), brush.get(), r.X, r.Y, r.Width, r.Height);
 }
 
-void GdiplusCanvas::strokeRectangle(const BoxD& box, double width, Argb colour) {
+void GdiplusCanvas::strokeRectangle(const Box& box, double width, Argb colour) {
     GdipPen pen = makePen(colour, width);
     if (!pen) return;
     const auto r = boxOf(box);
     gp::GdipDrawRectangle(graphics_.get(), pen.get(), r.X, r.Y, r.Width, r.Height);
 }
 
-bool GdiplusCanvas::drawText(std::string_view utf8, PointD topLeft, double pixelSize, Argb colour) {
+bool GdiplusCanvas::drawText(std::string_view utf8, Point topLeft, double pixelSize, Argb colour) {
     TextObjects text(pixelSize);
     if (!text.ready()) return false;
     GdipBrush brush = makeBrush(colour);

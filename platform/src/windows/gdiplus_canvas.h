@@ -16,12 +16,12 @@ public:
     // null when GDI+ cannot make one (nothing is drawn then).
     static std::unique_ptr<GdiplusCanvas> onDc(HDC dc);
 
-    void strokePolyline(std::span<const PointD> points, bool closed, double width, Argb colour) override;
-    void fillPolygon(std::span<const PointD> points, Argb colour) override;
-    void strokeEllipse(const BoxD& box, double width, Argb colour) override;
-    void fillEllipse(const BoxD& box, Argb colour) override;
-    void strokeRectangle(const BoxD& box, double width, Argb colour) override;
-    bool drawText(std::string_view utf8, PointD topLeft, double pixelSize, Argb colour) override;
+    void strokePolyline(std::span<const Point> points, bool closed, double width, Argb colour) override;
+    void fillPolygon(std::span<const Point> points, Argb colour) override;
+    void strokeEllipse(const Box& box, double width, Argb colour) override;
+    void fillEllipse(const Box& box, Argb colour) override;
+    void strokeRectangle(const Box& box, double width, Argb colour) override;
+    bool drawText(std::string_view utf8, Point topLeft, double pixelSize, Argb colour) override;
     std::optional<TextExtent> measureText(std::string_view utf8, double pixelSize) override;
     void setClip(const Rect& rect) override;
     void resetClip() override;
