@@ -84,11 +84,14 @@ bool covers(const Segment& s, int64_t x, int64_t y) {
     return ex * ex + ey * ey <= s.r * s.r;
 }
 
-// The pixels of row y covered by the segment, as [first, last] within [lo, hi]:
-// the band's interval is solved for the row with a little slack, then its ends
-// are settled with the exact per-pixel test.
+// The pixels of row y covered by the segment, as [first, last] within [lo, hi].
+// The band's interval is solved for the row (with a radius a hair larger, so
+// that rounding cannot lose a touching pixel), then both ends are settled with
+// the exact per-pixel test, outwards or inwards as needed; the covered pixels of
+// a row are contiguous because the band is convex.
 bool rowSpan(const Segment& s, int64_t y, int64_t lo, int64_t hi, int64_t& first, int64_t& last) {
-    const double cy = y + 0.5, r2 = s.r * s.r;
+    const double cy = y + 0.5;
+    const double r = s.r * (1 + 1e-9) + 1e-9, r2 = r * r;
     double from = INFINITY, to = -INFINITY;
     auto add = [&](double a, double b) {
         if (a <= b) {
@@ -116,19 +119,22 @@ bool rowSpan(const Segment& s, int64_t y, int64_t lo, int64_t hi, int64_t& first
             b = std::min(b, q);
         };
         within(dx, -s.a.x * dx + (cy - s.a.y) * dy, 0, length2);
-        const double reach = s.r * std::sqrt(length2);
+        const double reach = r * std::sqrt(length2);
         within(dy, -s.a.x * dy - (cy - s.a.y) * dx, -reach, reach);
         add(a, b);
     }
     if (!(from <= to)) return false;
-    const double slack = 1e-6 * (1 + std::abs(from) + std::abs(to));
-    auto nearRange = [&](double v) { return std::clamp(v, double(lo) - 2, double(hi) + 2); };
-    // pixel x is inside when from <= x + 0.5 <= to; one more on each side for rounding
-    first = std::max<int64_t>(lo, int64_t(std::ceil(nearRange(from - slack - 0.5))) - 1);
-    last = std::min<int64_t>(hi, int64_t(std::floor(nearRange(to + slack - 0.5))) + 1);
+    // pixel x is inside when from <= x + 0.5 <= to
+    auto pixel = [&](double v) { return int64_t(std::clamp(std::floor(v - 0.5), double(lo) - 1, double(hi) + 1)); };
+    first = std::clamp<int64_t>(pixel(from) + 1, lo, hi);
+    last = std::clamp<int64_t>(pixel(to), lo, hi);
+    if (first > last) first = last = std::clamp<int64_t>(pixel((from + to) / 2), lo, hi);
     while (first <= last && !covers(s, first, y)) ++first;
-    while (last >= first && !covers(s, last, y)) --last;
-    return first <= last;
+    if (first > last) return false;
+    while (first > lo && covers(s, first - 1, y)) --first;
+    while (!covers(s, last, y)) --last;  // stops at `first` at the latest
+    while (last < hi && covers(s, last + 1, y)) ++last;
+    return true;
 }
 
 struct Bounds {
