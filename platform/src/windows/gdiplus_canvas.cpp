@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gdi_handles.h"
+#include "kestrix/annotate.h"
 
 namespace kestrix::win {
 
@@ -163,6 +164,12 @@ void GdiplusCanvas::setScale(double scale) {
 }
 
 void GdiplusCanvas::resetScale() { gp::GdipResetWorldTransform(graphics_.get()); }
+
+TextExtent measureAnnotationText(std::string_view utf8, uint32_t sizeStep) {
+    MemoryDc dc(nullptr);
+    auto canvas = dc ? GdiplusCanvas::onDc(dc.get()) : nullptr;
+    return measureText(canvas.get(), utf8, sizeStep);
+}
 
 namespace {
 

@@ -35,6 +35,10 @@ private:
     GdipGraphics graphics_;
 };
 
+// The box of a Text annotation for `utf8` at size step `sizeStep`, measured on a
+// memory device context (the fallback extent when that cannot be done).
+TextExtent measureAnnotationText(std::string_view utf8, uint32_t sizeStep);
+
 // Paints over an Image through a top-down 32-bit DIB section on a memory device
 // context; the section is overwritten with zeros before it is deleted.
 class DibCanvasFactory final : public ImageCanvasFactory {
