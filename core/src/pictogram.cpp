@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <initializer_list>
 #include <numbers>
 #include <vector>
 
@@ -11,8 +10,6 @@ namespace kestrix {
 namespace {
 
 constexpr double kEpsilon = 2.220446049250313e-16;
-constexpr uint32_t kMosaicTool = 4;
-constexpr uint32_t kTextTool = 5;
 constexpr Argb kSwatchOutline = opaque(142, 142, 150);
 
 // Maps fractions of the button rectangle to canvas coordinates and draws with
@@ -27,21 +24,10 @@ public:
         return {item_.x + fx * item_.width, item_.y + fy * item_.height, fw * item_.width, fh * item_.height};
     }
 
-    void line(std::initializer_list<Point> fractions, bool closed = false) {
-        std::vector<Point> points;
-        for (Point f : fractions) points.push_back(at(f));
-        canvas_.strokePolyline(points, closed, pen_, colour_);
+    void line(const std::vector<Point>& fractions, bool closed = false) {
+        canvas_.strokePolyline(mapped(fractions), closed, pen_, colour_);
     }
-    void openLine(const std::vector<Point>& fractions) {
-        std::vector<Point> points;
-        for (Point f : fractions) points.push_back(at(f));
-        canvas_.strokePolyline(points, false, pen_, colour_);
-    }
-    void fill(const std::vector<Point>& fractions) {
-        std::vector<Point> points;
-        for (Point f : fractions) points.push_back(at(f));
-        canvas_.fillPolygon(points, colour_);
-    }
+    void fill(const std::vector<Point>& fractions) { canvas_.fillPolygon(mapped(fractions), colour_); }
     void fillBox(double fx, double fy, double fw, double fh) {
         fill({{fx, fy}, {fx + fw, fy}, {fx + fw, fy + fh}, {fx, fy + fh}});
     }
@@ -69,9 +55,14 @@ public:
 
     void glyph(std::string_view text, double size, const Box& target) { drawCentredText(canvas_, text, size, target, colour_); }
 
-    const Box& item() const { return item_; }
-
 private:
+    std::vector<Point> mapped(const std::vector<Point>& fractions) const {
+        std::vector<Point> points;
+        points.reserve(fractions.size());
+        for (const Point& f : fractions) points.push_back(at(f));
+        return points;
+    }
+
     Canvas& canvas_;
     Box item_;
     Argb colour_;
@@ -80,11 +71,17 @@ private:
 
 }  // namespace
 
-Pictogram toolPictogram(uint32_t tool) {
-    static constexpr Pictogram kTools[] = {Pictogram::RectangleTool, Pictogram::EllipseTool, Pictogram::ArrowTool,
-                                           Pictogram::PenTool,       Pictogram::MosaicTool,  Pictogram::TextTool,
-                                           Pictogram::NumberTool};
-    return kTools[std::min<uint32_t>(tool, 6)];
+Pictogram toolPictogram(Tool tool) {
+    switch (tool) {
+    case Tool::Rectangle: return Pictogram::RectangleTool;
+    case Tool::Ellipse: return Pictogram::EllipseTool;
+    case Tool::Arrow: return Pictogram::ArrowTool;
+    case Tool::Pen: return Pictogram::PenTool;
+    case Tool::Mosaic: return Pictogram::MosaicTool;
+    case Tool::Text: return Pictogram::TextTool;
+    case Tool::Number: return Pictogram::NumberTool;
+    }
+    return Pictogram::RectangleTool;
 }
 
 bool drawCentredText(Canvas& canvas, std::string_view text, double pixelSize, const Box& box, Argb colour) {
@@ -121,7 +118,7 @@ void drawPictogram(Canvas& canvas, Pictogram pictogram, const Box& item, Argb co
     }
     case Pictogram::Undo: {
         const auto arc = Sketch::arc({0.52, 0.56}, 0.32, 200, 420, 24);
-        s.openLine(arc);
+        s.line(arc);
         // the head's base sits on the arc's first point, pointing back along it
         const Point u{std::cos(110 * std::numbers::pi / 180), std::sin(110 * std::numbers::pi / 180)};
         s.arrowhead({arc.front().x + 0.3 * u.x, arc.front().y + 0.3 * u.y}, u, 0.3, 0.115);
@@ -155,13 +152,13 @@ void drawPictogram(Canvas& canvas, Pictogram pictogram, const Box& item, Argb co
     }
 }
 
-void drawSizeSymbol(Canvas& canvas, uint32_t tool, uint32_t step, const Box& item, Argb colour) {
+void drawSizeSymbol(Canvas& canvas, Tool tool, uint32_t step, const Box& item, Argb colour) {
     step = std::min<uint32_t>(step, 2);
     const double k = 0.4 + 0.3 * step;
     const Point centre{item.x + item.width / 2, item.y + item.height / 2};
-    if (tool == kTextTool) {
+    if (tool == Tool::Text) {
         drawCentredText(canvas, "A", item.height * (0.45 + 0.22 * step), item, colour);
-    } else if (tool == kMosaicTool) {
+    } else if (tool == Tool::Mosaic) {
         const double half = item.width * 0.62 * k / 2;
         const Point corners[] = {{centre.x - half, centre.y - half},
                                   {centre.x + half, centre.y - half},

@@ -135,26 +135,29 @@ TEST(Pictogram, SizeSymbolsGrowWithTheStep) {
     const double k[] = {0.4, 0.7, 1.0};
     for (uint32_t step = 0; step < 3; ++step) {
         RecordingCanvas disc;
-        drawSizeSymbol(disc, 0, step, kItem, kInk);
+        drawSizeSymbol(disc, Tool::Rectangle, step, kItem, kInk);
         const auto e = disc.only(DrawCall::Kind::FillEllipse).at(0);
         EXPECT_DOUBLE_EQ(e.box.width, 32 * 0.55 * k[step]);
         EXPECT_DOUBLE_EQ(e.box.x + e.box.width / 2, 116);
 
         RecordingCanvas square;
-        drawSizeSymbol(square, 4, step, kItem, kInk);
+        drawSizeSymbol(square, Tool::Mosaic, step, kItem, kInk);
         const auto q = square.only(DrawCall::Kind::Polygon).at(0).points;
         EXPECT_NEAR(q[1].x - q[0].x, 32 * 0.62 * k[step], 1e-9);
         EXPECT_NEAR(q[2].y - q[1].y, 32 * 0.62 * k[step], 1e-9);
 
         RecordingCanvas letter;
-        drawSizeSymbol(letter, 5, step, kItem, kInk);
+        drawSizeSymbol(letter, Tool::Text, step, kItem, kInk);
         const auto a = letter.only(DrawCall::Kind::Text).at(0);
         EXPECT_EQ(a.text, "A");
         EXPECT_DOUBLE_EQ(a.size, 32 * (0.45 + 0.22 * step));
     }
     RecordingCanvas beyond;
-    drawSizeSymbol(beyond, 6, 9, kItem, kInk);
+    drawSizeSymbol(beyond, Tool::Number, 9, kItem, kInk);
     EXPECT_DOUBLE_EQ(beyond.only(DrawCall::Kind::FillEllipse).at(0).box.width, 32 * 0.55);
+
+    EXPECT_EQ(toolPictogram(Tool::Number), Pictogram::NumberTool);
+    EXPECT_EQ(toolPictogram(Tool::Mosaic), Pictogram::MosaicTool);
 
     RecordingCanvas swatch;
     drawSwatch(swatch, {10, 0, 28, 32}, opaque(0xE5, 0x39, 0x35));

@@ -24,14 +24,13 @@ enum class Pictogram {
     Copy,
 };
 
-// The pictogram of a tool number 0..6 (Rectangle, Ellipse, Arrow, Pen, Mosaic, Text, Number).
-Pictogram toolPictogram(uint32_t tool);
+Pictogram toolPictogram(Tool tool);
 
 // Draws the pictogram inside the button rectangle `item`.
 void drawPictogram(Canvas& canvas, Pictogram pictogram, const Box& item, Argb colour);
 
 // The size button of step 0..2 for a tool: a disc, a square for Mosaic, the letter "A" for Text.
-void drawSizeSymbol(Canvas& canvas, uint32_t tool, uint32_t step, const Box& item, Argb colour);
+void drawSizeSymbol(Canvas& canvas, Tool tool, uint32_t step, const Box& item, Argb colour);
 
 // A palette swatch: a disc 14 across in the middle of the item, outlined in grey.
 void drawSwatch(Canvas& canvas, const Box& item, Argb colour);
