@@ -133,7 +133,7 @@ void blurRows(Mask& mask, uint32_t radius) {
         uint8_t* row = mask.values.data() + size_t(y) * w;
         std::memcpy(source.data(), row, w);
         const uint8_t* s = source.data();
-        uint64_t sum = uint64_t(radius + 1) * s[0];
+        uint64_t sum = (uint64_t(radius) + 1) * s[0];
         for (uint64_t i = 1; i <= radius; ++i) sum += s[std::min<uint64_t>(i, last)];
         for (uint32_t i = 0; i < w; ++i) {
             row[i] = divide[size_t(sum)];
