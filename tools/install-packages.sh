@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the builds and tests need, only those missing;
+# the package lists are refreshed only when an install cannot proceed without.
+set -euo pipefail
+
+packages=(
+    # native build and unit tests
+    cmake ninja-build g++ pkg-config googletest libgtest-dev
+    libpng-dev libqrencode-dev libsodium-dev zlib1g-dev
+    # Windows cross build and the cross-built dependencies
+    g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev libz-mingw-w64-dev
+    autoconf automake libtool dpkg-dev
+    # running the Windows build: Wine, its fonts, private X servers and X tools
+    wine wine64 fonts-wine fonts-liberation fonts-noto-core
+    xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils
+    xdotool imagemagick xclip
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || missing+=("$package")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "[packages] all present" >&2
+    exit 0
+fi
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+echo "[packages] installing: ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+log=$(mktemp "${TMPDIR:-/tmp}/kestrix-apt.XXXXXX.log")
+install() { as_root apt-get install -y -q -o Dpkg::Use-Pty=0 "${missing[@]}"; }
+if ! install >"$log" 2>&1; then
+    # A fresh machine has no (or stale) package lists.
+    echo "[packages] refreshing the package lists" >&2
+    as_root apt-get update -q >>"$log" 2>&1 || { tail -n 20 "$log" >&2; exit 1; }
+    install >>"$log" 2>&1 || { tail -n 30 "$log" >&2; exit 1; }
+fi
+rm -f "$log"
+echo "[packages] done" >&2
