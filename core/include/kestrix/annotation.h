@@ -1,0 +1,146 @@
+#pragma once
+// The mark-up the user puts on a capture: tools, colours, size tables and the
+// annotations themselves. Plain values in desktop coordinates (doubles), shared
+// by the editor, the drawing code and the export.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace kestrix {
+
+// A point in desktop coordinates.
+struct Point {
+    double x = 0.0;
+    double y = 0.0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+// An axis-aligned box in desktop coordinates.
+struct Box {
+    double x = 0.0;
+    double y = 0.0;
+    double width = 0.0;
+    double height = 0.0;
+    friend bool operator==(const Box&, const Box&) = default;
+};
+
+// Toolbar order; also the order of the tool labels.
+enum class Tool : uint8_t { Rectangle = 0, Ellipse = 1, Arrow = 2, Pen = 3, Mosaic = 4, Text = 5, Number = 6 };
+inline constexpr int TOOL_COUNT = 7;
+
+// 32-bit colour, red in the lowest byte, then green, blue and alpha.
+using Colour = uint32_t;
+
+// The eight swatches, in toolbar order; all fully opaque.
+inline constexpr std::array<Colour, 8> PALETTE = {
+    0xff3539e5u,  // #E53935
+    0xff008cfbu,  // #FB8C00
+    0xff35d8fdu,  // #FDD835
+    0xff47a043u,  // #43A047
+    0xffe5881eu,  // #1E88E5
+    0xffaa248eu,  // #8E24AA
+    0xffffffffu,  // #FFFFFF
+    0xff212121u,  // #212121
+};
+
+// The colour of swatch `index`; indices past the end give the last swatch.
+constexpr Colour palette_colour(uint32_t index) { return PALETTE[index < 7 ? index : 7]; }
+
+// Size step tables; one step (0, 1 or 2) serves every tool.
+inline constexpr uint32_t MAX_SIZE_STEP = 2;
+inline constexpr std::array<double, 3> THICKNESS = {2.0, 4.0, 7.0};        // stroke width, px
+inline constexpr std::array<double, 3> MOSAIC_BLOCK = {6.0, 10.0, 16.0};   // block edge, px
+inline constexpr std::array<double, 3> TEXT_SIZE = {14.0, 20.0, 28.0};     // font pixel size
+inline constexpr std::array<double, 3> MARKER_DIAMETER = {24.0, 32.0, 44.0};
+
+// Every read of a size step goes through this: larger steps count as the largest.
+constexpr uint32_t size_step(uint32_t step) { return step < MAX_SIZE_STEP ? step : MAX_SIZE_STEP; }
+constexpr double thickness(uint32_t step) { return THICKNESS[size_step(step)]; }
+constexpr double mosaic_brush_width(uint32_t step) { return 4.0 * THICKNESS[size_step(step)]; }
+constexpr double mosaic_block(uint32_t step) { return MOSAIC_BLOCK[size_step(step)]; }
+constexpr double text_size(uint32_t step) { return TEXT_SIZE[size_step(step)]; }
+constexpr double marker_diameter(uint32_t step) { return MARKER_DIAMETER[size_step(step)]; }
+
+// The tag of an annotation; differs from the tool numbering for Text and Number.
+enum class AnnotationKind : int32_t { Rectangle = 0, Ellipse = 1, Arrow = 2, Pen = 3, Mosaic = 4, Number = 5, Text = 6 };
+
+struct RectangleMark {
+    Point start;
+    Point end;
+    uint32_t size = 1;
+    Colour colour = PALETTE[0];
+    friend bool operator==(const RectangleMark&, const RectangleMark&) = default;
+};
+
+// Inscribed in the box of its two points.
+struct EllipseMark {
+    Point start;
+    Point end;
+    uint32_t size = 1;
+    Colour colour = PALETTE[0];
+    friend bool operator==(const EllipseMark&, const EllipseMark&) = default;
+};
+
+struct ArrowMark {
+    Point start;
+    Point end;
+    uint32_t size = 1;
+    Colour colour = PALETTE[0];
+    std::optional<Point> bend;  // control point of the curve; none for a straight arrow
+    friend bool operator==(const ArrowMark&, const ArrowMark&) = default;
+};
+
+struct PenMark {
+    uint32_t size = 1;
+    Colour colour = PALETTE[0];
+    std::vector<Point> points;
+    friend bool operator==(const PenMark&, const PenMark&) = default;
+};
+
+// Brush width and block size are values, taken from the tables when the stroke starts.
+struct MosaicMark {
+    double brush_width = 0.0;
+    double block_size = 0.0;
+    std::vector<Point> points;
+    friend bool operator==(const MosaicMark&, const MosaicMark&) = default;
+};
+
+struct NumberMark {
+    uint32_t number = 1;
+    Point centre;
+    uint32_t size = 1;
+    Colour colour = PALETTE[0];
+    friend bool operator==(const NumberMark&, const NumberMark&) = default;
+};
+
+struct TextMark {
+    Box box;  // position, and the extent measured for the text
+    uint32_t size = 1;
+    Colour colour = PALETTE[0];
+    std::string text;  // UTF-8
+    friend bool operator==(const TextMark&, const TextMark&) = default;
+};
+
+// The alternatives are in tag order, so the variant index is the AnnotationKind.
+using Annotation =
+    std::variant<RectangleMark, EllipseMark, ArrowMark, PenMark, MosaicMark, NumberMark, TextMark>;
+
+inline AnnotationKind kind_of(const Annotation& a) { return AnnotationKind(int32_t(a.index())); }
+
+// The points an arrow is drawn through: [start, end], or 33 points of the
+// quadratic curve through start, bend (control) and end.
+std::vector<Point> arrow_path(const ArrowMark& arrow);
+
+// The point of the bent curve at t = 0.5 (the midpoint of start and end when straight).
+Point arrow_curve_midpoint(const ArrowMark& arrow);
+
+// The box the annotation covers when drawn, margins for stroke width included.
+Box visualBounds(const Annotation& annotation);
+
+// The annotation moved by (dx, dy): every point, the bend point and the text box.
+Annotation translated(const Annotation& annotation, double dx, double dy);
+
+}  // namespace kestrix

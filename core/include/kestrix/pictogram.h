@@ -1,0 +1,42 @@
+#pragma once
+// The toolbar's pictograms as geometry on a canvas: each shape is given in
+// fractions of the button's rectangle, so one description serves every size.
+#include <cstdint>
+
+#include "kestrix/canvas.h"
+
+namespace kestrix {
+
+enum class Pictogram {
+    RectangleTool,
+    EllipseTool,
+    ArrowTool,
+    PenTool,
+    MosaicTool,
+    TextTool,
+    NumberTool,
+    Undo,
+    Backdrop,
+    Pin,
+    Send,
+    Save,
+    Cancel,
+    Copy,
+};
+
+Pictogram toolPictogram(Tool tool);
+
+// Draws the pictogram inside the button rectangle `item`.
+void drawPictogram(Canvas& canvas, Pictogram pictogram, const Box& item, Argb colour);
+
+// The size button of step 0..2 for a tool: a disc, a square for Mosaic, the letter "A" for Text.
+void drawSizeSymbol(Canvas& canvas, Tool tool, uint32_t step, const Box& item, Argb colour);
+
+// A palette swatch: a disc 14 across in the middle of the item, outlined in grey.
+void drawSwatch(Canvas& canvas, const Box& item, Argb colour);
+
+// Measures `text` and draws it so that its measured box is centred on `box`;
+// false when the font cannot be made.
+bool drawCentredText(Canvas& canvas, std::string_view text, double pixelSize, const Box& box, Argb colour);
+
+}  // namespace kestrix

@@ -1,0 +1,97 @@
+#include "kestrix/annotation.h"
+
+#include <algorithm>
+
+namespace kestrix {
+namespace {
+
+constexpr int ARROW_CURVE_SEGMENTS = 32;
+
+Point curve_point(const Point& a, const Point& control, const Point& b, double t) {
+    const double u = 1.0 - t;
+    return {u * u * a.x + 2.0 * u * t * control.x + t * t * b.x,
+            u * u * a.y + 2.0 * u * t * control.y + t * t * b.y};
+}
+
+// Bounding box of the points grown by `margin` on every side; all zeros when there are none.
+Box bounds_of(const std::vector<Point>& points, double margin) {
+    if (points.empty()) return {};
+    double left = points[0].x, right = points[0].x, top = points[0].y, bottom = points[0].y;
+    for (const Point& p : points) {
+        left = std::min(left, p.x);
+        right = std::max(right, p.x);
+        top = std::min(top, p.y);
+        bottom = std::max(bottom, p.y);
+    }
+    return {left - margin, top - margin, right - left + 2.0 * margin, bottom - top + 2.0 * margin};
+}
+
+void shift(Point& p, double dx, double dy) {
+    p.x += dx;
+    p.y += dy;
+}
+
+}  // namespace
+
+std::vector<Point> arrow_path(const ArrowMark& arrow) {
+    if (!arrow.bend) return {arrow.start, arrow.end};
+    std::vector<Point> path;
+    path.reserve(ARROW_CURVE_SEGMENTS + 1);
+    for (int i = 0; i <= ARROW_CURVE_SEGMENTS; ++i)
+        path.push_back(curve_point(arrow.start, *arrow.bend, arrow.end, double(i) / ARROW_CURVE_SEGMENTS));
+    return path;
+}
+
+Point arrow_curve_midpoint(const ArrowMark& arrow) {
+    if (!arrow.bend) return {(arrow.start.x + arrow.end.x) / 2.0, (arrow.start.y + arrow.end.y) / 2.0};
+    return curve_point(arrow.start, *arrow.bend, arrow.end, 0.5);
+}
+
+Box visualBounds(const Annotation& annotation) {
+    struct Visitor {
+        Box operator()(const RectangleMark& m) const { return bounds_of({m.start, m.end}, thickness(m.size) / 2.0); }
+        Box operator()(const EllipseMark& m) const { return bounds_of({m.start, m.end}, thickness(m.size) / 2.0); }
+        Box operator()(const ArrowMark& m) const {
+            // The head is wider than the shaft, so the margin covers it too.
+            const double w = thickness(m.size);
+            return bounds_of(arrow_path(m), std::max(w / 2.0, 2.5 * w));
+        }
+        Box operator()(const PenMark& m) const { return bounds_of(m.points, thickness(m.size) / 2.0); }
+        Box operator()(const MosaicMark& m) const { return bounds_of(m.points, m.brush_width / 2.0); }
+        Box operator()(const NumberMark& m) const {
+            const double d = marker_diameter(m.size);
+            return {m.centre.x - d / 2.0, m.centre.y - d / 2.0, d, d};
+        }
+        Box operator()(const TextMark& m) const { return m.box; }
+    };
+    return std::visit(Visitor{}, annotation);
+}
+
+Annotation translated(const Annotation& annotation, double dx, double dy) {
+    Annotation moved = annotation;
+    struct Visitor {
+        double dx, dy;
+        void operator()(RectangleMark& m) const { shift(m.start, dx, dy), shift(m.end, dx, dy); }
+        void operator()(EllipseMark& m) const { shift(m.start, dx, dy), shift(m.end, dx, dy); }
+        void operator()(ArrowMark& m) const {
+            shift(m.start, dx, dy);
+            shift(m.end, dx, dy);
+            if (m.bend) shift(*m.bend, dx, dy);
+        }
+        void operator()(PenMark& m) const {
+            for (Point& p : m.points) shift(p, dx, dy);
+        }
+        void operator()(MosaicMark& m) const {
+            for (Point& p : m.points) shift(p, dx, dy);
+        }
+        void operator()(NumberMark& m) const { shift(m.centre, dx, dy); }
+        void operator()(TextMark& m) const {
+            m.box.x += dx;
+            m.box.y += dy;
+        }
+    };
+    std::visit(Visitor{dx, dy}, moved);
+    return moved;
+}
+
+}  // namespace kestrix

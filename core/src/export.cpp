@@ -1,0 +1,58 @@
+#include "kestrix/export.h"
+
+#include <algorithm>
+
+#include "kestrix/annotate.h"
+#include "kestrix/beautify.h"
+#include "kestrix/mosaic.h"
+
+namespace kestrix {
+
+namespace {
+
+// Mosaic strokes are already in the pixels; anything else needs the canvas.
+bool anythingToDraw(const std::vector<Annotation>& annotations) {
+    return std::any_of(annotations.begin(), annotations.end(),
+                       [](const Annotation& a) { return !std::holds_alternative<MosaicMark>(a); });
+}
+
+void forceOpaque(Image& image) {
+    uint8_t* p = image.pixels().data();
+    for (size_t i = 3, n = image.pixels().size(); i < n; i += 4) p[i] = 255;
+}
+
+}  // namespace
+
+Result<Image, PlatformError> renderExport(const ExportInput& input, ImageCanvasFactory& canvases) {
+    const double scale = input.frame.max_scale(input.selection) / 100.0;
+    auto cropped = input.frame.crop(input.selection);
+    if (!cropped) return fail(PlatformError::message("the selection shows no part of the captured desktop"));
+    Image image = std::move(*cropped);
+
+    const Origin origin{input.selection.x, input.selection.y};
+    applyMosaic(image, input.annotations, origin, scale);
+
+    if (anythingToDraw(input.annotations)) {
+        auto painted = canvases.paint(image, [&](Canvas& canvas) {
+            canvas.setScale(scale);
+            drawAnnotations(canvas, origin, input.annotations, nullptr, input.selection, std::nullopt);
+            canvas.resetScale();
+        });
+        if (!painted) {
+            image.wipe();
+            return fail(painted.error());
+        }
+    }
+    forceOpaque(image);
+
+    if (input.backdrop) {
+        auto composite = beautify(image);
+        if (composite) {
+            image.wipe();  // the plain picture held screen pixels
+            return std::move(composite).value();
+        }
+    }
+    return image;
+}
+
+}  // namespace kestrix

@@ -1,0 +1,230 @@
+#include "gdiplus_canvas.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "gdi_handles.h"
+#include "kestrix/annotate.h"
+
+namespace kestrix::win {
+
+namespace gp = Gdiplus::DllExports;
+using Gdiplus::GpStatus;
+using Gdiplus::Ok;
+
+namespace {
+
+std::vector<Gdiplus::PointF> toPoints(std::span<const Point> points) {
+    std::vector<Gdiplus::PointF> out;
+    out.reserve(points.size());
+    for (const Point& p : points) out.emplace_back(float(p.x), float(p.y));
+    return out;
+}
+
+std::wstring widen(std::string_view utf8) {
+    if (utf8.empty() || utf8.size() > size_t(INT_MAX)) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring wide(size_t(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), n);
+    return wide;
+}
+
+// A pen with round caps and joins; absent (nothing drawn) when GDI+ refuses.
+// Its width is in world units: one pixel until a scale is set, and scaled with
+// the shapes and text afterwards (a pixel-unit pen keeps its width under a
+// scale on some GDI+ implementations, which would thin the exported mark-up).
+GdipPen makePen(Argb colour, double width) {
+    Gdiplus::GpPen* raw = nullptr;
+    GdipPen pen;
+    if (gp::GdipCreatePen1(colour, float(std::max(width, 0.5)), Gdiplus::UnitWorld, &raw) != Ok) return pen;
+    pen.reset(raw);
+    gp::GdipSetPenStartCap(raw, Gdiplus::LineCapRound);
+    gp::GdipSetPenEndCap(raw, Gdiplus::LineCapRound);
+    gp::GdipSetPenLineJoin(raw, Gdiplus::LineJoinRound);
+    return pen;
+}
+
+GdipBrush makeBrush(Argb colour) {
+    Gdiplus::GpSolidFill* raw = nullptr;
+    GdipBrush brush;
+    if (gp::GdipCreateSolidFill(colour, &raw) == Ok) brush.reset(raw);
+    return brush;
+}
+
+// Bold "Segoe UI" at a pixel size with the default string format.
+struct TextObjects {
+    GdipFontFamily family;
+    GdipFont font;
+    GdipStringFormat format;
+
+    explicit TextObjects(double pixelSize) {
+        Gdiplus::GpFontFamily* rawFamily = nullptr;
+        if (gp::GdipCreateFontFamilyFromName(L"Segoe UI", nullptr, &rawFamily) != Ok) return;
+        family.reset(rawFamily);
+        Gdiplus::GpFont* rawFont = nullptr;
+        if (gp::GdipCreateFont(rawFamily, float(pixelSize), Gdiplus::FontStyleBold, Gdiplus::UnitPixel, &rawFont) != Ok)
+            return;
+        font.reset(rawFont);
+        Gdiplus::GpStringFormat* rawFormat = nullptr;
+        if (gp::GdipCreateStringFormat(0, LANG_NEUTRAL, &rawFormat) == Ok) format.reset(rawFormat);
+    }
+    bool ready() const { return family && font && format; }
+};
+
+Gdiplus::RectF boxOf(const Box& b) { return {float(b.x), float(b.y), float(b.width), float(b.height)}; }
+
+}  // namespace
+
+std::unique_ptr<GdiplusCanvas> GdiplusCanvas::onDc(HDC dc) {
+    Gdiplus::GpGraphics* raw = nullptr;
+    if (!dc || gp::GdipCreateFromHDC(dc, &raw) != Ok || !raw) return nullptr;
+    GdipGraphics graphics;
+    graphics.reset(raw);
+    gp::GdipSetSmoothingMode(raw, Gdiplus::SmoothingModeAntiAlias);
+    gp::GdipSetTextRenderingHint(raw, Gdiplus::TextRenderingHintClearTypeGridFit);
+    return std::unique_ptr<GdiplusCanvas>(new GdiplusCanvas(std::move(graphics)));
+}
+
+void GdiplusCanvas::strokePolyline(std::span<const Point> points, bool closed, double width, Argb colour) {
+    if (points.size() < 2 || points.size() > size_t(INT_MAX)) return;
+    GdipPen pen = makePen(colour, width);
+    if (!pen) return;
+    const auto pts = toPoints(points);
+    if (closed)
+        gp::GdipDrawPolygon(graphics_.get(), pen.get(), pts.data(), int(pts.size()));
+    else
+        gp::GdipDrawLines(graphics_.get(), pen.get(), pts.data(), int(pts.size()));
+}
+
+void GdiplusCanvas::fillPolygon(std::span<const Point> points, Argb colour) {
+    if (points.size() < 3 || points.size() > size_t(INT_MAX)) return;
+    GdipBrush brush = makeBrush(colour);
+    if (!brush) return;
+    const auto pts = toPoints(points);
+    gp::GdipFillPolygon(graphics_.get(), brush.get(), pts.data(), int(pts.size()), Gdiplus::FillModeAlternate);
+}
+
+void GdiplusCanvas::strokeEllipse(const Box& box, double width, Argb colour) {
+    GdipPen pen = makePen(colour, width);
+    if (!pen) return;
+    const auto r = boxOf(box);
+    gp::GdipDrawEllipse(graphics_.get(), pen.get(), r.X, r.Y, r.Width, r.Height);
+}
+
+void GdiplusCanvas::fillEllipse(const Box& box, Argb colour) {
+    GdipBrush brush = makeBrush(colour);
+    if (!brush) return;
+    const auto r = boxOf(box);
+    gp::GdipFillEllipse(graphics_.get(), brush.get(), r.X, r.Y, r.Width, r.Height);
+}
+
+void GdiplusCanvas::strokeRectangle(const Box& box, double width, Argb colour) {
+    GdipPen pen = makePen(colour, width);
+    if (!pen) return;
+    const auto r = boxOf(box);
+    gp::GdipDrawRectangle(graphics_.get(), pen.get(), r.X, r.Y, r.Width, r.Height);
+}
+
+bool GdiplusCanvas::drawText(std::string_view utf8, Point topLeft, double pixelSize, Argb colour) {
+    TextObjects text(pixelSize);
+    if (!text.ready()) return false;
+    GdipBrush brush = makeBrush(colour);
+    if (!brush) return false;
+    const std::wstring wide = widen(utf8);
+    const Gdiplus::RectF layout(float(topLeft.x), float(topLeft.y), 0.0f, 0.0f);  // no wrapping
+    return gp::GdipDrawString(graphics_.get(), wide.c_str(), int(wide.size()), text.font.get(), &layout,
+                              text.format.get(), brush.get()) == Ok;
+}
+
+std::optional<TextExtent> GdiplusCanvas::measureText(std::string_view utf8, double pixelSize) {
+    TextObjects text(pixelSize);
+    if (!text.ready()) return std::nullopt;
+    const std::wstring wide = widen(utf8);
+    const Gdiplus::RectF layout(0.0f, 0.0f, 0.0f, 0.0f);
+    Gdiplus::RectF bounds;
+    if (gp::GdipMeasureString(graphics_.get(), wide.c_str(), int(wide.size()), text.font.get(), &layout,
+                              text.format.get(), &bounds, nullptr, nullptr) != Ok)
+        return std::nullopt;
+    return TextExtent{bounds.Width, bounds.Height};
+}
+
+void GdiplusCanvas::setClip(const Rect& rect) {
+    gp::GdipSetClipRectI(graphics_.get(), rect.x, rect.y, rect.width, rect.height, Gdiplus::CombineModeReplace);
+}
+
+void GdiplusCanvas::resetClip() { gp::GdipResetClip(graphics_.get()); }
+
+void GdiplusCanvas::setScale(double scale) {
+    gp::GdipResetWorldTransform(graphics_.get());
+    gp::GdipScaleWorldTransform(graphics_.get(), float(scale), float(scale), Gdiplus::MatrixOrderPrepend);
+}
+
+void GdiplusCanvas::resetScale() { gp::GdipResetWorldTransform(graphics_.get()); }
+
+TextExtent measureAnnotationText(std::string_view utf8, uint32_t sizeStep) {
+    MemoryDc dc(nullptr);
+    auto canvas = dc ? GdiplusCanvas::onDc(dc.get()) : nullptr;
+    return measureText(canvas.get(), utf8, sizeStep);
+}
+
+namespace {
+
+// A DIB section whose pixels are overwritten with zeros before it is deleted.
+class WipedDib {
+public:
+    WipedDib(HBITMAP bitmap, void* bits, size_t bytes) : bitmap_(bitmap), bits_(bits), bytes_(bytes) {}
+    ~WipedDib() {
+        if (bits_) SecureZeroMemory(bits_, bytes_);
+        if (bitmap_) DeleteObject(bitmap_);
+    }
+    WipedDib(const WipedDib&) = delete;
+    WipedDib& operator=(const WipedDib&) = delete;
+    HBITMAP get() const { return bitmap_; }
+    uint8_t* bits() const { return static_cast<uint8_t*>(bits_); }
+
+private:
+    HBITMAP bitmap_;
+    void* bits_;
+    size_t bytes_;
+};
+
+}  // namespace
+
+Result<void, PlatformError> DibCanvasFactory::paint(Image& image, const std::function<void(Canvas&)>& draw) {
+    const uint32_t w = image.width(), h = image.height();
+    if (w == 0 || h == 0 || w > uint32_t(INT_MAX) || h > uint32_t(INT_MAX))
+        return fail(PlatformError::os("CreateDIBSection", ERROR_INVALID_PARAMETER));
+    const size_t bytes = image.pixels().size();
+
+    MemoryDc dc(nullptr);
+    if (!dc) return fail(PlatformError::os("CreateCompatibleDC", int32_t(GetLastError())));
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = LONG(w);
+    info.bmiHeader.biHeight = -LONG(h);  // top-down, like Image
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap || !bits) {
+        const int32_t code = int32_t(GetLastError());
+        if (bitmap) DeleteObject(bitmap);
+        return fail(PlatformError::os("CreateDIBSection", code));
+    }
+    WipedDib dib(bitmap, bits, bytes);
+    {
+        SelectGuard selected(dc.get(), dib.get());
+        std::memcpy(dib.bits(), image.pixels().data(), bytes);
+        if (auto canvas = GdiplusCanvas::onDc(dc.get())) draw(*canvas);
+        GdiFlush();
+        std::memcpy(image.pixels().data(), dib.bits(), bytes);
+    }
+    return {};
+}
+
+}  // namespace kestrix::win

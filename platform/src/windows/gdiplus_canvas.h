@@ -1,0 +1,49 @@
+#pragma once
+// The core's Canvas drawn with GDI+: on any device context (the overlay's back
+// buffer) or over an Image's pixels through a DIB section (the export).
+#include <windows.h>
+
+#include <memory>
+
+#include "gdiplus_handles.h"
+#include "kestrix/canvas.h"
+
+namespace kestrix::win {
+
+class GdiplusCanvas final : public Canvas {
+public:
+    // A graphics object on `dc` with anti-aliasing and ClearType grid-fitted text;
+    // null when GDI+ cannot make one (nothing is drawn then).
+    static std::unique_ptr<GdiplusCanvas> onDc(HDC dc);
+
+    void strokePolyline(std::span<const Point> points, bool closed, double width, Argb colour) override;
+    void fillPolygon(std::span<const Point> points, Argb colour) override;
+    void strokeEllipse(const Box& box, double width, Argb colour) override;
+    void fillEllipse(const Box& box, Argb colour) override;
+    void strokeRectangle(const Box& box, double width, Argb colour) override;
+    bool drawText(std::string_view utf8, Point topLeft, double pixelSize, Argb colour) override;
+    std::optional<TextExtent> measureText(std::string_view utf8, double pixelSize) override;
+    void setClip(const Rect& rect) override;
+    void resetClip() override;
+    void setScale(double scale) override;
+    void resetScale() override;
+
+    Gdiplus::GpGraphics* graphics() const { return graphics_.get(); }
+
+private:
+    explicit GdiplusCanvas(GdipGraphics graphics) : graphics_(std::move(graphics)) {}
+    GdipGraphics graphics_;
+};
+
+// The box of a Text annotation for `utf8` at size step `sizeStep`, measured on a
+// memory device context (the fallback extent when that cannot be done).
+TextExtent measureAnnotationText(std::string_view utf8, uint32_t sizeStep);
+
+// Paints over an Image through a top-down 32-bit DIB section on a memory device
+// context; the section is overwritten with zeros before it is deleted.
+class DibCanvasFactory final : public ImageCanvasFactory {
+public:
+    Result<void, PlatformError> paint(Image& image, const std::function<void(Canvas&)>& draw) override;
+};
+
+}  // namespace kestrix::win
