@@ -1,0 +1,210 @@
+#pragma once
+// The mark-up editor's model: the annotations of one capture, the current tool,
+// colour and size, the pointer gesture in progress, the selection rectangle
+// while editing, and undo/redo. It owns no window and draws nothing: the overlay
+// feeds it pointer positions (desktop units), the Shift state and commands, and
+// acts on the EditorOutcome each operation returns.
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "kestrix/annotation.h"
+#include "kestrix/editor_geometry.h"
+#include "kestrix/rect.h"
+
+namespace kestrix {
+
+// Gestures: one starts on pointer down and ends on pointer up.
+struct DrawingGesture {
+    Annotation annotation;  // the new annotation, not yet in the list
+};
+struct ResizingSelectionGesture {
+    Handle handle = Handle::TopLeft;
+    Rect start;  // the selection when the drag began; edges not carried keep these
+};
+struct MovingSelectionGesture {
+    Point anchor;
+    Rect start;
+};
+struct ReshapingGesture {
+    std::size_t index = 0;
+    Handle handle = Handle::TopLeft;
+    Annotation start;
+};
+struct MovingAnnotationGesture {
+    std::size_t index = 0;
+    Point anchor;
+    Annotation start;
+    double dx = 0.0;  // the translation applied to `start` so far
+    double dy = 0.0;
+};
+using Gesture = std::variant<std::monostate, DrawingGesture, ResizingSelectionGesture, MovingSelectionGesture,
+                             ReshapingGesture, MovingAnnotationGesture>;
+
+// History entries. Undo and redo hand an entry between the two stacks.
+struct ReplacedEntry {
+    Annotation value;  // the value the annotation at `index` takes when the entry is applied
+    std::size_t index = 0;
+    friend bool operator==(const ReplacedEntry&, const ReplacedEntry&) = default;
+};
+struct AddedEntry {
+    std::optional<Annotation> removed;  // empty on the undo stack, the removed annotation on the redo stack
+    friend bool operator==(const AddedEntry&, const AddedEntry&) = default;
+};
+struct MovedEntry {
+    std::size_t index = 0;
+    double dx = 0.0;
+    double dy = 0.0;
+    friend bool operator==(const MovedEntry&, const MovedEntry&) = default;
+};
+using UndoEntry = std::variant<ReplacedEntry, AddedEntry, MovedEntry>;
+
+// What the window has to do after an editor operation.
+enum class EditorAction : uint8_t {
+    None,
+    Redraw,       // relayout the toolbar and repaint
+    Copy,         // finish: copy
+    Save,         // finish: copy and save
+    Send,         // finish: send to a device
+    Pin,          // finish: pin to the screen
+    Cancel,       // close without output
+    OpenTextBox,  // open the text box for new text (text_box holds where and how)
+    EditTextBox,  // open the text box on an existing Text annotation (text_box.index)
+};
+
+struct TextBoxRequest {
+    Point anchor;                      // top-left of the text, desktop units
+    std::optional<std::size_t> index;  // the annotation being edited; none for new text
+    std::string text;                  // initial text (UTF-8)
+    uint32_t size_step = 1;
+    Colour colour = PALETTE[0];
+    friend bool operator==(const TextBoxRequest&, const TextBoxRequest&) = default;
+};
+
+struct EditorOutcome {
+    EditorAction action = EditorAction::None;
+    std::optional<TextBoxRequest> text_box;  // with OpenTextBox and EditTextBox
+    friend bool operator==(const EditorOutcome&, const EditorOutcome&) = default;
+};
+
+// Width and height of a text as drawn at a size step; supplied by the drawing code.
+struct TextExtent {
+    double width = 0.0;
+    double height = 0.0;
+};
+using MeasureText = std::function<TextExtent(std::string_view text, uint32_t size_step)>;
+
+// Whether a text is empty once white space (ASCII and Unicode spaces) is trimmed.
+bool is_blank_text(std::string_view utf8);
+
+class Editor {
+public:
+    Editor() = default;
+
+    // Begin editing: the selection (kept inside the desktop bounds), no annotations,
+    // empty history, no gesture, no tool, size step 1, the first palette colour,
+    // backdrop off.
+    Editor(const Rect& selection, const Rect& desktop_bounds);
+
+    // --- properties ---
+    EditorOutcome select_tool(int index);  // the current tool again means no tool
+    EditorOutcome select_colour(int swatch);
+    EditorOutcome select_size(int step);
+    EditorOutcome toggle_backdrop();
+
+    // --- pointer (desktop units) ---
+    EditorOutcome pointer_down(double x, double y);
+    EditorOutcome pointer_move(double x, double y, bool shift);
+    EditorOutcome pointer_up(double x, double y, bool shift);
+    EditorOutcome double_click(double x, double y);
+
+    // --- text box results ---
+    // `index` is the edited annotation (from an EditTextBox request) or none for new text.
+    EditorOutcome text_committed(std::string text, const Point& anchor, std::optional<std::size_t> index,
+                                 const MeasureText& measure);
+    void text_cancelled();
+
+    // --- history ---
+    EditorOutcome undo();
+    EditorOutcome redo();
+
+    // --- keyboard adjustments of the selection ---
+    EditorOutcome nudge(int dx, int dy);
+    EditorOutcome grow_or_shrink(int dx, int dy, bool grow);
+
+    // --- commands that finish or cancel the capture ---
+    static EditorOutcome confirm() { return {EditorAction::Copy}; }
+    static EditorOutcome save() { return {EditorAction::Save}; }
+    static EditorOutcome pin() { return {EditorAction::Pin}; }
+    static EditorOutcome send() { return {EditorAction::Send}; }
+    static EditorOutcome cancel() { return {EditorAction::Cancel}; }
+
+    // --- hit tests and handles, for cursors and painting ---
+    std::optional<Handle> selection_handle_at(double x, double y) const;
+    std::optional<Handle> annotation_handle_at(double x, double y) const;  // of the selected annotation
+    std::optional<std::size_t> annotation_at(double x, double y) const;
+    std::array<HandlePoint, 8> selection_handles() const;
+    std::vector<HandlePoint> selected_annotation_handles() const;
+
+    // --- state, read-only ---
+    const Rect& selection() const { return selection_; }
+    const Rect& bounds() const { return bounds_; }
+    const std::vector<Annotation>& annotations() const { return annotations_; }
+    std::optional<std::size_t> selected() const { return selected_; }
+    const Gesture& gesture() const { return gesture_; }
+    const Annotation* in_progress() const;  // the annotation being drawn, if any
+    std::optional<Tool> tool() const { return tool_; }
+    uint32_t sizeIndex() const { return size_step(size_); }
+    Colour colour() const { return colour_; }
+    bool backdrop() const { return backdrop_; }
+    bool can_undo() const { return !undo_.empty(); }
+    bool can_redo() const { return !redo_.empty(); }
+    const std::vector<UndoEntry>& undo_stack() const { return undo_; }
+    const std::vector<UndoEntry>& redo_stack() const { return redo_; }
+    std::optional<std::size_t> text_edit_index() const { return text_edit_index_; }  // open in the text box
+    Point last_pointer() const { return last_pointer_; }
+
+private:
+    EditorOutcome start_gesture(const Point& p);
+    void apply_move(const Point& p, bool shift);
+    void move_drawing(DrawingGesture& g, const Point& p, bool shift);
+    void resize_selection(const ResizingSelectionGesture& g, const Point& p);
+    void move_selection(const MovingSelectionGesture& g, const Point& p);
+    void reshape(const ReshapingGesture& g, const Point& p, bool shift);
+    void move_annotation(MovingAnnotationGesture& g, const Point& p);
+    void finish_gesture();
+    void abandon_gesture();
+    void record(UndoEntry entry);
+    void forget_stale_selection();
+    uint32_t next_marker_number() const;
+
+    Rect selection_;
+    Rect bounds_;
+    std::vector<Annotation> annotations_;
+    std::optional<std::size_t> selected_;
+    Gesture gesture_;
+    std::optional<Tool> tool_;
+    uint32_t size_ = 1;
+    Colour colour_ = PALETTE[0];
+    bool backdrop_ = false;
+    std::vector<UndoEntry> undo_;
+    std::vector<UndoEntry> redo_;
+    std::optional<std::size_t> text_edit_index_;
+    Point last_pointer_;
+};
+
+// Selection arithmetic shared by the editor's gestures and keys; every result lies
+// inside `bounds` (when bounds is big enough to hold the minimum).
+// The start rectangle offset by (dx, dy), kept inside the bounds.
+Rect offset_within(const Rect& start, int64_t dx, int64_t dy, const Rect& bounds);
+// The selection with the edges carried by `handle` at the pointer, at least 4 x 4.
+Rect resize_by_handle(const Rect& start, Handle handle, const Point& pointer, const Rect& bounds);
+// One edge moved outward (grow) or inward by one unit; at least 1 x 1.
+Rect grow_or_shrink_edge(const Rect& selection, int dx, int dy, bool grow, const Rect& bounds);
+
+}  // namespace kestrix

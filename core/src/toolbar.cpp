@@ -1,0 +1,113 @@
+#include "kestrix/toolbar.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kestrix {
+namespace {
+
+constexpr double PADDING = 8.0;      // panel edge to the first and after the last item
+constexpr double GAP = 7.0;          // between items
+constexpr double GROUP_BREAK = 9.0;  // extra room where a separator goes
+constexpr double ITEM_HEIGHT = 32.0;
+constexpr double BUTTON_WIDTH = 32.0;
+constexpr double SWATCH_WIDTH = 28.0;
+constexpr double PANEL_HEIGHT = 48.0;
+constexpr double PROPERTY_ROW_Y = 55.0;
+constexpr double SEPARATOR_INSET = 12.0;
+constexpr double SEPARATOR_LENGTH = 24.0;
+constexpr int64_t SELECTION_GAP = 10;  // between the selection and the toolbar
+constexpr int SIZE_STEPS = 3;
+
+// Places items left to right along one row.
+class RowBuilder {
+public:
+    RowBuilder(ToolbarLayout& layout, double row_y) : layout_(layout), row_y_(row_y) {}
+
+    void add(ToolbarItemKind kind, int index, double width) {
+        layout_.items.push_back({kind, uint8_t(index), {x_, row_y_ + PADDING, width, ITEM_HEIGHT}});
+        x_ += width + GAP;
+    }
+    void group_break() {
+        x_ += GROUP_BREAK;
+        layout_.separators.push_back({x_ - PADDING, row_y_ + SEPARATOR_INSET, SEPARATOR_LENGTH});
+    }
+    Box panel() const { return {0.0, row_y_, x_ - GAP + PADDING, PANEL_HEIGHT}; }
+
+private:
+    ToolbarLayout& layout_;
+    double row_y_;
+    double x_ = PADDING;
+};
+
+bool in_box(const Box& b, double px, double py) {
+    return b.x <= px && px < b.x + b.width && b.y <= py && py < b.y + b.height;
+}
+
+}  // namespace
+
+ToolbarLayout layout_toolbar(std::optional<Tool> tool, bool transfer_enabled) {
+    ToolbarLayout layout;
+    RowBuilder main(layout, 0.0);
+    for (int t = 0; t < TOOL_COUNT; ++t) main.add(ToolbarItemKind::Tool, t, BUTTON_WIDTH);
+    main.group_break();
+    main.add(ToolbarItemKind::Undo, 0, BUTTON_WIDTH);
+    main.group_break();
+    main.add(ToolbarItemKind::Backdrop, 0, BUTTON_WIDTH);
+    main.add(ToolbarItemKind::Pin, 0, BUTTON_WIDTH);
+    if (transfer_enabled) main.add(ToolbarItemKind::Send, 0, BUTTON_WIDTH);
+    main.add(ToolbarItemKind::Save, 0, BUTTON_WIDTH);
+    main.add(ToolbarItemKind::Cancel, 0, BUTTON_WIDTH);
+    main.add(ToolbarItemKind::Copy, 0, BUTTON_WIDTH);
+    layout.main_panel = main.panel();
+    layout.width = layout.main_panel.width;
+    layout.height = PANEL_HEIGHT;
+
+    if (tool) {
+        RowBuilder props(layout, PROPERTY_ROW_Y);
+        if (*tool != Tool::Mosaic) {
+            for (int c = 0; c < int(PALETTE.size()); ++c) props.add(ToolbarItemKind::Colour, c, SWATCH_WIDTH);
+            props.group_break();
+        }
+        for (int s = 0; s < SIZE_STEPS; ++s) props.add(ToolbarItemKind::Size, s, BUTTON_WIDTH);
+        layout.property_panel = props.panel();
+        layout.width = std::max(layout.width, layout.property_panel->width);
+        layout.height = PROPERTY_ROW_Y + PANEL_HEIGHT;
+    }
+    return layout;
+}
+
+ToolbarPosition place_toolbar(const ToolbarLayout& layout, const Rect& selection, const Rect& desktop) {
+    const int64_t tw = int64_t(std::ceil(layout.width));
+    const int64_t th = int64_t(std::ceil(layout.height));
+    const int64_t sel_bottom = selection.bottom();
+    const int64_t desk_bottom = desktop.bottom();
+
+    int64_t y;
+    if (sel_bottom + th + SELECTION_GAP <= desk_bottom) {
+        y = sel_bottom + SELECTION_GAP;
+    } else {
+        y = int64_t(selection.y) - th - SELECTION_GAP;
+        if (y < desktop.y) y = std::max(int64_t(desktop.y), sel_bottom - th - SELECTION_GAP);
+    }
+    y = std::max(std::min(y, desk_bottom - th), int64_t(desktop.y));
+
+    int64_t x = selection.right() - tw;
+    x = std::max(std::min(x, desktop.right() - tw), int64_t(desktop.x));
+    return {int32_t(x), int32_t(y)};
+}
+
+std::optional<ToolbarItem> toolbar_item_at(const ToolbarLayout& layout, const ToolbarPosition& at, double x,
+                                           double y) {
+    const double px = x - at.x, py = y - at.y;
+    for (const ToolbarItem& item : layout.items)
+        if (in_box(item.rect, px, py)) return item;
+    return std::nullopt;
+}
+
+bool toolbar_contains(const ToolbarLayout& layout, const ToolbarPosition& at, double x, double y) {
+    const double px = x - at.x, py = y - at.y;
+    return in_box(layout.main_panel, px, py) || (layout.property_panel && in_box(*layout.property_panel, px, py));
+}
+
+}  // namespace kestrix

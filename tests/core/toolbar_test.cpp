@@ -1,0 +1,101 @@
+#include "kestrix/toolbar.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace kestrix;
+
+namespace {
+
+long count_kind(const ToolbarLayout& l, ToolbarItemKind kind) {
+    return std::count_if(l.items.begin(), l.items.end(), [&](const ToolbarItem& i) { return i.kind == kind; });
+}
+
+long main_row_items(const ToolbarLayout& l) {
+    return std::count_if(l.items.begin(), l.items.end(), [](const ToolbarItem& i) { return i.rect.y < 48; });
+}
+
+const Rect DESKTOP{0, 0, 1920, 1080};
+
+}  // namespace
+
+TEST(ToolbarLayout, MainRowHasThirteenButtonsOrFourteenWithSend) {
+    const ToolbarLayout plain = layout_toolbar(std::nullopt, false);
+    EXPECT_EQ(main_row_items(plain), 13);
+    EXPECT_EQ(plain.items.size(), 13u);
+    EXPECT_EQ(count_kind(plain, ToolbarItemKind::Send), 0);
+    EXPECT_EQ(plain.main_panel, (Box{0, 0, 534, 48}));
+    EXPECT_FALSE(plain.property_panel);
+    EXPECT_EQ(plain.height, 48.0);
+    EXPECT_EQ(plain.width, 534.0);
+    ASSERT_EQ(plain.separators.size(), 2u);
+    EXPECT_EQ(plain.separators[0], (ToolbarSeparator{282, 12, 24}));
+    EXPECT_EQ(plain.items[7].kind, ToolbarItemKind::Undo);
+    EXPECT_EQ(plain.items[7].rect, (Box{290, 8, 32, 32}));
+    EXPECT_EQ(plain.items.back().kind, ToolbarItemKind::Copy);
+
+    const ToolbarLayout send = layout_toolbar(std::nullopt, true);
+    EXPECT_EQ(main_row_items(send), 14);
+    EXPECT_EQ(send.main_panel.width, 573.0);
+    const auto s = std::find_if(send.items.begin(), send.items.end(),
+                                [](const ToolbarItem& i) { return i.kind == ToolbarItemKind::Send; });
+    ASSERT_NE(s, send.items.end());
+    EXPECT_EQ((s - 1)->kind, ToolbarItemKind::Pin);
+    EXPECT_EQ((s + 1)->kind, ToolbarItemKind::Save);
+}
+
+TEST(ToolbarLayout, PropertyRowHasSwatchesAndSizesButOnlySizesForMosaic) {
+    const ToolbarLayout pen = layout_toolbar(Tool::Pen, false);
+    EXPECT_EQ(count_kind(pen, ToolbarItemKind::Colour), 8);
+    EXPECT_EQ(count_kind(pen, ToolbarItemKind::Size), 3);
+    ASSERT_TRUE(pen.property_panel);
+    EXPECT_EQ(*pen.property_panel, (Box{0, 55, 415, 48}));
+    EXPECT_EQ(pen.height, 103.0);
+    EXPECT_EQ(pen.width, 534.0) << "the wider of the two panels";
+    EXPECT_EQ(pen.items[13].rect, (Box{8, 63, 28, 32}));
+    EXPECT_EQ(pen.separators.size(), 3u);
+
+    const ToolbarLayout mosaic = layout_toolbar(Tool::Mosaic, false);
+    EXPECT_EQ(count_kind(mosaic, ToolbarItemKind::Colour), 0);
+    EXPECT_EQ(count_kind(mosaic, ToolbarItemKind::Size), 3);
+    EXPECT_EQ(*mosaic.property_panel, (Box{0, 55, 126, 48}));
+    EXPECT_EQ(mosaic.items[13].rect, (Box{8, 63, 32, 32}));
+    EXPECT_EQ(mosaic.items.back().index, 2);
+}
+
+TEST(ToolbarPlacement, BelowAboveOrInsideTheSelection) {
+    const ToolbarLayout l = layout_toolbar(std::nullopt, false);
+    EXPECT_EQ(place_toolbar(l, {700, 100, 400, 300}, DESKTOP), (ToolbarPosition{566, 410}));
+    // Near the bottom: above the selection.
+    EXPECT_EQ(place_toolbar(l, {1000, 900, 400, 150}, DESKTOP), (ToolbarPosition{866, 842}));
+    // As tall as the desktop: inside, just above the lower edge.
+    EXPECT_EQ(place_toolbar(l, DESKTOP, DESKTOP), (ToolbarPosition{1386, 1022}));
+    // Narrow selection at the left edge: the toolbar stays on the desktop.
+    EXPECT_EQ(place_toolbar(l, {0, 0, 50, 50}, DESKTOP), (ToolbarPosition{0, 60}));
+    // A desktop starting left of the primary monitor.
+    const Rect wide{-1280, 0, 3200, 1080};
+    EXPECT_EQ(place_toolbar(l, {-1280, 100, 100, 100}, wide), (ToolbarPosition{-1280, 210}));
+    // Fractional sizes are rounded up.
+    ToolbarLayout odd = l;
+    odd.height = 47.2;
+    EXPECT_EQ(place_toolbar(odd, {1000, 1022, 100, 10}, DESKTOP).y, 1022 - 48 - 10);
+}
+
+TEST(ToolbarHit, ItemsAndPanelsRelativeToThePosition) {
+    const ToolbarLayout l = layout_toolbar(Tool::Rectangle, true);
+    const ToolbarPosition at{100, 200};
+    const auto first = toolbar_item_at(l, at, 108, 208);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->kind, ToolbarItemKind::Tool);
+    EXPECT_EQ(first->index, 0);
+    EXPECT_FALSE(toolbar_item_at(l, at, 140, 208)) << "right edge excluded: the gap between buttons";
+    EXPECT_TRUE(toolbar_contains(l, at, 140, 208));
+    const auto swatch = toolbar_item_at(l, at, 100 + 8 + 35 * 3, 200 + 63);
+    ASSERT_TRUE(swatch);
+    EXPECT_EQ(swatch->kind, ToolbarItemKind::Colour);
+    EXPECT_EQ(swatch->index, 3);
+    EXPECT_FALSE(toolbar_contains(l, at, 100 + 500, 200 + 60)) << "beside the narrower property panel";
+    EXPECT_FALSE(toolbar_contains(l, at, 100, 200 + 50)) << "between the two panels";
+    EXPECT_FALSE(toolbar_contains(l, at, 99, 200));
+}
