@@ -72,12 +72,15 @@ take_all() {
 
     # Wine draws its own text without smoothing; an editor page with
     # anti-aliased text (as most desktops show it) is drawn by ImageMagick.
-    local pt=$((13 * s))
+    local pt=$((13 * s)) files code
+    # inline text: ImageMagick's policy forbids @file, and % starts an escape
+    files=$(sed 's/%/%%/g' "$work/files.txt")
+    code=$(head -n $((height / (17 * s))) "$work/code.txt" | sed 's/%/%%/g')
     convert -size "${width}x${height}" xc:white \
         -fill '#f0f0f0' -draw "rectangle 0,0 $((260 * s)),$height" \
         -fill '#dde6f0' -draw "rectangle 0,0 $width,$((28 * s))" \
-        -font Liberation-Sans -pointsize "$pt" -fill '#333333' -annotate "+$((12 * s))+$((60 * s))" @"$work/files.txt" \
-        -font DejaVu-Sans-Mono -fill '#1e1e1e' -annotate "+$((280 * s))+$((60 * s))" @"$work/code.txt" \
+        -font Liberation-Sans -pointsize "$pt" -fill '#333333' -annotate "+$((12 * s))+$((60 * s))" "$files" \
+        -font DejaVu-Sans-Mono -fill '#1e1e1e' -annotate "+$((280 * s))+$((60 * s))" "$code" \
         -depth 8 "$work/background.png"
     display -window root "$work/background.png" || true
     launch $((1300 * s)) $((500 * s)) "readme.txt" notepad.exe "Z:$work/readme.txt"
