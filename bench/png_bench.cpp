@@ -24,6 +24,9 @@
 
 using namespace kestrix;
 
+static_assert(PngSettings{}.filters == PNG_FILTER_UP && PngSettings{}.strategy == Z_DEFAULT_STRATEGY,
+              "image.h spells the shipped filter and strategy as numbers");
+
 namespace {
 
 struct Sample {
@@ -94,6 +97,7 @@ std::vector<Candidate> short_list() {
     const int D = Z_DEFAULT_STRATEGY;
     return {
         {"libpng default (6, all, filtered)", {-1, -1, -1}},
+        {"kestrix default (PngSettings{})", PngSettings{}},
         {"1, all, filtered", {1, PNG_ALL_FILTERS, Z_FILTERED}},
         {"1, up, default", {1, U, D}},
         {"1, paeth, rle", {1, P, Z_RLE}},
