@@ -50,7 +50,8 @@ ensure_deb_src() {
     local changed=0 file
     for file in /etc/apt/sources.list.d/*.sources; do
         [ -f "$file" ] || continue
-        if grep -Eq '^Types:.*\bdeb\b' "$file" && ! grep -Eq '^Types:.*\bdeb-src\b' "$file"; then
+        # any stanza whose Types line lacks deb-src
+        if awk '/^Types:/ && !/deb-src/ {found = 1} END {exit !found}' "$file"; then
             as_root sed -i -E '/^Types:/{/deb-src/!s/\bdeb\b/deb deb-src/}' "$file"
             changed=1
         fi
