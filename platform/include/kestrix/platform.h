@@ -15,23 +15,13 @@
 #include "kestrix/frame.h"
 #include "kestrix/hotkey.h"
 #include "kestrix/image.h"
+#include "kestrix/local_time.h"
 #include "kestrix/overlay_outcome.h"
 #include "kestrix/platform_error.h"
 #include "kestrix/rect.h"
 #include "kestrix/result.h"
 
 namespace kestrix {
-
-// The local wall-clock time, for default file names.
-struct LocalTime {
-    uint16_t year = 1970;
-    uint8_t month = 1;  // 1..12
-    uint8_t day = 1;    // 1..31
-    uint8_t hour = 0;
-    uint8_t minute = 0;
-    uint8_t second = 0;
-    friend bool operator==(const LocalTime&, const LocalTime&) = default;
-};
 
 // What the tray host hands to the application, one at a time.
 enum class AppEvent : uint8_t {

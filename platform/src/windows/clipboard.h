@@ -1,0 +1,15 @@
+#pragma once
+// The clipboard: an image as a packed 24-bit DIB plus the registered "PNG" format,
+// or Unicode text. Opening retries briefly while another program holds it.
+#include <string_view>
+
+#include "kestrix/image.h"
+#include "kestrix/platform_error.h"
+#include "kestrix/result.h"
+
+namespace kestrix::win {
+
+Result<void, PlatformError> copy_image(const Image& image);
+Result<void, PlatformError> copy_text(std::string_view utf8);
+
+}  // namespace kestrix::win
