@@ -221,22 +221,6 @@ TEST_F(OverlayChrome, PictogramColoursOfTheActions) {
     EXPECT_EQ(colours(true, ToolbarItemKind::Send), std::set<Argb>{kInk});
 }
 
-TEST_F(OverlayChrome, PanelsAndSeparators) {
-    const ToolbarLayout layout = layout_toolbar(Tool::Arrow, false);
-    RecordingCanvas canvas;
-    paint_toolbar(canvas, layout, kAt, {Tool::Arrow, PALETTE[0], 1, false, false, std::nullopt}, kBounds);
-    ASSERT_GE(canvas.calls.size(), 2u);
-    EXPECT_EQ(canvas.calls[0].colour, opaque(244, 244, 247));
-    EXPECT_EQ(canvas.calls[0].points[2], (Point{100 + layout.main_panel.width, 548}));
-    EXPECT_EQ(canvas.calls[1].points[0], (Point{100, 555}));
-    EXPECT_EQ(canvas.calls[1].points[2], (Point{100 + layout.property_panel->width, 603}));
-    const DrawCall separator = canvas.calls[2];
-    EXPECT_EQ(separator.kind, DrawCall::Kind::Polyline);
-    EXPECT_EQ(separator.points, (std::vector<Point>{{100 + layout.separators[0].x, 512}, {100 + layout.separators[0].x, 536}}));
-    EXPECT_EQ(separator.colour, opaque(142, 142, 150));
-    EXPECT_EQ(separator.width, 1.0);
-}
-
 TEST_F(OverlayChrome, TooltipUnderTheItemAboveNearTheBottomAndInsideTheBounds) {
     const ToolbarLayout layout = layout_toolbar(std::nullopt, false);
     const ToolbarItem copy = find_item(layout, ToolbarItemKind::Copy);  // at (594, 508, 32, 32)
