@@ -172,6 +172,7 @@ check "dialog title" "Save screenshot" "$(xdotool getwindowname "$dialog")"
 "$tools/run-exe" "$texts" "Save screenshot" | tr -d '\r' >"$work/dialog-texts.out"
 check "the proposed name is in the name box" 1 "$(grep -c "^  Edit|$proposed|" "$work/dialog-texts.out" || true)"
 check "the filter offers PNG first" 1 "$(grep -c '^  ComboBox|PNG image (\*\.png)|' "$work/dialog-texts.out" || true)"
+import -window root -depth 8 "$work/save-dialog.png"  # for a person to look at
 type_name shot
 xdotool key Return
 finish_probe "$work/save-typed.raw" "$work/save-typed.out"
