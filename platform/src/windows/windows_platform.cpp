@@ -7,6 +7,8 @@
 #include "host.h"
 #include "languages.h"
 #include "prepare.h"
+#include "save_dialog.h"
+#include "toast.h"
 #include "windowlist.h"
 
 namespace kestrix::win {
@@ -54,14 +56,13 @@ Result<void, PlatformError> WindowsPlatform::pin_image(const Image&, const Rect&
     return fail(not_yet("pinning a capture"));
 }
 
-// Supplied by the Save As work.
-Result<std::optional<std::filesystem::path>, PlatformError> WindowsPlatform::ask_save_path(std::string_view) {
-    return fail(not_yet("the Save As dialog"));
+// Never an error: a dialog that fails counts as cancelled.
+Result<std::optional<std::filesystem::path>, PlatformError> WindowsPlatform::ask_save_path(std::string_view suggested_name) {
+    return win::ask_save_path(host_window(), suggested_name);
 }
 
-// Supplied by the confirmation-toast work.
-Result<void, PlatformError> WindowsPlatform::show_toast(std::string_view, std::optional<Rect>) {
-    return fail(not_yet("the confirmation toast"));
+Result<void, PlatformError> WindowsPlatform::show_toast(std::string_view text, std::optional<Rect> anchor) {
+    return win::show_toast(text, anchor);
 }
 
 void WindowsPlatform::show_message(std::string_view title, std::string_view text) { win::show_message(title, text); }
