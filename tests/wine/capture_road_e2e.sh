@@ -1,0 +1,486 @@
+#!/usr/bin/env bash
+# The whole capture road of kestrix.exe under Wine on the two-monitor display
+# (primary 1920x1080 at 0,0, a 1280x1024 monitor left of it), driven with xdotool
+# as a user would: the hotkey opens the overlay over both monitors; a dragged
+# 640 x 480 region confirmed with Enter lands on the clipboard as a DIB and a PNG
+# holding the screen's pixels, with the "Copied" toast under it; Esc and a right
+# click copy nothing; "Capture and save as…" from the tray menu proposes a dated
+# name and writes the typed one (or, cancelled, still copies); C copies the colour
+# under the pointer; Ctrl+P pins the selection; ten captures in a row leave the
+# process's GDI objects, windows and memory where they were.
+#   capture_road_e2e.sh kestrix.exe BINDIR WORKDIR
+# BINDIR holds the probes (road_watch, clipboard_read, process_resources,
+# window_texts, post_broadcast). Screenshots of every step are left in WORKDIR.
+# Uses $DISPLAY when it already has the two-monitor layout, else starts its own.
+set -euo pipefail
+kestrix_exe=$(realpath "$1")
+bin=$(cd "$2" && pwd)
+work=$3
+tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine" && pwd)"
+source "$tools/common.sh"
+source "$tools/display.sh"
+kestrix_wine_env
+
+rm -rf "$work"
+mkdir -p "$work/app" "$work/save"
+work=$(cd "$work" && pwd)
+
+if [ -f "$tools/checks.sh" ]; then
+    source "$tools/checks.sh"
+else
+    passes=0 failures=0
+    check() {  # check DESCRIPTION EXPECTED ACTUAL
+        if [ "$2" = "$3" ]; then
+            echo "ok: $1"
+            passes=$((passes + 1))
+        else
+            echo "FAILED: $1: expected '$2', got '$3'"
+            failures=$((failures + 1))
+        fi
+    }
+    checks_summary() {
+        echo "$1: $passes checks passed, $failures failed"
+        [ "$failures" -eq 0 ]
+    }
+    release_own_display() {
+        if [ "${own_display:-0}" = 1 ]; then
+            kestrix_wine_stop
+            kestrix_display_stop
+        fi
+    }
+fi
+
+app_pid= watch_pid= swatch_pid=
+own_display=0
+stop_pid() {
+    [ -n "$1" ] || return 0
+    kill "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+}
+cleanup() {
+    stop_pid "$watch_pid"
+    stop_pid "$app_pid"
+    stop_pid "$swatch_pid"
+    release_own_display
+}
+kestrix_cleanup_on_exit cleanup
+
+layout=$( [ -n "${DISPLAY:-}" ] && xrandr --listmonitors 2>/dev/null || true)
+if ! grep -q "Monitors: 2" <<<"$layout" || ! grep -q "1280/[0-9]*x1024/[0-9]*+0+0" <<<"$layout"; then
+    kestrix_wine_stop  # a wineserver bound to another display must not serve this one
+    own_display=1
+    kestrix_display_start two "$work"
+fi
+"$tools/setup-prefix"
+wine() { "$KESTRIX_WINE" "$@"; }
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+
+# --- the scene -------------------------------------------------------------------
+# X root coordinates are desktop units plus 1280 (the left monitor starts at -1280).
+origin=1280
+# A non-repeating picture, so that a shifted, flipped or stretched copy shows, and a
+# window of one known colour on the primary monitor.
+read -r root_w root_h < <(xdpyinfo | awk '/dimensions:/ {split($2, s, "x"); print s[1], s[2]}')
+convert -seed 977 -size "${root_w}x${root_h}" plasma:fractal -depth 8 "$work/background.png"
+display -window root "$work/background.png" || true  # exits with 1 even when it worked
+swatch_colour=3A7BD5 swatch_x=2600 swatch_y=700
+convert -size 240x160 "xc:#$swatch_colour" -depth 8 "$work/swatch.png"
+display -borderwidth 0 -geometry "+$swatch_x+$swatch_y" -title road-swatch "$work/swatch.png" &
+swatch_pid=$!
+for _ in $(seq 1 100); do xwininfo -name road-swatch >/dev/null 2>&1 && break; sleep 0.1; done
+sleep 0.5
+
+# kestrix.exe with its own configuration beside it: the defaults (45 % dimming,
+# confirmations on), English, no update checks.
+cp "$kestrix_exe" "$work/app/kestrix.exe"
+cat >"$work/app/kestrix.toml" <<'TOML'
+hotkey = "Ctrl+Alt+A"
+overlay_dim_percent = 45
+show_confirmation = true
+language = "en"
+transfer_enabled = false
+show_tray_icon = true
+check_for_updates = false
+TOML
+
+# --- helpers ---------------------------------------------------------------------
+shot() { import -window root -depth 8 "$work/$1.png"; }
+pixel() {  # pixel SHOT X Y -> r,g,b (root coordinates)
+    convert "$work/$1.png" -format "%[fx:int(255*p{$2,$3}.r+.5)],%[fx:int(255*p{$2,$3}.g+.5)],%[fx:int(255*p{$2,$3}.b+.5)]" info:
+}
+# Each channel of the unlit pixel times (255 - alpha) / 255, alpha = percent x 255 / 100, to +-2.
+dimmed() {  # dimmed UNLIT DIMMED PERCENT -> yes / a reason
+    local alpha=$(($3 * 255 / 100)) IFS=, i
+    local -a want=($1) got=($2)
+    for i in 0 1 2; do
+        local expected=$((want[i] * (255 - alpha) / 255)) d
+        d=$((got[i] - expected))
+        [ "${d#-}" -le 2 ] || { echo "no ($2 from $1)"; return; }
+    done
+    echo yes
+}
+within() {  # within LOW HIGH VALUE -> "in range" or the value with the range
+    if [ "$3" -ge "$1" ] 2>/dev/null && [ "$3" -le "$2" ]; then echo "in range"; else echo "$3 (outside $1..$2)"; fi
+}
+differing() {  # differing A B: pixels that differ between two pictures ("size" when they cannot be compared)
+    compare -metric AE "$1" "$2" null: 2>&1 | grep -E '^[0-9]+$' || echo "not comparable"
+}
+
+# Wine's notification area; the icon is found by its dark-theme green.
+icon_x= icon_y=
+find_icon() {
+    local tray tx ty box x0 y0 x1 y1
+    for _ in $(seq 1 100); do
+        tray=$(xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -n1 || true)
+        if [ -n "$tray" ]; then
+            read -r tx ty < <(xwininfo -id "$tray" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+            import -window "$tray" -depth 8 "$work/tray.png" 2>/dev/null || true
+            box=$(convert "$work/tray.png" txt:- 2>/dev/null | grep -F "(63,197,99)" |
+                awk -F'[,:]' '{x=$1; y=$2; if (n++ == 0) {x0=x1=x; y0=y1=y}
+                    if (x<x0) x0=x; if (x>x1) x1=x; if (y<y0) y0=y; if (y>y1) y1=y}
+                    END {if (n) print x0, y0, x1, y1}')
+            if [ -n "$box" ]; then
+                read -r x0 y0 x1 y1 <<<"$box"
+                icon_x=$((tx + (x0 + x1) / 2)) icon_y=$((ty + (y0 + y1) / 2))
+                return 0
+            fi
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+press_hotkey() {
+    # Wine delivers hotkeys only while one of its windows is under the pointer or focused.
+    xdotool mousemove "$icon_x" "$icon_y"
+    sleep 0.2
+    xdotool key ctrl+alt+a
+}
+drag() {  # drag X1 Y1 X2 Y2 (root coordinates, both ends inclusive)
+    xdotool mousemove "$1" "$2" mousedown 1
+    sleep 0.1
+    xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2))
+    sleep 0.1
+    xdotool mousemove "$3" "$4"
+    sleep 0.15
+    xdotool mouseup 1
+    sleep 0.3
+}
+
+# The watcher reports the overlay, toast, pin, Save dialog and clipboard as they change.
+watch_file=
+watch() {  # watch NAME [road_watch options...]: starts watching, waits until it is ready
+    watch_file="$work/$1.watch"
+    shift
+    "$KESTRIX_WINE" "$bin/road_watch.exe" "$@" >"$watch_file" 2>/dev/null &
+    watch_pid=$!
+    for _ in $(seq 1 100); do grep -q ' ready' "$watch_file" 2>/dev/null && return 0; sleep 0.05; done
+    echo "FAILED: the watcher did not start"
+    return 1
+}
+watch_end() {  # waits for the watcher to finish by itself
+    wait "$watch_pid" 2>/dev/null || true
+    watch_pid=
+    tr -d '\r' <"$watch_file" >"$watch_file.txt" && mv "$watch_file.txt" "$watch_file"
+}
+seen() { tr -d '\r' <"$watch_file" | grep -cE "^[0-9]+ $1" || true; }
+await() {  # await EVENT [N] [SECONDS]: until the watcher has reported EVENT N times
+    local i
+    for i in $(seq 1 $((${3:-10} * 20))); do
+        [ "$(seen "$1")" -ge "${2:-1}" ] && return 0
+        sleep 0.05
+    done
+    echo "(no '$1' within ${3:-10} s)"
+    return 1
+}
+event() { tr -d '\r' <"$watch_file" | sed -n "s/^[0-9]* $1 *//p" | sed -n "${2:-1}p"; }     # event EVENT [N]: what follows it
+event_ms() { tr -d '\r' <"$watch_file" | sed -n "s/^\([0-9]*\) $1.*/\\1/p" | sed -n "${2:-1}p"; }
+between() {  # between EVENT1 EVENT2: milliseconds from the first report of one to that of the other
+    local a b
+    a=$(event_ms "$1") b=$(event_ms "$2")
+    if [ -n "$a" ] && [ -n "$b" ]; then echo $((b - a)); else echo "(missing '$1' or '$2')"; fi
+}
+toast_text() { event "toast shown" "$@" | sed 's/^[^ ]* [^ ]* text //'; }
+toast_place() { event "toast shown" "$@" | cut -d' ' -f1,2; }
+
+clipboard() {  # clipboard NAME: reads the clipboard into $work/NAME/, its report into $work/NAME.clip
+    mkdir -p "$work/$1"
+    wine "$bin/clipboard_read.exe" "$(winpath "$work/$1")" 2>/dev/null | tr -d '\r' >"$work/$1.clip"
+}
+clip() { sed -n "s/^$2: //p" "$work/$1.clip"; }  # clip NAME FIELD
+mark_clipboard() { wine "$bin/clipboard_read.exe" --set-text "$1" >/dev/null 2>&1; }
+
+texts() { wine "$bin/window_texts.exe" "$@" 2>/dev/null | tr -d '\r'; }
+
+# One capture with the hotkey: watch, press, wait for the overlay.
+hotkey_capture() {  # hotkey_capture NAME [road_watch options...]
+    watch "$@"
+    press_hotkey
+    await "overlay shown" 1 10 || true
+    sleep 0.4  # until it has painted and has the keyboard
+}
+
+# --- start ---------------------------------------------------------------------------
+# The tray host's probe reports where its menu puts each item relative to the pointer;
+# kestrix.exe's menu is the same menu with the same labels.
+"$KESTRIX_WINE" "$bin/host_probe.exe" >"$work/host_probe.out" 2>/dev/null &
+app_pid=$!
+save_item_dx= save_item_dy=
+if find_icon; then
+    xdotool mousemove "$icon_x" "$icon_y" click 1
+    for _ in $(seq 1 50); do grep -q '^item 6 ' "$work/host_probe.out" && break; sleep 0.1; done
+    read -r cursor_x cursor_y < <(tr -d '\r' <"$work/host_probe.out" | sed -n 's/^menu .* cursor //p' | head -n1)
+    read -r item_x item_y < <(tr -d '\r' <"$work/host_probe.out" | awk '$1 == "item" && $2 == 1 {print $4, $5; exit}')
+    read -r exit_x exit_y < <(tr -d '\r' <"$work/host_probe.out" | awk '$1 == "item" && $2 == 6 {print $4, $5; exit}')
+    save_item_dx=$((item_x - cursor_x)) save_item_dy=$((item_y - cursor_y))
+    xdotool mousemove $((icon_x + exit_x - cursor_x)) $((icon_y + exit_y - cursor_y)) click 1
+fi
+for _ in $(seq 1 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+stop_pid "$app_pid"
+app_pid=
+check "the tray menu's second item is Capture and save as…" "Capture and save as…" \
+    "$(tr -d '\r' <"$work/host_probe.out" | awk '$1 == "item" && $2 == 1 {$1 = $2 = $3 = $4 = $5 = ""; print}' | sed 's/^ *//')"
+sleep 0.5
+
+shot before
+(cd "$work/save" && exec "$KESTRIX_WINE" "$work/app/kestrix.exe") >"$work/kestrix.out" 2>"$work/kestrix.err" &
+app_pid=$!
+find_icon && icon=found || icon=missing
+check "kestrix.exe: icon in the notification area" found "$icon"
+[ "$icon" = found ] || { echo "capture road: no tray icon, giving up"; exit 1; }
+
+# --- 1: hotkey, a 640 x 480 drag, Enter ------------------------------------------------
+echo "== hotkey, drag, Enter"
+sel_x=400 sel_y=200  # desktop units
+rx=$((sel_x + origin)) ry=$sel_y
+hotkey_capture copy 20000 --until "toast gone"
+check "the hotkey opens the overlay over both monitors from the desktop origin" "-1280,0 3200x1080" "$(event 'overlay shown')"
+xdotool mousemove 2200 950  # over the primary's bare desktop: it is highlighted, the left monitor dimmed
+sleep 0.4
+shot overlay-open
+check "left monitor dimmed by 45 %" yes "$(dimmed "$(pixel before 300 900)" "$(pixel overlay-open 300 900)" 45)"
+check "left monitor's corner dimmed by 45 %" yes "$(dimmed "$(pixel before 5 1019)" "$(pixel overlay-open 5 1019)" 45)"
+drag "$rx" "$ry" $((rx + 639)) $((ry + 479))
+shot overlay-selected
+check "inside the selection: the frozen desktop, undimmed" "$(pixel before $((rx + 100)) $((ry + 100)))" \
+    "$(pixel overlay-selected $((rx + 100)) $((ry + 100)))"
+check "primary outside the selection dimmed" yes "$(dimmed "$(pixel before 3000 1000)" "$(pixel overlay-selected 3000 1000)" 45)"
+check "left monitor dimmed" yes "$(dimmed "$(pixel before 300 900)" "$(pixel overlay-selected 300 900)" 45)"
+xdotool key Return
+await "toast shown" 1 10 || true
+shot toast
+watch_end
+check "Enter closes the overlay" 1 "$(seen 'overlay gone')"
+clipboard copy
+check "the clipboard holds a DIB and a PNG" yes \
+    "$(grep -q 'CF_DIB' <<<"$(clip copy formats)" && grep -qw 'PNG' <<<"$(clip copy formats)" && echo yes || clip copy formats)"
+check "the DIB: 640 x 480, 24 bits, bottom-up, uncompressed" "640x480 24 bits compression 0" "$(clip copy dib)"
+check "the PNG decodes to 640 x 480" 640x480 "$(clip copy png)"
+check "the PNG's pixels equal the DIB's" yes "$(clip copy 'png equals dib')"
+convert "$work/before.png" -crop "640x480+$rx+$ry" +repage "$work/before-selection.png"
+check "the PNG holds the screen under the selection, pixel for pixel" 0 \
+    "$(differing "$work/copy/clip.png" "$work/before-selection.png")"
+check "the DIB holds the same pixels" 0 "$(differing "$work/copy/dib.bmp" "$work/before-selection.png")"
+check "the toast reads Copied, two blanks, 640 × 480" "Copied  640 × 480" "$(toast_text)"
+read -r toast_xy toast_size <<<"$(toast_place)"
+toast_w=${toast_size%x*} toast_h=${toast_size#*x}
+check "the toast is centred 12 units below the selection" "$((sel_x + (640 - toast_w) / 2)),$((sel_y + 480 + 12))" "$toast_xy"
+check "the toast is on screen where it says" 26,26,26 "$(pixel toast $((origin + sel_x + 320)) $((sel_y + 480 + 12 + 2)))"
+check "the toast goes after about 1.1 s" "in range" \
+    "$(within 1050 1600 "$(between 'toast shown' 'toast gone')")"
+
+# --- 2: Esc and the right button copy nothing -----------------------------------------
+cancel_case() {  # cancel_case NAME DESCRIPTION: the overlay is open; the caller cancels it
+    await "overlay gone" 1 5 || true
+    sleep 1.5  # a toast would be up by now
+    watch_end
+    clipboard "$1"
+    check "$2: the overlay closes" 1 "$(seen 'overlay gone')"
+    check "$2: no toast" 0 "$(seen 'toast shown')"
+    check "$2: the clipboard is untouched" "0 road marker none" \
+        "$(seen 'clipboard changed') $(clip "$1" text) $(clip "$1" dib)"
+}
+echo "== Esc and right click"
+mark_clipboard "road marker"
+hotkey_capture esc-selecting 8000
+xdotool mousemove 2200 600 key Escape
+cancel_case esc-selecting "Esc before a selection"
+
+hotkey_capture esc-selected 8000
+drag "$rx" "$ry" $((rx + 639)) $((ry + 479))
+xdotool key Escape
+cancel_case esc-selected "Esc with a selection"
+
+hotkey_capture right-click 8000
+drag "$rx" "$ry" $((rx + 639)) $((ry + 479))
+xdotool mousemove $((rx + 300)) $((ry + 300)) click 3
+cancel_case right-click "right click with a selection"
+
+# --- 3: Capture and save as… from the tray menu ---------------------------------------
+# The menu opens at the pointer and takes no keyboard here (its window never has the
+# X focus), so its second item is clicked where the host probe's menu had it.
+menu_capture_and_save() {
+    xdotool mousemove "$icon_x" "$icon_y" click 1
+    sleep 0.8
+    shot "$1-menu"
+    xdotool mousemove $((icon_x + save_item_dx)) $((icon_y + save_item_dy)) click 1
+}
+save_x=-1000 save_y=100  # desktop units, on the left monitor: 480 x 360
+srx=$((save_x + origin))
+proposed_pattern='^Kestrix [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}-[0-9]{2}-[0-9]{2}\.png$'
+
+echo "== Capture and save as…, a typed name"
+watch save 30000 --until "toast gone"
+menu_capture_and_save save
+await "overlay shown" 1 10 || true
+sleep 0.4
+drag "$srx" "$save_y" $((srx + 479)) $((save_y + 359))
+xdotool key Return
+await "dialog shown" 1 10 || true
+sleep 0.5  # until it has the keyboard
+dialog=$(texts "Save screenshot")
+shot save-dialog
+proposed=$(grep '^  Edit|' <<<"$dialog" | head -n1 | cut -d'|' -f2 || true)
+check "the dialog titled Save screenshot proposes Kestrix YYYY-MM-DD HH-MM-SS.png" yes \
+    "$(grep -qE "$proposed_pattern" <<<"$proposed" && echo yes || echo "no: '$proposed'")"
+stamp=$(sed -E 's/^Kestrix ([0-9-]{10}) ([0-9]{2})-([0-9]{2})-([0-9]{2})\.png$/\1 \2:\3:\4/' <<<"$proposed")
+age=$(( $(date +%s) - $(date -d "$stamp" +%s 2>/dev/null || echo 0) ))
+check "the proposed name is the local time of the capture" "in range" "$(within -5 60 "$age")"
+xdotool key --clearmodifiers ctrl+a
+xdotool type --delay 20 road-shot
+xdotool key Return
+await "toast shown" 1 10 || true
+shot save-toast
+watch_end
+check "a name without extension is saved with .png added" yes \
+    "$([ -f "$work/save/road-shot.png" ] && echo yes || echo "no: $(ls "$work/save")")"
+check "the file is a 480 x 360 PNG" "PNG 480x360" "$(identify -format '%m %wx%h' "$work/save/road-shot.png" 2>&1)"
+convert "$work/before.png" -crop "480x360+$srx+$save_y" +repage "$work/before-save.png"
+check "the file holds the screen under the selection" 0 "$(differing "$work/save/road-shot.png" "$work/before-save.png")"
+clipboard save
+check "the same picture is on the clipboard" "480x360 0" \
+    "$(clip save png) $(differing "$work/save/clip.png" "$work/before-save.png")"
+check "the toast reads Copied and saved, two blanks, road-shot.png" "Copied and saved  road-shot.png" "$(toast_text)"
+read -r toast_xy toast_size <<<"$(toast_place)"
+check "that toast sits below the selection" "$((save_y + 360 + 12))" "${toast_xy#*,}"
+
+echo "== Capture and save as…, the dialog cancelled"
+mark_clipboard "road marker"
+watch save-cancel 30000 --until "toast gone"
+menu_capture_and_save save-cancel
+await "overlay shown" 1 10 || true
+sleep 0.4
+drag "$srx" "$save_y" $((srx + 479)) $((save_y + 359))
+xdotool key Return
+await "dialog shown" 1 10 || true
+sleep 0.5
+xdotool key Escape
+await "toast shown" 1 10 || true
+watch_end
+clipboard save-cancel
+check "cancelled: the picture is on the clipboard all the same" "480x360 yes" \
+    "$(clip save-cancel png) $(clip save-cancel 'png equals dib')"
+check "cancelled: the toast reads Copied  480 × 360" "Copied  480 × 360" "$(toast_text)"
+check "cancelled: no other file written" "road-shot.png" "$(ls "$work/save" | paste -sd' ')"
+
+# --- 4: C copies the colour under the pointer ------------------------------------------
+echo "== C over a known colour"
+hotkey_capture colour 10000 --until "toast gone"
+xdotool mousemove $((swatch_x + 120)) $((swatch_y + 80))
+sleep 0.3
+shot colour-overlay
+xdotool key c
+await "toast shown" 1 5 || true
+shot colour-toast
+watch_end
+clipboard colour
+check "C puts the colour's text on the clipboard" "#$swatch_colour" "$(clip colour text)"
+check "the overlay closes about 400 ms after the copy" "in range" "$(within 350 800 "$(between 'clipboard changed' 'overlay gone')")"
+check "the toast reads Copied  #$swatch_colour" "Copied  #$swatch_colour" "$(toast_text)"
+read -r toast_xy toast_size <<<"$(toast_place)"
+toast_w=${toast_size%x*} toast_h=${toast_size#*x}
+check "without a selection it sits centred at the primary monitor's bottom" \
+    "$(((1920 - toast_w) / 2)),$((1080 - toast_h - 8))" "$toast_xy"
+
+# --- 5: Ctrl+P pins the selection ---------------------------------------------------------
+echo "== Ctrl+P"
+mark_clipboard "road marker"
+hotkey_capture pin 15000 --until "pin gone"
+drag "$rx" "$ry" $((rx + 639)) $((ry + 479))
+xdotool key ctrl+p
+if await "pin shown" 1 5; then
+    sleep 0.3
+    shot pin
+    check "the pin window stands where the selection was" "$sel_x,$sel_y 640x480" "$(event 'pin shown')"
+    convert "$work/pin.png" -crop "638x478+$((rx + 1))+$((ry + 1))" +repage "$work/pin-inside.png"
+    convert "$work/before.png" -crop "638x478+$((rx + 1))+$((ry + 1))" +repage "$work/before-pin-inside.png"
+    check "it shows the captured pixels inside its frame" 0 "$(differing "$work/pin-inside.png" "$work/before-pin-inside.png")"
+    check "class KestrixPinWindow" 1 "$(texts --class KestrixPinWindow | grep -c '^KestrixPinWindow|' || true)"
+    xdotool mousemove $((rx + 320)) $((ry + 240)) click 1
+    sleep 0.3
+    xdotool key Escape
+    await "pin gone" 1 5 || true
+else
+    shot pin-missing
+    wine "$bin/close_window.exe" Kestrix >/dev/null 2>&1 || true  # an error message, if any
+fi
+watch_end
+clipboard pin
+check "Esc closes the pin" 1 "$(seen 'pin gone')"
+check "pinning copies nothing and shows no toast" "0 0 road marker" \
+    "$(seen 'clipboard changed') $(seen 'toast shown') $(clip pin text)"
+
+# --- 6: ten captures in a row ------------------------------------------------------------
+echo "== ten captures"
+resources() {  # resources NAME: the process's figures into $work/NAME.res
+    sleep 0.5
+    wine "$bin/process_resources.exe" 2>/dev/null | tr -d '\r' >"$work/$1.res"
+    [ -r "/proc/$app_pid/status" ] && grep -E '^(VmRSS|RssAnon)' "/proc/$app_pid/status" | awk '{print $1, $2 * 1024}' |
+        tr -d ':' >>"$work/$1.res" || true
+}
+res() { sed -n "s/^$2 //p" "$work/$1.res"; }
+resources resources-before
+watch ten 120000 --until "toast gone" --times 10
+for i in $(seq 1 10); do
+    press_hotkey
+    await "overlay shown" "$i" 10 || break
+    sleep 0.4
+    drag "$rx" "$ry" $((rx + 639)) $((ry + 479))
+    xdotool key Return
+    await "toast gone" "$i" 10 || break
+done
+watch_end
+resources resources-after
+check "ten captures: ten overlays, ten copies, ten toasts" "10 10 10" \
+    "$(seen 'overlay gone') $(seen 'clipboard changed') $(seen 'toast gone')"
+echo "resources before and after ten captures:"
+paste "$work/resources-before.res" <(cut -d' ' -f2 "$work/resources-after.res") | sed 's/^/    /'
+grow() { echo $(($(res resources-after "$1") - $(res resources-before "$1"))); }
+gui_gdi_after=$(res resources-after gui-gdi)
+if [ "$gui_gdi_after" = 0 ]; then
+    echo "    (GetGuiResources answers 0 here: the GDI objects are counted in the handle table instead)"
+else
+    check "GDI objects (GetGuiResources) grow by at most 2" "in range" "$(within -1000 2 "$(grow gui-gdi)")"
+    check "user objects (GetGuiResources) grow by at most 2" "in range" "$(within -1000 2 "$(grow gui-user)")"
+fi
+check "the GDI handle table can be read" yes "$([ "$(res resources-after gdi-table)" -gt 0 ] && echo yes || echo no)"
+check "live GDI objects grow by at most 2" "in range" "$(within -1000 2 "$(grow gdi-table)")"
+check "the process's windows are as many as before" 0 "$(grow windows)"
+check "kernel handles grow by at most 4" "in range" "$(within -1000 4 "$(grow handles)")"
+check "private memory grows by less than 4 MiB (one 640 x 480 picture is 1.2 MB)" "in range" \
+    "$(within -100000000 4194304 "$(grow private)")"
+
+# --- the end -----------------------------------------------------------------------------
+wine "$bin/post_broadcast.exe" Kestrix.Quit
+status=running
+for _ in $(seq 1 100); do
+    if ! kill -0 "$app_pid" 2>/dev/null; then
+        status=0
+        wait "$app_pid" || status=$?
+        app_pid=
+        break
+    fi
+    sleep 0.1
+done
+check "Kestrix.Quit ends kestrix.exe with code 0" 0 "$status"
+
+checks_summary "capture road e2e"
