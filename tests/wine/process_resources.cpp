@@ -5,8 +5,8 @@
 //   gui-user 0           GetGuiResources(GR_USEROBJECTS)
 //   gdi-table 171        live entries of the process's GDI handle table
 //   windows 3            windows of the process, children included
-//   handles 58           kernel handles (GetProcessHandleCount)
-//   private 10231808     GetProcessMemoryInfo's PrivateUsage, bytes
+//   handles 58           kernel handles (GetProcessHandleCount), "-" when unavailable
+//   private 10231808     GetProcessMemoryInfo's PrivateUsage in bytes, "-" when unavailable
 // GetGuiResources may be a stub answering 0 (Wine), so the GDI objects are also
 // counted in the handle table the process's PEB points at (GdiSharedHandleTable):
 // 65536 entries of 24 bytes on 64-bit, a non-zero type byte marking a live object.
@@ -81,18 +81,20 @@ int main() {
     }
     Count count{pid};
     EnumWindows(count_top_level, reinterpret_cast<LPARAM>(&count));
+    // A figure that cannot be had prints as "-".
     DWORD handles = 0;
-    GetProcessHandleCount(process, &handles);
+    const bool have_handles = GetProcessHandleCount(process, &handles);
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
-    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
+    const bool have_memory =
+        GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
     std::printf("pid %lu\n", pid);
     std::printf("gui-gdi %lu\n", GetGuiResources(process, GR_GDIOBJECTS));
     std::printf("gui-user %lu\n", GetGuiResources(process, GR_USEROBJECTS));
     std::printf("gdi-table %ld\n", gdi_table_entries(process));
     std::printf("windows %d\n", count.windows);
-    std::printf("handles %lu\n", handles);
-    std::printf("private %llu\n", static_cast<unsigned long long>(memory.PrivateUsage));
+    std::printf(have_handles ? "handles %lu\n" : "handles -\n", handles);
+    std::printf(have_memory ? "private %llu\n" : "private -\n", static_cast<unsigned long long>(memory.PrivateUsage));
     CloseHandle(process);
     return 0;
 }
