@@ -212,6 +212,15 @@ clip() { sed -n "s/^$2: //p" "$work/$1.clip"; }  # clip NAME FIELD
 mark_clipboard() { wine "$bin/clipboard_read.exe" --set-text "$1" >/dev/null 2>&1; }
 
 texts() { wine "$bin/window_texts.exe" "$@" 2>/dev/null | tr -d '\r'; }
+click_control() {  # click_control TEXTS 'Class|text': clicks the middle of a child that window_texts listed
+    local left top right bottom
+    read -r left top right bottom < <(grep -F "  $2|" <<<"$1" | head -n1 | awk -F'|' '{print $NF}' | tr ',' ' ') || true
+    [ -n "$bottom" ] || { echo "(no '$2' to click)"; return 0; }
+    xdotool mousemove $(((left + right) / 2 + origin)) $(((top + bottom) / 2)) click 1
+    sleep 0.2
+}
+# A dialog left open by a failed step would hold up every later one.
+close_leftovers() { wine "$bin/close_window.exe" "Save screenshot" >/dev/null 2>&1 || true; }
 
 # One capture with the hotkey: watch, press, wait for the overlay.
 hotkey_capture() {  # hotkey_capture NAME [road_watch options...]
@@ -417,8 +426,10 @@ check "the dialog titled Save screenshot proposes Kestrix YYYY-MM-DD HH-MM-SS.pn
 stamp=$(sed -E 's/^Kestrix ([0-9-]{10}) ([0-9]{2})-([0-9]{2})-([0-9]{2})\.png$/\1 \2:\3:\4/' <<<"$proposed")
 age=$(( $(date +%s) - $(date -d "$stamp" +%s 2>/dev/null || echo 0) ))
 check "the proposed name is the local time of the capture" "in range" "$(within -5 60 "$age")"
-# The whole path, without extension: the dialog may open in a folder remembered from
-# an earlier run of the same program in this prefix.
+# Clicked into the name box first, as a user would: the dialog does not always have the
+# keyboard after the overlay has gone. The whole path, without extension: the dialog
+# may open in a folder remembered from an earlier run of the program in this prefix.
+click_control "$dialog" "Edit|$proposed"
 xdotool key --clearmodifiers ctrl+a
 xdotool type --delay 20 "$(winpath "$work/save/road-shot")"
 xdotool key Return
@@ -436,6 +447,7 @@ check "the same picture is on the clipboard" "480x360 0" \
 check "the toast reads Copied and saved, two blanks, road-shot.png" "Copied and saved  road-shot.png" "$(toast_text)"
 read -r toast_xy toast_size <<<"$(toast_place)"
 check "that toast sits below the selection" "$((save_y + 360 + 12))" "${toast_xy#*,}"
+close_leftovers
 
 echo "== Capture and save as…, the dialog cancelled"
 mark_clipboard "road marker"
@@ -447,7 +459,7 @@ drag "$srx" "$save_y" $((srx + 479)) $((save_y + 359))
 xdotool key Return
 await "dialog shown" 1 10 || true
 sleep 0.5
-xdotool key Escape
+click_control "$(texts "Save screenshot")" "Button|Cancel"
 await "toast shown" 1 10 || true
 watch_end
 clipboard save-cancel
@@ -455,6 +467,7 @@ check "cancelled: the picture is on the clipboard all the same" "480x360 yes" \
     "$(clip save-cancel png) $(clip save-cancel 'png equals dib')"
 check "cancelled: the toast reads Copied  480 × 360" "Copied  480 × 360" "$(toast_text)"
 check "cancelled: no other file written" "road-shot.png" "$(ls "$work/save" | paste -sd' ')"
+close_leftovers
 
 # --- 4: C copies the colour under the pointer ------------------------------------------
 echo "== C over a known colour"
@@ -488,6 +501,9 @@ if await "pin shown" 1 5; then
     check "the pin window stands where the selection was" "$sel_x,$sel_y 640x480" "$(event 'pin shown')"
     convert "$work/pin.png" -crop "638x478+$((rx + 1))+$((ry + 1))" +repage "$work/pin-inside.png"
     convert "$work/before.png" -crop "638x478+$((rx + 1))+$((ry + 1))" +repage "$work/before-pin-inside.png"
+    # The frame is drawn by the pin itself, so it shows the pin has painted.
+    check "it has painted its grey frame" "85,85,85 85,85,85" \
+        "$(pixel pin "$rx" $((ry + 240))) $(pixel pin $((rx + 639)) $((ry + 100)))"
     check "it shows the captured pixels inside its frame" 0 "$(differing "$work/pin-inside.png" "$work/before-pin-inside.png")"
     check "class KestrixPinWindow" 1 "$(texts --class KestrixPinWindow | grep -c '^KestrixPinWindow|' || true)"
     xdotool mousemove $((rx + 320)) $((ry + 240)) click 1
