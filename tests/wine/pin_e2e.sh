@@ -50,6 +50,7 @@ if ! grep -q "Monitors: 2" <<<"$layout" || ! grep -q "1280/[0-9]*x1024/[0-9]*+0+
 fi
 "$tools/setup-prefix"
 
+# (The system adds WS_CLIPSIBLINGS to every top-level window: style 0x94000000.)
 # Windows puts its origin at the primary monitor, which X has at 1280,0.
 ox=1280 oy=0
 move() { xdotool mousemove $(($1 + ox)) $(($2 + oy)); }
@@ -104,7 +105,7 @@ wait_for '^ready' 20 || { echo "FAILED: the probe did not start"; out; cat "$wor
 check "window class: double clicks, drop shadow, move cursor, no background" \
     "class style 0x20008 cursor sizeall background none" "$(out | grep '^class ')"
 check "pin window: layered topmost tool window, visible popup" \
-    "exstyle 0x80088 style 0x90000000 visible 1" "$(out | grep '^pin 0: ' | head -n1 | sed 's/.* exstyle/exstyle/')"
+    "exstyle 0x80088 style 0x94000000 visible 1" "$(out | grep '^pin 0: ' | head -n1 | sed 's/.* exstyle/exstyle/')"
 check "a new pin has the rectangle's place and size, opaque" "100,100 300x200 alpha 255" "$(state 0)"
 check "a pin made off the right edge keeps 28 pixels on the desktop" "1892,500 200x100 alpha 255" "$(state 1)"
 check "a pin on the left monitor stays there" "-1000,300 120x80 alpha 255" "$(state 3)"
