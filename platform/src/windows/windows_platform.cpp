@@ -9,6 +9,8 @@
 #include "local_clock.h"
 #include "pin.h"
 #include "prepare.h"
+#include "save_dialog.h"
+#include "toast.h"
 #include "windowlist.h"
 
 namespace kestrix::win {
@@ -55,14 +57,13 @@ Result<void, PlatformError> WindowsPlatform::pin_image(const Image& image, const
     return win::pin_image(image, rect);
 }
 
-// Supplied by the Save As work.
-Result<std::optional<std::filesystem::path>, PlatformError> WindowsPlatform::ask_save_path(std::string_view) {
-    return fail(not_yet("the Save As dialog"));
+// Never an error: a dialog that fails counts as cancelled.
+Result<std::optional<std::filesystem::path>, PlatformError> WindowsPlatform::ask_save_path(std::string_view suggested_name) {
+    return win::ask_save_path(host_window(), suggested_name);
 }
 
-// Supplied by the confirmation-toast work.
-Result<void, PlatformError> WindowsPlatform::show_toast(std::string_view, std::optional<Rect>) {
-    return fail(not_yet("the confirmation toast"));
+Result<void, PlatformError> WindowsPlatform::show_toast(std::string_view text, std::optional<Rect> anchor) {
+    return win::show_toast(text, anchor);
 }
 
 void WindowsPlatform::show_message(std::string_view title, std::string_view text) { win::show_message(title, text); }
