@@ -84,9 +84,14 @@ wait_for() {  # wait_for REGEX [SECONDS]: a line of the probe's output
 }
 # The latest report of pin N, without its styles: "x,y WxH alpha A".
 state() { out | grep -E "^pin $1: " | tail -n1 | sed -E 's/^pin [0-9]+: //; s/ exstyle.*//'; }
-# expect_state DESCRIPTION N "x,y WxH alpha A": waits for that report, then checks it.
+# expect_state DESCRIPTION N "x,y WxH alpha A": waits until pin N's latest report is
+# that (an earlier identical report does not count), then checks it.
 expect_state() {
-    wait_for "^pin $2: $3 exstyle" || true
+    local i
+    for i in $(seq 1 50); do
+        [ "$(state "$2")" = "$3" ] && break
+        sleep 0.1
+    done
     check "$1" "$3" "$(state "$2")"
 }
 expect_closed() {
@@ -188,6 +193,44 @@ expect_state "] brightens up to opaque and no further" 0 "253,182 300x200 alpha 
 xdotool key c s w
 sleep 0.3
 check "C, S and W without Ctrl do nothing" "253,182 300x200 alpha 255" "$(state 0)"
+
+# picture_summary PNG: its size and the colour of each quadrant of the test picture.
+picture_summary() {
+    local size w h
+    size=$(identify -format '%wx%h' "$1" 2>/dev/null || echo none)
+    [ "$size" = none ] && { echo none; return; }
+    w=${size%x*} h=${size#*x}
+    echo "$size $(for p in "$((w / 4)),$((h / 4))" "$((w * 3 / 4)),$((h / 4))" "$((w / 4)),$((h * 3 / 4))"; do
+        convert "$1" -format "%[hex:p{$p}]" info: | cut -c1-6
+    done | paste -sd' ') $(convert "$1" -crop "4x1+$((w * 3 / 4))+$((h * 3 / 4))" +repage -format %k info:)"
+}
+expected_picture="300x200 E03030 30C030 3030E0 2"
+
+# Ctrl+C puts the pin's own picture (not its zoomed window) on the clipboard.
+xdotool key minus
+expect_state "zoomed out before copying" 0 "267,191 273x182 alpha 255"
+xdotool key ctrl+c
+sleep 0.5
+xclip -selection clipboard -t image/png -o >"$work/clipboard.png" 2>/dev/null || true
+check "Ctrl+C copies the picture at its own size" "$expected_picture" "$(picture_summary "$work/clipboard.png")"
+xdotool key 0
+expect_state "back to zoom 1 after copying" 0 "253,182 300x200 alpha 255"
+
+# Ctrl+S asks for a path in a dialog the pin owns and writes the picture there.
+xdotool key ctrl+s
+dialog=$(timeout 15 xdotool search --sync --onlyvisible --name '^Save screenshot$' | head -n1 || true)
+check "Ctrl+S opens the Save dialog" yes "$( [ -n "$dialog" ] && echo yes || echo no)"
+if [ -n "$dialog" ]; then
+    sleep 0.5  # until it has the keyboard focus
+    shot save-dialog
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "Z:${work//\//\\}\\pinned"
+    xdotool key Return
+    for _ in $(seq 1 50); do [ -s "$work/pinned.png" ] && break; sleep 0.1; done
+    sleep 0.3
+fi
+check "the saved file holds the picture" "$expected_picture" "$(picture_summary "$work/pinned.png")"
+check "the pin stays after saving" "253,182 300x200 alpha 255" "$(state 0)"
 
 # Dragged almost off the right edge, it comes back so that 28 pixels show.
 drag 263 280 1919 280
