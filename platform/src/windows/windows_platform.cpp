@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "capture.h"
+#include "clipboard.h"
 #include "error_text.h"
 #include "host.h"
 #include "languages.h"
@@ -50,8 +51,7 @@ Result<OverlayOutcome, PlatformError> WindowsPlatform::open_overlay(const Frame&
     return fail(not_yet("the region overlay"));
 }
 
-// Supplied by the clipboard work (with the overlay).
-Result<void, PlatformError> WindowsPlatform::copy_image(const Image&) { return fail(not_yet("copying to the clipboard")); }
+Result<void, PlatformError> WindowsPlatform::copy_image(const Image& image) { return win::copy_image(image); }
 
 Result<void, PlatformError> WindowsPlatform::pin_image(const Image& image, const Rect& rect) {
     return win::pin_image(image, rect);
