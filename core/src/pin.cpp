@@ -73,18 +73,19 @@ bool zoom_pin(PinState& pin, int steps, double a, double b) {
     return true;
 }
 
-void pin_centre(const PinState& pin, int32_t& cx, int32_t& cy) {
+PinPoint pin_centre(const PinState& pin) {
     const Rect window = pin_window_rect(pin);
-    cx = int32_t(std::clamp(int64_t(window.x) + window.width / 2, int64_t(INT32_MIN), int64_t(INT32_MAX)));
-    cy = int32_t(std::clamp(int64_t(window.y) + window.height / 2, int64_t(INT32_MIN), int64_t(INT32_MAX)));
+    const auto middle = [](int32_t start, int32_t size) {
+        return int32_t(std::clamp(int64_t(start) + size / 2, int64_t(INT32_MIN), int64_t(INT32_MAX)));
+    };
+    return {middle(window.x, window.width), middle(window.y, window.height)};
 }
 
 bool reset_pin_zoom(PinState& pin) {
     if (pin.scale == 1.0) return false;
-    int32_t cx = 0, cy = 0;
-    pin_centre(pin, cx, cy);
-    pin.x = cx - (cx - pin.x) / pin.scale;
-    pin.y = cy - (cy - pin.y) / pin.scale;
+    const PinPoint c = pin_centre(pin);
+    pin.x = c.x - (c.x - pin.x) / pin.scale;
+    pin.y = c.y - (c.y - pin.y) / pin.scale;
     pin.scale = 1.0;
     return true;
 }

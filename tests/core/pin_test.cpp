@@ -133,10 +133,10 @@ TEST(PinZoom, ResetReturnsToZoomOneAboutTheWindowCentre) {
 
 TEST(PinZoom, KeysZoomAboutTheCentreWithIntegerHalves) {
     PinState pin = pin_at(10, 20, 101, 51);
-    int32_t cx = 0, cy = 0;
-    pin_centre(pin, cx, cy);
-    EXPECT_EQ(cx, 60);
-    EXPECT_EQ(cy, 45);
+    EXPECT_EQ(pin_centre(pin), (PinPoint{60, 45}));
+    pin.x = 2147483000;  // the centre saturates instead of wrapping
+    pin.base_width = 4000;
+    EXPECT_EQ(pin_centre(pin).x, INT32_MAX);
 }
 
 TEST(PinOpacity, StepsByTenthsBetweenOneFifthAndOne) {

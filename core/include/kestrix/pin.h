@@ -56,8 +56,14 @@ void keep_pin_on_screen(PinState& pin, const std::vector<Rect>& monitors);
 // Returns false (and changes nothing) when the clamped scale equals the old one.
 bool zoom_pin(PinState& pin, int steps, double a, double b);
 
+struct PinPoint {
+    int32_t x = 0;
+    int32_t y = 0;
+    friend bool operator==(const PinPoint&, const PinPoint&) = default;
+};
+
 // The window centre in screen coordinates (integer halves), the point keys zoom about.
-void pin_centre(const PinState& pin, int32_t& cx, int32_t& cy);
+PinPoint pin_centre(const PinState& pin);
 
 // Back to zoom 1 about the window centre. Returns false when already at 1.
 bool reset_pin_zoom(PinState& pin);

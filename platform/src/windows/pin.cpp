@@ -115,7 +115,7 @@ std::optional<PinKey> pin_key(WPARAM key) {
 void run_command(Pin& pin, PinCommand command) {
     PinState& state = pin.state;
     bool changed = false;
-    int32_t cx = 0, cy = 0;
+    PinPoint centre;
     switch (command) {
     case PinCommand::None: return;
     case PinCommand::MoveLeft: state.x -= 1; changed = true; break;
@@ -125,8 +125,8 @@ void run_command(Pin& pin, PinCommand command) {
     case PinCommand::ResetZoom: changed = reset_pin_zoom(state); break;
     case PinCommand::ZoomIn:
     case PinCommand::ZoomOut:
-        pin_centre(state, cx, cy);
-        changed = zoom_pin(state, command == PinCommand::ZoomIn ? 1 : -1, cx, cy);
+        centre = pin_centre(state);
+        changed = zoom_pin(state, command == PinCommand::ZoomIn ? 1 : -1, centre.x, centre.y);
         break;
     case PinCommand::OpacityDown: changed = change_pin_opacity(state, -1); break;
     case PinCommand::OpacityUp: changed = change_pin_opacity(state, 1); break;
