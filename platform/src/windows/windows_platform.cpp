@@ -7,6 +7,8 @@
 #include "error_text.h"
 #include "host.h"
 #include "languages.h"
+#include "local_clock.h"
+#include "pin.h"
 #include "prepare.h"
 #include "save_dialog.h"
 #include "toast.h"
@@ -51,9 +53,8 @@ Result<OverlayOutcome, PlatformError> WindowsPlatform::open_overlay(const Frame&
 
 Result<void, PlatformError> WindowsPlatform::copy_image(const Image& image) { return win::copy_image(image); }
 
-// Supplied by the pinned-capture work.
-Result<void, PlatformError> WindowsPlatform::pin_image(const Image&, const Rect&) {
-    return fail(not_yet("pinning a capture"));
+Result<void, PlatformError> WindowsPlatform::pin_image(const Image& image, const Rect& rect) {
+    return win::pin_image(image, rect);
 }
 
 // Never an error: a dialog that fails counts as cancelled.
@@ -73,12 +74,7 @@ void WindowsPlatform::show_error(const PlatformError& error) { win::show_message
 
 void WindowsPlatform::signal_running_instance() { win::signal_running_instance(); }
 
-LocalTime WindowsPlatform::local_time() {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    return {uint16_t(now.wYear), uint8_t(now.wMonth),  uint8_t(now.wDay),
-            uint8_t(now.wHour),  uint8_t(now.wMinute), uint8_t(now.wSecond)};
-}
+LocalTime WindowsPlatform::local_time() { return local_time_now(); }
 
 // Supplied by the update work.
 Result<std::vector<uint8_t>, PlatformError> WindowsPlatform::http_get(std::string_view) {
