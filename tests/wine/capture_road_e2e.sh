@@ -25,30 +25,7 @@ rm -rf "$work"
 mkdir -p "$work/app" "$work/save"
 work=$(cd "$work" && pwd)
 
-if [ -f "$tools/checks.sh" ]; then
-    source "$tools/checks.sh"
-else
-    passes=0 failures=0
-    check() {  # check DESCRIPTION EXPECTED ACTUAL
-        if [ "$2" = "$3" ]; then
-            echo "ok: $1"
-            passes=$((passes + 1))
-        else
-            echo "FAILED: $1: expected '$2', got '$3'"
-            failures=$((failures + 1))
-        fi
-    }
-    checks_summary() {
-        echo "$1: $passes checks passed, $failures failed"
-        [ "$failures" -eq 0 ]
-    }
-    release_own_display() {
-        if [ "${own_display:-0}" = 1 ]; then
-            kestrix_wine_stop
-            kestrix_display_stop
-        fi
-    }
-fi
+source "$tools/checks.sh"
 
 app_pid= watch_pid= swatch_pid=
 own_display=0
