@@ -6,6 +6,7 @@
 #include "error_text.h"
 #include "host.h"
 #include "languages.h"
+#include "overlay.h"
 #include "prepare.h"
 #include "windowlist.h"
 
@@ -40,10 +41,9 @@ Result<Frame, PlatformError> WindowsPlatform::capture_desktop(const std::vector<
     return win::capture_desktop(monitors);
 }
 
-// Supplied by the region overlay work.
-Result<OverlayOutcome, PlatformError> WindowsPlatform::open_overlay(const Frame&, const std::vector<Monitor>&,
-                                                                   const Config&, bool) {
-    return fail(not_yet("the region overlay"));
+Result<OverlayOutcome, PlatformError> WindowsPlatform::open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
+                                                                   const Config& config, bool save_as) {
+    return win::open_overlay(frame, monitors, config, save_as);
 }
 
 // Supplied by the clipboard work (with the overlay).
