@@ -227,8 +227,22 @@ finish_probe
 check "right click cancels with an empty outcome" "selection none save 0 send 0 pin 0 colour none image none" \
     "$(outcome)"
 
-# --- 4: drag with the live size label, Ctrl+S toggles its "Save as…" part -------
-start_probe drag --dim 100
+# --- 4: a click on the bare left monitor takes it; the toolbar's Cancel --------
+start_probe monitor --dim 45
+click_at 300 900
+shot monitor
+# The monitor (-1280, 0, 1280 x 1024) leaves no room below or above: the toolbar
+# goes inside its lower edge, right-aligned with it.
+tb_x=$((1280 - 534)) tb_y=$((1024 - 48 - 10))
+check "toolbar inside a selection with no room below or above" "244,244,247" \
+    "$(pixel monitor $((tb_x + 3)) $((tb_y + 3)))"
+click_at $((tb_x + 471)) $((tb_y + 24))  # Cancel
+finish_probe
+check "the Cancel button returns an empty outcome" "selection none save 0 send 0 pin 0 colour none image none" \
+    "$(outcome)"
+
+# --- 5: drag with the live size label, Ctrl+S toggles its "Save as…" part -------
+start_probe drag --dim 100 --transfer
 xdotool mousemove 1500 500 mousedown 1
 sleep 0.1
 xdotool mousemove 1600 550
@@ -247,13 +261,18 @@ check "dim 100 makes the outside black" "0,0,0" "$(pixel drag-plain 2800 900)"
 check "dragged rectangle undimmed" "$primary" "$(pixel drag-plain 1600 550)"
 xdotool mouseup 1
 sleep 0.3
-press Return
+shot drag-released
+# With sending allowed the main row has 14 buttons: 573 wide, right-aligned.
+tb_x=$((1699 + 1 - 573)) tb_y=$((599 + 1 + 10))
+check "the send button widens the toolbar" "244,244,247|0,0,0" \
+    "$(pixel drag-released $((tb_x + 1)) $((tb_y + 3)))|$(pixel drag-released $((tb_x - 2)) $((tb_y + 3)))"
+click_at $((tb_x + 377 + 16)) $((tb_y + 24))  # Pin to screen
 finish_probe
-check "drag selects both end pixels; Ctrl+S while selecting makes Copy save" \
-    "selection 220,500 200x100 save 1 send 0 pin 0 colour none" "$(outcome | sed 's/ image.*//')"
+check "drag selects both end pixels; Pin; Ctrl+S while selecting also sets save" \
+    "selection 220,500 200x100 save 1 send 0 pin 1 colour none" "$(outcome | sed 's/ image.*//')"
 check "the picture has the selection's size" "200x100" "$(field image)"
 
-# --- 5: C copies the colour under the cursor, Shift+C switches to decimal -------
+# --- 6: C copies the colour under the cursor, Shift+C switches to decimal -------
 start_probe colour --dim 45
 move 2800 900
 press c
@@ -271,7 +290,7 @@ press c
 finish_probe
 check "Shift+C then C copies the decimal colour" "60, 120, 180" "$(outcome | sed -E 's/.*colour (.*) image.*/\1/')"
 
-# --- 6: toolbar above a selection at the bottom edge; the text box --------------
+# --- 7: toolbar above a selection at the bottom edge; the text box --------------
 start_probe text --dim 0 --out "Z:$work/text.png"
 shot undimmed
 check "dim 0 leaves the desktop as it was" "$primary" "$(pixel undimmed 2800 900)"

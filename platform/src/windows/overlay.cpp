@@ -2,6 +2,7 @@
 #include "overlay.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "host.h"
@@ -42,35 +43,52 @@ HFONT overlay_font(int32_t height) {
                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI");
 }
 
-// The drawing surfaces: the frozen desktop as a bitmap, the back buffer and the
-// black dimming pixel.
+// Each colour channel darkened as by black laid over it at `percent` opacity.
+void dim_pixels(const uint8_t* from, uint8_t* to, size_t bytes, uint32_t percent) {
+    const uint32_t alpha = std::min<uint32_t>(percent, 100) * 255 / 100;
+    std::array<uint8_t, 256> table;
+    for (uint32_t v = 0; v < 256; ++v) table[v] = uint8_t((v * (255 - alpha) + 127) / 255);
+    for (size_t i = 0; i + 3 < bytes; i += 4) {
+        to[i] = table[from[i]];
+        to[i + 1] = table[from[i + 1]];
+        to[i + 2] = table[from[i + 2]];
+        to[i + 3] = 255;
+    }
+}
+
+// The drawing surfaces: the frozen desktop as a bitmap, the desktop dimmed once
+// (painting then copies instead of blending every time) and the back buffer.
 Result<void, PlatformError> create_surfaces(OverlayState& state, const Tile& tile) {
     const auto width = int32_t(tile.image.width());
     const auto height = int32_t(tile.image.height());
+    const uint8_t* pixels = tile.image.pixels().data();
     auto frozen = DibSurface::create(width, height, "overlay");
     if (!frozen) return fail(std::move(frozen.error()));
-    std::memcpy((*frozen)->pixels(), tile.image.pixels().data(), (*frozen)->byte_size());
+    std::memcpy((*frozen)->pixels(), pixels, (*frozen)->byte_size());
+    state.frozen = std::move(*frozen);
+    if (state.dim_percent > 0) {
+        auto dimmed = DibSurface::create(width, height, "overlay");
+        if (!dimmed) return fail(std::move(dimmed.error()));
+        dim_pixels(pixels, (*dimmed)->pixels(), (*dimmed)->byte_size(), state.dim_percent);
+        state.dimmed = std::move(*dimmed);
+    }
     auto back = DibSurface::create(width, height, "overlay");
     if (!back) return fail(std::move(back.error()));
-    auto black = DibSurface::create(1, 1, "overlay");
-    if (!black) return fail(std::move(black.error()));
-    std::memset((*black)->pixels(), 0, 4);
-    state.frozen = std::move(*frozen);
     state.back = std::move(*back);
-    state.black = std::move(*black);
     return {};
 }
 
-void build_state(OverlayState& state, const Config& config, bool save_as) {
-    state.desktop = virtual_desktop(state.monitors);
+void build_state(OverlayState& state, bool save_as, bool transfer_enabled) {
     state.ui_scale = overlay_ui_scale(state.monitors);
-    state.dim_percent = std::min<uint32_t>(config.overlay_dim_percent, 100);
     state.save_as = save_as;
-    state.transfer_enabled = config.transfer_enabled;
+    state.transfer_enabled = transfer_enabled;
 
     state.model.windows = list_windows();
     for (const Monitor& m : state.monitors) state.model.monitors.push_back(m.rect);
     state.model.bounds = state.desktop;
+    // The first paint already shows the magnifier and highlight at the pointer.
+    POINT at{};
+    if (GetCursorPos(&at)) selecting_move(state.gesture, state.model, at.x, at.y);
 
     state.toolbar = layout_toolbar(std::nullopt, state.transfer_enabled);
     state.border_brush.reset(CreateSolidBrush(RGB(74, 158, 46)));
@@ -113,8 +131,10 @@ Result<OverlayOutcome, PlatformError> run_overlay(const Frame& frame, const std:
     if (frame.tiles.size() != 1) return fail(PlatformError::message("expected one desktop-wide tile"));
 
     OverlayState state(frame, monitors);
+    state.desktop = virtual_desktop(monitors);
+    state.dim_percent = std::min<uint32_t>(config.overlay_dim_percent, 100);
     if (auto made = create_surfaces(state, frame.tiles.front()); !made) return fail(made.error());
-    build_state(state, config, save_as);
+    build_state(state, save_as, config.transfer_enabled);
 
     const Rect& d = state.desktop;
     // Clipping the children keeps the paint handler off the text box.
@@ -123,6 +143,7 @@ Result<OverlayOutcome, PlatformError> run_overlay(const Frame& frame, const std:
     if (!state.window) return fail(last_error("CreateWindowExW(overlay)"));
 
     SetWindowLongPtrW(state.window, GWLP_USERDATA, LONG_PTR(&state));
+    invalidate_all(state);
     ShowWindow(state.window, SW_SHOW);
     SetForegroundWindow(state.window);
     SetFocus(state.window);

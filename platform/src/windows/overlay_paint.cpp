@@ -241,11 +241,7 @@ void paint_editing(OverlayState& state, HDC dc, const Rect& dirty, Canvas* canva
 void compose(OverlayState& state, const Rect& dirty) {
     HDC dc = state.back->dc();
     HDC frozen = state.frozen->dc();
-    BitBlt(dc, dirty.x, dirty.y, dirty.width, dirty.height, frozen, dirty.x, dirty.y, SRCCOPY);
-    if (state.dim_percent > 0) {
-        const BLENDFUNCTION dim{AC_SRC_OVER, 0, BYTE(std::min<uint32_t>(state.dim_percent, 100) * 255 / 100), 0};
-        AlphaBlend(dc, dirty.x, dirty.y, dirty.width, dirty.height, state.black->dc(), 0, 0, 1, 1, dim);
-    }
+    BitBlt(dc, dirty.x, dirty.y, dirty.width, dirty.height, state.dimmed_dc(), dirty.x, dirty.y, SRCCOPY);
 
     // Nothing below may spill out of the dirty rectangle.
     const int saved = SaveDC(dc);
@@ -302,7 +298,13 @@ void invalidate_readout(OverlayState& state) { invalidate(state, readout_area(st
 
 void invalidate_all(OverlayState& state) {
     InvalidateRect(state.window, nullptr, FALSE);
+    // The whole window shows the current state now: that is what a later
+    // selecting-phase move has to clear away.
     state.last_highlight.reset();
+    state.last_readout.reset();
+    if (state.editing()) return;
+    state.last_highlight = current_highlight(state);
+    state.last_readout = readout_area(state);
 }
 
 void set_overlay_paint_observer(OverlayPaintObserver observer) { paint_observer = std::move(observer); }

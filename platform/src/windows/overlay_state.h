@@ -73,11 +73,12 @@ struct OverlayState {
     std::optional<std::string> pending_colour;
     std::optional<OverlayOutcome> outcome;
 
-    // Drawing: the frozen desktop (never drawn on), the back buffer everything is
-    // composed in, and one black pixel to dim with.
+    // Drawing: the frozen desktop (never drawn on), the same dimmed once when the
+    // overlay opens (absent when nothing is dimmed), and the back buffer
+    // everything is composed in.
     std::unique_ptr<DibSurface> frozen;
+    std::unique_ptr<DibSurface> dimmed;
     std::unique_ptr<DibSurface> back;
-    std::unique_ptr<DibSurface> black;
     GdiObject<HBRUSH> border_brush;
     GdiObject<HBRUSH> label_brush;
     GdiObject<HFONT> label_font;
@@ -101,6 +102,7 @@ struct OverlayState {
     HWND window = nullptr;
 
     bool editing() const { return editor.has_value(); }
+    HDC dimmed_dc() const { return dimmed ? dimmed->dc() : frozen->dc(); }
     int32_t client_width() const { return desktop.width; }
     int32_t client_height() const { return desktop.height; }
     Rect to_client(const Rect& r) const { return {r.x - desktop.x, r.y - desktop.y, r.width, r.height}; }
