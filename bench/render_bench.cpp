@@ -1,13 +1,15 @@
 // Figures for the picture-making stages at 3840 x 2160 on one core: the backdrop,
 // the mosaic with 20 strokes of mixed block sizes, and the whole export with 30
 // annotations, the mosaic and the backdrop. Natively the export draws on a canvas
-// that draws nothing; the Windows build draws with GDI+ (run it under Wine).
+// that draws nothing; the Windows build draws with GDI+ (run it under Wine:
+// tools/bench/render-bench.sh).
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,9 +52,13 @@ struct Figure {
     double first = 0, best = 0, median = 0;
 };
 
-Figure measure(int runs, const std::function<void()>& run) {
+// `prepare` runs untimed before each timed run.
+Figure measure(int runs, const std::function<void()>& run, const std::function<void()>& prepare = [] {}) {
     std::vector<double> times;
-    for (int i = 0; i < runs; ++i) times.push_back(millisecondsOf(run));
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        times.push_back(millisecondsOf(run));
+    }
     Figure f{times.front(), 0, 0};
     std::sort(times.begin(), times.end());
     f.best = times.front();
@@ -113,14 +119,10 @@ std::vector<Annotation> thirtyAnnotations() {
     return list;
 }
 
-// Natively: a surface that draws nothing but still copies the pixels in and out.
-class CopyingSurfaces : public ImageCanvasFactory {
+// Natively: a surface that draws nothing (the Windows one draws on the image's own pixels).
+class IdleSurfaces : public ImageCanvasFactory {
 public:
-    Result<void, PlatformError> paint(Image& image, const std::function<void(Canvas&)>&) override {
-        std::vector<uint8_t> surface(image.pixels());
-        std::memcpy(image.pixels().data(), surface.data(), surface.size());
-        return {};
-    }
+    Result<void, PlatformError> paint(Image&, const std::function<void(Canvas&)>&) override { return {}; }
 };
 
 }  // namespace
@@ -134,10 +136,10 @@ int main() {
         std::printf("GDI+ did not start\n");
         return 1;
     }
-    win::DibCanvasFactory surfaces;
-    const char* surfaceName = "GDI+ on a DIB section";
+    win::BitmapCanvasFactory surfaces;
+    const char* surfaceName = "GDI+ on the image's own pixels";
 #else
-    CopyingSurfaces surfaces;
+    IdleSurfaces surfaces;
     const char* surfaceName = "a canvas that draws nothing";
 #endif
     std::printf("%u x %u, one core, export drawn on %s\n", kWidth, kHeight, surfaceName);
@@ -183,18 +185,18 @@ int main() {
               if (!result) std::printf("export failed: %s\n", result.error().plain().c_str());
           }),
           200);
+    // the export holds one fresh buffer: the crop, made with room for the composite
+    const size_t room = *backdropBytes(kWidth, kHeight);
+    printPart("of which first touch of one composite buffer", measure(runs, [&] {
+                  std::vector<uint8_t> fresh(room);
+                  std::memset(fresh.data(), 1, fresh.size());
+              }));
+    printPart("crop with room for the backdrop", measure(runs, [&] { (void)frame.crop(selection, room); }));
     {
-        // the export holds three fresh full-size buffers: the crop, the drawing surface, the composite
-        const BackdropSizes z = backdropSizes(kWidth, kHeight);
-        const size_t plain = picture.pixels().size(), composite = size_t(kWidth + 2 * z.pad) * (kHeight + 2 * z.pad) * 4;
-        printPart("of which first touch of 3 fresh buffers", measure(runs, [&] {
-                      std::vector<uint8_t> a(plain), b(plain), c(composite);
-                      std::memset(a.data(), 1, plain);
-                      std::memset(b.data(), 1, plain);
-                      std::memset(c.data(), 1, composite);
-                  }));
+        std::optional<Image> image;
+        printPart("backdrop in place over that crop", measure(
+                      runs, [&] { (void)beautifyInPlace(*image); }, [&] { image = frame.crop(selection, room); }));
     }
-    printPart("crop", measure(runs, [&] { (void)frame.crop(selection); }));
     Image cropped = *frame.crop(selection);
     printPart("mosaic", measure(runs, [&] { applyMosaic(cropped, list, {0, 0}, 1.0); }));
     printPart("surface round trip without drawing", measure(runs, [&] {
@@ -205,7 +207,7 @@ int main() {
                       drawAnnotations(canvas, {0, 0}, list, nullptr, selection, std::nullopt);
                   });
               }));
-    printPart("backdrop", measure(runs, [&] { (void)beautify(cropped); }));
+    printPart("backdrop into a new buffer", measure(runs, [&] { (void)beautify(cropped); }));
 
 #ifdef _WIN32
     Gdiplus::GdiplusShutdown(token);

@@ -1,6 +1,7 @@
 #include "app_events.h"
 
 #include "answers.h"
+#include "capture_session.h"
 #include "kestrix/i18n.h"
 #include "kestrix/tray.h"
 
@@ -28,9 +29,10 @@ void open_settings(AppState& state, AppEnvironment& env) {
 bool handle_app_event(AppEvent event, AppState& state, AppEnvironment& env) {
     switch (event) {
         case AppEvent::CaptureRegion:
+            capture_session(env.platform, state.config, false);
+            return false;
         case AppEvent::CaptureAndSaveAs:
-            // The capture session (freeze, overlay, copy, save, pin, toast) is not part of
-            // this build yet; until it is, a capture request is accepted and ignored.
+            capture_session(env.platform, state.config, true);
             return false;
         case AppEvent::ShowAbout:
             env.platform.show_about(about_text(catalogue(), state.config.hotkey.text()), kProductWebsite);
@@ -53,9 +55,9 @@ bool handle_app_event(AppEvent event, AppState& state, AppEnvironment& env) {
     return false;  // a code outside the table
 }
 
-void handle_nested_hotkey(AppState&, AppEnvironment&) {
-    // Starts a capture session once captures are part of this build; until then
-    // the hotkey inside a dialog does nothing.
+void handle_nested_hotkey(AppState& state, AppEnvironment& env) {
+    // Runs to its end before the dialog that was open continues.
+    capture_session(env.platform, state.config, false);
 }
 
 }  // namespace kestrix

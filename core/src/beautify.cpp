@@ -235,98 +235,165 @@ void copyOpaque(uint8_t* dst, const uint8_t* src, size_t count) {
     }
 }
 
-void blend(uint8_t* bg, const uint8_t* src, uint8_t value) {
-    const double a = value / 255.0;
-    for (int c = 0; c < 3; ++c) bg[c] = toByte(src[c] * a + bg[c] * (1 - a));
+void fill(uint8_t* dst, uint32_t pixel, size_t count) {
+    for (size_t i = 0; i < count; ++i) std::memcpy(dst + i * 4, &pixel, 4);
 }
 
-void fillGradient(std::vector<uint8_t>& out, uint64_t wo, uint64_t ho, const BackdropColours& colours) {
-    for (uint64_t y = 0; y < ho; ++y) {
-        const double t = ho == 1 ? 0.0 : double(y) / double(ho - 1);
-        auto mix = [t](uint8_t a, uint8_t b) { return toByte(a + (double(b) - a) * t); };
-        const uint8_t pixel[4] = {mix(colours.top.b, colours.bottom.b), mix(colours.top.g, colours.bottom.g),
-                                  mix(colours.top.r, colours.bottom.r), 255};
-        uint8_t* row = out.data() + y * wo * 4;
-        std::memcpy(row, pixel, 4);
-        for (uint64_t filled = 1; filled < wo; filled *= 2)
-            std::memcpy(row + filled * 4, row, std::min(filled, wo - filled) * 4);
+// The capture's colour over the background pixel `bg` at coverage `value`; alpha stays 255.
+void blend(uint8_t* out, const uint8_t* src, uint32_t bg, uint8_t value) {
+    const double a = value / 255.0;
+    uint8_t p[4];
+    std::memcpy(p, &bg, 4);
+    for (int c = 0; c < 3; ++c) p[c] = toByte(src[c] * a + p[c] * (1 - a));
+    std::memcpy(out, p, 4);
+}
+
+// Everything the composite needs besides the capture's pixels. It is worked out
+// before any pixel is written, so the composite can take over the capture's buffer.
+struct Backdrop {
+    uint32_t w = 0, h = 0;
+    uint64_t wo = 0, ho = 0;
+    BackdropSizes z;
+    BackdropColours colours;
+    Axis ax, ay;
+    Mask sharp, shadow;
+    std::vector<uint8_t> shade;  // [mask value][channel]: the channel darkened under the shadow
+};
+
+Result<Backdrop, ImageError> planBackdrop(const Image& capture) {
+    Backdrop b;
+    b.w = capture.width();
+    b.h = capture.height();
+    if (b.w == 0 || b.h == 0) return fail(ImageError{ImageError::Kind::ZeroSized});
+    b.z = backdropSizes(b.w, b.h);
+    b.wo = uint64_t(b.w) + 2 * uint64_t(b.z.pad);
+    b.ho = uint64_t(b.h) + 2 * uint64_t(b.z.pad);
+    if (b.wo > std::numeric_limits<uint32_t>::max() || b.ho > std::numeric_limits<uint32_t>::max() ||
+        b.wo > 0x3FFFFFFFFFFFFFFFull / b.ho)
+        return fail(ImageError{ImageError::Kind::TooLarge});
+    b.colours = backdropColours(borderColour(capture, b.z.sampleStep));
+    const uint64_t reach = 3 * uint64_t(b.z.blurRadius);  // three passes along each axis
+    b.ax = makeAxis(b.w, b.z.radius, reach);
+    b.ay = makeAxis(b.h, b.z.radius, reach);
+    b.sharp = storedMask(b.ax, b.ay, b.z.radius);
+    b.shadow = shadowMask(b.sharp, b.z.blurRadius);
+    b.shade.resize(256 * 256);
+    for (int v = 0; v < 256; ++v) {
+        const double factor = 1 - 0.38 * (v / 255.0);
+        for (int c = 0; c < 256; ++c) b.shade[size_t(v) * 256 + size_t(c)] = toByte(c * factor);
     }
+    return b;
+}
+
+// The vertical gradient's pixel for row y.
+uint32_t gradientPixel(const Backdrop& b, uint64_t y) {
+    const double t = b.ho == 1 ? 0.0 : double(y) / double(b.ho - 1);
+    auto mix = [t](uint8_t from, uint8_t to) { return uint32_t(toByte(from + (double(to) - from) * t)); };
+    const BackdropColours& c = b.colours;
+    return mix(c.top.b, c.bottom.b) | mix(c.top.g, c.bottom.g) << 8 | mix(c.top.r, c.bottom.r) << 16 | 0xFF000000u;
+}
+
+// Writes row y of the composite in one pass: the gradient, darkened where the
+// shadow (the blurred mask moved down by the drop) falls, under the capture row
+// `in` blended by the sharp mask. `in` is null for rows the capture does not
+// reach; it may lie in the same buffer as `out` as long as the two do not overlap.
+void composeRow(const Backdrop& b, uint64_t y, uint8_t* out, const uint8_t* in) {
+    const uint32_t gradient = gradientPixel(b, y);
+    const uint32_t pad = b.z.pad;
+    fill(out, gradient, pad);
+    fill(out + (uint64_t(pad) + b.w) * 4, gradient, pad);
+
+    const int64_t captureRow = int64_t(y) - pad, shadowRow = captureRow - int64_t(b.z.drop);
+    const uint8_t* sharp = in ? b.sharp.values.data() + size_t(b.ay.storedOf(uint32_t(captureRow))) * b.sharp.width : nullptr;
+    const uint8_t* shadow = shadowRow >= 0 && shadowRow < int64_t(b.h)
+                                ? b.shadow.values.data() + size_t(b.ay.storedOf(uint32_t(shadowRow))) * b.shadow.width
+                                : nullptr;
+    auto background = [&](uint8_t v) {
+        if (v == 0) return gradient;
+        const uint8_t* table = b.shade.data() + size_t(v) * 256;
+        return uint32_t(table[gradient & 0xFF]) | uint32_t(table[(gradient >> 8) & 0xFF]) << 8 |
+               uint32_t(table[(gradient >> 16) & 0xFF]) << 16 | 0xFF000000u;
+    };
+    uint8_t* row = out + size_t(pad) * 4;
+    forEachRun(b.ax, [&](uint32_t first, uint32_t end, uint32_t stored, bool constant) {
+        if (constant) {  // one mask value for the whole run
+            const uint8_t cover = sharp ? sharp[stored] : 0;
+            if (cover == 255) return copyOpaque(row + size_t(first) * 4, in + size_t(first) * 4, end - first);
+            const uint32_t bg = background(shadow ? shadow[stored] : 0);
+            if (cover == 0) return fill(row + size_t(first) * 4, bg, end - first);
+            for (uint32_t x = first; x < end; ++x) blend(row + size_t(x) * 4, in + size_t(x) * 4, bg, cover);
+            return;
+        }
+        for (uint32_t x = first; x < end; ++x) {
+            const uint32_t j = stored + (x - first);
+            const uint8_t cover = sharp ? sharp[j] : 0;
+            if (cover == 255) {
+                copyOpaque(row + size_t(x) * 4, in + size_t(x) * 4, 1);
+                continue;
+            }
+            const uint32_t bg = background(shadow ? shadow[j] : 0);
+            if (cover == 0)
+                fill(row + size_t(x) * 4, bg, 1);
+            else
+                blend(row + size_t(x) * 4, in + size_t(x) * 4, bg, cover);
+        }
+    });
+}
+
+const uint8_t* captureRowOf(const Backdrop& b, const uint8_t* capture, uint64_t y) {
+    if (y < b.z.pad || y >= uint64_t(b.z.pad) + b.h) return nullptr;
+    return capture + (y - b.z.pad) * b.w * 4;
 }
 
 }  // namespace
 
-Result<Image, ImageError> beautify(const Image& capture) {
-    const uint32_t w = capture.width(), h = capture.height();
-    if (w == 0 || h == 0) return fail(ImageError{ImageError::Kind::ZeroSized});
-    const BackdropSizes z = backdropSizes(w, h);
-    const uint64_t wo = uint64_t(w) + 2 * uint64_t(z.pad), ho = uint64_t(h) + 2 * uint64_t(z.pad);
+std::optional<size_t> backdropBytes(uint32_t width, uint32_t height) {
+    if (width == 0 || height == 0) return std::nullopt;
+    const BackdropSizes z = backdropSizes(width, height);
+    const uint64_t wo = uint64_t(width) + 2 * uint64_t(z.pad), ho = uint64_t(height) + 2 * uint64_t(z.pad);
     if (wo > std::numeric_limits<uint32_t>::max() || ho > std::numeric_limits<uint32_t>::max() ||
-        wo > 0x3FFFFFFFFFFFFFFFull / ho)
-        return fail(ImageError{ImageError::Kind::TooLarge});
+        wo > 0x3FFFFFFFFFFFFFFFull / ho || wo * ho > std::numeric_limits<size_t>::max() / 4)
+        return std::nullopt;
+    return size_t(wo * ho * 4);
+}
 
-    std::vector<uint8_t> out(size_t(wo) * ho * 4);
-    fillGradient(out, wo, ho, backdropColours(borderColour(capture, z.sampleStep)));
-
-    const uint64_t reach = 3 * uint64_t(z.blurRadius);  // three passes along each axis
-    const Axis ax = makeAxis(w, z.radius, reach), ay = makeAxis(h, z.radius, reach);
-    const Mask sharp = storedMask(ax, ay, z.radius);
-    const Mask shadow = shadowMask(sharp, z.blurRadius);
-
-    // Shadow: the background under the blurred mask, moved down by the drop, is
-    // darkened, except where the capture will cover it completely anyway.
-    std::vector<uint8_t> shade(256 * 256);  // [mask value][channel]
-    for (int v = 0; v < 256; ++v) {
-        const double factor = 1 - 0.38 * (v / 255.0);
-        for (int c = 0; c < 256; ++c) shade[size_t(v) * 256 + size_t(c)] = toByte(c * factor);
+Result<Image, ImageError> beautify(const Image& capture) {
+    auto planned = planBackdrop(capture);
+    if (!planned) return fail(planned.error());
+    const Backdrop& b = *planned;
+    // Rows are made in a small buffer that stays in cache and appended: the big
+    // buffer is written once, with no zero-fill ahead of the real pixels.
+    std::vector<uint8_t> out;
+    out.reserve(size_t(b.wo * b.ho * 4));
+    std::vector<uint8_t> row(size_t(b.wo) * 4);
+    for (uint64_t y = 0; y < b.ho; ++y) {
+        composeRow(b, y, row.data(), captureRowOf(b, capture.pixels().data(), y));
+        out.insert(out.end(), row.begin(), row.end());
     }
-    for (uint32_t y = 0; y < h; ++y) {
-        const uint64_t by = uint64_t(z.pad) + z.drop + y;
-        if (by >= ho) break;
-        const uint8_t* values = shadow.values.data() + size_t(ay.storedOf(y)) * shadow.width;
-        // the capture row drawn over this background row, if any
-        const uint8_t* cover = uint64_t(y) + z.drop < h
-                                   ? sharp.values.data() + size_t(ay.storedOf(y + z.drop)) * sharp.width
-                                   : nullptr;
-        uint8_t* row = out.data() + (by * wo + z.pad) * 4;
-        forEachRun(ax, [&](uint32_t first, uint32_t end, uint32_t stored, bool constant) {
-            for (uint32_t x = first; x < end; ++x) {
-                const uint32_t j = constant ? stored : stored + (x - first);
-                const uint8_t v = values[j];
-                if (v == 0 || (cover && cover[j] == 255)) {
-                    if (constant) break;  // the same answer for the whole run
-                    continue;
-                }
-                const uint8_t* table = shade.data() + size_t(v) * 256;
-                uint8_t* p = row + size_t(x) * 4;
-                p[0] = table[p[0]];
-                p[1] = table[p[1]];
-                p[2] = table[p[2]];
-            }
-        });
-    }
+    return make_image(uint32_t(b.wo), uint32_t(b.ho), std::move(out));
+}
 
-    // Capture: blended into the background by the sharp mask; alpha stays 255.
-    const uint8_t* src = capture.pixels().data();
-    for (uint32_t y = 0; y < h; ++y) {
-        const uint8_t* values = sharp.values.data() + size_t(ay.storedOf(y)) * sharp.width;
-        const uint8_t* in = src + size_t(y) * w * 4;
-        uint8_t* row = out.data() + ((uint64_t(z.pad) + y) * wo + z.pad) * 4;
-        forEachRun(ax, [&](uint32_t first, uint32_t end, uint32_t stored, bool constant) {
-            if (constant && values[stored] == 255) {
-                copyOpaque(row + size_t(first) * 4, in + size_t(first) * 4, end - first);
-                return;
-            }
-            for (uint32_t x = first; x < end; ++x) {
-                const uint8_t v = values[constant ? stored : stored + (x - first)];
-                if (v == 0) continue;
-                if (v == 255)
-                    copyOpaque(row + size_t(x) * 4, in + size_t(x) * 4, 1);
-                else
-                    blend(row + size_t(x) * 4, in + size_t(x) * 4, v);
-            }
-        });
+Result<void, ImageError> beautifyInPlace(Image& image) {
+    auto planned = planBackdrop(image);
+    if (!planned) return fail(planned.error());
+    const Backdrop& b = *planned;
+    std::vector<uint8_t>& px = image.pixels();
+    const size_t bytes = size_t(b.wo * b.ho * 4);
+    if (px.capacity() < bytes) {
+        auto composite = beautify(image);
+        if (!composite) return fail(composite.error());
+        image.wipe();  // the plain picture held screen pixels
+        image = std::move(composite).value();
+        return {};
     }
-    return make_image(uint32_t(wo), uint32_t(ho), std::move(out));
+    // Growing within the capacity keeps the capture where it is. Row y of the
+    // composite starts at y x wo x 4, past the end of the capture row it shows
+    // (y - pad) and of every row above that, so going from the bottom up only
+    // overwrites capture rows that are no longer needed.
+    px.resize(bytes);
+    for (uint64_t y = b.ho; y-- > 0;) composeRow(b, y, px.data() + y * b.wo * 4, captureRowOf(b, px.data(), y));
+    image = make_image(uint32_t(b.wo), uint32_t(b.ho), std::move(px)).value();
+    return {};
 }
 
 }  // namespace kestrix

@@ -25,7 +25,12 @@ void forceOpaque(Image& image) {
 
 Result<Image, PlatformError> renderExport(const ExportInput& input, ImageCanvasFactory& canvases) {
     const double scale = input.frame.max_scale(input.selection) / 100.0;
-    auto cropped = input.frame.crop(input.selection);
+    // With a backdrop the crop's buffer is made large enough for the composite,
+    // which then replaces the picture in place: one full-size buffer in all.
+    size_t capacity = 0;
+    if (const auto size = input.frame.crop_size(input.selection); size && input.backdrop)
+        capacity = backdropBytes(uint32_t(size->width), uint32_t(size->height)).value_or(0);
+    auto cropped = input.frame.crop(input.selection, capacity);
     if (!cropped) return fail(PlatformError::message("the selection shows no part of the captured desktop"));
     Image image = std::move(*cropped);
 
@@ -43,15 +48,8 @@ Result<Image, PlatformError> renderExport(const ExportInput& input, ImageCanvasF
             return fail(painted.error());
         }
     }
-    forceOpaque(image);
-
-    if (input.backdrop) {
-        auto composite = beautify(image);
-        if (composite) {
-            image.wipe();  // the plain picture held screen pixels
-            return std::move(composite).value();
-        }
-    }
+    // the composite is opaque by itself; the plain picture is made so here
+    if (!input.backdrop || !beautifyInPlace(image)) forceOpaque(image);
     return image;
 }
 

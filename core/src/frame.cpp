@@ -62,7 +62,7 @@ uint32_t Frame::max_scale(const Rect& rect) const {
     return best == 0 ? 100 : best;
 }
 
-std::optional<Image> Frame::crop(const Rect& r) const {
+std::optional<PixelSize> Frame::crop_size(const Rect& r) const {
     if (r.empty()) return std::nullopt;
     if (std::none_of(tiles.begin(), tiles.end(), [&](const Tile& t) { return intersect(t.rect, r).has_value(); }))
         return std::nullopt;
@@ -71,8 +71,53 @@ std::optional<Image> Frame::crop(const Rect& r) const {
     const uint64_t H = std::max<uint64_t>(1, scaled(r.height, s));
     constexpr uint64_t kMaxPixels = (1ull << 62) - 1;
     if (W > kMaxPixels / H) return std::nullopt;
+    return PixelSize{W, H};
+}
 
-    std::vector<uint8_t> out(W * H * 4, 0);
+namespace {
+
+// The tile that alone fills all of `r` at its own scale `s`, if there is one:
+// the crop is then a plain copy of its rows.
+const Tile* soleSource(const std::vector<Tile>& tiles, const Rect& r, uint32_t s, uint64_t W, uint64_t H) {
+    const Tile* found = nullptr;
+    for (const Tile& t : tiles) {
+        if (!intersect(t.rect, r)) continue;
+        if (found) return nullptr;  // where tiles overlap the later one wins: leave that to the general copy
+        found = &t;
+    }
+    if (!found || effective_scale(found->scale) != s || scaled(r.width, s) != W || scaled(r.height, s) != H) return nullptr;
+    const Rect& t = found->rect;
+    if (r.x < t.x || r.y < t.y || r.right() > t.right() || r.bottom() > t.bottom()) return nullptr;
+    const uint64_t col = scaled(int64_t(r.x) - t.x, s), row = scaled(int64_t(r.y) - t.y, s);
+    if (col + W > found->image.width() || row + H > found->image.height()) return nullptr;
+    return found;
+}
+
+}  // namespace
+
+std::optional<Image> Frame::crop(const Rect& r, size_t capacity) const {
+    const auto size = crop_size(r);
+    if (!size) return std::nullopt;
+    const uint32_t s = max_scale(r);
+    const uint64_t W = size->width, H = size->height;
+
+    std::vector<uint8_t> out;
+    out.reserve(std::max<size_t>(capacity, size_t(W * H * 4)));
+    if (const Tile* t = soleSource(tiles, r, s, W, H)) {
+        // appended row by row: each byte is written once, with no zero-fill first
+        const uint64_t tw = t->image.width();
+        const uint64_t col = scaled(int64_t(r.x) - t->rect.x, s), row0 = scaled(int64_t(r.y) - t->rect.y, s);
+        const uint8_t* src = t->image.pixels().data();
+        for (uint64_t y = 0; y < H; ++y) {
+            const uint8_t* line = src + ((row0 + y) * tw + col) * 4;
+            out.insert(out.end(), line, line + W * 4);
+        }
+        auto image = make_image(uint32_t(W), uint32_t(H), std::move(out));
+        if (!image) return std::nullopt;
+        return std::move(image).value();
+    }
+
+    out.resize(size_t(W * H * 4));
     for (size_t i = 3; i < out.size(); i += 4) out[i] = 255;
 
     for (const Tile& t : tiles) {

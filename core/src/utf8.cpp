@@ -145,8 +145,15 @@ std::filesystem::path path_from_utf8(std::string_view text) {
 }
 
 std::string utf8_from_path(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+    // path::u8string() throws on Windows for an unpaired surrogate and passes invalid
+    // bytes through elsewhere; a path shown to the user must do neither.
+    const auto& native = path.native();
+#ifdef _WIN32
+    return utf8_from_utf16(std::u16string_view(reinterpret_cast<const char16_t*>(native.data()), native.size()));
+#else
+    if (is_valid_utf8(native)) return native;
+    return utf8_from_utf16(utf16_from_utf8(native));
+#endif
 }
 
 }  // namespace kestrix

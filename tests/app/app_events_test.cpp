@@ -31,12 +31,18 @@ TEST(AppEvents, QuitAnswersTrueAndTouchesNothing) {
     EXPECT_TRUE(e.platform.calls.empty());
 }
 
-TEST(AppEvents, CaptureRequestsAreHarmlessUntilTheCaptureSessionExists) {
+TEST(AppEvents, CaptureCommandsAndTheNestedHotkeyRunASessionWithTheCurrentSettings) {
     Events e;
+    e.state.config = changed_config();
     EXPECT_FALSE(e.handle(AppEvent::CaptureRegion));
     EXPECT_FALSE(e.handle(AppEvent::CaptureAndSaveAs));
     handle_nested_hotkey(e.state, e.env);
-    EXPECT_TRUE(e.platform.calls.empty());
+    ASSERT_EQ(e.platform.overlays.size(), 3u);
+    EXPECT_FALSE(e.platform.overlays[0].save_as);
+    EXPECT_TRUE(e.platform.overlays[1].save_as);
+    EXPECT_FALSE(e.platform.overlays[2].save_as);
+    for (const auto& overlay : e.platform.overlays) EXPECT_EQ(overlay.config, changed_config());
+    EXPECT_EQ(e.platform.count("enumerate_monitors"), 3u);
     EXPECT_FALSE(std::filesystem::exists(e.beside_program()));
 }
 

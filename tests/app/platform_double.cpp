@@ -50,30 +50,37 @@ Result<Frame, PlatformError> PlatformDouble::capture_desktop(const std::vector<M
     return frame;
 }
 
-Result<OverlayOutcome, PlatformError> PlatformDouble::open_overlay(const Frame&, const std::vector<Monitor>&,
-                                                                  const Config&, bool) {
+Result<OverlayOutcome, PlatformError> PlatformDouble::open_overlay(const Frame& frame,
+                                                                  const std::vector<Monitor>& monitors,
+                                                                  const Config& config, bool save_as) {
     record("open_overlay");
-    return fail(not_scripted("open_overlay"));
+    overlays.push_back({frame.tiles.size(), monitors.size(), config, save_as});
+    return overlay_answer;
 }
 
-Result<void, PlatformError> PlatformDouble::copy_image(const Image&) {
+Result<void, PlatformError> PlatformDouble::copy_image(const Image& image) {
     record("copy_image");
-    return fail(not_scripted("copy_image"));
+    copied.push_back(image);
+    return copy_answer;
 }
 
-Result<void, PlatformError> PlatformDouble::pin_image(const Image&, const Rect&) {
+Result<void, PlatformError> PlatformDouble::pin_image(const Image& image, const Rect& rect) {
     record("pin_image");
-    return fail(not_scripted("pin_image"));
+    pinned.emplace_back(image, rect);
+    return pin_answer;
 }
 
-Result<std::optional<std::filesystem::path>, PlatformError> PlatformDouble::ask_save_path(std::string_view) {
+Result<std::optional<std::filesystem::path>, PlatformError> PlatformDouble::ask_save_path(
+    std::string_view suggested_name) {
     record("ask_save_path");
-    return std::optional<std::filesystem::path>{};
+    save_suggestions.emplace_back(suggested_name);
+    return save_answer;
 }
 
-Result<void, PlatformError> PlatformDouble::show_toast(std::string_view, std::optional<Rect>) {
+Result<void, PlatformError> PlatformDouble::show_toast(std::string_view text, std::optional<Rect> near) {
     record("show_toast");
-    return {};
+    toasts.push_back({std::string(text), near});
+    return toast_answer;
 }
 
 void PlatformDouble::show_message(std::string_view title, std::string_view text) {
@@ -95,7 +102,10 @@ void PlatformDouble::signal_running_instance() { record("signal_running_instance
 
 LocalTime PlatformDouble::local_time() {
     record("local_time");
-    return time;
+    if (times.empty()) return time;
+    const LocalTime now = times.front();
+    times.pop_front();
+    return now;
 }
 
 Result<std::vector<uint8_t>, PlatformError> PlatformDouble::http_get(std::string_view) {
@@ -116,9 +126,10 @@ Result<std::optional<Config>, PlatformError> PlatformDouble::open_settings(const
     return settings_answer;
 }
 
-Result<void, PlatformError> PlatformDouble::send_to_device(std::span<const uint8_t>, std::string_view) {
+Result<void, PlatformError> PlatformDouble::send_to_device(std::span<const uint8_t> png, std::string_view file_name) {
     record("send_to_device");
-    return fail(not_scripted("send_to_device"));
+    sent.push_back({std::vector<uint8_t>(png.begin(), png.end()), std::string(file_name)});
+    return send_answer;
 }
 
 Result<bool, PlatformError> PlatformDouble::ask_install_update(std::string_view, std::string_view, std::string_view,

@@ -22,7 +22,17 @@ public:
     // Each call answers with a frame of one tile per monitor, sized by its pixel scale,
     // unless `capture_error` is set.
     std::optional<PlatformError> capture_error;
+    // The overlay closes with this; the default is Esc (every field absent).
+    Result<OverlayOutcome, PlatformError> overlay_answer = OverlayOutcome{};
+    Result<void, PlatformError> copy_answer;
+    Result<void, PlatformError> pin_answer;
+    // The Save As dialog's answer; the default is a cancel.
+    Result<std::optional<std::filesystem::path>, PlatformError> save_answer = std::optional<std::filesystem::path>{};
+    Result<void, PlatformError> send_answer;
+    Result<void, PlatformError> toast_answer;
     Result<std::optional<Config>, PlatformError> settings_answer = std::optional<Config>{};
+    // The clock reads the front of `times` while there is one, then `time`.
+    std::deque<LocalTime> times;
     LocalTime time;
     std::vector<std::string> languages;
     std::vector<std::string> diagnostics;
@@ -37,6 +47,26 @@ public:
     std::vector<std::pair<std::string, std::string>> messages;  // show_message title, text
     std::vector<std::pair<std::string, std::string>> abouts;    // show_about text, address
     std::vector<PlatformError> errors;                          // show_error
+    struct OverlayCall {
+        size_t frame_tiles = 0;
+        size_t monitors = 0;
+        Config config;
+        bool save_as = false;
+    };
+    struct Sent {
+        std::vector<uint8_t> png;
+        std::string file_name;
+    };
+    struct Toast {
+        std::string text;
+        std::optional<Rect> near;
+    };
+    std::vector<OverlayCall> overlays;
+    std::vector<Image> copied;
+    std::vector<std::pair<Image, Rect>> pinned;
+    std::vector<std::string> save_suggestions;
+    std::vector<Sent> sent;
+    std::vector<Toast> toasts;  // every toast asked for, shown or not
     std::vector<Config> settings_opened_with;
     std::vector<HostSettings> host_settings;
     std::vector<bool> event_answers;  // what the event callback answered, per raised event

@@ -178,4 +178,6 @@ TEST(Startup, TheHostsEventsReachTheApplicationUntilQuit) {
     EXPECT_EQ(s.start(), 0);
     EXPECT_EQ(s.platform.event_answers, (std::vector<bool>{false, false, true}));
     EXPECT_EQ(s.platform.abouts.size(), 1u);
+    // One capture for the nested hotkey, one for the capture command.
+    EXPECT_EQ(s.platform.count("open_overlay"), 2u);
 }

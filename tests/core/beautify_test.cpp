@@ -236,3 +236,30 @@ TEST(Backdrop, MatchesThePlainPixelByPixelComposite) {
         EXPECT_EQ(differing, 0u) << w << "x" << h;
     }
 }
+
+TEST(Backdrop, InPlaceGivesTheSameCompositeInTheCapturesOwnBuffer) {
+    const std::pair<uint32_t, uint32_t> sizes[] = {{700, 400}, {100, 50}, {40, 900}, {3, 1}};
+    uint32_t seed = 21;
+    for (const auto& [w, h] : sizes) {
+        const Image capture = noise(w, h, seed++);
+        const Image expected = beautify(capture).value();
+
+        // room reserved up front: the composite is made over the capture, in the same buffer
+        std::vector<uint8_t> px;
+        px.reserve(*backdropBytes(w, h));
+        px.assign(capture.pixels().begin(), capture.pixels().end());
+        Image roomy = make_image(w, h, std::move(px)).value();
+        const uint8_t* buffer = roomy.pixels().data();
+        ASSERT_TRUE(beautifyInPlace(roomy)) << w << "x" << h;
+        EXPECT_EQ(roomy, expected) << w << "x" << h;
+        EXPECT_EQ(roomy.pixels().data(), buffer) << w << "x" << h;
+
+        // without room the composite goes to a new buffer
+        Image tight = capture;
+        ASSERT_TRUE(beautifyInPlace(tight)) << w << "x" << h;
+        EXPECT_EQ(tight, expected) << w << "x" << h;
+    }
+    EXPECT_EQ(backdropBytes(100, 50), size_t(148 * 98 * 4));
+    EXPECT_FALSE(backdropBytes(0, 50));
+    EXPECT_FALSE(backdropBytes(0xFFFFFFFFu, 1));
+}

@@ -131,3 +131,24 @@ TEST(FramePixelAt, FirstContainingTileDecidesEvenWhenItsImageIsShort) {
     EXPECT_EQ(frame.pixel_at(1, 1), coord(1, 1));
     EXPECT_FALSE(frame.pixel_at(3, 3));
 }
+
+TEST(FrameCrop, ShortImagesArePaddedOverlapsTakeTheLaterTileAndRoomIsReserved) {
+    Frame frame;
+    frame.tiles.push_back({coordinate_image(2, 2), {0, 0, 4, 4}, 100});
+    auto padded = frame.crop({0, 0, 4, 4}, 1000);
+    ASSERT_TRUE(padded);
+    EXPECT_EQ(padded->pixel_at(1, 1), coord(1, 1));
+    EXPECT_EQ(padded->pixel_at(2, 0), 0xFF000000u);
+    EXPECT_EQ(padded->pixel_at(3, 3), 0xFF000000u);
+    EXPECT_GE(padded->pixels().capacity(), 1000u);
+
+    Frame overlapping;
+    overlapping.tiles.push_back({coordinate_image(4, 4), {0, 0, 4, 4}, 100});
+    overlapping.tiles.push_back({coordinate_image(6, 6), {-2, -2, 6, 6}, 100});
+    auto later = overlapping.crop({1, 1, 2, 2});
+    ASSERT_TRUE(later);
+    EXPECT_EQ(later->pixel_at(0, 0), coord(3, 3));
+    EXPECT_EQ(later->pixel_at(1, 1), coord(4, 4));
+    EXPECT_EQ(overlapping.crop_size({1, 1, 2, 2})->width, 2u);
+    EXPECT_FALSE(overlapping.crop_size({7, 7, 2, 2}));
+}

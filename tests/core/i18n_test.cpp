@@ -93,8 +93,8 @@ TEST(SetLanguage, OutOfTableMeansEnglishAndLookupsFollowTheChange) {
 TEST(Catalogue, WindowsMenuLabelsOnlyInEnglish) {
     LanguageGuard guard;
     EXPECT_EQ(catalogue().find(Message::menu_exit_windows), std::optional<std::string_view>("Exit Kestrix"));
-    set_language(10);
-    // Italian has no message 88, so the tray menu falls back to messages 0, 1, 2, 3 and 5.
+    set_language(3);
+    // Japanese has no message 88, so the tray menu falls back to messages 0, 1, 2, 3 and 5.
     EXPECT_FALSE(catalogue().find(Message::menu_settings_windows));
     EXPECT_EQ(catalogue()[Message::menu_settings_windows], "");
     for (Message m : {Message::menu_settings, Message::menu_capture_region, Message::menu_capture_and_save_as,
@@ -126,24 +126,12 @@ TEST(MessageNames, InMessageOrder) {
 
 // A language whose catalogue file has not been written yet compiles with every message
 // absent; the rules below report it as skipped, by name, rather than as passed.
-bool catalogue_delivered(Language language) {
-    return catalogue_for(language).find(Message::menu_settings).has_value();
-}
-
-std::string pending_languages() {
-    std::string pending;
-    for (Language language = 0; language < kLanguageCount; ++language)
-        if (!catalogue_delivered(language)) pending += " " + std::string(language_tag(language));
-    return pending;
-}
-
 // The rules every catalogue keeps, checked for every message of every language.
 TEST(CatalogueRules, EveryMessageOfEveryLanguage) {
     const Catalogue& english = catalogue_for(kEnglish);
     for (Language language = 0; language < kLanguageCount; ++language) {
         const Catalogue& c = catalogue_for(language);
         const std::string tag(language_tag(language));
-        if (!catalogue_delivered(language)) continue;
         for (size_t i = 0; i < kMessageCount; ++i) {
             const Message m = message_at(i);
             const std::string where = tag + " " + std::to_string(i) + " " + std::string(message_name(m));
@@ -174,7 +162,6 @@ TEST(CatalogueRules, EveryMessageOfEveryLanguage) {
         else
             EXPECT_EQ(c[Message::send_airdrop], "AirDrop…") << tag;
     }
-    if (!pending_languages().empty()) GTEST_SKIP() << "translations not yet written:" << pending_languages();
 }
 
 TEST(CatalogueRules, TheTwoGivenRowsExactly) {
@@ -200,12 +187,10 @@ TEST(CatalogueRules, TheTwoGivenRowsExactly) {
         {"التقاط منطقة", "تم النسخ  {}"},
     };
     for (Language language = 0; language < kLanguageCount; ++language) {
-        if (!catalogue_delivered(language)) continue;
         const Catalogue& c = catalogue_for(language);
         EXPECT_EQ(c[Message::menu_capture_region], rows[language].first) << kTags[language];
         EXPECT_EQ(c[Message::toast_copied], rows[language].second) << kTags[language];
     }
-    if (!pending_languages().empty()) GTEST_SKIP() << "translations not yet written:" << pending_languages();
 }
 
 // The catalogue sources themselves: one line per message, numbered and named in order,
@@ -220,7 +205,6 @@ TEST(CatalogueRules, SourceFilesAreNumberedNamedAndFinal) {
     const std::regex heading(R"(^(//.*|/\* [^0-9"][^"]* \*/)$)");
     for (Language language = 0; language < kLanguageCount; ++language) {
         const std::string tag(language_tag(language));
-        if (!catalogue_delivered(language)) continue;
         std::ifstream in(catalogue_dir / (tag + ".inc"));
         ASSERT_TRUE(in) << tag << ".inc is missing";
         std::string line;
@@ -239,5 +223,4 @@ TEST(CatalogueRules, SourceFilesAreNumberedNamedAndFinal) {
         }
         EXPECT_EQ(expected, language == kEnglish ? kMessageCount : kCommonMessageCount) << tag;
     }
-    if (!pending_languages().empty()) GTEST_SKIP() << "translations not yet written:" << pending_languages();
 }

@@ -54,16 +54,30 @@ TEST(EncodePng, SinglePixelDropsAlphaAndSwapsToRgb) {
 }
 
 TEST(EncodePng, RoundTripsEveryPixelExactly) {
-    const uint32_t w = 97, h = 61;  // odd sizes catch stride mistakes
+    // Odd width catches stride mistakes; rows repeat every 37 lines so that the
+    // strips' deflate pieces refer back across their boundaries.
+    const uint32_t w = 97, h = 301;
     std::vector<uint8_t> px(size_t(w) * h * 4);
-    uint32_t seed = 12345;
-    for (auto& b : px) {
-        seed = seed * 1103515245u + 12345u;
-        b = uint8_t(seed >> 16);
+    for (uint32_t y = 0; y < h; ++y) {
+        uint32_t seed = 12345 + y % 37;
+        for (size_t i = 0; i < size_t(w) * 4; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            px[size_t(y) * w * 4 + i] = uint8_t(seed >> 16);
+        }
     }
     auto image = make_image(w, h, px);
     ASSERT_TRUE(image);
-    for (PngSettings settings : {PngSettings{}, PngSettings{-1, -1, -1}}) {
+    const PngSettings cases[] = {
+        PngSettings{},                // the shipped settings
+        PngSettings{-1, -1, -1},      // libpng's defaults
+        PngSettings{5, 0x20, 0, 1},   // up, one stream through libpng
+        PngSettings{5, 0x08, 0, 4},   // none, four strips
+        PngSettings{3, 0x10, 0, 3},   // sub, three uneven strips
+        PngSettings{1, 0x20, 3, 8},   // up, run-length strategy, more strips than the height allows
+    };
+    for (const PngSettings& settings : cases) {
+        SCOPED_TRACE("level " + std::to_string(settings.level) + " filters " + std::to_string(settings.filters) +
+                     " strips " + std::to_string(settings.strips));
         auto png = encodePng(*image, settings);
         ASSERT_TRUE(png);
         auto decoded = test::decode_png(*png);

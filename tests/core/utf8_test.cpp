@@ -37,3 +37,12 @@ TEST(Utf8, Utf16ConversionBothWays) {
     EXPECT_EQ(utf16_from_utf8("a\xFF" "b"), u"a\uFFFDb");
     EXPECT_EQ(utf8_from_path(path_from_utf8(text)), text);
 }
+
+TEST(Utf8, APathThatIsNotValidUnicodeReadsWithReplacementCharacters) {
+#ifdef _WIN32
+    const std::filesystem::path path(std::wstring(L"a") + wchar_t(0xD800) + L".png");
+#else
+    const std::filesystem::path path("a\xFF.png");
+#endif
+    EXPECT_EQ(utf8_from_path(path), "a\xEF\xBF\xBD.png");
+}

@@ -11,6 +11,7 @@ work=$2
 tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine" && pwd)"
 source "$tools/common.sh"
 source "$tools/display.sh"
+source "$tools/checks.sh"
 kestrix_wine_env
 
 rm -rf "$work"
@@ -21,23 +22,10 @@ marker_pid=
 own_display=0
 cleanup() {
     [ -z "$marker_pid" ] || { kill "$marker_pid" 2>/dev/null || true; wait "$marker_pid" 2>/dev/null || true; }
-    if [ "$own_display" = 1 ]; then
-        kestrix_wine_stop
-        kestrix_display_stop
-    fi
+    release_own_display
 }
 kestrix_cleanup_on_exit cleanup
 
-passes=0 failures=0
-check() {  # check DESCRIPTION EXPECTED ACTUAL
-    if [ "$2" = "$3" ]; then
-        echo "ok: $1"
-        passes=$((passes + 1))
-    else
-        echo "FAILED: $1: expected '$2', got '$3'"
-        failures=$((failures + 1))
-    fi
-}
 
 layout=$( [ -n "${DISPLAY:-}" ] && xrandr --listmonitors 2>/dev/null || true)
 if ! grep -q "Monitors: 2" <<<"$layout" || ! grep -q "1280/[0-9]*x1024/[0-9]*+0+0" <<<"$layout"; then
@@ -93,5 +81,4 @@ if [ -f "$work/capture.png" ]; then
     check "marker pixels at its X position" 0 "$differing"
 fi
 
-echo "capture e2e: $passes checks passed, $failures failed"
-[ "$failures" -eq 0 ]
+checks_summary "capture e2e"

@@ -139,7 +139,7 @@ void checkClipOnScreen(const Frame& frame) {
     Image desktop = frame.tiles[0].image;  // drawn 1:1 here, whatever the tile's scale
     const Image before = desktop;
     const Rect selection{40, 30, 320, 220};
-    win::DibCanvasFactory surfaces;
+    win::BitmapCanvasFactory surfaces;
     auto painted = surfaces.paint(desktop, [&](Canvas& canvas) {
         drawAnnotations(canvas, {0, 0}, everyKind(), nullptr, selection, std::nullopt);
     });
@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
         const Frame frame = knownFrame();
         const std::vector<Annotation> list = everyKind();
         const Rect selection{40, 30, 320, 220};
-        win::DibCanvasFactory surfaces;
+        win::BitmapCanvasFactory surfaces;
 
         auto plain = renderExport({frame, selection, list, false}, surfaces);
         check(plain.ok(), "export without backdrop");

@@ -178,13 +178,13 @@ check "selection stays undimmed" "$window" "$(pixel selected 1600 200)"
 click_at $((tb_x + $(tool_x 0))) $((tb_y + 24))  # Rectangle
 drag 1530 200 1630 280
 shot rectangle
-check "rectangle drawn in the first palette colour" "229,57,53" "$(pixel rectangle 1580 200)"
+check "rectangle drawn in the first palette colour" "229,57,53" "$(pixel rectangle 1560 200)"
 press ctrl+z
 shot undone
-check "undo removes the rectangle" "$window" "$(pixel undone 1580 200)"
+check "undo removes the rectangle" "$window" "$(pixel undone 1560 200)"
 press ctrl+y
 shot redone
-check "redo brings it back" "229,57,53" "$(pixel redone 1580 200)"
+check "redo brings it back" "229,57,53" "$(pixel redone 1560 200)"
 
 # Every other tool leaves marks where it was used (Text is its own step below).
 declare -A tool_names=([1]=ellipse [2]=arrow [3]=pen [4]=mosaic [6]=number)

@@ -15,6 +15,7 @@ work=$3
 tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine" && pwd)"
 source "$tools/common.sh"
 source "$tools/display.sh"
+source "$tools/checks.sh"
 kestrix_wine_env
 
 rm -rf "$work"
@@ -31,24 +32,10 @@ cleanup() {
         wait "$pid" 2>/dev/null || true
     done
     [ -z "$appdata_config" ] || rm -f "$appdata_config"
-    if [ "$own_display" = 1 ]; then
-        kestrix_wine_stop
-        kestrix_display_stop
-    fi
+    release_own_display
 }
 kestrix_cleanup_on_exit cleanup
 
-passes=0 failures=0
-check() {  # check DESCRIPTION EXPECTED ACTUAL
-    if [ "$2" = "$3" ]; then
-        echo "ok: $1"
-        passes=$((passes + 1))
-    else
-        echo "FAILED: $1"
-        diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") | sed 's/^/    /' || true
-        failures=$((failures + 1))
-    fi
-}
 
 layout=$( [ -n "${DISPLAY:-}" ] && xrandr --listmonitors 2>/dev/null || true)
 if ! grep -q "Monitors: 2" <<<"$layout" || ! grep -q "1280/[0-9]*x1024/[0-9]*+0+0" <<<"$layout"; then
@@ -293,5 +280,4 @@ check "the running copy quits with 0" 0 "$exit_status"
 echo
 echo "The --diagnose report:"
 cat "$work/diagnose-report.txt"
-echo "startup_e2e: $passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+checks_summary startup_e2e

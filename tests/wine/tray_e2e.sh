@@ -13,6 +13,7 @@ kestrix_exe=${3:-}
 tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine" && pwd)"
 source "$tools/common.sh"
 source "$tools/display.sh"
+source "$tools/checks.sh"
 kestrix_wine_env
 
 rm -rf "$work"
@@ -33,23 +34,10 @@ cleanup() {
     fi
     "$KESTRIX_WINE" reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
         /v SystemUsesLightTheme /f >/dev/null 2>&1 || true
-    if [ "$own_display" = 1 ]; then
-        kestrix_wine_stop
-        kestrix_display_stop
-    fi
+    release_own_display
 }
 kestrix_cleanup_on_exit cleanup
 
-passes=0 failures=0
-check() {  # check DESCRIPTION EXPECTED ACTUAL
-    if [ "$2" = "$3" ]; then
-        echo "ok: $1"
-        passes=$((passes + 1))
-    else
-        echo "FAILED: $1: expected '$2', got '$3'"
-        failures=$((failures + 1))
-    fi
-}
 
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     kestrix_wine_stop  # a wineserver bound to another display must not serve this one
@@ -487,5 +475,4 @@ if [ -n "$kestrix_exe" ]; then
     helper_pid=
 fi
 
-echo "tray e2e: $passes checks passed, $failures failed"
-[ "$failures" -eq 0 ]
+checks_summary "tray e2e"

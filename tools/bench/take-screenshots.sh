@@ -24,7 +24,7 @@ kestrix_cleanup_on_exit cleanup
 # Text for the editor windows: the project's own sources.
 cat "$tools"/../../core/src/*.cpp "$tools"/../../platform/src/windows/*.cpp >"$work/code.txt"
 cp "$tools/../../README.md" "$work/readme.txt"
-(cd "$tools/../.." && git ls-files 2>/dev/null || find . -name '*.cpp') | head -n 80 >"$work/files.txt"
+(cd "$tools/../.." && git ls-files 2>/dev/null || find . -name '*.cpp') | sed -n 1,80p >"$work/files.txt"
 
 # launch X Y TITLE program [args]: starts a Wine program and moves its window.
 launch() {

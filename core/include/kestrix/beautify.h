@@ -1,7 +1,9 @@
 #pragma once
 // The backdrop: the capture with rounded corners, lying on a soft drop shadow,
 // centred on a padded vertical gradient derived from the colours at its border.
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "kestrix/image.h"
@@ -70,5 +72,14 @@ Mask shadowMask(const Mask& mask, uint32_t radius);
 
 // The composite of (W + 2 pad) x (H + 2 pad) pixels, alpha 255 everywhere.
 Result<Image, ImageError> beautify(const Image& capture);
+
+// The composite's size in bytes for a width x height capture; absent when it is too large.
+std::optional<size_t> backdropBytes(uint32_t width, uint32_t height);
+
+// Replaces the picture with its composite. When the pixel buffer's capacity
+// holds backdropBytes() the composite is made in that buffer, over the capture,
+// without a second full-size buffer; otherwise the capture's buffer is wiped
+// and released. On failure the picture is left as it was.
+Result<void, ImageError> beautifyInPlace(Image& image);
 
 }  // namespace kestrix

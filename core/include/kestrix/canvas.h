@@ -61,8 +61,9 @@ public:
     virtual void resetScale() = 0;
 };
 
-// Supplies a canvas over the pixels of an image: the platform copies the pixels
-// into its surface, runs `draw`, and copies the result back into the image.
+// Supplies a canvas over the pixels of an image: `draw` runs on it and the image
+// holds the drawing afterwards. Alpha may come back changed (the export makes
+// the picture opaque afterwards).
 class ImageCanvasFactory {
 public:
     virtual ~ImageCanvasFactory() = default;

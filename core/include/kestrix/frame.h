@@ -1,5 +1,6 @@
 #pragma once
 // The displays and the frozen picture of the virtual desktop.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -32,11 +33,20 @@ Rect virtual_desktop(const std::vector<Monitor>& monitors);
 // ui_scale for an effective DPI; 0 (a failed query) gives 100.
 uint32_t ui_scale_for_dpi(uint32_t dpi);
 
+struct PixelSize {
+    uint64_t width = 0;
+    uint64_t height = 0;
+};
+
 struct Frame {
     std::vector<Tile> tiles;
 
     uint32_t max_scale(const Rect& rect) const;
-    std::optional<Image> crop(const Rect& rect) const;
+    // The pixel size crop(rect) gives: the rectangle at the largest scale it touches.
+    std::optional<PixelSize> crop_size(const Rect& rect) const;
+    // `capacity`: bytes the picture's buffer can hold from the start, so that a
+    // later stage (the backdrop) can grow the picture without moving it.
+    std::optional<Image> crop(const Rect& rect, size_t capacity = 0) const;
     std::optional<uint32_t> pixel_at(int32_t x, int32_t y) const;
     // Overwrites every tile's pixels with zeros.
     void wipe();

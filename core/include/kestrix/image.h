@@ -53,12 +53,14 @@ Result<Image, ImageError> make_image(uint32_t width, uint32_t height, std::vecto
 // Level 5 with the "up" row filter alone encodes screenshots about twice as
 // fast as libpng's defaults (level 6, every filter tried per row) for files at
 // most a few percent larger, and flat, mostly uniform screens do not grow; the
-// fast levels 1-3 make interface screens 1.5 to 3 times larger
-// (bench/png_bench.cpp measures the trade-off).
+// fast levels 1-3 make interface screens 1.5 to 3 times larger. With one of the
+// cheap filters (none, sub, up) the image is also deflated in strips side by
+// side, one per processor (bench/png_bench.cpp measures the trade-off).
 struct PngSettings {
     int level = 5;         // zlib level, -1 = library default
     int filters = 0x20;    // PNG_FILTER_* mask (0x20 = PNG_FILTER_UP), -1 = library default
     int strategy = 0;      // zlib strategy (0 = Z_DEFAULT_STRATEGY), -1 = library default
+    uint32_t strips = 0;   // deflate strips: 0 = one per processor (at most 8), 1 = libpng's single stream
 };
 
 // 8-bit RGB PNG without alpha or ancillary chunks, entirely in memory.

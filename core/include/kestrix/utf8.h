@@ -24,6 +24,7 @@ std::u16string utf16_from_utf8(std::string_view text);
 // Paths to and from UTF-8 text, correct on Windows too (where the narrow path
 // encoding would otherwise be the ANSI code page).
 std::filesystem::path path_from_utf8(std::string_view text);
+// For showing a path: whatever in it is not valid Unicode becomes U+FFFD.
 std::string utf8_from_path(const std::filesystem::path& path);
 
 }  // namespace kestrix

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "gdi_handles.h"
+#include "screen_bitmap.h"
 
 namespace kestrix::win {
 
@@ -40,39 +41,6 @@ Result<std::vector<Monitor>, PlatformError> enumerate_monitors() {
     sort_monitors(monitors);
     return monitors;
 }
-
-namespace {
-
-// A top-down 32-bit DIB section whose pixels are zeroed before it is deleted.
-class ScreenBitmap {
-public:
-    ScreenBitmap(HDC dc, int width, int height) : size_(size_t(width) * height * 4) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        bitmap_ = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
-    }
-    ~ScreenBitmap() {
-        if (bits_) SecureZeroMemory(bits_, size_);
-        if (bitmap_) DeleteObject(bitmap_);
-    }
-    ScreenBitmap(const ScreenBitmap&) = delete;
-    ScreenBitmap& operator=(const ScreenBitmap&) = delete;
-    bool valid() const { return bitmap_ && bits_; }
-    HBITMAP handle() const { return bitmap_; }
-    const uint8_t* bits() const { return static_cast<const uint8_t*>(bits_); }
-
-private:
-    size_t size_;
-    HBITMAP bitmap_ = nullptr;
-    void* bits_ = nullptr;
-};
-
-}  // namespace
 
 Result<Frame, PlatformError> capture_desktop(const std::vector<Monitor>& monitors) {
     const Rect desktop = virtual_desktop(monitors);

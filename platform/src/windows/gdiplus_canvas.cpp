@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -79,14 +78,25 @@ Gdiplus::RectF boxOf(const Box& b) { return {float(b.x), float(b.y), float(b.wid
 
 }  // namespace
 
-std::unique_ptr<GdiplusCanvas> GdiplusCanvas::onDc(HDC dc) {
-    Gdiplus::GpGraphics* raw = nullptr;
-    if (!dc || gp::GdipCreateFromHDC(dc, &raw) != Ok || !raw) return nullptr;
+std::unique_ptr<GdiplusCanvas> GdiplusCanvas::withGraphics(Gdiplus::GpGraphics* raw) {
+    if (!raw) return nullptr;
     GdipGraphics graphics;
     graphics.reset(raw);
     gp::GdipSetSmoothingMode(raw, Gdiplus::SmoothingModeAntiAlias);
     gp::GdipSetTextRenderingHint(raw, Gdiplus::TextRenderingHintClearTypeGridFit);
     return std::unique_ptr<GdiplusCanvas>(new GdiplusCanvas(std::move(graphics)));
+}
+
+std::unique_ptr<GdiplusCanvas> GdiplusCanvas::onDc(HDC dc) {
+    Gdiplus::GpGraphics* raw = nullptr;
+    if (!dc || gp::GdipCreateFromHDC(dc, &raw) != Ok) return nullptr;
+    return withGraphics(raw);
+}
+
+std::unique_ptr<GdiplusCanvas> GdiplusCanvas::onImage(Gdiplus::GpImage* image) {
+    Gdiplus::GpGraphics* raw = nullptr;
+    if (!image || gp::GdipGetImageGraphicsContext(image, &raw) != Ok) return nullptr;
+    return withGraphics(raw);
 }
 
 void GdiplusCanvas::strokePolyline(std::span<const Point> points, bool closed, double width, Argb colour) {
@@ -171,58 +181,19 @@ TextExtent measureAnnotationText(std::string_view utf8, uint32_t sizeStep) {
     return measureText(canvas.get(), utf8, sizeStep);
 }
 
-namespace {
-
-// A DIB section whose pixels are overwritten with zeros before it is deleted.
-class WipedDib {
-public:
-    WipedDib(HBITMAP bitmap, void* bits, size_t bytes) : bitmap_(bitmap), bits_(bits), bytes_(bytes) {}
-    ~WipedDib() {
-        if (bits_) SecureZeroMemory(bits_, bytes_);
-        if (bitmap_) DeleteObject(bitmap_);
-    }
-    WipedDib(const WipedDib&) = delete;
-    WipedDib& operator=(const WipedDib&) = delete;
-    HBITMAP get() const { return bitmap_; }
-    uint8_t* bits() const { return static_cast<uint8_t*>(bits_); }
-
-private:
-    HBITMAP bitmap_;
-    void* bits_;
-    size_t bytes_;
-};
-
-}  // namespace
-
-Result<void, PlatformError> DibCanvasFactory::paint(Image& image, const std::function<void(Canvas&)>& draw) {
+Result<void, PlatformError> BitmapCanvasFactory::paint(Image& image, const std::function<void(Canvas&)>& draw) {
     const uint32_t w = image.width(), h = image.height();
-    if (w == 0 || h == 0 || w > uint32_t(INT_MAX) || h > uint32_t(INT_MAX))
-        return fail(PlatformError::os("CreateDIBSection", ERROR_INVALID_PARAMETER));
-    const size_t bytes = image.pixels().size();
-
-    MemoryDc dc(nullptr);
-    if (!dc) return fail(PlatformError::os("CreateCompatibleDC", int32_t(GetLastError())));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = LONG(w);
-    info.bmiHeader.biHeight = -LONG(h);  // top-down, like Image
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap || !bits) {
-        const int32_t code = int32_t(GetLastError());
-        if (bitmap) DeleteObject(bitmap);
-        return fail(PlatformError::os("CreateDIBSection", code));
-    }
-    WipedDib dib(bitmap, bits, bytes);
-    {
-        SelectGuard selected(dc.get(), dib.get());
-        std::memcpy(dib.bits(), image.pixels().data(), bytes);
-        if (auto canvas = GdiplusCanvas::onDc(dc.get())) draw(*canvas);
-        GdiFlush();
-        std::memcpy(image.pixels().data(), dib.bits(), bytes);
+    if (w == 0 || h == 0 || w > uint32_t(INT_MAX / 4) || h > uint32_t(INT_MAX))
+        return fail(PlatformError::os("GdipCreateBitmapFromScan0", int32_t(Gdiplus::InvalidParameter)));
+    Gdiplus::GpBitmap* raw = nullptr;
+    const GpStatus status = gp::GdipCreateBitmapFromScan0(int(w), int(h), int(w * 4), PixelFormat32bppRGB,
+                                                          image.pixels().data(), &raw);
+    if (status != Ok || !raw) return fail(PlatformError::os("GdipCreateBitmapFromScan0", int32_t(status)));
+    GdipImage bitmap;
+    bitmap.reset(raw);
+    if (auto canvas = GdiplusCanvas::onImage(bitmap.get())) {
+        draw(*canvas);
+        gp::GdipFlush(canvas->graphics(), Gdiplus::FlushIntentionSync);
     }
     return {};
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The core's Canvas drawn with GDI+: on any device context (the overlay's back
-// buffer) or over an Image's pixels through a DIB section (the export).
+// buffer) or straight onto an Image's pixels (the export).
 #include <windows.h>
 
 #include <memory>
@@ -15,6 +15,8 @@ public:
     // A graphics object on `dc` with anti-aliasing and ClearType grid-fitted text;
     // null when GDI+ cannot make one (nothing is drawn then).
     static std::unique_ptr<GdiplusCanvas> onDc(HDC dc);
+    // The same on a GDI+ bitmap.
+    static std::unique_ptr<GdiplusCanvas> onImage(Gdiplus::GpImage* image);
 
     void strokePolyline(std::span<const Point> points, bool closed, double width, Argb colour) override;
     void fillPolygon(std::span<const Point> points, Argb colour) override;
@@ -31,6 +33,7 @@ public:
     Gdiplus::GpGraphics* graphics() const { return graphics_.get(); }
 
 private:
+    static std::unique_ptr<GdiplusCanvas> withGraphics(Gdiplus::GpGraphics* raw);
     explicit GdiplusCanvas(GdipGraphics graphics) : graphics_(std::move(graphics)) {}
     GdipGraphics graphics_;
 };
@@ -39,9 +42,10 @@ private:
 // memory device context (the fallback extent when that cannot be done).
 TextExtent measureAnnotationText(std::string_view utf8, uint32_t sizeStep);
 
-// Paints over an Image through a top-down 32-bit DIB section on a memory device
-// context; the section is overwritten with zeros before it is deleted.
-class DibCanvasFactory final : public ImageCanvasFactory {
+// Paints straight onto an Image's pixels: a GDI+ bitmap (32 bits a pixel, the
+// fourth byte unused) wraps the image's own buffer, so no copy of the screen
+// pixels is made, and none is left behind. Alpha comes back undefined.
+class BitmapCanvasFactory final : public ImageCanvasFactory {
 public:
     Result<void, PlatformError> paint(Image& image, const std::function<void(Canvas&)>& draw) override;
 };

@@ -43,5 +43,6 @@ using GdipBrush = GdipObject<Gdiplus::GpBrush, Gdiplus::DllExports::GdipDeleteBr
 using GdipFontFamily = GdipObject<Gdiplus::GpFontFamily, Gdiplus::DllExports::GdipDeleteFontFamily>;
 using GdipFont = GdipObject<Gdiplus::GpFont, Gdiplus::DllExports::GdipDeleteFont>;
 using GdipStringFormat = GdipObject<Gdiplus::GpStringFormat, Gdiplus::DllExports::GdipDeleteStringFormat>;
+using GdipImage = GdipObject<Gdiplus::GpImage, Gdiplus::DllExports::GdipDisposeImage>;
 
 }  // namespace kestrix::win

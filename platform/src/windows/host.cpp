@@ -10,6 +10,7 @@
 #include "kestrix/host_timer.h"
 #include "kestrix/i18n.h"
 #include "kestrix/tray.h"
+#include "toast.h"
 #include "tray_icon.h"
 #include "tray_menu.h"
 #include "wide_text.h"
@@ -163,16 +164,9 @@ Result<void, PlatformError> message_loop(const HostEventCallback& on_event) {
     }
 }
 
-BOOL CALLBACK destroy_toast(HWND window, LPARAM) {
-    wchar_t name[32] = {};
-    if (GetClassNameW(window, name, int(std::size(name))) && std::wcscmp(name, L"SnapConfirmation") == 0)
-        DestroyWindow(window);
-    return TRUE;
-}
-
 void tear_down(HINSTANCE instance) {
     host.tearing_down = true;
-    EnumThreadWindows(GetCurrentThreadId(), destroy_toast, 0);
+    close_toast();
     if (host.window) {
         NOTIFYICONDATAW data = icon_record();
         Shell_NotifyIconW(NIM_DELETE, &data);

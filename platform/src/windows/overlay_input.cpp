@@ -61,7 +61,7 @@ enum class FinishKind { Copy, Save, Send, Pin };
 void finish(OverlayState& state, FinishKind kind) {
     if (!state.editing()) return;
     const Editor& editor = *state.editor;
-    DibCanvasFactory canvases;
+    BitmapCanvasFactory canvases;
     auto image = renderExport(ExportInput{state.frame, editor.selection(), editor.annotations(), editor.backdrop()},
                               canvases);
     OverlayOutcome outcome;

@@ -3,11 +3,16 @@
 #include <windows.h>
 
 #include "capture.h"
+#include "clipboard.h"
 #include "error_text.h"
 #include "host.h"
 #include "languages.h"
+#include "local_clock.h"
 #include "overlay.h"
+#include "pin.h"
 #include "prepare.h"
+#include "save_dialog.h"
+#include "toast.h"
 #include "windowlist.h"
 
 namespace kestrix::win {
@@ -46,22 +51,19 @@ Result<OverlayOutcome, PlatformError> WindowsPlatform::open_overlay(const Frame&
     return win::open_overlay(frame, monitors, config, save_as);
 }
 
-// Supplied by the clipboard work (with the overlay).
-Result<void, PlatformError> WindowsPlatform::copy_image(const Image&) { return fail(not_yet("copying to the clipboard")); }
+Result<void, PlatformError> WindowsPlatform::copy_image(const Image& image) { return win::copy_image(image); }
 
-// Supplied by the pinned-capture work.
-Result<void, PlatformError> WindowsPlatform::pin_image(const Image&, const Rect&) {
-    return fail(not_yet("pinning a capture"));
+Result<void, PlatformError> WindowsPlatform::pin_image(const Image& image, const Rect& rect) {
+    return win::pin_image(image, rect);
 }
 
-// Supplied by the Save As work.
-Result<std::optional<std::filesystem::path>, PlatformError> WindowsPlatform::ask_save_path(std::string_view) {
-    return fail(not_yet("the Save As dialog"));
+// Never an error: a dialog that fails counts as cancelled.
+Result<std::optional<std::filesystem::path>, PlatformError> WindowsPlatform::ask_save_path(std::string_view suggested_name) {
+    return win::ask_save_path(host_window(), suggested_name);
 }
 
-// Supplied by the confirmation-toast work.
-Result<void, PlatformError> WindowsPlatform::show_toast(std::string_view, std::optional<Rect>) {
-    return fail(not_yet("the confirmation toast"));
+Result<void, PlatformError> WindowsPlatform::show_toast(std::string_view text, std::optional<Rect> anchor) {
+    return win::show_toast(text, anchor);
 }
 
 void WindowsPlatform::show_message(std::string_view title, std::string_view text) { win::show_message(title, text); }
@@ -72,12 +74,7 @@ void WindowsPlatform::show_error(const PlatformError& error) { win::show_message
 
 void WindowsPlatform::signal_running_instance() { win::signal_running_instance(); }
 
-LocalTime WindowsPlatform::local_time() {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    return {uint16_t(now.wYear), uint8_t(now.wMonth),  uint8_t(now.wDay),
-            uint8_t(now.wHour),  uint8_t(now.wMinute), uint8_t(now.wSecond)};
-}
+LocalTime WindowsPlatform::local_time() { return local_time_now(); }
 
 // Supplied by the update work.
 Result<std::vector<uint8_t>, PlatformError> WindowsPlatform::http_get(std::string_view) {

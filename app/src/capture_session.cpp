@@ -1,0 +1,154 @@
+#include "capture_session.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "kestrix/file_io.h"
+#include "kestrix/i18n.h"
+#include "kestrix/local_time.h"
+#include "kestrix/utf8.h"
+
+namespace kestrix {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// What a session ended with; each variant decides its own confirmation.
+struct Nothing {};
+struct Pinned {};
+struct Copied {
+    Rect selection;
+};
+struct CopiedAndSaved {
+    fs::path path;
+    Rect selection;
+};
+struct CopiedText {
+    std::string text;
+};
+using SessionOutcome = std::variant<Nothing, Pinned, Copied, CopiedAndSaved, CopiedText, PlatformError>;
+
+// The finished picture as PNG, encoded at most once even when it is both sent and saved.
+class PngOnce {
+public:
+    explicit PngOnce(const Image& image) : image_(image) {}
+    Result<const std::vector<uint8_t>*, PlatformError> bytes() {
+        if (!png_) {
+            auto encoded = encodePng(image_);
+            if (!encoded) return fail(PlatformError::image(encoded.error()));
+            png_ = std::move(*encoded);
+        }
+        return &*png_;
+    }
+
+private:
+    const Image& image_;
+    std::optional<std::vector<uint8_t>> png_;
+};
+
+Result<void, PlatformError> send(Platform& platform, PngOnce& png) {
+    auto bytes = png.bytes();
+    if (!bytes) return fail(bytes.error());
+    return platform.send_to_device(**bytes, default_file_name(platform.local_time()));
+}
+
+// The chosen path, or none when the user cancelled the dialog.
+Result<std::optional<fs::path>, PlatformError> save(Platform& platform, PngOnce& png) {
+    // A fresh clock reading: the send panel may have been open for minutes.
+    auto path = platform.ask_save_path(default_file_name(platform.local_time()));
+    if (!path || !path->has_value()) return path;
+    auto bytes = png.bytes();
+    if (!bytes) return fail(bytes.error());
+    const std::vector<uint8_t>& data = **bytes;
+    // Written beside the target and renamed into place, so a full disk never leaves a
+    // half-written picture where an earlier file was.
+    auto written = write_file_atomically(**path, {reinterpret_cast<const char*>(data.data()), data.size()});
+    if (!written) return fail(PlatformError{PlatformError::Io{written.error()}});
+    return path;
+}
+
+// Pin, or copy and then send and save as requested.
+SessionOutcome deliver(Platform& platform, const OverlayOutcome& overlay, const Image& image, const Rect& selection) {
+    if (overlay.pin) {
+        // A pinned capture is only pinned, whatever else was asked for.
+        if (auto pinned = platform.pin_image(image, selection); !pinned) return pinned.error();
+        return Pinned{};
+    }
+    if (auto copied = platform.copy_image(image); !copied) return copied.error();
+    PngOnce png(image);
+    if (overlay.send) {
+        if (auto sent = send(platform, png); !sent) return sent.error();
+    }
+    if (!overlay.save) return Copied{selection};
+    auto saved = save(platform, png);
+    if (!saved) return saved.error();
+    // Cancelling Save As is not a failure: the picture is on the clipboard.
+    if (!saved->has_value()) return Copied{selection};
+    return CopiedAndSaved{std::move(**saved), selection};
+}
+
+SessionOutcome decide(Platform& platform, const OverlayOutcome& overlay) {
+    if (overlay.image && overlay.selection) return deliver(platform, overlay, *overlay.image, *overlay.selection);
+    if (overlay.colour_text) return CopiedText{*overlay.colour_text};
+    return Nothing{};
+}
+
+SessionOutcome run(Platform& platform, const Config& config, bool save_as) {
+    auto monitors = platform.enumerate_monitors();
+    if (!monitors) return monitors.error();
+    auto frame = platform.capture_desktop(*monitors);
+    if (!frame) return frame.error();
+    auto overlay = platform.open_overlay(*frame, *monitors, config, save_as);
+    // The frozen desktop is no longer needed; its pixels go before anything else opens
+    // (a nested capture started from the Save As dialog freezes a desktop of its own).
+    frame->wipe();
+    *frame = Frame{};
+    if (!overlay) return overlay.error();
+    SessionOutcome outcome = decide(platform, *overlay);
+    if (overlay->image) overlay->image->wipe();
+    return outcome;
+}
+
+// "640 × 480": blank, multiplication sign, blank.
+std::string size_text(const Rect& rect) {
+    return std::to_string(rect.width) + " \xC3\x97 " + std::to_string(rect.height);
+}
+
+// The saved file's name as UTF-8; anything that is not valid Unicode reads as U+FFFD.
+std::string file_name_text(const fs::path& path) {
+    const fs::path name = path.filename();
+    return name.empty() ? std::string("file") : utf8_from_path(name);
+}
+
+void confirm(Platform& platform, const SessionOutcome& outcome) {
+    std::optional<std::string> text;
+    std::optional<Rect> near;
+    if (const auto* copied = std::get_if<Copied>(&outcome)) {
+        text = msg(Message::toast_copied, size_text(copied->selection));
+        near = copied->selection;
+    } else if (const auto* saved = std::get_if<CopiedAndSaved>(&outcome)) {
+        text = msg(Message::toast_copied_and_saved, file_name_text(saved->path));
+        near = saved->selection;
+    } else if (const auto* colour = std::get_if<CopiedText>(&outcome)) {
+        text = msg(Message::toast_copied, colour->text);
+    }
+    // A confirmation that cannot be shown is not worth a message of its own.
+    if (text) (void)platform.show_toast(*text, near);
+}
+
+}  // namespace
+
+void capture_session(Platform& platform, const Config& config, bool save_as) {
+    const SessionOutcome outcome = run(platform, config, save_as);
+    if (const auto* error = std::get_if<PlatformError>(&outcome)) {
+        platform.show_error(*error);
+        return;
+    }
+    if (config.show_confirmation) confirm(platform, outcome);
+}
+
+}  // namespace kestrix
