@@ -227,6 +227,12 @@ finish_probe
 check "right click cancels with an empty outcome" "selection none save 0 send 0 pin 0 colour none image none" \
     "$(outcome)"
 
+# --- 3b: another window coming to the front cancels -----------------------------
+start_probe focus --dim 45 --window -1000,100,300,200 --activate-after 1500
+finish_probe
+check "losing the focus to another window cancels" "selection none save 0 send 0 pin 0 colour none image none" \
+    "$(outcome)"
+
 # --- 4: a click on the bare left monitor takes it; the toolbar's Cancel --------
 start_probe monitor --dim 45
 click_at 300 900

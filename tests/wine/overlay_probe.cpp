@@ -3,7 +3,9 @@
 // the X server's pointer and keyboard.
 //   overlay_probe.exe [--dim N] [--save-as] [--transfer] [--window X,Y,W,H] [--out IMAGE.png]
 // --window first opens a window of the probe's own (rgb(30, 160, 90) with a patch
-// of stripes) at that desktop rectangle, for the overlay to snap to.
+// of stripes) at that desktop rectangle, for the overlay to snap to;
+// --activate-after MS brings that window to the front while the overlay is open,
+// as switching to another program would.
 // Prints "ready ..." once the first paint is on screen, then after the overlay
 // has closed one "outcome:" line, the clipboard's text and the timings.
 #include <windows.h>
@@ -92,6 +94,14 @@ HWND open_target_window(const Rect& r) {
     return window;
 }
 
+HWND target_handle = nullptr;
+
+void CALLBACK activate_target(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    SetForegroundWindow(target_handle);
+    SetFocus(target_handle);
+}
+
 bool write_png(const Image& image, const char* path) {
     auto png = encodePng(image);
     if (!png) return false;
@@ -110,24 +120,26 @@ int main(int argc, char** argv) {
     bool save_as = false;
     const char* out_path = nullptr;
     std::optional<Rect> target;
+    UINT activate_after = 0;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--dim") && i + 1 < argc) config.overlay_dim_percent = uint8_t(std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--save-as")) save_as = true;
         else if (!std::strcmp(argv[i], "--transfer")) config.transfer_enabled = true;
         else if (!std::strcmp(argv[i], "--out") && i + 1 < argc) out_path = argv[++i];
+        else if (!std::strcmp(argv[i], "--activate-after") && i + 1 < argc) activate_after = UINT(std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--window") && i + 1 < argc) {
             Rect r;
             if (std::sscanf(argv[++i], "%d,%d,%d,%d", &r.x, &r.y, &r.width, &r.height) != 4) return 2;
             target = r;
         }
         else {
-            std::fprintf(stderr, "usage: overlay_probe [--dim N] [--save-as] [--transfer] [--window X,Y,W,H] "
-                                 "[--out IMAGE.png]\n");
+            std::fprintf(stderr, "usage: overlay_probe [--dim N] [--save-as] [--transfer] [--window X,Y,W,H "
+                                 "[--activate-after MS]] [--out IMAGE.png]\n");
             return 2;
         }
     }
 
-    if (target) open_target_window(*target);
+    if (target) target_handle = open_target_window(*target);
     auto monitors = win::enumerate_monitors();
     if (!monitors) {
         std::printf("enumerate_monitors: %s\n", monitors.error().plain().c_str());
@@ -153,6 +165,8 @@ int main(int argc, char** argv) {
                     r.bottom - r.top, ms(paint.ended - opened));
         std::fflush(stdout);
     });
+    // A thread timer: its message is dispatched by the overlay's own loop.
+    if (activate_after && target_handle) SetTimer(nullptr, 0, activate_after, activate_target);
     auto outcome = win::open_overlay(*frame, *monitors, config, save_as);
     const Clock::time_point closed = Clock::now();
     win::set_overlay_paint_observer({});
