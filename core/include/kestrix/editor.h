@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "kestrix/annotation.h"
+#include "kestrix/canvas.h"
 #include "kestrix/editor_geometry.h"
 #include "kestrix/rect.h"
 
@@ -92,11 +93,8 @@ struct EditorOutcome {
     friend bool operator==(const EditorOutcome&, const EditorOutcome&) = default;
 };
 
-// Width and height of a text as drawn at a size step; supplied by the drawing code.
-struct TextExtent {
-    double width = 0.0;
-    double height = 0.0;
-};
+// Width and height of a text as drawn at a size step (TextExtent comes with the
+// canvas); supplied by the drawing code.
 using MeasureText = std::function<TextExtent(std::string_view text, uint32_t size_step)>;
 
 // Whether a text is empty once white space (ASCII and Unicode spaces) is trimmed.

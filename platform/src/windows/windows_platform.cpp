@@ -8,6 +8,7 @@
 #include "host.h"
 #include "languages.h"
 #include "local_clock.h"
+#include "overlay.h"
 #include "pin.h"
 #include "prepare.h"
 #include "save_dialog.h"
@@ -45,10 +46,9 @@ Result<Frame, PlatformError> WindowsPlatform::capture_desktop(const std::vector<
     return win::capture_desktop(monitors);
 }
 
-// Supplied by the region overlay work.
-Result<OverlayOutcome, PlatformError> WindowsPlatform::open_overlay(const Frame&, const std::vector<Monitor>&,
-                                                                   const Config&, bool) {
-    return fail(not_yet("the region overlay"));
+Result<OverlayOutcome, PlatformError> WindowsPlatform::open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
+                                                                   const Config& config, bool save_as) {
+    return win::open_overlay(frame, monitors, config, save_as);
 }
 
 Result<void, PlatformError> WindowsPlatform::copy_image(const Image& image) { return win::copy_image(image); }

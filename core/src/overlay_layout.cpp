@@ -1,0 +1,66 @@
+#include "kestrix/overlay_layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kestrix {
+
+uint32_t overlay_ui_scale(const std::vector<Monitor>& monitors) {
+    const Monitor* m = hint_monitor(monitors);
+    return m ? std::max<uint32_t>(m->ui_scale, 50) : 100;
+}
+
+int32_t size_label_font_height(uint32_t ui_scale) { return std::max<int32_t>(12, int32_t(ui_scale * 14 / 100)); }
+int32_t hint_font_height(uint32_t ui_scale) { return std::max<int32_t>(11, int32_t(ui_scale * 13 / 100)); }
+
+const Monitor* hint_monitor(const std::vector<Monitor>& monitors) {
+    for (const Monitor& m : monitors)
+        if (m.primary) return &m;
+    return monitors.empty() ? nullptr : &monitors.front();
+}
+
+TextPlacement hint_placement(const Rect& monitor, uint32_t ui_scale, int32_t text_width, int32_t text_height) {
+    const int32_t p = int32_t(ui_scale * 14 / 100);
+    const int32_t width = text_width + 2 * p;
+    const int32_t height = p + text_height;
+    const int32_t left = monitor.x + (monitor.width - width) / 2;
+    const int32_t top = monitor.y + monitor.height / 12;
+    return {{left, top, width, height}, left + p, top + int32_t(ui_scale * 14 / 200)};
+}
+
+int32_t border_thickness(const std::vector<Monitor>& monitors, int32_t cursor_x, int32_t cursor_y) {
+    for (const Monitor& m : monitors)
+        if (m.rect.contains(cursor_x, cursor_y)) return std::max<int32_t>(1, int32_t(m.ui_scale * 2 / 100));
+    return 2;
+}
+
+std::vector<Rect> border_bars(const Rect& r, int32_t t) {
+    return {{r.x - t, r.y - t, r.width + 2 * t, t},
+            {r.x - t, r.y + r.height, r.width + 2 * t, t},
+            {r.x - t, r.y, t, r.height},
+            {r.x + r.width, r.y, t, r.height}};
+}
+
+TextPlacement size_label_placement(const Rect& sel, int32_t t, int32_t text_width, int32_t text_height,
+                                   int32_t client_width, int32_t client_height) {
+    const int32_t width = text_width + 6 * t;
+    const int32_t height = text_height + 3 * t;
+    const int32_t left = std::clamp(sel.x - t, 0, std::max(0, client_width - width));
+    int32_t top = sel.y - t - 4 - height;
+    if (top < 0) top = sel.y + t + 4;
+    top = std::clamp(top, 0, std::max(0, client_height - height));
+    return {{left, top, width, height}, left + 3 * t, top + 3 * t / 2};
+}
+
+Rect text_box_rect(const Point& anchor, const Rect& selection, const Rect& desktop, uint32_t step) {
+    // std::lround rounds halves away from zero.
+    const double room = double(selection.right()) - anchor.x;
+    const double font = text_size(step);
+    return {int32_t(std::lround(anchor.x)) - desktop.x, int32_t(std::lround(anchor.y)) - desktop.y,
+            int32_t(std::lround(std::min(420.0, std::max(80.0, room)))),
+            int32_t(std::lround(std::max(24.0, 1.9 * font)))};
+}
+
+Rect inflate(const Rect& r, int32_t by) { return {r.x - by, r.y - by, r.width + 2 * by, r.height + 2 * by}; }
+
+}  // namespace kestrix

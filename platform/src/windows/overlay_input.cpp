@@ -1,0 +1,293 @@
+// The overlay's window procedure: mouse, keys, cursors, the colour copy and
+// finishing with an outcome.
+#include <windowsx.h>
+
+#include "clipboard.h"
+#include "gdiplus_canvas.h"
+#include "kestrix/export.h"
+#include "kestrix/overlay_chrome.h"
+#include "kestrix/overlay_input.h"
+#include "overlay_state.h"
+
+namespace kestrix::win {
+
+namespace {
+
+bool key_held(int key) { return GetKeyState(key) < 0; }
+
+OverlayKey overlay_key(WPARAM vk) {
+    switch (vk) {
+        case VK_RETURN: return OverlayKey::Enter;
+        case VK_ESCAPE: return OverlayKey::Escape;
+        case 'C': return OverlayKey::C;
+        case 'P': return OverlayKey::P;
+        case 'S': return OverlayKey::S;
+        case 'Z': return OverlayKey::Z;
+        case 'Y': return OverlayKey::Y;
+        case VK_LEFT: return OverlayKey::Left;
+        case VK_UP: return OverlayKey::Up;
+        case VK_RIGHT: return OverlayKey::Right;
+        case VK_DOWN: return OverlayKey::Down;
+        default: return OverlayKey::Other;
+    }
+}
+
+const wchar_t* cursor_resource(OverlayCursor cursor) {
+    switch (cursor) {
+        case OverlayCursor::Arrow: return IDC_ARROW;
+        case OverlayCursor::Cross: return IDC_CROSS;
+        case OverlayCursor::Move: return IDC_SIZEALL;
+        case OverlayCursor::TextBeam: return IDC_IBEAM;
+        case OverlayCursor::SizeNwse: return IDC_SIZENWSE;
+        case OverlayCursor::SizeNesw: return IDC_SIZENESW;
+        case OverlayCursor::SizeNs: return IDC_SIZENS;
+        case OverlayCursor::SizeWe: return IDC_SIZEWE;
+    }
+    return IDC_ARROW;
+}
+
+void apply_cursor_rule(const OverlayState& state, DesktopPoint p) {
+    const bool over_toolbar = state.editing() && toolbar_contains(state.toolbar, state.toolbar_at, p.x, p.y);
+    const OverlayCursor cursor =
+        overlay_cursor(state.editing() ? &*state.editor : nullptr, over_toolbar, Point{double(p.x), double(p.y)});
+    SetCursor(LoadCursorW(nullptr, cursor_resource(cursor)));
+}
+
+void cancel(OverlayState& state) { state.outcome = OverlayOutcome{}; }
+
+enum class FinishKind { Copy, Save, Send, Pin };
+
+// Builds the finished picture; the loop ends once the outcome is set.
+void finish(OverlayState& state, FinishKind kind) {
+    if (!state.editing()) return;
+    const Editor& editor = *state.editor;
+    BitmapCanvasFactory canvases;
+    auto image = renderExport(ExportInput{state.frame, editor.selection(), editor.annotations(), editor.backdrop()},
+                              canvases);
+    OverlayOutcome outcome;
+    if (image) outcome.image = std::move(*image);
+    outcome.selection = editor.selection();
+    outcome.save = kind == FinishKind::Save || state.save_as;
+    outcome.send = kind == FinishKind::Send;
+    outcome.pin = kind == FinishKind::Pin;
+    state.outcome = std::move(outcome);
+}
+
+void enter_editing(OverlayState& state, const Rect& selection) {
+    state.editor = start_editing(state.model, selection);
+    state.hover_item.reset();
+    relayout_toolbar(state);
+    invalidate_all(state);
+}
+
+void copy_colour(OverlayState& state) {
+    const std::optional<uint32_t> pixel = state.frame.pixel_at(state.gesture.cursor.x, state.gesture.cursor.y);
+    if (!pixel) {
+        invalidate_readout(state);
+        return;
+    }
+    const Rgb rgb{uint8_t(*pixel >> 16), uint8_t(*pixel >> 8), uint8_t(*pixel)};
+    std::string text = colour_text(rgb, state.colour_decimal);
+    // A busy clipboard leaves the overlay open without a word.
+    if (copy_text(text)) {
+        state.colour_copied = true;
+        state.pending_colour = std::move(text);
+        SetTimer(state.window, kColourCopiedTimer, kColourCopiedDelayMs, nullptr);
+    }
+    invalidate_readout(state);
+}
+
+void on_key(OverlayState& state, WPARAM vk) {
+    const KeyAction action = overlay_key_action(overlay_key(vk), key_held(VK_CONTROL), key_held(VK_SHIFT),
+                                                state.editing());
+    Editor* editor = state.editing() ? &*state.editor : nullptr;
+    switch (action.command) {
+        case KeyCommand::None: return;
+        case KeyCommand::Cancel: cancel(state); return;
+        case KeyCommand::ToggleSaveAs:
+            state.save_as = !state.save_as;
+            invalidate_selecting_changes(state);
+            return;
+        case KeyCommand::ToggleColourFormat:
+            state.colour_decimal = !state.colour_decimal;
+            state.colour_copied = false;
+            invalidate_readout(state);
+            return;
+        case KeyCommand::CopyColour: copy_colour(state); return;
+        default: break;
+    }
+    if (!editor) return;
+    switch (action.command) {
+        case KeyCommand::Confirm: apply_editor_outcome(state, Editor::confirm()); break;
+        case KeyCommand::Pin: apply_editor_outcome(state, Editor::pin()); break;
+        case KeyCommand::Save: apply_editor_outcome(state, Editor::save()); break;
+        case KeyCommand::Undo: apply_editor_outcome(state, editor->undo()); break;
+        case KeyCommand::Redo: apply_editor_outcome(state, editor->redo()); break;
+        case KeyCommand::Nudge: apply_editor_outcome(state, editor->nudge(action.dx, action.dy)); break;
+        case KeyCommand::Grow: apply_editor_outcome(state, editor->grow_or_shrink(action.dx, action.dy, true)); break;
+        case KeyCommand::Shrink:
+            apply_editor_outcome(state, editor->grow_or_shrink(action.dx, action.dy, false));
+            break;
+        default: break;
+    }
+}
+
+void on_mouse_move(OverlayState& state, DesktopPoint p, WPARAM buttons) {
+    state.colour_copied = false;
+    if (!state.editing()) {
+        if (selecting_move(state.gesture, state.model, p.x, p.y)) invalidate_selecting_changes(state);
+    } else {
+        apply_editor_outcome(state, state.editor->pointer_move(p.x, p.y, key_held(VK_SHIFT)));
+    }
+    // No tooltips while selecting or while a button is held.
+    std::optional<ToolbarItem> hover;
+    if (state.editing() && !(buttons & MK_LBUTTON)) hover = toolbar_item_at(state.toolbar, state.toolbar_at, p.x, p.y);
+    if (toolbar_hover_changed(state.hover_item, hover)) {
+        state.hover_item = hover;
+        invalidate_all(state);
+    }
+    apply_cursor_rule(state, p);
+}
+
+// A press on a toolbar item acts at once.
+void press_toolbar_item(OverlayState& state, const ToolbarItem& item) {
+    Editor& editor = *state.editor;
+    switch (item.kind) {
+        case ToolbarItemKind::Tool: apply_editor_outcome(state, editor.select_tool(item.index)); break;
+        case ToolbarItemKind::Colour: apply_editor_outcome(state, editor.select_colour(item.index)); break;
+        case ToolbarItemKind::Size: apply_editor_outcome(state, editor.select_size(item.index)); break;
+        case ToolbarItemKind::Undo: apply_editor_outcome(state, editor.undo()); break;
+        case ToolbarItemKind::Backdrop: apply_editor_outcome(state, editor.toggle_backdrop()); break;
+        case ToolbarItemKind::Pin: finish(state, FinishKind::Pin); break;
+        case ToolbarItemKind::Send: finish(state, FinishKind::Send); break;
+        case ToolbarItemKind::Save: finish(state, FinishKind::Save); break;
+        case ToolbarItemKind::Copy: finish(state, FinishKind::Copy); break;
+        case ToolbarItemKind::Cancel: cancel(state); break;
+    }
+}
+
+void on_left_down(OverlayState& state, DesktopPoint p) {
+    if (state.text_box) {
+        close_text_box(state, true);
+        return;
+    }
+    if (!state.editing()) {
+        selecting_press(state.gesture, state.model, p.x, p.y);
+        invalidate_selecting_changes(state);
+        return;
+    }
+    if (auto item = toolbar_item_at(state.toolbar, state.toolbar_at, p.x, p.y)) {
+        press_toolbar_item(state, *item);
+        return;
+    }
+    if (toolbar_contains(state.toolbar, state.toolbar_at, p.x, p.y)) return;
+    apply_editor_outcome(state, state.editor->pointer_down(p.x, p.y));
+}
+
+void on_left_up(OverlayState& state, DesktopPoint p) {
+    if (state.editing()) {
+        apply_editor_outcome(state, state.editor->pointer_up(p.x, p.y, key_held(VK_SHIFT)));
+        return;
+    }
+    if (auto selection = selecting_release(state.gesture, state.model, p.x, p.y))
+        enter_editing(state, *selection);
+    else
+        cancel(state);
+}
+
+void on_double_click(OverlayState& state, DesktopPoint p) {
+    if (!state.editing() || !state.editor->selection().contains(p.x, p.y)) return;
+    apply_editor_outcome(state, state.editor->double_click(p.x, p.y));
+}
+
+void on_timer(OverlayState& state, UINT_PTR id) {
+    if (id != kColourCopiedTimer) return;
+    KillTimer(state.window, kColourCopiedTimer);
+    OverlayOutcome outcome;
+    outcome.colour_text = std::move(state.pending_colour);
+    state.pending_colour.reset();
+    state.outcome = std::move(outcome);
+}
+
+// While a copied colour waits for its confirmation, only painting and the timer count.
+LRESULT while_colour_pending(OverlayState& state, HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_PAINT: paint_overlay(state); return 0;
+        case WM_ERASEBKGND: return 1;
+        case WM_TIMER: on_timer(state, wparam); return 0;
+        case WM_DESTROY:
+        case WM_KILLFOCUS: return DefWindowProcW(window, message, wparam, lparam);
+        default: return 0;
+    }
+}
+
+DesktopPoint message_point(const OverlayState& state, LPARAM lparam) {
+    return client_to_desktop(uint32_t(lparam), state.desktop);
+}
+
+}  // namespace
+
+void relayout_toolbar(OverlayState& state) {
+    if (!state.editing()) return;
+    state.toolbar = layout_toolbar(state.editor->tool(), state.transfer_enabled);
+    state.toolbar_at = place_toolbar(state.toolbar, state.editor->selection(), state.desktop);
+}
+
+void apply_editor_outcome(OverlayState& state, const EditorOutcome& outcome) {
+    switch (outcome.action) {
+        case EditorAction::None: return;
+        case EditorAction::Redraw:
+            relayout_toolbar(state);
+            invalidate_all(state);
+            return;
+        case EditorAction::Copy: finish(state, FinishKind::Copy); return;
+        case EditorAction::Save: finish(state, FinishKind::Save); return;
+        case EditorAction::Send: finish(state, FinishKind::Send); return;
+        case EditorAction::Pin: finish(state, FinishKind::Pin); return;
+        case EditorAction::Cancel: cancel(state); return;
+        case EditorAction::OpenTextBox:
+        case EditorAction::EditTextBox:
+            if (outcome.text_box) open_text_box(state, *outcome.text_box);
+            return;
+    }
+}
+
+LRESULT CALLBACK overlay_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    OverlayState* state = overlay_state(window);
+    if (!state) return DefWindowProcW(window, message, wparam, lparam);
+    if (state->pending_colour) return while_colour_pending(*state, window, message, wparam, lparam);
+
+    switch (message) {
+        case WM_SETFOCUS: state->focus_seen = true; return 0;
+        case WM_KILLFOCUS:
+            // Focus going to the text box is no reason to close.
+            if (HWND to = HWND(wparam); to && IsChild(window, to)) return 0;
+            if (state->focus_seen) cancel(*state);
+            return 0;
+        case WM_PAINT: paint_overlay(*state); return 0;
+        case WM_ERASEBKGND: return 1;
+        case WM_SETCURSOR: {
+            if (LOWORD(lparam) != HTCLIENT) break;
+            POINT at;
+            GetCursorPos(&at);  // screen coordinates are desktop units
+            apply_cursor_rule(*state, DesktopPoint{at.x, at.y});
+            return TRUE;
+        }
+        case WM_KEYDOWN: on_key(*state, wparam); return 0;
+        case WM_CTLCOLOREDIT:
+            if (state->text_box) return text_box_colours(*state, HDC(wparam));
+            break;
+        case WM_MOUSEMOVE: on_mouse_move(*state, message_point(*state, lparam), wparam); return 0;
+        case WM_LBUTTONDOWN: on_left_down(*state, message_point(*state, lparam)); return 0;
+        case WM_LBUTTONUP: on_left_up(*state, message_point(*state, lparam)); return 0;
+        case WM_LBUTTONDBLCLK: on_double_click(*state, message_point(*state, lparam)); return 0;
+        case WM_RBUTTONDOWN: cancel(*state); return 0;
+        case kTextBoxCommit: close_text_box(*state, true); return 0;
+        case kTextBoxCancel: close_text_box(*state, false); return 0;
+        case WM_TIMER: on_timer(*state, wparam); return 0;
+        default: break;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+}  // namespace kestrix::win

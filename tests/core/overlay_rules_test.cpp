@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include "kestrix/overlay_input.h"
+#include "kestrix/overlay_layout.h"
+
+using namespace kestrix;
+
+namespace {
+
+KeyAction key(OverlayKey k, bool ctrl, bool shift, bool editing) { return overlay_key_action(k, ctrl, shift, editing); }
+
+}  // namespace
+
+TEST(OverlayKeys, SelectingPhaseOnlyCancelsTogglesAndCopiesColour) {
+    EXPECT_EQ(key(OverlayKey::Escape, false, false, false).command, KeyCommand::Cancel);
+    EXPECT_EQ(key(OverlayKey::Enter, false, false, false).command, KeyCommand::None);
+    EXPECT_EQ(key(OverlayKey::C, true, false, false).command, KeyCommand::None);
+    EXPECT_EQ(key(OverlayKey::P, true, false, false).command, KeyCommand::None);
+    EXPECT_EQ(key(OverlayKey::Z, true, false, false).command, KeyCommand::None);
+    EXPECT_EQ(key(OverlayKey::Left, false, false, false).command, KeyCommand::None);
+    EXPECT_EQ(key(OverlayKey::S, true, false, false).command, KeyCommand::ToggleSaveAs);
+    EXPECT_EQ(key(OverlayKey::C, false, false, false).command, KeyCommand::CopyColour);
+    EXPECT_EQ(key(OverlayKey::C, false, true, false).command, KeyCommand::ToggleColourFormat);
+    EXPECT_EQ(key(OverlayKey::S, false, false, false).command, KeyCommand::None);
+}
+
+TEST(OverlayKeys, EditingPhaseCommandsAndArrows) {
+    EXPECT_EQ(key(OverlayKey::Enter, false, false, true).command, KeyCommand::Confirm);
+    EXPECT_EQ(key(OverlayKey::C, true, false, true).command, KeyCommand::Confirm);
+    EXPECT_EQ(key(OverlayKey::C, false, false, true).command, KeyCommand::None);
+    EXPECT_EQ(key(OverlayKey::P, true, false, true).command, KeyCommand::Pin);
+    EXPECT_EQ(key(OverlayKey::S, true, false, true).command, KeyCommand::Save);
+    EXPECT_EQ(key(OverlayKey::Z, true, false, true).command, KeyCommand::Undo);
+    EXPECT_EQ(key(OverlayKey::Z, true, true, true).command, KeyCommand::Redo);
+    EXPECT_EQ(key(OverlayKey::Y, true, false, true).command, KeyCommand::Redo);
+    EXPECT_EQ(key(OverlayKey::Z, false, false, true).command, KeyCommand::None);
+    EXPECT_EQ(key(OverlayKey::Left, false, false, true), (KeyAction{KeyCommand::Nudge, -1, 0}));
+    EXPECT_EQ(key(OverlayKey::Down, false, true, true), (KeyAction{KeyCommand::Shrink, 0, 1}));
+    EXPECT_EQ(key(OverlayKey::Up, true, false, true), (KeyAction{KeyCommand::Grow, 0, -1}));
+    EXPECT_EQ(key(OverlayKey::Other, true, true, true).command, KeyCommand::None);
+}
+
+TEST(OverlayCursorRule, FollowsPhaseToolbarGestureAndWhatIsUnderThePoint) {
+    EXPECT_EQ(overlay_cursor(nullptr, true, {5, 5}), OverlayCursor::Cross);
+
+    Editor editor({100, 100, 200, 100}, {0, 0, 1000, 800});
+    EXPECT_EQ(overlay_cursor(&editor, true, {150, 150}), OverlayCursor::Arrow);
+    EXPECT_EQ(overlay_cursor(&editor, false, {100, 100}), OverlayCursor::SizeNwse);
+    EXPECT_EQ(overlay_cursor(&editor, false, {300, 100}), OverlayCursor::SizeNesw);
+    EXPECT_EQ(overlay_cursor(&editor, false, {200, 200}), OverlayCursor::SizeNs);
+    EXPECT_EQ(overlay_cursor(&editor, false, {100, 150}), OverlayCursor::SizeWe);
+    EXPECT_EQ(overlay_cursor(&editor, false, {500, 500}), OverlayCursor::Arrow);
+    EXPECT_EQ(overlay_cursor(&editor, false, {150, 150}), OverlayCursor::Move);  // no tool: moves the selection
+
+    editor.select_tool(int(Tool::Text));
+    EXPECT_EQ(overlay_cursor(&editor, false, {150, 150}), OverlayCursor::TextBeam);
+    editor.select_tool(int(Tool::Rectangle));
+    EXPECT_EQ(overlay_cursor(&editor, false, {150, 150}), OverlayCursor::Cross);
+
+    // A drawn rectangle is selected afterwards: its corner handle resizes, its outline moves it.
+    editor.pointer_down(130, 120);
+    editor.pointer_move(200, 170, false);
+    EXPECT_EQ(overlay_cursor(&editor, false, {500, 500}), OverlayCursor::Cross);  // drawing
+    editor.pointer_up(200, 170, false);
+    EXPECT_EQ(overlay_cursor(&editor, false, {200, 170}), OverlayCursor::SizeNwse);
+    EXPECT_EQ(overlay_cursor(&editor, false, {165, 120}), OverlayCursor::SizeNs);
+    EXPECT_EQ(overlay_cursor(&editor, false, {130, 160}), OverlayCursor::Move);
+    EXPECT_EQ(overlay_cursor(&editor, false, {165, 145}), OverlayCursor::Cross);  // its middle falls through
+}
+
+TEST(OverlayMouse, ClientPositionIsSignedAndOffsetByTheDesktopOrigin) {
+    const Rect desktop{-1280, 0, 3200, 1080};
+    EXPECT_EQ(client_to_desktop(0, desktop), (DesktopPoint{-1280, 0}));
+    EXPECT_EQ(client_to_desktop((20u << 16) | 1290u, desktop), (DesktopPoint{10, 20}));
+    // Captured moves outside the window come as negative 16-bit values.
+    EXPECT_EQ(client_to_desktop((0xFFFEu << 16) | 0xFFFFu, desktop), (DesktopPoint{-1281, -2}));
+}
+
+TEST(OverlayToolbarHover, KindAndIndexMatterButNotPosition) {
+    const ToolbarItem tool0{ToolbarItemKind::Tool, 0, {8, 8, 32, 32}};
+    ToolbarItem tool1 = tool0;
+    tool1.index = 1;
+    ToolbarItem moved = tool0;
+    moved.rect.x = 100;
+    EXPECT_FALSE(toolbar_hover_changed(std::nullopt, std::nullopt));
+    EXPECT_TRUE(toolbar_hover_changed(std::nullopt, tool0));
+    EXPECT_TRUE(toolbar_hover_changed(tool0, std::nullopt));
+    EXPECT_TRUE(toolbar_hover_changed(tool0, tool1));
+    EXPECT_FALSE(toolbar_hover_changed(tool0, moved));
+    EXPECT_TRUE(toolbar_hover_changed(tool0, ToolbarItem{ToolbarItemKind::Undo, 0, {}}));
+}
+
+TEST(OverlayLayout, UiScaleComesFromThePrimaryMonitorAndIsAtLeastFifty) {
+    EXPECT_EQ(overlay_ui_scale({}), 100u);
+    std::vector<Monitor> monitors(2);
+    monitors[0].ui_scale = 150;
+    monitors[1].ui_scale = 125;
+    EXPECT_EQ(overlay_ui_scale(monitors), 150u);  // none primary: the first
+    monitors[1].primary = true;
+    EXPECT_EQ(overlay_ui_scale(monitors), 125u);
+    monitors[1].ui_scale = 20;
+    EXPECT_EQ(overlay_ui_scale(monitors), 50u);
+    EXPECT_EQ(size_label_font_height(50), 12);
+    EXPECT_EQ(size_label_font_height(150), 21);
+    EXPECT_EQ(hint_font_height(100), 13);
+}
+
+TEST(OverlayLayout, SizeLabelSitsAboveAndMovesInsideAtTheTopEdge) {
+    // Room above: box above the selection's top-left corner.
+    EXPECT_EQ(size_label_placement({200, 300, 100, 100}, 2, 60, 16, 3200, 1080),
+              (TextPlacement{{198, 272, 72, 22}, 204, 275}));
+    // At the desktop's top edge the label goes just inside the selection.
+    EXPECT_EQ(size_label_placement({200, 0, 100, 100}, 2, 60, 16, 3200, 1080).box, (Rect{198, 6, 72, 22}));
+    // Near the right edge the box is kept inside the client area.
+    EXPECT_EQ(size_label_placement({3190, 300, 10, 10}, 2, 60, 16, 3200, 1080).box.x, 3128);
+}
+
+TEST(OverlayLayout, HintCentredOnItsMonitorAndBorderFollowsTheCursorsMonitor) {
+    const TextPlacement hint = hint_placement({1280, 0, 1920, 1080}, 100, 300, 16);
+    EXPECT_EQ(hint.box, (Rect{1280 + (1920 - 328) / 2, 90, 328, 30}));
+    EXPECT_EQ(hint.text_x, hint.box.x + 14);
+    EXPECT_EQ(hint.text_y, 97);
+
+    std::vector<Monitor> monitors(2);
+    monitors[0].rect = {0, 0, 1920, 1080};
+    monitors[0].ui_scale = 150;
+    monitors[1].rect = {-1280, 0, 1280, 1024};
+    monitors[1].ui_scale = 40;
+    EXPECT_EQ(border_thickness(monitors, 10, 10), 3);
+    EXPECT_EQ(border_thickness(monitors, -10, 10), 1);
+    EXPECT_EQ(border_thickness(monitors, -10, 1050), 2);
+}
+
+TEST(OverlayLayout, TextBoxWidthFollowsTheRoomAndHeightTheFont) {
+    const Rect desktop{-1280, 0, 3200, 1080};
+    const Rect selection{0, 0, 1000, 500};
+    // 30 from the right edge: the minimum width.
+    EXPECT_EQ(text_box_rect({970, 40.5}, selection, desktop, 2), (Rect{2250, 41, 80, 53}));
+    // Far left in a wide selection: the maximum width.
+    EXPECT_EQ(text_box_rect({10, 10}, selection, desktop, 0), (Rect{1290, 10, 420, 27}));
+    EXPECT_EQ(text_box_rect({700, 10}, selection, desktop, 1).width, 300);
+}

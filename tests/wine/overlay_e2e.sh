@@ -1,0 +1,335 @@
+#!/usr/bin/env bash
+# End to end under Wine on the two-monitor display (primary 1920x1080 at 0,0, a
+# 1280x1024 monitor left of it): the region overlay is opened by a probe on a
+# known desktop picture and driven with xdotool as a user would. Screenshots of
+# every step are kept in WORKDIR; their pixels and the probe's outcome are checked.
+#   overlay_e2e.sh overlay_probe.exe WORKDIR
+# Uses $DISPLAY when it already has the two-monitor layout, else starts its own.
+set -euo pipefail
+probe=$1
+work=$2
+tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine" && pwd)"
+source "$tools/common.sh"
+source "$tools/display.sh"
+kestrix_wine_env
+
+rm -rf "$work"
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+
+if [ -f "$tools/checks.sh" ]; then
+    source "$tools/checks.sh"
+else
+    passes=0 failures=0
+    check() {  # check DESCRIPTION EXPECTED ACTUAL
+        if [ "$2" = "$3" ]; then
+            echo "ok: $1"
+            passes=$((passes + 1))
+        else
+            echo "FAILED: $1: expected '$2', got '$3'"
+            failures=$((failures + 1))
+        fi
+    }
+    checks_summary() {
+        echo "$1: $passes checks passed, $failures failed"
+        [ "$failures" -eq 0 ]
+    }
+fi
+
+probe_pid=
+own_display=0
+cleanup() {
+    if [ -n "$probe_pid" ]; then
+        kill "$probe_pid" 2>/dev/null || true
+        wait "$probe_pid" 2>/dev/null || true
+    fi
+    if [ "$own_display" = 1 ]; then
+        kestrix_wine_stop
+        kestrix_display_stop
+    fi
+}
+kestrix_cleanup_on_exit cleanup
+
+layout=$( [ -n "${DISPLAY:-}" ] && xrandr --listmonitors 2>/dev/null || true)
+if ! grep -q "Monitors: 2" <<<"$layout" || ! grep -q "1280/[0-9]*x1024/[0-9]*+0+0" <<<"$layout"; then
+    kestrix_wine_stop  # a wineserver bound to another display must not serve this one
+    own_display=1
+    kestrix_display_start two "$work"
+fi
+"$tools/setup-prefix"
+
+# X root coordinates are the overlay's client coordinates: the desktop starts at
+# -1280, so desktop x = root x - 1280.
+origin_x=-1280
+primary=200,100,50   # the primary monitor's background
+left=60,120,180      # the left monitor's
+window=30,160,90     # the probe's own window, offered for snapping
+convert -size 3200x1080 xc:"rgb($primary)" -fill "rgb($left)" -draw 'rectangle 0,0 1279,1079' \
+    -depth 8 "$work/background.png"
+display -window root "$work/background.png" || true  # exits with 1 even when it worked
+
+# --- helpers -------------------------------------------------------------------
+shot() { import -window root -depth 8 "$work/$1.png"; }
+pixel() {  # pixel SHOT X Y -> r,g,b
+    convert "$work/$1.png" -format "%[fx:int(255*p{$2,$3}.r+.5)],%[fx:int(255*p{$2,$3}.g+.5)],%[fx:int(255*p{$2,$3}.b+.5)]" info:
+}
+# Pixels of a colour (within 8 %) in a region of a shot: count SHOT WxH+X+Y R,G,B
+count() {
+    convert "$work/$1.png" -crop "$2" +repage -fuzz 8% -fill white -opaque "rgb($3)" -fill black +opaque white \
+        -format '%[fx:int(mean*w*h+.5)]' info:
+}
+# Pixels that differ between two shots in a region: changed SHOT1 SHOT2 WxH+X+Y
+changed() {
+    convert "$work/$1.png" -crop "$3" +repage "$work/a.png"
+    convert "$work/$2.png" -crop "$3" +repage "$work/b.png"
+    compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true
+}
+# Each channel of `value` times (255 - alpha) / 255 with alpha = percent x 255 / 100, to +-2.
+dimmed_ok() {  # dimmed_ok R,G,B PERCENT ACTUAL -> yes/no
+    local alpha=$(($2 * 255 / 100)) IFS=,
+    local -a want=($1) got=($3)
+    for i in 0 1 2; do
+        local expected=$((want[i] * (255 - alpha) / 255))
+        local d=$((got[i] - expected))
+        [ "${d#-}" -le 2 ] || { echo "no ($3, want about $expected for channel $i)"; return; }
+    done
+    echo yes
+}
+at_least() {  # at_least DESCRIPTION MINIMUM ACTUAL
+    if [ "$3" -ge "$2" ] 2>/dev/null; then check "$1" yes yes; else check "$1" ">= $2" "$3"; fi
+}
+
+run=
+start_probe() {  # start_probe NAME [probe options]: waits until the overlay has painted
+    run=$1
+    shift
+    "$tools/run-exe" "$probe" "$@" >"$work/$run.raw" 2>"$work/$run.err" &
+    probe_pid=$!
+    for _ in $(seq 1 200); do
+        grep -q '^ready' "$work/$run.raw" 2>/dev/null && { sleep 0.3; return 0; }
+        kill -0 "$probe_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "FAILED: the overlay of '$run' did not come up"
+    cat "$work/$run.raw" "$work/$run.err"
+    return 1
+}
+finish_probe() {  # waits for the probe to end; its output goes to $work/$run.out
+    for _ in $(seq 1 100); do
+        kill -0 "$probe_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$probe_pid" 2>/dev/null; then
+        echo "FAILED: the overlay of '$run' is still open"
+        kill "$probe_pid" 2>/dev/null || true
+    fi
+    wait "$probe_pid" 2>/dev/null || true
+    probe_pid=
+    tr -d '\r' <"$work/$run.raw" >"$work/$run.out"
+}
+outcome() { grep '^outcome:' "$work/$run.out" | sed 's/^outcome: //'; }
+field() { outcome | sed -E "s/.* $1 ([^ ]+).*/\1/"; }  # field NAME: the word after NAME
+press() { xdotool key "$@"; sleep 0.25; }
+move() { xdotool mousemove "$1" "$2"; sleep 0.25; }
+click_at() { xdotool mousemove "$1" "$2" click 1; sleep 0.3; }
+drag() {  # drag X1 Y1 X2 Y2
+    xdotool mousemove "$1" "$2" mousedown 1
+    sleep 0.1
+    xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2))
+    sleep 0.1
+    xdotool mousemove "$3" "$4"
+    sleep 0.15
+    xdotool mouseup 1
+    sleep 0.3
+}
+
+# Toolbar geometry: buttons 32 wide every 39 from 8, tools 0..6 then undo, and
+# after a second gap backdrop, pin, save, cancel, copy; the main panel is 534 wide.
+tool_x() { echo $((8 + 39 * $1 + 16)); }
+undo_x=$((290 + 16)) backdrop_x=$((338 + 16)) copy_x=$((494 + 16))
+swatch_x() { echo $((8 + 35 * $1 + 14)); }
+
+# --- 1: hover, click, the tools, history, backdrop, copy ------------------------
+start_probe tools --dim 45 --window 200,150,400,300 --out "Z:$work/tools.png"
+check "overlay covers both monitors from the desktop origin" "window -1280,0 3200x1080" \
+    "$(sed -nE 's/^ready: (window [^ ]+ [^ ]+).*/\1/p' "$work/$run.raw" | tr -d '\r')"
+move 300 900
+shot idle
+check "primary monitor dimmed by 45 %" yes "$(dimmed_ok $primary 45 "$(pixel idle 2800 900)")"
+check "hovering the bare left monitor highlights it undimmed" "$left" "$(pixel idle 1000 600)"
+check "hint box on the primary monitor" "26,26,26" "$(pixel idle 2240 91)"
+
+move 1680 300  # over the probe's window: desktop (400, 300)
+shot hover
+check "hovered window shown undimmed" "$window" "$(pixel hover 1600 200)"
+check "highlight border left of the window" "74,158,46" "$(pixel hover 1479 300)"
+check "the rest of the primary stays dimmed" yes "$(dimmed_ok $primary 45 "$(pixel hover 2800 900)")"
+check "left monitor dimmed by 45 %" yes "$(dimmed_ok $left 45 "$(pixel hover 100 1000)")"
+check "no hint on the left monitor" yes "$(dimmed_ok $left 45 "$(pixel hover 640 91)")"
+check "magnifier shows the window's pixels enlarged" "$window" "$(pixel hover $((1680 + 18 + 20)) $((300 + 18 + 20)))"
+
+click_at 1680 300
+shot selected
+# Toolbar right-aligned with the selection (desktop 200..600) and 10 below it.
+tb_x=$((1280 + 600 - 534)) tb_y=$((150 + 300 + 10))
+check "toolbar below the selection" "244,244,247" "$(pixel selected $((tb_x + 3)) $((tb_y + 3)))"
+check "selection stays undimmed" "$window" "$(pixel selected 1600 200)"
+
+click_at $((tb_x + $(tool_x 0))) $((tb_y + 24))  # Rectangle
+drag 1530 200 1630 280
+shot rectangle
+check "rectangle drawn in the first palette colour" "229,57,53" "$(pixel rectangle 1560 200)"
+press ctrl+z
+shot undone
+check "undo removes the rectangle" "$window" "$(pixel undone 1560 200)"
+press ctrl+y
+shot redone
+check "redo brings it back" "229,57,53" "$(pixel redone 1560 200)"
+
+# Every other tool leaves marks where it was used (Text is its own step below).
+declare -A tool_names=([1]=ellipse [2]=arrow [3]=pen [4]=mosaic [6]=number)
+previous=redone
+for tool in 1 2 3 4 6; do
+    click_at $((tb_x + $(tool_x $tool))) $((tb_y + 24))
+    y=$((170 + 40 * (tool == 6 ? 5 : tool)))
+    drag 1700 $y 1790 $((y + 25))
+    shot "${tool_names[$tool]}"
+    at_least "${tool_names[$tool]} tool draws" 20 "$(changed "$previous" "${tool_names[$tool]}" 110x45+1690+$((y - 10)))"
+    previous=${tool_names[$tool]}
+done
+
+click_at $((tb_x + backdrop_x)) $((tb_y + 24))
+shot backdrop
+check "Backdrop button shown active" "30,136,229" "$(pixel backdrop $((tb_x + 338 - 2)) $((tb_y + 24)))"
+click_at $((tb_x + copy_x)) $((tb_y + 24))
+finish_probe
+check "Copy returns the window's rectangle" "200,150 400x300" "$(outcome | sed -E 's/selection ([^ ]+ [^ ]+).*/\1/')"
+check "Copy sets no save, send or pin" "0 0 0" "$(field save) $(field send) $(field pin)"
+size=$(field image)
+w=${size%x*} h=${size#*x}
+at_least "the backdrop makes the picture wider than the selection" 401 "$w"
+at_least "... and taller" 301 "$h"
+
+# --- 2: Enter before a selection does nothing; Esc cancels -----------------------
+start_probe cancel --dim 45
+move 300 900  # over the left monitor
+press Return
+shot after-enter
+check "Enter before a selection leaves the overlay open" yes "$(dimmed_ok $primary 45 "$(pixel after-enter 2800 900)")"
+press Escape
+finish_probe
+check "Esc cancels with an empty outcome" "selection none save 0 send 0 pin 0 colour none image none" "$(outcome)"
+
+# --- 3: the right button cancels too -------------------------------------------
+start_probe right --dim 45
+xdotool mousemove 2000 500 click 3
+finish_probe
+check "right click cancels with an empty outcome" "selection none save 0 send 0 pin 0 colour none image none" \
+    "$(outcome)"
+
+# --- 3b: another window coming to the front cancels -----------------------------
+start_probe focus --dim 45 --window -1000,100,300,200 --activate-after 1500
+finish_probe
+check "losing the focus to another window cancels" "selection none save 0 send 0 pin 0 colour none image none" \
+    "$(outcome)"
+
+# --- 4: a click on the bare left monitor takes it; the toolbar's Cancel --------
+start_probe monitor --dim 45
+click_at 300 900
+shot monitor
+# The monitor (-1280, 0, 1280 x 1024) leaves no room below or above: the toolbar
+# goes inside its lower edge, right-aligned with it.
+tb_x=$((1280 - 534)) tb_y=$((1024 - 48 - 10))
+check "toolbar inside a selection with no room below or above" "244,244,247" \
+    "$(pixel monitor $((tb_x + 3)) $((tb_y + 3)))"
+click_at $((tb_x + 471)) $((tb_y + 24))  # Cancel
+finish_probe
+check "the Cancel button returns an empty outcome" "selection none save 0 send 0 pin 0 colour none image none" \
+    "$(outcome)"
+
+# --- 5: drag with the live size label, Ctrl+S toggles its "Save as…" part -------
+start_probe drag --dim 100 --transfer
+xdotool mousemove 1500 500 mousedown 1
+sleep 0.1
+xdotool mousemove 1600 550
+sleep 0.1
+xdotool mousemove 1699 599
+sleep 0.3
+shot drag-plain
+press ctrl+s
+shot drag-save-as
+label_region=400x40+1490+455
+plain=$(count drag-plain "$label_region" 26,26,26)
+with_save=$(count drag-save-as "$label_region" 26,26,26)
+at_least "size label shown above the dragged rectangle" 100 "$plain"
+at_least "Ctrl+S adds the \"Save as…\" part to the label" $((plain + 200)) "$with_save"
+check "dim 100 makes the outside black" "0,0,0" "$(pixel drag-plain 2800 900)"
+check "dragged rectangle undimmed" "$primary" "$(pixel drag-plain 1600 550)"
+xdotool mouseup 1
+sleep 0.3
+shot drag-released
+# With sending allowed the main row has 14 buttons: 573 wide, right-aligned.
+tb_x=$((1699 + 1 - 573)) tb_y=$((599 + 1 + 10))
+check "the send button widens the toolbar" "244,244,247|0,0,0" \
+    "$(pixel drag-released $((tb_x + 1)) $((tb_y + 3)))|$(pixel drag-released $((tb_x - 2)) $((tb_y + 3)))"
+click_at $((tb_x + 377 + 16)) $((tb_y + 24))  # Pin to screen
+finish_probe
+check "drag selects both end pixels; Pin; Ctrl+S while selecting also sets save" \
+    "selection 220,500 200x100 save 1 send 0 pin 1 colour none" "$(outcome | sed 's/ image.*//')"
+check "the picture has the selection's size" "200x100" "$(field image)"
+
+# --- 6: C copies the colour under the cursor, Shift+C switches to decimal -------
+start_probe colour --dim 45
+move 2800 900
+press c
+finish_probe
+check "C copies the hex colour" "#C86432" "$(field colour)"
+check "... and puts it on the clipboard" "clipboard: #C86432" "$(grep '^clipboard' "$work/$run.out")"
+delay=$(sed -nE 's/^closed ([0-9]+) ms.*/\1/p' "$work/$run.out")
+at_least "the overlay stays about 400 ms after the copy" 350 "${delay:-0}"
+at_least "... and then closes" 0 $((900 - ${delay:-9999}))
+
+start_probe decimal --dim 45
+move 100 1000
+press shift+c
+press c
+finish_probe
+check "Shift+C then C copies the decimal colour" "60, 120, 180" "$(outcome | sed -E 's/.*colour (.*) image.*/\1/')"
+
+# --- 7: toolbar above a selection at the bottom edge; the text box --------------
+start_probe text --dim 0 --out "Z:$work/text.png"
+shot undimmed
+check "dim 0 leaves the desktop as it was" "$primary" "$(pixel undimmed 2800 900)"
+drag 1400 800 1899 1070
+shot bottom
+# Desktop selection (120, 800, 500 x 271): no room below, so 10 above it.
+tb_x=$((1280 + 620 - 534)) tb_y=$((800 - 48 - 10))
+check "toolbar above a selection near the bottom edge" "244,244,247" "$(pixel bottom $((tb_x + 3)) $((tb_y + 3)))"
+click_at $((tb_x + $(tool_x 5))) $((tb_y + 24))  # Text; the property row makes the toolbar 103 high
+tb_y=$((800 - 103 - 10))
+click_at 1450 850
+xdotool type --delay 60 "Hello"
+sleep 0.2
+shot typing
+check "the text box opens where the Text tool was used" "28,28,28" "$(pixel typing 1850 880)"
+press Return
+shot committed
+red=229,57,53
+at_least "Enter commits the text in the current colour" 15 "$(count committed 200x40+1445+845 $red)"
+xdotool mousemove 1470 862 click --repeat 2 --delay 80 1
+sleep 0.4
+shot reopened
+xdotool type --delay 60 "Bye"
+press Return
+shot edited
+at_least "a double click re-opens the text and typing replaces it" 30 "$(changed committed edited 200x40+1445+845)"
+press Return
+finish_probe
+check "Enter copies the marked-up selection" "selection 120,800 500x271 save 0 send 0 pin 0 colour none" \
+    "$(outcome | sed 's/ image.*//')"
+if [ -f "$work/text.png" ]; then
+    at_least "the text is in the picture" 15 "$(convert "$work/text.png" -crop 200x40+25+45 +repage -fuzz 8% \
+        -fill white -opaque "rgb($red)" -fill black +opaque white -format '%[fx:int(mean*w*h+.5)]' info:)"
+fi
+
+checks_summary "overlay e2e"

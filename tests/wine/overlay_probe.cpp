@@ -1,0 +1,197 @@
+// Opens the region overlay on the real (virtual) desktop the way a capture
+// session does and prints what it returned, so that a script can drive it with
+// the X server's pointer and keyboard.
+//   overlay_probe.exe [--dim N] [--save-as] [--transfer] [--window X,Y,W,H] [--out IMAGE.png]
+// --window first opens a window of the probe's own (rgb(30, 160, 90) with a patch
+// of stripes) at that desktop rectangle, for the overlay to snap to;
+// --activate-after MS brings that window to the front while the overlay is open,
+// as switching to another program would.
+// Prints "ready ..." once the first paint is on screen, then after the overlay
+// has closed one "outcome:" line, the clipboard's text and the timings.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "capture.h"
+#include "gdiplus_session.h"
+#include "kestrix/image.h"
+#include "overlay.h"
+#include "wide_text.h"
+
+using namespace kestrix;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+std::string rect_text(const Rect& r) {
+    return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
+           std::to_string(r.height);
+}
+
+// FNV-1a over the pixels: two runs that show the same picture print the same sum.
+uint32_t checksum(const Image& image) {
+    uint32_t h = 2166136261u;
+    for (uint8_t b : image.pixels()) h = (h ^ b) * 16777619u;
+    return h;
+}
+
+std::string clipboard_text() {
+    if (!OpenClipboard(nullptr)) return "(busy)";
+    std::string text = "(none)";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = win::narrow(chars);
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+// Plain green with a patch of light stripes at (200, 170)-(320, 215) of the
+// window, so that pixelation has something to average.
+LRESULT CALLBACK target_window(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message != WM_PAINT) return DefWindowProcW(window, message, wparam, lparam);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    HBRUSH stripe = CreateSolidBrush(RGB(240, 240, 240));
+    for (int x = 200; x < 320; x += 6) {
+        const RECT r{x, 170, x + 3, 215};
+        FillRect(dc, &r, stripe);
+    }
+    DeleteObject(stripe);
+    EndPaint(window, &ps);
+    return 0;
+}
+
+// A window to snap to, shown and drawn before the desktop is captured.
+HWND open_target_window(const Rect& r) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = target_window;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = CreateSolidBrush(RGB(30, 160, 90));
+    wc.lpszClassName = L"OverlayProbeTarget";
+    RegisterClassExW(&wc);
+    HWND window = CreateWindowExW(0, wc.lpszClassName, L"overlay probe target", WS_POPUP, r.x, r.y, r.width, r.height,
+                                  nullptr, nullptr, wc.hInstance, nullptr);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    UpdateWindow(window);
+    // Let the X server map and draw it.
+    const auto until = Clock::now() + std::chrono::milliseconds(500);
+    while (Clock::now() < until) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(20);
+    }
+    return window;
+}
+
+HWND target_handle = nullptr;
+
+void CALLBACK activate_target(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    SetForegroundWindow(target_handle);
+    SetFocus(target_handle);
+}
+
+bool write_png(const Image& image, const char* path) {
+    auto png = encodePng(image);
+    if (!png) return false;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(png->data()), std::streamsize(png->size()));
+    return bool(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    win::GdiplusSession gdiplus;
+    Config config;
+    config.overlay_dim_percent = 45;
+    bool save_as = false;
+    const char* out_path = nullptr;
+    std::optional<Rect> target;
+    UINT activate_after = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--dim") && i + 1 < argc) config.overlay_dim_percent = uint8_t(std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--save-as")) save_as = true;
+        else if (!std::strcmp(argv[i], "--transfer")) config.transfer_enabled = true;
+        else if (!std::strcmp(argv[i], "--out") && i + 1 < argc) out_path = argv[++i];
+        else if (!std::strcmp(argv[i], "--activate-after") && i + 1 < argc) activate_after = UINT(std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--window") && i + 1 < argc) {
+            Rect r;
+            if (std::sscanf(argv[++i], "%d,%d,%d,%d", &r.x, &r.y, &r.width, &r.height) != 4) return 2;
+            target = r;
+        }
+        else {
+            std::fprintf(stderr, "usage: overlay_probe [--dim N] [--save-as] [--transfer] [--window X,Y,W,H "
+                                 "[--activate-after MS]] [--out IMAGE.png]\n");
+            return 2;
+        }
+    }
+
+    if (target) target_handle = open_target_window(*target);
+    auto monitors = win::enumerate_monitors();
+    if (!monitors) {
+        std::printf("enumerate_monitors: %s\n", monitors.error().plain().c_str());
+        return 1;
+    }
+    auto frame = win::capture_desktop(*monitors);
+    if (!frame) {
+        std::printf("capture_desktop: %s\n", frame.error().plain().c_str());
+        return 1;
+    }
+    std::printf("desktop: %s\n", rect_text(virtual_desktop(*monitors)).c_str());
+
+    const Clock::time_point opened = Clock::now();
+    std::optional<Clock::time_point> last_paint;
+    bool first = true;
+    win::set_overlay_paint_observer([&](const win::OverlayPaint& paint) {
+        last_paint = paint.ended;
+        if (!first) return;
+        first = false;
+        RECT r;
+        GetWindowRect(paint.window, &r);
+        std::printf("ready: window %ld,%ld %ldx%ld first paint %.1f ms\n", r.left, r.top, r.right - r.left,
+                    r.bottom - r.top, ms(paint.ended - opened));
+        std::fflush(stdout);
+    });
+    // A thread timer: its message is dispatched by the overlay's own loop.
+    if (activate_after && target_handle) SetTimer(nullptr, 0, activate_after, activate_target);
+    auto outcome = win::open_overlay(*frame, *monitors, config, save_as);
+    const Clock::time_point closed = Clock::now();
+    win::set_overlay_paint_observer({});
+    frame->wipe();
+    if (!outcome) {
+        std::printf("open_overlay: %s\n", outcome.error().plain().c_str());
+        return 1;
+    }
+
+    std::string line = "outcome: selection ";
+    line += outcome->selection ? rect_text(*outcome->selection) : "none";
+    line += " save " + std::to_string(outcome->save) + " send " + std::to_string(outcome->send) + " pin " +
+            std::to_string(outcome->pin);
+    line += " colour " + outcome->colour_text.value_or("none");
+    if (outcome->image) {
+        char sum[16];
+        std::snprintf(sum, sizeof sum, "%08x", checksum(*outcome->image));
+        line += " image " + std::to_string(outcome->image->width()) + "x" + std::to_string(outcome->image->height()) +
+                " sum " + sum;
+        if (out_path && !write_png(*outcome->image, out_path)) line += " (not written)";
+    } else {
+        line += " image none";
+    }
+    std::printf("%s\n", line.c_str());
+    std::printf("clipboard: %s\n", clipboard_text().c_str());
+    if (last_paint) std::printf("closed %.0f ms after the last paint\n", ms(closed - *last_paint));
+    return 0;
+}
