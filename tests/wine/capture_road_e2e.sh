@@ -9,8 +9,8 @@
 # under the pointer; Ctrl+P pins the selection; ten captures in a row leave the
 # process's GDI objects, windows and memory where they were.
 #   capture_road_e2e.sh kestrix.exe BINDIR WORKDIR
-# BINDIR holds the probes (road_watch, clipboard_read, process_resources,
-# window_texts, post_broadcast). Screenshots of every step are left in WORKDIR.
+# BINDIR holds the probes (road_watch, clipboard_read, process_resources, host_probe,
+# window_texts, close_window, post_broadcast). Screenshots of every step are left in WORKDIR.
 # Uses $DISPLAY when it already has the two-monitor layout, else starts its own.
 set -euo pipefail
 kestrix_exe=$(realpath "$1")
