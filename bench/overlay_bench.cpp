@@ -133,6 +133,9 @@ int main(int argc, char** argv) {
     if (!monitors) return 1;
     auto frame = win::capture_desktop(*monitors);
     if (!frame) return 1;
+    // In kestrix.exe the tray host's own window (never shown) exists before any
+    // capture, so the process's first window is not the overlay's.
+    const HWND host_like = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (warm) {
         const Clock::time_point begun = Clock::now();
         win::warm_up_drawing();
@@ -143,6 +146,7 @@ int main(int argc, char** argv) {
     const bool ok = run_once(*frame, *monitors, moves, warm ? "first in the process, warmed up" : "first in the process, cold") &&
                     run_once(*frame, *monitors, moves, "again");
     frame->wipe();
+    if (host_like) DestroyWindow(host_like);
     return ok ? 0 : 1;
 }
 
