@@ -13,6 +13,7 @@
 #include "toast.h"
 #include "tray_icon.h"
 #include "tray_menu.h"
+#include "warm_up.h"
 #include "wide_text.h"
 
 namespace kestrix::win {
@@ -21,6 +22,7 @@ namespace {
 
 constexpr wchar_t kHostClass[] = L"SnapHostWindow";
 constexpr UINT kTrayCallback = 0x8001;
+constexpr UINT kWarmUp = 0x8002;  // posted once when the loop starts
 constexpr UINT kTrayIconId = 1;
 constexpr int kHotkeyId = 1;
 constexpr UINT_PTR kTimerId = 1;
@@ -137,6 +139,9 @@ LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_HOTKEY:
         on_hotkey();
         return 0;
+    case kWarmUp:
+        warm_up_drawing();
+        return 0;
     case kTrayCallback:
         // The low word carries the mouse message in every notification-icon version.
         if (LOWORD(lparam) == WM_LBUTTONUP || LOWORD(lparam) == WM_RBUTTONUP) {
@@ -153,6 +158,9 @@ Result<void, PlatformError> message_loop(const HostEventCallback& on_event) {
     // Events raised before the loop started (the tray menu used while the hotkey message
     // was open) had their wake-up consumed by that message box's own loop.
     if (!host.queue.empty()) PostMessageW(host.window, WM_NULL, 0, 0);
+    // After the tray icon is up, so start-up looks no slower; a hotkey pressed
+    // meanwhile waits the few milliseconds behind it.
+    PostMessageW(host.window, kWarmUp, 0, 0);
     MSG msg;
     for (;;) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);

@@ -38,11 +38,6 @@ Result<void, PlatformError> register_overlay_class() {
     return {};
 }
 
-HFONT overlay_font(int32_t height) {
-    return CreateFontW(-height, 0, 0, 0, 600, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI");
-}
-
 // Each colour channel darkened as by black laid over it at `percent` opacity.
 void dim_pixels(const uint8_t* from, uint8_t* to, size_t bytes, uint32_t percent) {
     const uint32_t alpha = std::min<uint32_t>(percent, 100) * 255 / 100;
@@ -154,6 +149,11 @@ Result<OverlayOutcome, PlatformError> run_overlay(const Frame& frame, const std:
 }
 
 }  // namespace
+
+HFONT overlay_font(int32_t height) {
+    return CreateFontW(-height, 0, 0, 0, 600, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI");
+}
 
 OverlayState* overlay_state(HWND window) {
     return reinterpret_cast<OverlayState*>(GetWindowLongPtrW(window, GWLP_USERDATA));

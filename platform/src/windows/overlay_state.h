@@ -108,6 +108,9 @@ struct OverlayState {
     Rect to_client(const Rect& r) const { return {r.x - desktop.x, r.y - desktop.y, r.width, r.height}; }
 };
 
+// The size label's and the hint's font: semibold "Segoe UI", `height` pixels.
+HFONT overlay_font(int32_t height);
+
 OverlayState* overlay_state(HWND window);
 LRESULT CALLBACK overlay_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
