@@ -406,9 +406,16 @@ check "the proposed name is the local time of the capture" "in range" "$(within 
 # Clicked into the name box first, as a user would: the dialog does not always have the
 # keyboard after the overlay has gone. The whole path, without extension: the dialog
 # may open in a folder remembered from an earlier run of the program in this prefix.
-click_control "$dialog" "Edit|$proposed"
-xdotool key --clearmodifiers ctrl+a
-xdotool type --delay 20 "$(winpath "$work/save/road-shot")"
+# The click may come before the dialog takes input: type again until the name box
+# shows the typed path.
+for _ in 1 2 3 4; do
+    click_control "$(texts "Save screenshot")" "Edit"
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "$(winpath "$work/save/road-shot")"
+    sleep 0.3
+    texts "Save screenshot" | grep '^  Edit|' | head -n1 | grep -qF 'road-shot' && break
+    sleep 0.5
+done
 xdotool key Return
 await "toast shown" 1 10 || true
 shot save-toast
@@ -436,7 +443,11 @@ drag "$srx" "$save_y" $((srx + 479)) $((save_y + 359))
 xdotool key Return
 await "dialog shown" 1 10 || true
 sleep 0.5
-click_control "$(texts "Save screenshot")" "Button|Cancel"
+for _ in 1 2 3 4; do  # until the dialog has gone: the first click may come too early
+    click_control "$(texts "Save screenshot")" "Button|Cancel"
+    sleep 0.5
+    texts "Save screenshot" | grep -q '^windows [1-9]' || break
+done
 await "toast shown" 1 10 || true
 watch_end
 clipboard save-cancel
