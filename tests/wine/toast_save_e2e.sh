@@ -126,11 +126,15 @@ wait "$anchor_pid" 2>/dev/null || true
 anchor_pid=
 
 # --- Placement at the desktop's edges ----------------------------------------------------
-run_toast() {  # run_toast NAME ARGS...: runs a toast to its end, prints its rect
+run_toast() {  # run_toast NAME ARGS...: runs a toast to its end, prints its rect (none when it never ran)
     local name=$1; shift
-    "$tools/run-exe" "$probe" toast "$@" >"$work/$name.raw" 2>"$work/$name.err" &
-    probe_pid=$!
-    finish_probe "$work/$name.raw" "$work/$name.out"
+    # Once in a while Wine fails to start a program right after another has ended;
+    # one more try tells that apart from a toast that is really wrong.
+    for _ in 1 2; do
+        "$tools/run-exe" "$probe" toast "$@" >"$work/$name.raw" 2>"$work/$name.err" && break
+        sleep 1
+    done
+    tr -d '\r' <"$work/$name.raw" >"$work/$name.out"
     value rect "$work/$name.out"
 }
 rect=$(run_toast bottom 300 900 400 180)
