@@ -37,12 +37,7 @@ cleanup() {
 kestrix_cleanup_on_exit cleanup
 
 
-layout=$( [ -n "${DISPLAY:-}" ] && xrandr --listmonitors 2>/dev/null || true)
-if ! grep -q "Monitors: 2" <<<"$layout" || ! grep -q "1280/[0-9]*x1024/[0-9]*+0+0" <<<"$layout"; then
-    kestrix_wine_stop  # a wineserver bound to another display must not serve this one
-    own_display=1
-    kestrix_display_start two "$work"
-fi
+kestrix_use_two_monitor_display "$work"
 "$tools/setup-prefix"
 wine() { "$KESTRIX_WINE" "$@"; }
 helper() { local name=$1; shift; wine "$bin/$name.exe" "$@" 2>/dev/null | tr -d '\r'; }

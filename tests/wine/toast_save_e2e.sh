@@ -47,13 +47,7 @@ within() {  # within LOW HIGH VALUE: prints the value when inside, else "VALUE (
     if [ "$3" -ge "$1" ] && [ "$3" -le "$2" ]; then echo "in range"; else echo "$3 (outside $1..$2)"; fi
 }
 
-layout=$( [ -n "${DISPLAY:-}" ] && xrandr --listmonitors 2>/dev/null || true)
-if ! grep -q "Monitors: 2" <<<"$layout" || ! grep -q "1280/[0-9]*x1024/[0-9]*+0+0" <<<"$layout"; then
-    # A wineserver bound to another display must not serve this one.
-    kestrix_wine_stop
-    own_display=1
-    kestrix_display_start two "$work"
-fi
+kestrix_use_two_monitor_display "$work"
 "$tools/setup-prefix"
 
 # Waits (up to 20 s) until FILE holds a line equal to TEXT; the probe writes Windows line ends.

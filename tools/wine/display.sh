@@ -142,3 +142,17 @@ kestrix_cleanup_on_exit() {
     trap 'exit 143' TERM
     trap 'exit 129' HUP
 }
+
+# Keeps $DISPLAY when it is the two-monitor layout (1920x1080 primary, 1280x1024 to
+# its left); otherwise starts a private one with its files in DIR and sets
+# own_display=1, so that the caller stops it again.
+kestrix_use_two_monitor_display() {  # kestrix_use_two_monitor_display DIR
+    local layout
+    layout=$( [ -n "${DISPLAY:-}" ] && xrandr --listmonitors 2>/dev/null || true)
+    if grep -q "Monitors: 2" <<<"$layout" && grep -q "1280/[0-9]*x1024/[0-9]*+0+0" <<<"$layout"; then
+        return 0
+    fi
+    kestrix_wine_stop  # a wineserver bound to another display must not serve this one
+    own_display=1
+    kestrix_display_start two "$1"
+}
