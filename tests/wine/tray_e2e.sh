@@ -86,6 +86,24 @@ finish_app() {  # sets app_status to the exit code once the program has ended ("
         fi
         sleep 0.1
     done
+    # A program left running would keep its icon and windows into every later
+    # check, so it is shown and stopped here.
+    show_windows "still running after 10 s"
+    kill "$app_pid" 2>/dev/null || true
+    wait "$app_pid" 2>/dev/null || true
+    app_pid=
+}
+show_windows() {  # show_windows REASON: every visible window, for a failure's log
+    echo "  ($1; visible windows:)"
+    "$KESTRIX_WINE" "$bin/window_texts.exe" --all 2>/dev/null | tr -d '\r' | sed 's/^/    /'
+}
+wait_until_closed() {  # wait_until_closed TITLE: until no visible window has that title (5 s)
+    for _ in $(seq 1 50); do
+        [ "$(texts "$1" | grep '^windows ')" = "windows 0" ] && return 0
+        sleep 0.1
+    done
+    show_windows "a window titled $1 is still open"
+    return 1
 }
 
 # Wine's notification area; the icon is found by its colour on the screen.
@@ -141,11 +159,16 @@ read_tooltip() {  # hovers over the icon and prints the tooltip's text
 # The probe reports the menu in Windows coordinates; the offset maps them to X's.
 menu_left= menu_top= item_x=() item_y=() item_label=()
 open_menu() {  # open_menu BUTTON: clicks the icon and reads the menu the probe reports
-    local before
+    local before attempt
     before=$(count_lines '^menu ')
-    xdotool mousemove "$icon_x" "$icon_y" click "$1"
-    wait_for_count '^menu ' $((before + 1)) || return 1
-    read_menu
+    # A click that comes while a closing dialog still holds the input is lost: one more.
+    for attempt in 1 2; do
+        xdotool mousemove "$icon_x" "$icon_y" click "$1"
+        wait_for_count '^menu ' $((before + 1)) && { read_menu; return 0; }
+        show_windows "no menu after click $attempt on the icon"
+        xdotool key Escape
+    done
+    return 1
 }
 wait_for_count() {  # wait_for_count REGEX N
     local i
@@ -284,6 +307,7 @@ read -r ok_left ok_top ok_right ok_bottom < <(rect_of 'Button|OK' "$about")
 xdotool mousemove $(((ok_left + ok_right) / 2 + off_x)) $(((ok_top + ok_bottom) / 2 + off_y)) click 1
 wait_for '^about closed' 5 || true
 check "OK closes About" 1 "$(count_lines '^about closed')"
+wait_until_closed Kestrix || true
 
 open_menu 1 || true
 choose 6
@@ -430,7 +454,7 @@ if [ -n "$kestrix_exe" ]; then
     import -window root "$work/kestrix-about.png"
     read -r ok_left ok_top ok_right ok_bottom < <(rect_of 'Button|OK' "$about")
     xdotool mousemove $(((ok_left + ok_right) / 2 + off_x)) $(((ok_top + ok_bottom) / 2 + off_y)) click 1
-    sleep 0.5
+    wait_until_closed Kestrix || true
     check "kestrix.exe: About closed" "windows 0" "$(texts Kestrix | grep '^windows ')"
     xdotool mousemove "$icon_x" "$icon_y" click 1
     sleep 1

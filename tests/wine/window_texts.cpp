@@ -4,6 +4,7 @@
 // or tooltip of another process:
 //   window_texts Kestrix
 //   window_texts --class tooltips_class32
+//   window_texts --all      (every visible top-level window, without children)
 #include <windows.h>
 
 #include <cstdio>
@@ -40,12 +41,18 @@ BOOL CALLBACK print_child(HWND child, LPARAM) {
 struct Search {
     std::wstring title;
     std::wstring class_name;
+    bool all = false;
     int found = 0;
 };
 
 BOOL CALLBACK visit_top_level(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<Search*>(param);
     if (!IsWindowVisible(window)) return TRUE;
+    if (search->all) {
+        ++search->found;
+        print(window, "");
+        return TRUE;
+    }
     if (!search->class_name.empty()) {
         wchar_t name[128] = {};
         GetClassNameW(window, name, int(std::size(name)));
@@ -63,12 +70,14 @@ BOOL CALLBACK visit_top_level(HWND window, LPARAM param) {
 
 int wmain(int argc, wchar_t** argv) {
     Search search;
-    if (argc == 2) {
+    if (argc == 2 && std::wstring(argv[1]) == L"--all") {
+        search.all = true;
+    } else if (argc == 2) {
         search.title = argv[1];
     } else if (argc == 3 && std::wstring(argv[1]) == L"--class") {
         search.class_name = argv[2];
     } else {
-        std::fprintf(stderr, "usage: window_texts <title> | --class <class name>\n");
+        std::fprintf(stderr, "usage: window_texts <title> | --class <class name> | --all\n");
         return 2;
     }
     EnumWindows(visit_top_level, reinterpret_cast<LPARAM>(&search));
