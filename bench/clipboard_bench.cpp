@@ -1,5 +1,6 @@
-// copy_image timed on a 3840x2160 screen, with its two payloads timed apart:
-// the packed DIB and encodePng. Windows only (under Wine: tools/bench/clipboard-bench.sh).
+// copy_image timed on a 3840x2160 screen, with its two payloads timed apart
+// (the packed DIB and encodePng) and the system's own share: handing a DIB of
+// that size to the clipboard and nothing else. Windows only (under Wine: tools/bench/clipboard-bench.sh).
 //   clipboard_bench [--runs N] [SCREENSHOT.png ...]
 // Without files a synthetic 3840x2160 interface screen is used; the screenshots
 // of tools/bench/take-screenshots.sh give real ones.
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
@@ -90,8 +92,28 @@ Figures time_runs(int runs, const std::function<bool()>& run) {
 }
 
 void print(const char* what, const Figures& f) {
-    std::printf("  %-12s median %7.1f ms   min %7.1f   max %7.1f   (this thread's processor time: median %7.1f ms)\n",
+    std::printf("  %-13s median %7.1f ms   min %7.1f   max %7.1f   (this thread's processor time: median %7.1f ms)\n",
                 what, f.median, f.min, f.max, f.cpu_median);
+}
+
+// Open, empty, place a ready DIB block, close: what the clipboard itself costs
+// for a payload of this size, whatever the encoding before it.
+bool hand_over_dib(const std::vector<uint8_t>& dib) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, dib.size());
+    if (!block) return false;
+    if (void* bytes = GlobalLock(block)) {
+        std::memcpy(bytes, dib.data(), dib.size());
+        GlobalUnlock(block);
+    }
+    if (!OpenClipboard(nullptr)) {
+        GlobalFree(block);
+        return false;
+    }
+    EmptyClipboard();
+    const bool placed = SetClipboardData(CF_DIB, block) != nullptr;
+    if (!placed) GlobalFree(block);
+    CloseClipboard();
+    return placed;
 }
 
 }  // namespace
@@ -126,6 +148,7 @@ int main(int argc, char** argv) {
                   if (png) png_bytes = png->size();
                   return png.ok();
               }));
+        print("DIB hand-over", time_runs(runs, [&] { return hand_over_dib(dib); }));
         std::string error;
         const Figures copy = time_runs(runs, [&] {
             auto copied = win::copy_image(image);
