@@ -303,9 +303,8 @@ rm -f "$bin/opened-link.txt"
 xdotool mousemove $((link_left + 20 + off_x)) $((link_bottom - 8 + off_y)) click 1
 for _ in $(seq 1 50); do [ -s "$bin/opened-link.txt" ] && break; sleep 0.1; done
 check "the link opens the web site" "https://kestrix.app/" "$(tr -d '\r' <"$bin/opened-link.txt" 2>/dev/null || true)"
-# The link's click is handled inside the link control while it still holds the
-# mouse, and the browser may take a moment to start, so a click on OK that comes
-# before that ends goes to the link instead: OK is clicked again while About is open.
+# Under Wine a click on OK after the link was followed is now and then lost (About
+# stays open, nothing else on screen), so OK is clicked again while About is open.
 read -r ok_left ok_top ok_right ok_bottom < <(rect_of 'Button|OK' "$about")
 for attempt in 1 2 3; do
     xdotool mousemove $(((ok_left + ok_right) / 2 + off_x)) $(((ok_top + ok_bottom) / 2 + off_y)) click 1
