@@ -5,26 +5,13 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 build=${1:-build/windows}
-exe="$build/bench/capture_bench.exe"
-[ -f "$exe" ] || { echo "no $exe: build the windows preset first" >&2; exit 1; }
-source tools/wine/common.sh
-source tools/wine/display.sh
-export KESTRIX_WINEPREFIX="$PWD/$build/wine-prefix-bench"
-kestrix_wine_env
-work=$(mktemp -d "${TMPDIR:-/tmp}/kestrix-capture-bench.XXXXXX")
-cleanup() {
-    kestrix_wine_stop
-    kestrix_display_stop
-    rm -rf "$work"
-}
-kestrix_cleanup_on_exit cleanup
+source tools/bench/bench-env.sh
+kestrix_bench_setup "$build" capture_bench
 
 for size in 1920x1080 3840x2160; do
     kestrix_display_start "$size" "$work"
     tools/wine/setup-prefix
-    # Busy pixels, so nothing about the copy depends on a blank screen.
-    convert -seed 3 -size "$size" plasma:fractal "$work/background.png"
-    display -window root "$work/background.png" || true
+    kestrix_bench_busy_background "$size"
     tools/wine/run-exe "$exe" 30 | tr -d '\r'
     kestrix_wine_stop
     kestrix_display_stop

@@ -9,19 +9,8 @@ cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 build=${1:-build/windows}
 rounds=${2:-1}
 shift $(( $# > 2 ? 2 : $# ))
-exe="$build/bench/render_bench.exe"
-[ -f "$exe" ] || { echo "no $exe: build the windows preset first" >&2; exit 1; }
-source tools/wine/common.sh
-source tools/wine/display.sh
-export KESTRIX_WINEPREFIX="$PWD/$build/wine-prefix-bench"
-kestrix_wine_env
-work=$(mktemp -d "${TMPDIR:-/tmp}/kestrix-render-bench.XXXXXX")
-cleanup() {
-    kestrix_wine_stop
-    kestrix_display_stop
-    rm -rf "$work"
-}
-kestrix_cleanup_on_exit cleanup
+source tools/bench/bench-env.sh
+kestrix_bench_setup "$build" render_bench
 
 kestrix_display_start one "$work"
 tools/wine/setup-prefix
