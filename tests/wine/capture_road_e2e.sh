@@ -511,16 +511,8 @@ check "pinning copies nothing and shows no toast" "0 road marker none" \
 
 # --- the end -----------------------------------------------------------------------------
 wine "$bin/post_broadcast.exe" Kestrix.Quit
-status=running
-for _ in $(seq 1 100); do
-    if ! kill -0 "$app_pid" 2>/dev/null; then
-        status=0
-        wait "$app_pid" || status=$?
-        app_pid=
-        break
-    fi
-    sleep 0.1
-done
-check "Kestrix.Quit ends kestrix.exe with code 0" 0 "$status"
+wait_for_exit "$app_pid"
+[ "$exit_status" = running ] || app_pid=
+check "Kestrix.Quit ends kestrix.exe with code 0" 0 "$exit_status"
 
 checks_summary "capture road e2e"

@@ -16,6 +16,7 @@
 
 #include "clipboard.h"
 #include "kestrix/image.h"
+#include "clipboard_bytes.h"
 #include "png_decode.h"
 
 using namespace kestrix;
@@ -60,19 +61,6 @@ std::vector<uint8_t> expected_rows(const Image& image) {
         while (rows.size() % 4) rows.push_back(0);
     }
     return rows;
-}
-
-// A copy of one clipboard format's bytes; empty when it is missing.
-std::vector<uint8_t> read_format(UINT format) {
-    std::vector<uint8_t> bytes;
-    HANDLE data = GetClipboardData(format);
-    if (!data) return bytes;
-    const SIZE_T size = GlobalSize(data);
-    if (const void* p = GlobalLock(data)) {
-        bytes.assign(static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + size);
-        GlobalUnlock(data);
-    }
-    return bytes;
 }
 
 // The pixels of the bitmap the system derived from the DIB, read back top-down

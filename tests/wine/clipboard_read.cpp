@@ -11,22 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "clipboard_bytes.h"
 #include "png_decode.h"
 #include "wide_text.h"
 
 namespace {
-
-std::vector<uint8_t> read_format(UINT format) {
-    std::vector<uint8_t> bytes;
-    HANDLE data = GetClipboardData(format);
-    if (!data) return bytes;
-    const SIZE_T size = GlobalSize(data);
-    if (const void* p = GlobalLock(data)) {
-        bytes.assign(static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + size);
-        GlobalUnlock(data);
-    }
-    return bytes;
-}
 
 bool write_file(const std::wstring& path, const void* head, size_t head_size, const std::vector<uint8_t>& body) {
     FILE* file = _wfopen(path.c_str(), L"wb");

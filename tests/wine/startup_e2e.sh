@@ -205,16 +205,6 @@ start_copy() {  # start_copy NAME [ARGUMENTS...]
     started_pid=$!
     pids+=("$started_pid")
 }
-# Waits for a background copy to end (at most SECONDS) and sets `exit_status`.
-wait_exit() {  # wait_exit PID [SECONDS]
-    local i
-    for i in $(seq 1 $((${2:-20} * 10))); do
-        kill -0 "$1" 2>/dev/null || break
-        sleep 0.1
-    done
-    exit_status=0
-    wait "$1" 2>/dev/null || exit_status=$?
-}
 
 start_copy first
 first_pid=$started_pid
@@ -233,7 +223,7 @@ done
 check "the first copy answered the broadcast with one window" "windows 1" "$(helper window_texts Kestrix | tail -n 1)"
 helper post_broadcast Kestrix.Quit || true
 helper close_window Kestrix >/dev/null || true
-wait_exit "$first_pid"
+wait_for_exit "$first_pid" 20
 check "the first copy quits with 0" 0 "$exit_status"
 check "the mutex goes with the first copy" 0 "$(mutex absent 10)"
 check "the first copy printed nothing" "" "$(tr -d '\r' <"$work/first.out")"
@@ -247,13 +237,13 @@ updated_pid=$started_pid
 sleep 2
 check "the updated copy waits while the previous one runs" 1 "$(kill -0 "$updated_pid" 2>/dev/null && echo 1 || echo 0)"
 helper post_broadcast Kestrix.Quit || true
-wait_exit "$previous_pid"
+wait_for_exit "$previous_pid" 20
 check "the previous copy quits with 0" 0 "$exit_status"
 sleep 2
 check "the updated copy took over and keeps running" 1 "$(kill -0 "$updated_pid" 2>/dev/null && echo 1 || echo 0)"
 check "the updated copy holds the mutex" 0 "$(mutex held 5)"
 helper post_broadcast Kestrix.Quit || true
-wait_exit "$updated_pid"
+wait_for_exit "$updated_pid" 20
 check "the updated copy quits with 0" 0 "$exit_status"
 check "the updated copy printed nothing" "" "$(tr -d '\r' <"$work/updated.out")"
 
@@ -269,7 +259,7 @@ check "the updated copy says the previous one still runs" \
     "The new version is installed, but the previous copy is still running. Quit Kestrix and open it again to finish." "$out"
 check "the updated copy waited about 20 seconds ($waited s)" 1 "$(( waited >= 19 && waited <= 40 ))"
 helper post_broadcast Kestrix.Quit || true
-wait_exit "$stubborn_pid"
+wait_for_exit "$stubborn_pid" 20
 check "the running copy quits with 0" 0 "$exit_status"
 
 echo

@@ -76,16 +76,12 @@ start_app() {  # start_app NAME EXE [ARGS...]
     app_pid=$!
 }
 finish_app() {  # sets app_status to the exit code once the program has ended ("running" if it has not)
-    app_status=running
-    for _ in $(seq 1 100); do
-        if ! kill -0 "$app_pid" 2>/dev/null; then
-            app_status=0
-            wait "$app_pid" || app_status=$?
-            app_pid=
-            return
-        fi
-        sleep 0.1
-    done
+    wait_for_exit "$app_pid"
+    app_status=$exit_status
+    if [ "$app_status" != running ]; then
+        app_pid=
+        return
+    fi
     # A program left running would keep its icon and windows into every later
     # check, so it is shown and stopped here.
     show_windows "still running after 10 s"

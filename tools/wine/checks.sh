@@ -30,3 +30,17 @@ release_own_display() {
         kestrix_display_stop
     fi
 }
+
+# Sets exit_status to PID's exit code once it has ended, or to "running" when it
+# has not within SECONDS (10 by default). PID must be a child of this shell.
+wait_for_exit() {  # wait_for_exit PID [SECONDS]
+    exit_status=running
+    for _ in $(seq 1 $((${2:-10} * 10))); do
+        if ! kill -0 "$1" 2>/dev/null; then
+            exit_status=0
+            wait "$1" || exit_status=$?
+            return
+        fi
+        sleep 0.1
+    done
+}
