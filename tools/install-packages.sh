@@ -14,6 +14,8 @@ packages=(
     wine wine64 fonts-wine fonts-liberation fonts-noto-core
     xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils
     xdotool imagemagick xclip
+    # the updates end-to-end test: a local HTTPS feed in a private network namespace
+    openssl ca-certificates python3 iproute2
 )
 
 missing=()

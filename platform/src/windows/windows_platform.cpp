@@ -6,6 +6,8 @@
 #include "clipboard.h"
 #include "error_text.h"
 #include "host.h"
+#include "http.h"
+#include "installer.h"
 #include "languages.h"
 #include "local_clock.h"
 #include "overlay.h"
@@ -76,18 +78,14 @@ void WindowsPlatform::signal_running_instance() { win::signal_running_instance()
 
 LocalTime WindowsPlatform::local_time() { return local_time_now(); }
 
-// Supplied by the update work.
-Result<std::vector<uint8_t>, PlatformError> WindowsPlatform::http_get(std::string_view) {
-    return fail(not_yet("checking for updates"));
-}
+Result<std::vector<uint8_t>, PlatformError> WindowsPlatform::http_get(std::string_view url) { return win::http_get(url); }
 
 void WindowsPlatform::set_available_update(std::optional<std::string> version) {
     win::set_available_update(std::move(version));
 }
 
-// Supplied by the update work.
-Result<void, PlatformError> WindowsPlatform::install_update(std::span<const uint8_t>, std::string_view) {
-    return fail(not_yet("installing updates"));
+Result<void, PlatformError> WindowsPlatform::install_update(std::span<const uint8_t> executable, std::string_view version) {
+    return win::install_update(executable, version);
 }
 
 // Supplied by the Settings window work.
@@ -100,10 +98,9 @@ Result<void, PlatformError> WindowsPlatform::send_to_device(std::span<const uint
     return fail(not_yet("sending to a device"));
 }
 
-// Supplied by the update work.
-Result<bool, PlatformError> WindowsPlatform::ask_install_update(std::string_view, std::string_view, std::string_view,
-                                                               std::string_view) {
-    return fail(not_yet("installing updates"));
+Result<bool, PlatformError> WindowsPlatform::ask_install_update(std::string_view question, std::string_view details,
+                                                               std::string_view yes_label, std::string_view no_label) {
+    return win::ask_install_update(question, details, yes_label, no_label);
 }
 
 std::vector<std::string> WindowsPlatform::preferred_languages() { return win::preferred_languages(); }
