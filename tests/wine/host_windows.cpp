@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <iterator>
 
 namespace {
 

@@ -34,8 +34,11 @@ win::HostEventCallback host_callback(const AppEventCallback& on_event) {
 
 std::string WindowsPlatform::platform_name() const { return "windows-gdi"; }
 
+// Called once more after an update, when the previous copy has quit; the awareness
+// is asked for only the first time.
 Result<void, PlatformError> WindowsPlatform::prepare() {
-    request_dpi_awareness();
+    if (!dpi_awareness_requested_) request_dpi_awareness();
+    dpi_awareness_requested_ = true;
     remove_parked_copies();
     return {};
 }
