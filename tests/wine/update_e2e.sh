@@ -267,7 +267,7 @@ publish 1.0.0 "$new_build"
 
 # --- the scheduled check, switched off ------------------------------------------------
 
-echo "== scheduled check with check_for_updates off"
+echo "== scheduled check with check_for_updates off (at $SECONDS s)"
 printf 'check_for_updates = false\n' >"$app/kestrix.toml"
 start_app "$exe" || true
 begin_case "scheduled check, check_for_updates = false"
@@ -281,7 +281,7 @@ rm -f "$app/kestrix.toml"
 
 # --- one running copy: checks that change nothing --------------------------------------
 
-echo "== checks that change nothing"
+echo "== checks that change nothing (at $SECONDS s)"
 start_app "$exe" || true
 first_host=$(host_pids)
 open_menu || true
@@ -326,6 +326,7 @@ publish 1.0.0 "$work/short.exe"
 expect_message "MZ but shorter than 64 bytes" \
     "$failed the downloaded file is not a Windows executable failed (os error 0)"
 
+rm -f "$work/other.key"
 "$release_tool" keygen "$work/other.key" >/dev/null
 publish 1.0.0 "$new_build" "$work/other.key"
 expect_message "signed by another key" "$failed the release manifest is not signed by this application's key"
@@ -338,7 +339,7 @@ expect_message "tampered manifest" "$failed the release manifest is not signed b
 
 # --- the question: Not Now, then the scheduled check -----------------------------------
 
-echo "== Not Now and the scheduled check"
+echo "== Not Now and the scheduled check (at $SECONDS s)"
 publish 1.0.0 "$new_build"
 begin_case "Not Now"
 check_for_updates
@@ -377,7 +378,7 @@ end_case
 
 # --- Install and Restart ---------------------------------------------------------------
 
-echo "== Install and Restart"
+echo "== Install and Restart (at $SECONDS s)"
 # Watches for the parked copy, which the new copy removes once the old one has gone.
 watch_for() {  # watch_for FILE: writes WORKDIR/seen.<name> when FILE appears (30 s)
     local file=$1 mark=$work/seen.$(basename "$1")
@@ -414,7 +415,7 @@ end_case
 
 # --- a parked name held open ------------------------------------------------------------
 
-echo "== the parked name held by another program"
+echo "== the parked name held by another program (at $SECONDS s)"
 second_host=$hosts
 printf 'held by another program\n' >"$exe.old"
 rm -f "$work/hold.stop"
@@ -450,7 +451,7 @@ rm -f "$exe.old"
 
 # --- a new executable that cannot start --------------------------------------------------
 
-echo "== a new file that cannot start"
+echo "== a new file that cannot start (at $SECONDS s)"
 { printf 'MZ'; head -c 4094 /dev/zero | tr '\0' 'x'; } >"$work/broken.exe"
 publish 1.0.2 "$work/broken.exe"
 wine reg add "$uninstall_key" /v DisplayVersion /d 1.0.1 /f >/dev/null
@@ -472,7 +473,7 @@ quit_running_copy
 
 # --- a full disk after the old copy was parked -------------------------------------------
 
-echo "== a disk too full for the new executable"
+echo "== a disk too full for the new executable (at $SECONDS s)"
 small=$work/small
 mkdir -p "$small"
 size=$(stat -c %s "$kestrix_built")
