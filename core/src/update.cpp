@@ -10,11 +10,6 @@ namespace kestrix {
 
 namespace {
 
-template <class... F>
-struct Overload : F... { using F::operator()...; };
-template <class... F>
-Overload(F...) -> Overload<F...>;
-
 std::optional<uint8_t> hex_digit(char c) {
     if (c >= '0' && c <= '9') return uint8_t(c - '0');
     if (c >= 'a' && c <= 'f') return uint8_t(c - 'a' + 10);
@@ -85,17 +80,11 @@ std::string Version::text() const {
 }
 
 std::string UpdateError::text() const {
-    return std::visit(Overload{
-                          [](const NoFeed&) { return std::string("no update feed is configured"); },
-                          [](const Malformed& e) { return "the release manifest is malformed: " + e.detail; },
-                          [](const NotSigned&) {
-                              return std::string("the release manifest is not signed by this application's key");
-                          },
-                          [](const ChecksumMismatch&) {
-                              return std::string("the download does not match the signed checksum");
-                          },
-                      },
-                      value);
+    if (const auto* malformed = std::get_if<Malformed>(&value))
+        return "the release manifest is malformed: " + malformed->detail;
+    if (is<NotSigned>()) return "the release manifest is not signed by this application's key";
+    if (is<ChecksumMismatch>()) return "the download does not match the signed checksum";
+    return "no update feed is configured";
 }
 
 std::optional<std::vector<uint8_t>> decode_hex(std::string_view text) {

@@ -28,14 +28,17 @@ struct Feed : AppFixture {
         set_language(kEnglish);
         env.update_feed = UpdateFeed{kFeed, public_key};
         offer("1.10.0");
-        platform.http_answers.insert_or_assign(std::string(kExecutableUrl), executable);
+        answer(kExecutableUrl, executable);
     }
     void offer(std::string_view version, std::string_view digest = {}) {
         const std::string manifest = "version = " + std::string(version) + "\nurl = " + std::string(kExecutableUrl) +
                                      "\nsha256 = " + std::string(digest.empty() ? sha256_hex(executable) : digest) +
                                      "\nnotes = Faster capture.\n";
-        platform.http_answers.insert_or_assign(std::string(kFeed), bytes(manifest));
-        platform.http_answers.insert_or_assign(std::string(kSignatureUrl), bytes("  " + signer.sign(manifest) + "\n"));
+        answer(kFeed, bytes(manifest));
+        answer(kSignatureUrl, bytes("  " + signer.sign(manifest) + "\n"));
+    }
+    void answer(std::string_view url, Result<std::vector<uint8_t>, PlatformError> body) {
+        platform.http_answers.insert_or_assign(std::string(url), std::move(body));
     }
     bool check() { return handle_app_event(AppEvent::CheckForUpdates, state, env); }
     void scheduled() { EXPECT_FALSE(handle_app_event(AppEvent::ScheduledUpdateCheck, state, env)); }
@@ -128,9 +131,9 @@ TEST(UpdateCheck, EveryFailureIsReportedOnceAndNothingIsInstalled) {
         {"manifest 404", [](Feed& f) { f.platform.http_answers.erase(std::string(kFeed)); },
          failed + "the update server did not return the file failed (os error 404)"},
         {"signature unreachable",
-         [](Feed& f) { f.platform.http_answers.insert_or_assign(std::string(kSignatureUrl), fail(PlatformError::os("WinHttpSendRequest", 12029))); },
+         [](Feed& f) { f.answer(kSignatureUrl, fail(PlatformError::os("WinHttpSendRequest", 12029))); },
          failed + "WinHttpSendRequest failed (os error 12029)"},
-        {"signature not text", [](Feed& f) { f.platform.http_answers.insert_or_assign(std::string(kSignatureUrl), bytes("\xFF\xFE")); },
+        {"signature not text", [](Feed& f) { f.answer(kSignatureUrl, bytes("\xFF\xFE")); },
          failed + "the signature is not text"},
         {"another key",
          [](Feed& f) {
@@ -151,13 +154,14 @@ TEST(UpdateCheck, EveryFailureIsReportedOnceAndNothingIsInstalled) {
          failed + "MessageBoxW failed (os error 1400)"},
         {"download too large",
          [](Feed& f) {
-             f.platform.http_answers.insert_or_assign(std::string(kExecutableUrl), fail(PlatformError::os("the download is larger than Kestrix will accept", 0)));
+             const char* call = "the download is larger than Kestrix will accept";
+             f.answer(kExecutableUrl, fail(PlatformError::os(call, 0)));
          },
          failed + "the download is larger than Kestrix will accept failed (os error 0)"},
         {"digest mismatch", [](Feed& f) { f.offer("1.10.0", std::string(64, 'a')); },
          failed + "the download does not match the signed checksum"},
         {"download differs from the signed one",
-         [](Feed& f) { f.platform.http_answers.insert_or_assign(std::string(kExecutableUrl), bytes("MZ something else")); },
+         [](Feed& f) { f.answer(kExecutableUrl, bytes("MZ something else")); },
          failed + "the download does not match the signed checksum"},
         {"install fails",
          [](Feed& f) {

@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!own_signature) {
         const std::string signature = kestrix::encode_hex(key.sign(rest));
         const auto result = kestrix::verify_manifest(rest, signature, key.public_hex);
-        require(!result.ok() || !result.error().is<kestrix::UpdateError::NotSigned>());
+        require(result.ok() || !result.error().is<kestrix::UpdateError::NotSigned>());
         const std::string_view text(reinterpret_cast<const char*>(rest.data()), rest.size());
         if (!kestrix::is_valid_utf8(text)) {
             require(!result.ok() && result.error().text() == "the release manifest is malformed: not UTF-8");

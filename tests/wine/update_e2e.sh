@@ -209,6 +209,8 @@ screenshot() {  # screenshot NAME: the screen around the open dialog
 # ("left top right bottom") and menu_width, 0 when no menu opened.
 menu_rect= menu_width=0
 open_menu() {
+    # The menu opens at the pointer: somewhere with room around it on the primary monitor.
+    xdotool mousemove $((origin_x + 300)) $((origin_y + 300))
     helper post_to_host 0x8001 0 0x205 >/dev/null
     local line= left top right bottom
     menu_rect= menu_width=0

@@ -30,7 +30,9 @@ private:
     HINTERNET handle_;
 };
 
-Unexpected<PlatformError> os_failure(const char* call) { return fail(PlatformError::os(call, int32_t(GetLastError()))); }
+Unexpected<PlatformError> os_failure(const char* call) {
+    return fail(PlatformError::os(call, int32_t(GetLastError())));
+}
 
 }  // namespace
 
@@ -47,8 +49,8 @@ Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url) {
     if (!WinHttpCrackUrl(wide_url.c_str(), DWORD(wide_url.size()), 0, &parts)) return os_failure("WinHttpCrackUrl");
 
     const std::wstring agent = L"Kestrix/" + wide(KESTRIX_VERSION);
-    const InternetHandle session(
-        WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    const InternetHandle session(WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
+                                             WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) return os_failure("WinHttpOpen");
     const InternetHandle connection(WinHttpConnect(session.get(), host, parts.nPort, 0));
     if (!connection) return os_failure("WinHttpConnect");
@@ -63,15 +65,16 @@ Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url) {
 
     DWORD status = 0;
     DWORD status_size = sizeof status;
-    WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
-                        &status, &status_size, WINHTTP_NO_HEADER_INDEX);
+    WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                        WINHTTP_HEADER_NAME_BY_INDEX, &status, &status_size, WINHTTP_NO_HEADER_INDEX);
     if (status != 200) return fail(PlatformError::os("the update server did not return the file", int32_t(status)));
 
     std::vector<uint8_t> body;
     std::vector<uint8_t> chunk(65536);
     for (;;) {
         DWORD read = 0;
-        if (!WinHttpReadData(request.get(), chunk.data(), DWORD(chunk.size()), &read)) return os_failure("WinHttpReadData");
+        if (!WinHttpReadData(request.get(), chunk.data(), DWORD(chunk.size()), &read))
+            return os_failure("WinHttpReadData");
         if (read == 0) return body;
         if (body.size() + read > kMaxHttpBody)
             return fail(PlatformError::os("the download is larger than Kestrix will accept", 0));
