@@ -59,6 +59,7 @@ DWORD write_flushed(const std::wstring& path, std::span<const uint8_t> bytes) {
         const DWORD chunk = DWORD(std::min<size_t>(bytes.size(), 1u << 20));
         DWORD written = 0;
         if (!WriteFile(file.get(), bytes.data(), chunk, &written, nullptr)) return GetLastError();
+        if (written == 0) return ERROR_WRITE_FAULT;  // no progress: never loop for ever
         bytes = bytes.subspan(written);
     }
     return error_unless(FlushFileBuffers(file.get()));
