@@ -33,7 +33,7 @@ work=$(cd "$work" && pwd)
 
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 approved_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run'
-app_pid= probe_pid= host_probe_pid= fixture_pid=
+app_pid= probe_pid= host_probe_pid= fixture_pid= holder_pid=
 own_display=0
 stop_pid() {
     [ -n "$1" ] || return 0
@@ -48,6 +48,7 @@ cleanup() {
     touch "$work/fixture.stop" 2>/dev/null || true
     stop_pid "$app_pid"
     stop_pid "$host_probe_pid"
+    stop_pid "$holder_pid"
     echo quit >&7 2>/dev/null || true
     exec 7>&- 8<&- 2>/dev/null || true
     stop_pid "$probe_pid"
@@ -91,7 +92,7 @@ states() { ask "class KestrixSettings"; }
 text() {
     local file="$work/catalogue-$1.txt" value
     [ -s "$file" ] || wine "$bin/catalogue_text.exe" "$1" 2>/dev/null | tr -d '\r' >"$file"
-    value=$(grep -m1 "^$2=" "$file" | cut -d= -f2-)
+    value=$(grep -m1 "^$2=" "$file" | cut -d= -f2- || true)
     [ $# -lt 3 ] || value=${value/\{\}/$3}
     printf '%s\n' "$value"
 }
@@ -331,6 +332,37 @@ check "a third start brings it above the other program's windows" 1 \
     "$(( $(rank 'Kestrix Settings') < $(rank 'fixture 640x480') ))"
 shot_settings settings-forward
 
+# Another program takes Ctrl+Alt+A while the recorder has let it go: closing says so.
+click_control $button
+wait_field $button 3 "$(text en settings_recording)" || true
+"$KESTRIX_WINE" "$bin/hold_hotkey.exe" 120 >"$work/hold.out" 2>&1 &
+holder_pid=$!
+for _ in $(seq 1 100); do grep -q held "$work/hold.out" && break; sleep 0.1; done
+check "another program now holds Ctrl+Alt+A" held "$(tr -d '\r' <"$work/hold.out" | head -n1)"
+click_control $button
+xdotool key Escape
+click_control $done
+in_use=$(text en error_hotkey_in_use Ctrl+Alt+A)
+message=
+for _ in $(seq 1 100); do
+    message=$(ask "class #32770")
+    grep -qF "|$in_use|" <<<"$message" && break
+    sleep 0.1
+done
+check "closing with the hotkey taken: one message" "windows 1" "$(grep '^windows ' <<<"$message")"
+check "closing with the hotkey taken: its text" 1 "$(grep -cF "|$in_use|" <<<"$message" || true)"
+check "closing with the hotkey taken: titled Kestrix" Kestrix "$(grep '^window|' <<<"$message" | cut -d'|' -f2)"
+shot_message() { import -window root -depth 8 "$work/$1.png"; }
+shot_message settings-hotkey-taken
+read -r left top right bottom < <(grep '|OK|' <<<"$message" | head -n1 | cut -d'|' -f4 | tr ',' ' ') || true
+[ -n "${bottom:-}" ] && xdotool mousemove $(((left + right) / 2 + origin)) $(((top + bottom) / 2)) click 1
+for _ in $(seq 1 50); do ask "class #32770" | grep -qx 'windows 0' && break; sleep 0.1; done
+stop_pid "$holder_pid"
+holder_pid=
+check "the file is still untouched" same "$(cmp -s "$config" "$work/config-before" && echo same || echo different)"
+second_start >/dev/null
+wait_settings 1 || true
+
 # --- recording a hotkey ---------------------------------------------------------------------
 
 echo "== recording"
@@ -389,8 +421,16 @@ choose_language f
 check "Français is chosen" Français "$(field $languages 7 | sed 's/.*selected //')"
 check "labels, check boxes and Done read French" "$(texts fr "${relabelled_messages[@]}")" "$(shown_texts)"
 shot_settings settings-fr
+# The last language reads right to left: the window is laid out mirrored.
+choose_language End
+check "العربية is chosen" العربية "$(field $languages 7 | sed 's/.*selected //')"
+check "Arabic: the window is mirrored" rtl "$(window_field 4)"
+check "Arabic: labels, check boxes and Done" "$(texts ar "${relabelled_messages[@]}")" "$(shown_texts)"
+check "Arabic: the hotkey button keeps the hotkey" F9 "$(field $button 3)"
+shot_settings settings-ar-switched
 choose_language Home
-system_tag=$(sed -n 's/^System prefers: \([^,]*\).*/\1/p' <<<"$(timeout 60 "$KESTRIX_WINE" "$exe" --diagnose 2>/dev/null | tr -d '\r')")
+check "back from Arabic: laid out left to right again" ltr "$(window_field 4)"
+system_tag=$(timeout 60 "$KESTRIX_WINE" "$exe" --diagnose 2>/dev/null | tr -d '\r' | sed -n 's/^System prefers: \([^,]*\).*/\1/p' || true)
 echo "    (the system prefers ${system_tag:-nothing})"
 check "Follow the system is chosen" "$(texts "${system_tag:-en}" settings_follow_system)" \
     "$(field $languages 7 | sed 's/.*selected //')"
@@ -410,7 +450,7 @@ click_control $done
 wait_settings 0 || true
 sleep 0.5
 check "after Done the icon is gone" "" "$(tray_window)"
-printed=$(timeout 60 "$KESTRIX_WINE" "$exe" --print-config 2>/dev/null | tr -d '\r')
+printed=$(timeout 60 "$KESTRIX_WINE" "$exe" --print-config 2>/dev/null | tr -d '\r' || true)
 check "kestrix.toml holds exactly the rendered file of the new values" "$printed" "$(cat "$config")"
 check "the file has the new hotkey, the hidden icon, auto and the untouched 50" \
     'hotkey = "F9"|overlay_dim_percent = 50|language = "auto"|show_tray_icon = false' \
@@ -468,6 +508,15 @@ wait_settings 0 || true
 find_icon && tray_icon=found || tray_icon=missing
 check "ticking the icon again shows it after Done" found "$tray_icon"
 check "the file says so" 'show_tray_icon = true' "$(grep '^show_tray_icon' "$config")"
+# The tooltip names the hotkey now in use.
+xdotool mousemove "$icon_x" "$icon_y"
+tip=
+for _ in $(seq 1 50); do
+    tip=$(ask "class tooltips_class32" | grep '^window|' | cut -d'|' -f2 | grep -v '^$' | head -n1 || true)
+    [ -n "$tip" ] && break
+    sleep 0.1
+done
+check "the tooltip names the new hotkey" "$(text en tray_tooltip F9)" "$tip"
 wine "$bin/post_broadcast.exe" Kestrix.Quit >/dev/null 2>&1 || true
 wait_for_exit "$app_pid" 20
 check "kestrix.exe quits with 0" 0 "$exit_status"
