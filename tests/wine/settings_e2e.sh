@@ -221,14 +221,13 @@ if [ "${#screenshot_languages[@]}" -gt 0 ]; then
         start_app "shot-$language"
         find_icon || true
         second_start >/dev/null
-        if wait_settings 1; then
+        wait_settings 1 && opened=yes || opened=no
+        check "a Settings window in $language" yes "$opened"
+        if [ "$opened" = yes ]; then
             shot_settings "settings-$language"
             echo "$settings_now"
             echo "screenshot: $work/settings-$language.png"
             click_control $done
-        else
-            echo "FAILED: no Settings window for $language"
-            failures=$((failures + 1))
         fi
         wine "$bin/post_broadcast.exe" Kestrix.Quit >/dev/null 2>&1 || true
         wait_for_exit "$app_pid" 20
