@@ -24,29 +24,29 @@ SettingsEffect end_recording(SettingsState& state, const Catalogue& catalogue) {
     return effect;
 }
 
+// The seven values a Config and a SettingsState share, from one to the other.
+template <class From, class To>
+void copy_values(const From& from, To& to) {
+    to.hotkey = from.hotkey;
+    to.overlay_dim_percent = from.overlay_dim_percent;
+    to.language = from.language;
+    to.show_confirmation = from.show_confirmation;
+    to.transfer_enabled = from.transfer_enabled;
+    to.show_tray_icon = from.show_tray_icon;
+    to.check_for_updates = from.check_for_updates;
+}
+
 }  // namespace
 
 SettingsState settings_state(const Config& config) {
     SettingsState state;
-    state.hotkey = config.hotkey;
-    state.overlay_dim_percent = config.overlay_dim_percent;
-    state.language = config.language;
-    state.show_confirmation = config.show_confirmation;
-    state.transfer_enabled = config.transfer_enabled;
-    state.show_tray_icon = config.show_tray_icon;
-    state.check_for_updates = config.check_for_updates;
+    copy_values(config, state);
     return state;
 }
 
 std::optional<Config> settings_result(const Config& given, const SettingsState& state) {
     Config edited = given;
-    edited.hotkey = state.hotkey;
-    edited.overlay_dim_percent = state.overlay_dim_percent;
-    edited.language = state.language;
-    edited.show_confirmation = state.show_confirmation;
-    edited.transfer_enabled = state.transfer_enabled;
-    edited.show_tray_icon = state.show_tray_icon;
-    edited.check_for_updates = state.check_for_updates;
+    copy_values(state, edited);
     if (edited == given) return std::nullopt;
     return edited;
 }
