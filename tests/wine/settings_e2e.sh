@@ -46,6 +46,8 @@ forget_login() {
     "$KESTRIX_WINE" reg delete "$approved_key" /v Kestrix /f >/dev/null 2>&1 || true
 }
 cleanup() {
+    # Away from the tray icon: the next script's first hover must be a move.
+    xdotool mousemove 0 0 2>/dev/null || true
     touch "$work/fixture.stop" 2>/dev/null || true
     stop_pid "$app_pid"
     stop_pid "$host_probe_pid"
@@ -173,6 +175,14 @@ second_start() {
 tray_window() { kestrix_tray_window; }
 find_icon() { kestrix_find_tray_icon 63,197,99 "$work/tray.png"; }  # by its dark-theme green
 
+# Opens the tray menu and clicks its Settings item where the host probe's menu had it.
+choose_menu_settings() {
+    xdotool mousemove "$icon_x" "$icon_y" click 1
+    for _ in $(seq 1 100); do ask "class #32768" | grep -qx 'windows 1' && break; sleep 0.1; done
+    sleep 0.3
+    xdotool mousemove $((icon_x + settings_dx)) $((icon_y + settings_dy)) click 1
+}
+
 overlay_open() { ask "class SnapRegionOverlay" | sed -n 's/^windows //p'; }
 # Presses a hotkey with the pointer at X,Y (over a Wine window, so that Wine sees the
 # keys) and reports whether the overlay opened within 4 s; Esc closes it again.
@@ -258,10 +268,7 @@ start_app first
 find_icon && tray_icon=found || tray_icon=missing
 check "kestrix.exe: the icon is shown" found "$tray_icon"
 [ "$tray_icon" = found ] || { echo "settings e2e: no tray icon, giving up"; exit 1; }
-xdotool mousemove "$icon_x" "$icon_y" click 1
-for _ in $(seq 1 100); do ask "class #32768" | grep -qx 'windows 1' && break; sleep 0.1; done
-sleep 0.3
-xdotool mousemove $((icon_x + settings_dx)) $((icon_y + settings_dy)) click 1
+choose_menu_settings
 wait_settings 1 && opened=yes || opened=no
 check "the menu's Settings opens one Settings window" yes "$opened"
 [ "$opened" = yes ] || { echo "$settings_now"; echo "settings e2e: no Settings window, giving up"; exit 1; }
@@ -310,6 +317,12 @@ check "the same window, where it was" "$first_rect" "$(window_field 3)"
 check "a third start brings it above the other program's windows" 1 \
     "$(( $(rank 'Kestrix Settings') < $(rank 'fixture 640x480') ))"
 shot_settings settings-forward
+# The menu's Settings while it is open: still the one window.
+choose_menu_settings
+sleep 1
+refresh
+check "the menu's Settings while it is open leaves one window" "windows 1" "$(tail -n1 <<<"$settings_now")"
+check "the same window still" "$first_rect" "$(window_field 3)"
 
 # Another program takes Ctrl+Alt+A while the recorder has let it go: closing says so.
 click_control $button
