@@ -182,7 +182,7 @@ take_language() {
     xdotool key Return
     local strip="900x200+$((sel_x0 - 210))+$sel_y1" found=
     for _ in $(seq 1 12); do
-        sleep 0.15
+        sleep 0.1
         import -window root -crop "$strip" +repage "$out/display/strip.png"
         found=$(convert "$out/display/strip.png" txt:- 2>/dev/null | grep -cF "(26,26,26)" || true)
         [ "${found:-0}" -gt 200 ] && break
@@ -195,8 +195,14 @@ take_language() {
     fi
     sleep 1
 
-    # About, from the menu by keyboard: it is the second item from the bottom.
-    open_menu && xdotool key Up Up Return
+    # About: the second item from the bottom of the menu, whose last white row is
+    # found in a column near the pointer (items are 18 pixels high).
+    if open_menu; then
+        local bottom
+        bottom=$(convert "$out/display/screen.png" -crop "1x300+$((icon_x + 5))+$icon_y" +repage txt:- 2>/dev/null |
+            grep -F '#FFFFFF' | awk -F'[,:]' '{y=$2} END {print y}')
+        xdotool mousemove $((icon_x + 40)) $((icon_y + ${bottom:-0} - 25)) click 1
+    fi
     sleep 3
     shot
     crop "$lang-about" 1000x600+460+240
