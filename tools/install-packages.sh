@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the builds and tests need, only those missing;
 # the package lists are refreshed only when an install cannot proceed without.
+#   tools/install-packages.sh               # builds and tests
+#   tools/install-packages.sh screenshots   # those, and the fonts tools/wine/screenshots.sh uses
 set -euo pipefail
 
 packages=(
@@ -15,6 +17,11 @@ packages=(
     xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils
     xdotool imagemagick xclip
 )
+if [ "${1:-}" = screenshots ]; then
+    # One family per script that has Latin letters too, for Wine's GDI+ text,
+    # which falls back on no other font.
+    packages+=(fonts-noto-cjk fonts-dejavu-core fonts-tlwg-loma-ttf fonts-freefont-ttf)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "host.h"
-#include "kestrix/i18n.h"
+#include "reading_order.h"
 #include "wide_text.h"
 
 namespace kestrix::win {
@@ -37,7 +37,7 @@ HRESULT CALLBACK about_callback(HWND, UINT notification, WPARAM, LPARAM, LONG_PT
 }  // namespace
 
 void show_message(std::string_view title, std::string_view text) {
-    MessageBoxW(host_window(), wide(text).c_str(), wide(title).c_str(), MB_OK | MB_ICONINFORMATION);
+    MessageBoxW(host_window(), wide(text).c_str(), wide(title).c_str(), MB_OK | MB_ICONINFORMATION | message_box_reading_flags());
 }
 
 void show_about(std::string_view text, std::string_view address) {
@@ -49,8 +49,7 @@ void show_about(std::string_view text, std::string_view address) {
         TASKDIALOGCONFIG config{};
         config.cbSize = sizeof config;
         config.hwndParent = host_window();
-        config.dwFlags = TDF_ENABLE_HYPERLINKS;
-        if (language_tag(current_language()) == "ar") config.dwFlags |= TDF_RTL_LAYOUT;
+        config.dwFlags = TDF_ENABLE_HYPERLINKS | task_dialog_reading_flags();
         config.dwCommonButtons = TDCBF_OK_BUTTON;
         config.pszWindowTitle = L"Kestrix";
         config.pszMainIcon = TD_INFORMATION_ICON;
