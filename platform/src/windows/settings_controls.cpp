@@ -4,6 +4,7 @@
 
 #include "kestrix/i18n.h"
 #include "kestrix/settings_layout.h"
+#include "reading_order.h"
 #include "settings_window.h"
 #include "start_at_login.h"
 #include "wide_text.h"
@@ -57,17 +58,18 @@ class FontMeasure {
 public:
     explicit FontMeasure(HFONT font) : screen_(), dc_(screen_.get()), selected_(dc_.get(), font) {}
 
+    // Measured with the reading order the controls draw in, so Arabic rows fit.
     int32_t width(std::string_view text) const {
         const std::wstring wide_text = wide(text);
         RECT rect{};
-        DrawTextW(dc_.get(), wide_text.c_str(), int(wide_text.size()), &rect, kLineFormat | DT_CALCRECT);
+        DrawTextW(dc_.get(), wide_text.c_str(), int(wide_text.size()), &rect, kLineFormat | DT_CALCRECT | draw_text_reading_flags());
         return rect.right - rect.left;
     }
 
     int32_t wrapped_height(std::string_view text, int32_t width) const {
         const std::wstring wide_text = wide(text);
         RECT rect{0, 0, width, 0};
-        DrawTextW(dc_.get(), wide_text.c_str(), int(wide_text.size()), &rect, DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+        DrawTextW(dc_.get(), wide_text.c_str(), int(wide_text.size()), &rect, DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT | draw_text_reading_flags());
         return rect.bottom - rect.top;
     }
 
