@@ -109,8 +109,9 @@ TEST(Mosaic, StrokesBesideEachEdgeChangeNothingUntilTheyReachAPixelCentre) {
         // a segment running along the edge, outside it
         const Point along{side.far.x == 15 ? 100.0 : side.far.x, side.far.y == 10 ? 100.0 : side.far.y};
         Image image = before;
-        applyMosaic(image, {MosaicMark{8, 6, {side.far}}, MosaicMark{8, 6, {side.near}}, MosaicMark{8, 6, {side.far, along}}},
-                    {}, 1.0);
+        const std::vector<Annotation> beside = {MosaicMark{8, 6, {side.far}}, MosaicMark{8, 6, {side.near}},
+                                                MosaicMark{8, 6, {side.far, along}}};
+        applyMosaic(image, beside, {}, 1.0);
         EXPECT_EQ(image, before) << side.x << "," << side.y;
 
         const std::vector<Annotation> touching = {MosaicMark{8, 6, {side.touching}}};
