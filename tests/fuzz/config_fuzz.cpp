@@ -1,6 +1,7 @@
 // The settings file is edited by hand: any bytes must read without throwing, give
 // values in range, and read the same with CRLF line ends. What was read renders to
-// a file that reads back to the same values without a warning.
+// a file that reads back to the same values without a warning. The first line is
+// also tried as a language tag.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -63,6 +64,27 @@ Config settings_from(std::string_view input) {
     return c;
 }
 
+// The "language" value is matched as a language tag: ASCII case and "_" against "-"
+// do not matter, and a match other than Chinese names the tag's first subtag.
+void check_language_tag(std::string_view tag) {
+    const auto where = [&] { return "tag: " + escaped(tag); };
+    const Language language = match_language_tag(tag);
+    FUZZ_CHECK(language < kLanguageCount || language == kAutomaticLanguage, where());
+    std::string folded = ascii_lower(tag);
+    for (char& c : folded)
+        if (c == '_') c = '-';
+    std::string shouted = folded;
+    for (char& c : shouted)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    FUZZ_CHECK(match_language_tag(folded) == language && match_language_tag(shouted) == language, where());
+    const std::string_view primary = std::string_view(folded).substr(0, folded.find('-'));
+    if (primary == "zh") {
+        FUZZ_CHECK(language == 1 || language == 2, where());
+    } else if (language != kAutomaticLanguage) {
+        FUZZ_CHECK(ascii_lower(language_tag(language)) == primary, where());
+    }
+}
+
 void check(std::string_view input) {
     const auto where = [&] { return "input: " + escaped(input); };
     ParsedConfig parsed;
@@ -117,6 +139,8 @@ void check(std::string_view input) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    check(std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    check(input);
+    check_language_tag(input.substr(0, input.find('\n')));
     return 0;
 }
