@@ -89,9 +89,11 @@ void check_text(std::string_view input) {
             FUZZ_CHECK(!e.token.empty() && trim_space(e.token) == e.token, where() + " token: " + escaped(e.token));
             FUZZ_CHECK(e.token.find('+') == std::string::npos && input.find(e.token) != std::string_view::npos,
                        where() + " token: " + escaped(e.token));
+            FUZZ_CHECK(e.text().find(e.token) != std::string::npos, where() + " text: " + escaped(e.text()));
         } else {
             FUZZ_CHECK(e.token.empty(), where());
         }
+        FUZZ_CHECK(e.text().starts_with("hotkey ") || e.text().starts_with("unknown hotkey token "), where());
         return;
     }
 
@@ -120,6 +122,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Hotkey::Key keys[] = {Hotkey::Char{char32_t('A' + kind % 26)}, Hotkey::Char{char32_t('0' + kind % 10)},
                                 Hotkey::Function{uint8_t(1 + kind % 24)}, Hotkey::PrintScreen{}, Hotkey::Insert{}};
     check_round_trip(Hotkey{keys[(kind >> 5) % 5], modifiers & 0xFu}, "built from the first two bytes");
+
+    // Any key press records nothing or a hotkey of that very key; a modifier key alone records nothing.
+    const uint32_t vk = kind;
+    const auto recorded = hotkey_from_key_press(vk, [&](uint32_t key) { return (modifiers >> (key % 8)) & 1; });
+    const bool modifier_key = vk == 0x10 || vk == 0x11 || vk == 0x12 || vk == 0x5B || vk == 0x5C;
+    FUZZ_CHECK(!recorded || (!modifier_key && virtual_key(recorded->key) == vk && valid(*recorded)),
+               "key press " + std::to_string(vk));
 
     // The whole input as the text of a hotkey.
     check_text(std::string_view(reinterpret_cast<const char*>(data), size));
