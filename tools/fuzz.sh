@@ -87,26 +87,6 @@ for name in "${wanted[@]}"; do
         "$(stat average_exec_per_sec "$log")" "${cov:-?}" "${ft:-?}" "${corp:-?}" "$result"
 done
 
-# Where in the core each target's kept corpus reaches: the edges of every core
-# source file it executes, from libFuzzer's per-function coverage report.
-echo
-echo "Core source files reached by each target's corpus (edges covered / edges in the file):"
-for name in "${wanted[@]}"; do
-    seeds=()
-    [ -d "tests/fuzz/corpus/$name" ] && seeds+=("tests/fuzz/corpus/$name")
-    "$build/tests/fuzz/${name}_fuzz" -runs=0 -print_coverage=1 "$build/fuzz-corpus/$name" "${seeds[@]}" \
-        >"$logs/$name.coverage" 2>&1 || true
-    files=$(awk '
-        /COVERED_FUNC: hits: [0-9]+ edges: [0-9]+\/[0-9]+ / && $NF ~ /\/core\/src\// {
-            split($5, e, "/"); path = $NF; sub(/:[0-9]+$/, "", path); sub(/.*\/core\/src\//, "", path)
-            covered[path] += e[1]; total[path] += e[2]
-        }
-        END {
-            for (f in covered) if (covered[f] > 0) printf "%s %d/%d (%d%%)\n", f, covered[f], total[f], 100 * covered[f] / total[f]
-        }' "$logs/$name.coverage" | sort | paste -sd ',' | sed 's/,/, /g')
-    printf '  %-16s %s\n' "$name" "${files:-?}"
-done
-
 if [ "$failed" -gt 0 ]; then
     echo
     echo "Inputs that broke a property:"

@@ -100,6 +100,7 @@ void check(std::string_view input) {
     uint32_t previous = 0;
     for (const ConfigWarning& w : parsed.warnings) {
         FUZZ_CHECK(w.line > previous && w.line <= lines, where() + " warning: " + escaped(w.text()));
+        FUZZ_CHECK(w.text() == "line " + std::to_string(w.line) + ": " + w.message, where());
         previous = w.line;
         if (is_valid_utf8(input)) FUZZ_CHECK(is_valid_utf8(w.message), where() + " warning: " + escaped(w.text()));
     }
