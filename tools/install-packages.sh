@@ -9,6 +9,8 @@ packages=(
     # native build and unit tests
     cmake ninja-build g++ pkg-config googletest libgtest-dev
     libpng-dev libqrencode-dev libsodium-dev zlib1g-dev
+    # fuzz targets: clang with libFuzzer and the sanitizer runtimes
+    clang libclang-rt-14-dev
     # Windows cross build and the cross-built dependencies
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev libz-mingw-w64-dev
     autoconf automake libtool dpkg-dev
