@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the builds and tests need, only those missing;
 # the package lists are refreshed only when an install cannot proceed without.
+#   tools/install-packages.sh               # builds and tests
+#   tools/install-packages.sh screenshots   # those, and the fonts tools/wine/screenshots.sh uses
 set -euo pipefail
 
 packages=(
     # native build and unit tests
     cmake ninja-build g++ pkg-config googletest libgtest-dev
     libpng-dev libqrencode-dev libsodium-dev zlib1g-dev
+    # fuzz targets: clang with libFuzzer and the sanitizer runtimes
+    clang libclang-rt-14-dev
     # Windows cross build and the cross-built dependencies
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev libz-mingw-w64-dev
     autoconf automake libtool dpkg-dev
@@ -17,6 +21,11 @@ packages=(
     # the updates end-to-end test: a local HTTPS feed in a private network namespace
     openssl ca-certificates python3 iproute2
 )
+if [ "${1:-}" = screenshots ]; then
+    # One family per script that has Latin letters too, for Wine's GDI+ text,
+    # which falls back on no other font.
+    packages+=(fonts-noto-cjk fonts-dejavu-core fonts-tlwg-loma-ttf fonts-freefont-ttf)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -122,6 +122,13 @@ ParsedConfig parse_config(std::string_view text) {
     return parsed;
 }
 
+std::optional<ParsedConfig> parse_config_file(std::string_view bytes) {
+    if (!is_valid_utf8(bytes)) return std::nullopt;
+    // The byte-order mark is not part of the first key.
+    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+    return parse_config(bytes);
+}
+
 std::string render_config(const Config& config) {
     const std::string_view language =
         config.language < kLanguageCount ? language_tag(config.language) : std::string_view("auto");
@@ -198,16 +205,13 @@ LoadedConfig load_config(const ConfigDirs& dirs) {
     }
 
     auto text = read_file(path);
-    if (!text || !is_valid_utf8(*text)) return loaded;
-    // Editors that save "UTF-8 with signature" put a byte-order mark first; it is not part of the first key.
-    std::string_view body = *text;
-    if (body.starts_with("\xEF\xBB\xBF")) body.remove_prefix(3);
-
-    ParsedConfig parsed = parse_config(body);
+    if (!text) return loaded;
+    auto parsed = parse_config_file(*text);
+    if (!parsed) return loaded;
     loaded.source = source;
     loaded.path = path;
-    loaded.values = parsed.values;
-    loaded.warnings = std::move(parsed.warnings);
+    loaded.values = parsed->values;
+    loaded.warnings = std::move(parsed->warnings);
     return loaded;
 }
 

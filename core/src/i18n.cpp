@@ -12,6 +12,7 @@ namespace {
 struct LanguageRow {
     std::string_view tag;
     std::string_view display_name;
+    bool right_to_left = false;
 };
 
 constexpr std::array<LanguageRow, kLanguageCount> kLanguages = {{
@@ -33,7 +34,7 @@ constexpr std::array<LanguageRow, kLanguageCount> kLanguages = {{
     {"th", "ไทย"},
     {"id", "Bahasa Indonesia"},
     {"hi", "हिन्दी"},
-    {"ar", "العربية"},
+    {"ar", "العربية", true},
 }};
 
 constexpr std::array<std::string_view, kMessageCount> kMessageNames = {
@@ -239,6 +240,8 @@ std::string_view language_tag(Language language) {
 std::string_view language_display_name(Language language) {
     return language < kLanguageCount ? kLanguages[language].display_name : std::string_view{};
 }
+
+bool is_right_to_left(Language language) { return language < kLanguageCount && kLanguages[language].right_to_left; }
 
 Language match_language_tag(std::string_view tag) {
     std::string text = ascii_lower(tag);

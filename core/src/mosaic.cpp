@@ -165,6 +165,8 @@ template <class Fn>
 void forEachCoveredSpan(const Stroke& stroke, uint32_t width, uint32_t height, Fn&& fn) {
     for (const Segment& s : stroke.segments) {
         const Bounds box = boundsOf(s, width, height);
+        // A segment wholly beside the image has an empty box; rowSpan needs lo <= hi.
+        if (box.x0 > box.x1 || box.y0 > box.y1) continue;
         for (int64_t y = box.y0; y <= box.y1; ++y) {
             int64_t first, last;
             if (rowSpan(s, y, box.x0, box.x1, first, last)) fn(uint32_t(y), uint32_t(first), uint32_t(last));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -44,6 +45,19 @@ TEST(LanguageTable, TagsAndNamesInIndexOrder) {
     EXPECT_EQ(language_display_name(19), "");
     // Every tag matches its own language, so the configuration file reads back what it wrote.
     for (Language i = 0; i < kLanguageCount; ++i) EXPECT_EQ(match_language_tag(language_tag(i)), i) << kTags[i];
+}
+
+TEST(LanguageTable, OnlyArabicReadsRightToLeft) {
+    LanguageGuard guard;
+    for (Language i = 0; i < kLanguageCount; ++i)
+        EXPECT_EQ(is_right_to_left(i), std::string_view(kTags[i]) == "ar") << kTags[i];
+    EXPECT_FALSE(is_right_to_left(kLanguageCount));
+    EXPECT_FALSE(is_right_to_left(kAutomaticLanguage));
+    // The flag follows the current language, and English comes back for an index outside the table.
+    set_language(match_language_tag("ar-SA"));
+    EXPECT_TRUE(current_language_is_right_to_left());
+    set_language(kAutomaticLanguage);
+    EXPECT_FALSE(current_language_is_right_to_left());
 }
 
 TEST(MatchLanguageTag, PrimarySubtagCaseAndUnderscores) {
@@ -151,10 +165,19 @@ TEST(CatalogueRules, EveryMessageOfEveryLanguage) {
             EXPECT_EQ(count_of(*text, "}"), count_of(en, "}")) << where << ": stray brace in " << *text;
         }
 
-        // Right-to-left marks where an Arabic message opens with Latin text or a placeholder.
+        // Right-to-left marks where an Arabic message opens with Latin text or a placeholder,
+        // the five named ones always, any other that would start left to right too (the
+        // fixed "AirDrop…" aside).
         if (tag == "ar") {
             for (size_t i : {41, 44, 45, 46, 87})
                 EXPECT_TRUE(c[message_at(i)].starts_with("\u200F")) << "ar " << i << " lacks its RLM";
+            for (size_t i = 0; i < kCommonMessageCount; ++i) {
+                const std::string_view text = c[message_at(i)];
+                const bool opens_left_to_right =
+                    !text.empty() && (text.starts_with("{}") || std::isalnum(static_cast<unsigned char>(text[0])));
+                if (opens_left_to_right && message_at(i) != Message::send_airdrop)
+                    ADD_FAILURE() << "ar " << i << " opens left to right without an RLM: " << text;
+            }
         }
 
         if (tag == "zh-Hans")

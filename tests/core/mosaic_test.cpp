@@ -4,7 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
+
+#include "mosaic_reference.h"
 
 using namespace kestrix;
 
@@ -18,61 +19,6 @@ Image pattern(uint32_t w, uint32_t h, uint32_t seed = 1) {
         px[i] = (i % 4 == 3) ? 0 : uint8_t(seed >> 16);
     }
     return make_image(w, h, std::move(px)).value();
-}
-
-// The pixelation written out the plain way: a snapshot, a whole pixelated copy
-// per block size, and a test of every pixel in each segment's box.
-Image reference(const Image& source, const std::vector<Annotation>& list, Origin origin, double s) {
-    Image out = source;
-    const Image snapshot = source;
-    const int64_t w = source.width(), h = source.height();
-    std::map<uint32_t, std::vector<uint8_t>> copies;
-    auto copyFor = [&](uint32_t b) -> const std::vector<uint8_t>& {
-        auto it = copies.find(b);
-        if (it != copies.end()) return it->second;
-        std::vector<uint8_t> px(snapshot.pixels().size());
-        for (int64_t ty = 0; ty < h; ty += b)
-            for (int64_t tx = 0; tx < w; tx += b) {
-                uint64_t sum[3] = {0, 0, 0}, n = 0;
-                for (int64_t y = ty; y < std::min<int64_t>(ty + b, h); ++y)
-                    for (int64_t x = tx; x < std::min<int64_t>(tx + b, w); ++x, ++n)
-                        for (int c = 0; c < 3; ++c) sum[c] += snapshot.pixels()[size_t(y * w + x) * 4 + c];
-                for (int64_t y = ty; y < std::min<int64_t>(ty + b, h); ++y)
-                    for (int64_t x = tx; x < std::min<int64_t>(tx + b, w); ++x) {
-                        for (int c = 0; c < 3; ++c) px[size_t(y * w + x) * 4 + c] = uint8_t(sum[c] / n);
-                        px[size_t(y * w + x) * 4 + 3] = 255;
-                    }
-            }
-        return copies.emplace(b, std::move(px)).first->second;
-    };
-    for (const Annotation& a : list) {
-        const auto* m = std::get_if<MosaicMark>(&a);
-        if (!m || m->points.empty()) continue;
-        const uint32_t b = uint32_t(std::max(std::round(m->block_size * s), 1.0));
-        const auto& copy = copyFor(b);
-        std::vector<Point> p;
-        for (const Point& q : m->points) p.push_back({(q.x - origin.x) * s, (q.y - origin.y) * s});
-        std::vector<std::pair<Point, Point>> segments;
-        if (p.size() == 1) segments.push_back({p[0], p[0]});
-        for (size_t i = 1; i < p.size(); ++i) segments.push_back({p[i - 1], p[i]});
-        const double r = std::max(m->brush_width * s * 0.5, 0.5);
-        for (const auto& [a0, b0] : segments) {
-            const int64_t x0 = std::max<int64_t>(int64_t(std::floor(std::min(a0.x, b0.x) - r)), 0);
-            const int64_t x1 = std::min<int64_t>(int64_t(std::ceil(std::max(a0.x, b0.x) + r)), w - 1);
-            const int64_t y0 = std::max<int64_t>(int64_t(std::floor(std::min(a0.y, b0.y) - r)), 0);
-            const int64_t y1 = std::min<int64_t>(int64_t(std::ceil(std::max(a0.y, b0.y) + r)), h - 1);
-            for (int64_t y = y0; y <= y1; ++y)
-                for (int64_t x = x0; x <= x1; ++x) {
-                    const double cx = x + 0.5, cy = y + 0.5, dx = b0.x - a0.x, dy = b0.y - a0.y;
-                    const double len2 = dx * dx + dy * dy;
-                    const double t = len2 > 0 ? std::clamp(((cx - a0.x) * dx + (cy - a0.y) * dy) / len2, 0.0, 1.0) : 0;
-                    const double ex = cx - (a0.x + t * dx), ey = cy - (a0.y + t * dy);
-                    if (ex * ex + ey * ey <= r * r)
-                        std::copy_n(copy.begin() + (y * w + x) * 4, 4, out.pixels().begin() + (y * w + x) * 4);
-                }
-        }
-    }
-    return out;
 }
 
 size_t differing(const Image& a, const Image& b) {
@@ -129,7 +75,7 @@ TEST(Mosaic, LaterStrokesReadThePictureFromBeforeAnyStroke) {
     for (uint32_t y = 30; y < 40; ++y)
         for (uint32_t x = 30; x < 40; ++x) sum += red(before, x, y);
     EXPECT_EQ(red(image, 30, 30), uint8_t(sum / 100));
-    EXPECT_EQ(differing(image, reference(before, list, {}, 1.0)), 0u);
+    EXPECT_EQ(differing(image, test::mosaic_reference(before, list, {}, 1.0)), 0u);
 }
 
 TEST(Mosaic, StrokesOutsideTheImageChangeNothing) {
@@ -143,6 +89,37 @@ TEST(Mosaic, StrokesOutsideTheImageChangeNothing) {
     // the same stroke is inside once the image's origin moves to it
     applyMosaic(image, {MosaicMark{8, 6, {{-50, -50}, {-20, -40}}}}, {-60, -60}, 1.0);
     EXPECT_NE(image, before);
+}
+
+TEST(Mosaic, StrokesBesideEachEdgeChangeNothingUntilTheyReachAPixelCentre) {
+    // Brush 8 (radius 4) on a 30 x 20 image. Far beside an edge a segment's pixel box is
+    // empty; near it the box holds the edge pixels but the band stops short of their centres.
+    struct Side {
+        Point far, near, touching;  // touching: the band reaches the edge pixels' centres exactly
+        uint32_t x, y;              // an edge pixel the touching stroke must take
+    };
+    const Side sides[] = {
+        {{-9, 10}, {-4.4, 10}, {-3.5, 9.5}, 0, 9},     // left
+        {{39, 10}, {34.4, 10}, {33.5, 9.5}, 29, 9},    // right
+        {{15, -9}, {15, -4.4}, {14.5, -3.5}, 14, 0},   // above
+        {{15, 29}, {15, 24.4}, {14.5, 23.5}, 14, 19},  // below
+    };
+    for (const Side& side : sides) {
+        const Image before = pattern(30, 20);
+        // a segment running along the edge, outside it
+        const Point along{side.far.x == 15 ? 100.0 : side.far.x, side.far.y == 10 ? 100.0 : side.far.y};
+        Image image = before;
+        const std::vector<Annotation> beside = {MosaicMark{8, 6, {side.far}}, MosaicMark{8, 6, {side.near}},
+                                                MosaicMark{8, 6, {side.far, along}}};
+        applyMosaic(image, beside, {}, 1.0);
+        EXPECT_EQ(image, before) << side.x << "," << side.y;
+
+        const std::vector<Annotation> touching = {MosaicMark{8, 6, {side.touching}}};
+        Image touched = before;
+        applyMosaic(touched, touching, {}, 1.0);
+        EXPECT_EQ(*touched.pixel_at(side.x, side.y) >> 24, 255u) << side.x << "," << side.y;
+        EXPECT_EQ(differing(touched, test::mosaic_reference(before, touching, {}, 1.0)), 0u) << side.x << "," << side.y;
+    }
 }
 
 TEST(Mosaic, BlockSizesScaleWithRounding) {
@@ -176,7 +153,7 @@ TEST(Mosaic, MatchesThePlainPixelByPixelRule) {
             list.push_back(std::move(m));
         }
         Image image = pattern(w, h, seed);
-        const Image expected = reference(image, list, origin, s);
+        const Image expected = test::mosaic_reference(image, list, origin, s);
         applyMosaic(image, list, origin, s);
         ASSERT_EQ(differing(image, expected), 0u) << "round " << round << " " << w << "x" << h << " s " << s;
     }

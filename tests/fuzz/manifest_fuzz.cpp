@@ -15,10 +15,13 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "kestrix/update.h"
 #include "kestrix/utf8.h"
 
 namespace {
+
+const std::string kMalformed = "the release manifest is malformed: ";
 
 struct Key {
     unsigned char public_key[crypto_sign_PUBLICKEYBYTES];
@@ -37,10 +40,6 @@ struct Key {
         return signature;
     }
 };
-
-void require(bool property) {
-    if (!property) __builtin_trap();
-}
 
 bool lower_hex_digest(const std::string& text) {
     if (text.size() != 64) return false;
@@ -61,29 +60,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const bool own_signature = data[0] & 1;
     const std::span<const uint8_t> rest(data + 1, size - 1);
+    const std::string detail = "input " + kestrix::fuzz::escaped(std::string_view(reinterpret_cast<const char*>(data), size));
 
     if (!own_signature) {
         const std::string signature = kestrix::encode_hex(key.sign(rest));
         const auto result = kestrix::verify_manifest(rest, signature, key.public_hex);
-        require(result.ok() || !result.error().is<kestrix::UpdateError::NotSigned>());
+        FUZZ_CHECK(result.ok() || !result.error().is<kestrix::UpdateError::NotSigned>(), detail);
         const std::string_view text(reinterpret_cast<const char*>(rest.data()), rest.size());
         if (!kestrix::is_valid_utf8(text)) {
-            require(!result.ok() && result.error().text() == "the release manifest is malformed: not UTF-8");
+            FUZZ_CHECK(!result.ok() && result.error().text() == kMalformed + "not UTF-8", detail);
             return 0;
         }
         if (result.ok()) {
-            require(kestrix::parse_version(result->version.text()) == result->version);
-            require(result->url.starts_with("https://"));
-            require(lower_hex_digest(result->sha256));
-            require(result->url.find('\n') == std::string::npos && result->notes.find('\n') == std::string::npos);
+            FUZZ_CHECK(kestrix::parse_version(result->version.text()) == result->version, detail);
+            FUZZ_CHECK(result->url.starts_with("https://"), detail);
+            FUZZ_CHECK(lower_hex_digest(result->sha256), detail);
+            FUZZ_CHECK(result->url.find('\n') == std::string::npos, detail);
+            FUZZ_CHECK(result->notes.find('\n') == std::string::npos, detail);
         } else {
-            require(result.error().is<kestrix::UpdateError::Malformed>());
+            FUZZ_CHECK(result.error().is<kestrix::UpdateError::Malformed>(), detail);
         }
-        require(answer(kestrix::verify_manifest(rest, signature, key.public_hex)) == answer(result));
+        FUZZ_CHECK(answer(kestrix::verify_manifest(rest, signature, key.public_hex)) == answer(result), detail);
         std::vector<uint8_t> longer(rest.begin(), rest.end());
         longer.push_back('\n');
         const auto extended = kestrix::verify_manifest(longer, signature, key.public_hex);
-        require(!extended.ok() && extended.error().is<kestrix::UpdateError::NotSigned>());
+        FUZZ_CHECK(!extended.ok() && extended.error().is<kestrix::UpdateError::NotSigned>(), detail);
         return 0;
     }
 
@@ -95,13 +96,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto result = kestrix::verify_manifest(manifest, signature, key.public_hex);
     const auto decoded = kestrix::decode_hex(signature);
     if (!decoded) {
-        require(!result.ok() && result.error().text() == "the release manifest is malformed: signature is not hex");
+        FUZZ_CHECK(!result.ok() && result.error().text() == kMalformed + "signature is not hex", detail);
     } else if (decoded->size() != crypto_sign_BYTES) {
-        require(!result.ok() && result.error().text() == "the release manifest is malformed: signature is not 64 bytes");
+        FUZZ_CHECK(!result.ok() && result.error().text() == kMalformed + "signature is not 64 bytes", detail);
     } else if (*decoded != key.sign(manifest)) {
-        require(!result.ok() && result.error().is<kestrix::UpdateError::NotSigned>());
+        FUZZ_CHECK(!result.ok() && result.error().is<kestrix::UpdateError::NotSigned>(), detail);
     } else {
-        require(result.ok() || !result.error().is<kestrix::UpdateError::NotSigned>());
+        FUZZ_CHECK(result.ok() || !result.error().is<kestrix::UpdateError::NotSigned>(), detail);
     }
     return 0;
 }

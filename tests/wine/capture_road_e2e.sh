@@ -19,6 +19,7 @@ work=$3
 tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine" && pwd)"
 source "$tools/common.sh"
 source "$tools/display.sh"
+source "$tools/tray.sh"
 kestrix_wine_env
 
 rm -rf "$work"
@@ -101,28 +102,7 @@ differing() {  # differing A B: pixels that differ between two pictures ("size" 
 }
 
 # Wine's notification area; the icon is found by its dark-theme green.
-icon_x= icon_y=
-find_icon() {
-    local tray tx ty box x0 y0 x1 y1
-    for _ in $(seq 1 100); do
-        tray=$(xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -n1 || true)
-        if [ -n "$tray" ]; then
-            read -r tx ty < <(xwininfo -id "$tray" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
-            import -window "$tray" -depth 8 "$work/tray.png" 2>/dev/null || true
-            box=$(convert "$work/tray.png" txt:- 2>/dev/null | grep -F "(63,197,99)" |
-                awk -F'[,:]' '{x=$1; y=$2; if (n++ == 0) {x0=x1=x; y0=y1=y}
-                    if (x<x0) x0=x; if (x>x1) x1=x; if (y<y0) y0=y; if (y>y1) y1=y}
-                    END {if (n) print x0, y0, x1, y1}')
-            if [ -n "$box" ]; then
-                read -r x0 y0 x1 y1 <<<"$box"
-                icon_x=$((tx + (x0 + x1) / 2)) icon_y=$((ty + (y0 + y1) / 2))
-                return 0
-            fi
-        fi
-        sleep 0.1
-    done
-    return 1
-}
+find_icon() { kestrix_find_tray_icon 63,197,99 "$work/tray.png"; }
 press_hotkey() {
     # Wine delivers hotkeys only while one of its windows is under the pointer or focused.
     xdotool mousemove "$icon_x" "$icon_y"

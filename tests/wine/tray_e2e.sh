@@ -14,6 +14,7 @@ tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine" && pwd)"
 source "$tools/common.sh"
 source "$tools/display.sh"
 source "$tools/checks.sh"
+source "$tools/tray.sh"
 kestrix_wine_env
 
 rm -rf "$work"
@@ -103,33 +104,8 @@ wait_until_closed() {  # wait_until_closed TITLE: until no visible window has th
 }
 
 # Wine's notification area; the icon is found by its colour on the screen.
-tray_window() { xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -n1; }
-icon_x= icon_y=
-find_icon() {  # find_icon R,G,B: sets icon_x, icon_y (root coordinates) from pixels of that colour
-    local tray geometry tx ty
-    for _ in $(seq 1 50); do
-        tray=$(tray_window)
-        if [ -n "$tray" ]; then
-            geometry=$(xwininfo -id "$tray" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
-            read -r tx ty <<<"$geometry"
-            import -window "$tray" -depth 8 "$work/tray.png" 2>/dev/null || true
-            local box
-            box=$(convert "$work/tray.png" txt:- 2>/dev/null | grep -F "($1)" |
-                awk -F'[,:]' '{x=$1; y=$2; if (n++ == 0) {x0=x1=x; y0=y1=y}
-                    if (x<x0) x0=x; if (x>x1) x1=x; if (y<y0) y0=y; if (y>y1) y1=y}
-                    END {if (n) print x0, y0, x1, y1}')
-            if [ -n "$box" ]; then
-                local x0 y0 x1 y1
-                read -r x0 y0 x1 y1 <<<"$box"
-                icon_x=$((tx + (x0 + x1) / 2)) icon_y=$((ty + (y0 + y1) / 2))
-                icon_box="$((tx + x0 - 3)) $((ty + y0 - 3)) $((x1 - x0 + 7)) $((y1 - y0 + 7))"
-                return 0
-            fi
-        fi
-        sleep 0.1
-    done
-    return 1
-}
+tray_window() { kestrix_tray_window; }
+find_icon() { kestrix_find_tray_icon "$1" "$work/tray.png" 5; }  # find_icon R,G,B: sets icon_x, icon_y, icon_box
 save_icon() {  # save_icon FILE: the icon and its surroundings, enlarged eight times
     local x y w h
     read -r x y w h <<<"$icon_box"

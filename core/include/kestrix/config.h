@@ -70,6 +70,9 @@ struct ParsedConfig {
     std::vector<ConfigWarning> warnings;
 };
 ParsedConfig parse_config(std::string_view text);
+// The same for a file's raw bytes: nothing when they are not UTF-8; a leading
+// byte-order mark (editors' "UTF-8 with signature") is skipped.
+std::optional<ParsedConfig> parse_config_file(std::string_view bytes);
 
 // The complete commented file for these settings (also what --print-config prints).
 std::string render_config(const Config& config);

@@ -145,6 +145,11 @@ const Catalogue& catalogue_for(Language language);
 std::string_view language_tag(Language language);
 std::string_view language_display_name(Language language);
 
+// True for a language written from right to left (Arabic). Its texts need the system's
+// right-to-left reading flags wherever they are drawn; false outside the table.
+bool is_right_to_left(Language language);
+inline bool current_language_is_right_to_left() { return is_right_to_left(current_language()); }
+
 // A BCP 47-like tag ("en-US", "zh_TW", "pt-BR") to a language, or kAutomaticLanguage when none matches.
 Language match_language_tag(std::string_view tag);
 

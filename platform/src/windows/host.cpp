@@ -10,6 +10,7 @@
 #include "kestrix/host_timer.h"
 #include "kestrix/i18n.h"
 #include "kestrix/tray.h"
+#include "settings.h"
 #include "toast.h"
 #include "tray_icon.h"
 #include "tray_menu.h"
@@ -61,6 +62,12 @@ void arm_timer(uint32_t delay_ms) {
     SetTimer(host.window, kTimerId, delay_ms, nullptr);
 }
 
+void copy_tooltip(NOTIFYICONDATAW& data) {
+    const size_t units = std::min(host.tooltip.size(), std::size(data.szTip) - 1);
+    std::memcpy(data.szTip, host.tooltip.data(), units * sizeof(wchar_t));
+    data.szTip[units] = L'\0';
+}
+
 NOTIFYICONDATAW icon_record() {
     NOTIFYICONDATAW data{};
     static_assert(sizeof data == 976, "the notification-icon record of the current shell");
@@ -79,9 +86,7 @@ bool notify_add() {
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kTrayCallback;
     data.hIcon = host.icon.get();
-    const size_t units = std::min(host.tooltip.size(), std::size(data.szTip) - 1);
-    std::memcpy(data.szTip, host.tooltip.data(), units * sizeof(wchar_t));
-    data.szTip[units] = L'\0';
+    copy_tooltip(data);
     return Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
 }
 
@@ -103,6 +108,23 @@ void on_hotkey() {
     }
 }
 
+// One Settings window: asked for again, the open one comes to the front instead (unless
+// the overlay has the screen, which must keep the keyboard).
+void raise_open_settings() {
+    if (settings_window_open()) {
+        if (!host.overlay_open) bring_settings_forward();
+        return;
+    }
+    raise_event(kEventOpenSettings);
+}
+
+void raise_command(uint8_t event) {
+    if (event == kEventOpenSettings)
+        raise_open_settings();
+    else
+        raise_event(event);
+}
+
 void on_timer() {
     const UpdateSchedule::Firing firing = host.schedule.fired(HostClock::now(), jitter_now(), host.overlay_open);
     if (firing.raise_check) raise_event(kEventScheduledUpdateCheck);
@@ -112,7 +134,7 @@ void on_timer() {
 LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     // Registered ids are never 0, so an unregistered one cannot match.
     if (message != 0 && message == host.show_settings) {
-        raise_event(kEventOpenSettings);
+        raise_open_settings();
         return 0;
     }
     if (message != 0 && message == host.quit) {
@@ -130,7 +152,7 @@ LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
         if (!host.tearing_down) PostQuitMessage(0);
         return 0;
     case WM_COMMAND:
-        if (const auto event = event_for_menu_command(LOWORD(wparam))) raise_event(*event);
+        if (const auto event = event_for_menu_command(LOWORD(wparam))) raise_command(*event);
         return 0;
     case WM_TIMER:
         if (wparam != kTimerId) break;
@@ -145,7 +167,7 @@ LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
     case kTrayCallback:
         // The low word carries the mouse message in every notification-icon version.
         if (LOWORD(lparam) == WM_LBUTTONUP || LOWORD(lparam) == WM_RBUTTONUP) {
-            if (const auto event = track_tray_menu(window, host.available_update)) raise_event(*event);
+            if (const auto event = track_tray_menu(window, host.available_update)) raise_command(*event);
         }
         return 0;
     default:
@@ -214,7 +236,7 @@ Result<void, PlatformError> run_host(const HostSettings& settings, const HostEve
     host.taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
     host.show_settings = RegisterWindowMessageW(L"Kestrix.ShowSettings");
     host.quit = RegisterWindowMessageW(L"Kestrix.Quit");
-    // Built once: it keeps this hotkey even when Settings changes it later.
+    // Rebuilt when Settings changes the hotkey or the language.
     host.tooltip = tray_tooltip(catalogue(), settings.hotkey.text());
 
     if (settings.show_tray_icon) {
@@ -261,6 +283,8 @@ bool register_hotkey(const Hotkey& hotkey) {
     return RegisterHotKey(host.window, kHotkeyId, hotkey.modifiers | MOD_NOREPEAT, virtual_key(hotkey.key)) != FALSE;
 }
 
+void unregister_hotkey() { UnregisterHotKey(host.window, kHotkeyId); }
+
 Result<void, PlatformError> add_tray_icon() {
     if (!notify_add()) return fail(PlatformError::os("Shell_NotifyIconW(NIM_ADD)", int32_t(GetLastError())));
     host.icon_shown = true;
@@ -275,11 +299,24 @@ void remove_tray_icon() {
 
 bool tray_icon_shown() { return host.icon_shown; }
 
+void set_tray_tooltip(const Hotkey& hotkey) {
+    host.tooltip = tray_tooltip(catalogue(), hotkey.text());
+    if (!host.icon_shown) return;
+    NOTIFYICONDATAW data = icon_record();
+    data.uFlags = NIF_TIP;
+    copy_tooltip(data);
+    Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
 void set_available_update(std::optional<std::string> version) { host.available_update = std::move(version); }
 
 void signal_running_instance() {
     const UINT message = RegisterWindowMessageW(L"Kestrix.ShowSettings");
-    if (message != 0) PostMessageW(HWND_BROADCAST, message, 0, 0);
+    if (message == 0) return;
+    // This copy was just started by the user, so it may hand the foreground on: the
+    // running copy's Settings window then comes up in front rather than behind.
+    AllowSetForegroundWindow(ASFW_ANY);
+    PostMessageW(HWND_BROADCAST, message, 0, 0);
 }
 
 }  // namespace kestrix::win

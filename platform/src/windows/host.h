@@ -46,11 +46,15 @@ void purge_capture_events();
 
 // Registers the global hotkey (id 1, no auto-repeat) in place of the current one.
 bool register_hotkey(const Hotkey& hotkey);
+// Lets the global hotkey go, so that its combination reaches the focused window.
+void unregister_hotkey();
 
 // Shows or removes the notification-area icon (the Settings window's switch).
 Result<void, PlatformError> add_tray_icon();
 void remove_tray_icon();
 bool tray_icon_shown();
+// Rebuilds the icon's tooltip for this hotkey in the current language.
+void set_tray_tooltip(const Hotkey& hotkey);
 
 // Remembered for the tray menu's updates item.
 void set_available_update(std::optional<std::string> version);

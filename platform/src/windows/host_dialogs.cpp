@@ -6,7 +6,7 @@
 #include <string>
 
 #include "host.h"
-#include "kestrix/i18n.h"
+#include "reading_order.h"
 #include "wide_text.h"
 
 namespace kestrix::win {
@@ -27,9 +27,6 @@ TaskDialogIndirectFn task_dialog_function() {
         reinterpret_cast<void*>(GetProcAddress(comctl, "TaskDialogIndirect")));
 }
 
-// Task dialogs mirror their layout for a right-to-left interface language.
-TASKDIALOG_FLAGS language_layout() { return language_tag(current_language()) == "ar" ? TDF_RTL_LAYOUT : 0; }
-
 HRESULT CALLBACK about_callback(HWND, UINT notification, WPARAM, LPARAM, LONG_PTR address) {
     // Open our own address rather than whatever the link's target text says.
     if (notification == TDN_HYPERLINK_CLICKED)
@@ -40,7 +37,7 @@ HRESULT CALLBACK about_callback(HWND, UINT notification, WPARAM, LPARAM, LONG_PT
 }  // namespace
 
 void show_message(std::string_view title, std::string_view text) {
-    MessageBoxW(host_window(), wide(text).c_str(), wide(title).c_str(), MB_OK | MB_ICONINFORMATION);
+    MessageBoxW(host_window(), wide(text).c_str(), wide(title).c_str(), MB_OK | MB_ICONINFORMATION | message_box_reading_flags());
 }
 
 void show_about(std::string_view text, std::string_view address) {
@@ -52,7 +49,7 @@ void show_about(std::string_view text, std::string_view address) {
         TASKDIALOGCONFIG config{};
         config.cbSize = sizeof config;
         config.hwndParent = host_window();
-        config.dwFlags = TDF_ENABLE_HYPERLINKS | language_layout();
+        config.dwFlags = TDF_ENABLE_HYPERLINKS | task_dialog_reading_flags();
         config.dwCommonButtons = TDCBF_OK_BUTTON;
         config.pszWindowTitle = L"Kestrix";
         config.pszMainIcon = TD_INFORMATION_ICON;
@@ -82,7 +79,7 @@ Result<bool, PlatformError> ask_install_update(std::string_view question, std::s
         TASKDIALOGCONFIG config{};
         config.cbSize = sizeof config;
         config.hwndParent = host_window();
-        config.dwFlags = language_layout();
+        config.dwFlags = task_dialog_reading_flags();
         config.pszWindowTitle = L"Kestrix";
         config.pszMainIcon = TD_INFORMATION_ICON;
         config.pszMainInstruction = wide_question.c_str();
@@ -95,7 +92,8 @@ Result<bool, PlatformError> ask_install_update(std::string_view question, std::s
     }
     // Without a task dialog: the question as the caption, the choices spelt out.
     const std::wstring text = wide_details + L"\n\n" + wide(yes_label) + L" / " + wide(no_label);
-    const int answer = MessageBoxW(host_window(), text.c_str(), wide_question.c_str(), MB_YESNO | MB_ICONQUESTION);
+    const int answer = MessageBoxW(host_window(), text.c_str(), wide_question.c_str(),
+                                   MB_YESNO | MB_ICONQUESTION | message_box_reading_flags());
     if (answer == 0) return fail(PlatformError::os("MessageBoxW", int32_t(GetLastError())));
     return answer == IDYES;
 }

@@ -13,6 +13,7 @@
 #include "kestrix/overlay_chrome.h"
 #include "kestrix/overlay_layout.h"
 #include "overlay_state.h"
+#include "reading_order.h"
 #include "wide_text.h"
 
 namespace kestrix::win {
@@ -55,7 +56,7 @@ struct TextSize {
 // One line of text in the font selected into `dc`.
 TextSize measure_line(HDC dc, const std::wstring& text) {
     RECT r{0, 0, 0, 0};
-    DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX | draw_text_reading_flags());
     return {r.right - r.left, r.bottom - r.top};
 }
 
@@ -63,7 +64,7 @@ void draw_line(HDC dc, const std::wstring& text, int32_t x, int32_t y) {
     RECT r{x, y, x, y};
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(242, 242, 242));
-    DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | draw_text_reading_flags());
 }
 
 std::wstring label_text(const OverlayState& state, const Rect& rect) {

@@ -8,6 +8,7 @@
 #include "capture.h"
 #include "gdi_handles.h"
 #include "kestrix/toast_layout.h"
+#include "reading_order.h"
 #include "wide_text.h"
 
 namespace kestrix::win {
@@ -53,7 +54,7 @@ void paint(HWND window) {
         SelectGuard font(dc, state->font.get());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, kForeground);
-        DrawTextW(dc, state->text.c_str(), int(state->text.size()), &client, kLineFormat | DT_CENTER | DT_VCENTER);
+        DrawTextW(dc, state->text.c_str(), int(state->text.size()), &client, kLineFormat | DT_CENTER | DT_VCENTER | draw_text_reading_flags());
     }
     EndPaint(window, &ps);
 }
@@ -104,7 +105,7 @@ std::optional<TextExtent> measure(const std::wstring& text, HFONT font) {
     if (!dc) return std::nullopt;
     SelectGuard selected(dc.get(), font);
     RECT rect{};
-    if (!DrawTextW(dc.get(), text.c_str(), int(text.size()), &rect, kLineFormat | DT_CALCRECT)) return std::nullopt;
+    if (!DrawTextW(dc.get(), text.c_str(), int(text.size()), &rect, kLineFormat | DT_CALCRECT | draw_text_reading_flags())) return std::nullopt;
     return TextExtent{rect.right - rect.left, rect.bottom - rect.top};
 }
 

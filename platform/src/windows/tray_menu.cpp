@@ -2,6 +2,7 @@
 
 #include "kestrix/i18n.h"
 #include "kestrix/tray.h"
+#include "reading_order.h"
 #include "wide_text.h"
 
 namespace kestrix::win {
@@ -36,7 +37,8 @@ std::optional<uint8_t> track_tray_menu(HWND owner, const std::optional<std::stri
     GetCursorPos(&at);
     // Without the foreground the menu would not close when the user clicks elsewhere.
     SetForegroundWindow(owner);
-    const UINT command = UINT(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr));
+    const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | popup_menu_reading_flags();
+    const UINT command = UINT(TrackPopupMenu(menu.get(), flags, at.x, at.y, 0, owner, nullptr));
     PostMessageW(owner, WM_NULL, 0, 0);
     return event_for_menu_command(command);
 }

@@ -14,6 +14,7 @@
 #include "pin.h"
 #include "prepare.h"
 #include "save_dialog.h"
+#include "settings.h"
 #include "toast.h"
 #include "windowlist.h"
 
@@ -91,9 +92,8 @@ Result<void, PlatformError> WindowsPlatform::install_update(std::span<const uint
     return win::install_update(executable, version);
 }
 
-// Supplied by the Settings window work.
-Result<std::optional<Config>, PlatformError> WindowsPlatform::open_settings(const Config&) {
-    return fail(not_yet("the Settings window"));
+Result<std::optional<Config>, PlatformError> WindowsPlatform::open_settings(const Config& config) {
+    return win::open_settings(config);
 }
 
 // Supplied by the send-to-device work.

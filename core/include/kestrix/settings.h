@@ -1,0 +1,138 @@
+#pragma once
+// What the Settings window edits and how it reacts, apart from any window system:
+// the edited values, its two lists, the hotkey recorder's rules, the start-at-login
+// state worked out from what the registry holds, and what closing hands back.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "kestrix/config.h"
+#include "kestrix/hotkey.h"
+#include "kestrix/i18n.h"
+
+namespace kestrix {
+
+// The children's control identifiers.
+enum class SettingsControl : uint16_t {
+    HotkeyButton = 0x2001,
+    LanguageList = 0x2002,
+    DimList = 0x2003,
+    Confirmation = 0x2004,
+    Transfer = 0x2005,
+    StartAtLogin = 0x2006,
+    ShowIcon = 0x2007,
+    Done = 0x2008,
+    CheckForUpdates = 0x2009,
+};
+
+// The values being edited while the window is open. Start at login is not among them:
+// it lives in the registry and is written as soon as its box is clicked.
+struct SettingsState {
+    Hotkey hotkey;
+    uint8_t overlay_dim_percent = 45;
+    Language language = kAutomaticLanguage;
+    bool show_confirmation = true;
+    bool transfer_enabled = false;
+    bool show_tray_icon = true;
+    bool check_for_updates = true;
+    bool recording = false;  // the hotkey button waits for a combination
+    bool done = false;       // the window must close
+};
+
+SettingsState settings_state(const Config& config);
+
+// The edited values laid over the configuration the window was given; absent when
+// none of them differs, so that nothing is written.
+std::optional<Config> settings_result(const Config& given, const SettingsState& state);
+
+// --- the two lists ---------------------------------------------------------------
+
+inline constexpr std::array<uint8_t, 6> kDimChoices = {0, 25, 35, 45, 60, 75};
+
+// "45%".
+std::string dim_choice_text(uint8_t percent);
+// The list position of a value; a value that is not a choice (possible from the file)
+// shows 45% while the value itself is kept.
+size_t dim_list_index(uint8_t percent);
+
+// "Follow the system", then every language's own name in table order.
+std::vector<std::string> language_list_items(const Catalogue& catalogue);
+// Position 0 is "Follow the system"; a language outside the table shows it too.
+size_t language_list_index(Language language);
+
+// --- what the window does after a reaction ------------------------------------------
+
+enum class HotkeyRegistration { Keep, Unregister, Register };
+
+struct SettingsEffect {
+    HotkeyRegistration registration = HotkeyRegistration::Keep;  // of state.hotkey
+    std::optional<std::string> button_text;                      // the hotkey button's new text
+    std::optional<std::string> note;                             // the note's new text; empty clears it
+    std::optional<Language> interface_language;                  // make it current and relabel the window
+    friend bool operator==(const SettingsEffect&, const SettingsEffect&) = default;
+};
+
+// The hotkey button clicked: starts recording (the global hotkey is let go so that its
+// own combination can be pressed), or ends a recording without a change.
+SettingsEffect click_hotkey_button(SettingsState& state, const Catalogue& catalogue);
+
+// A key pressed on the hotkey button while it records. Escape ends without a change;
+// modifiers alone and keys that cannot be recorded are ignored; a letter or digit with
+// no modifier is refused with a note; anything else becomes the hotkey.
+SettingsEffect press_key_while_recording(SettingsState& state, uint32_t virtual_key, const KeyStateSource& key_is_down,
+                                         const Catalogue& catalogue);
+
+// Ends a recording without a change (Escape, a second click, the focus going elsewhere).
+SettingsEffect stop_recording(SettingsState& state, const Catalogue& catalogue);
+
+// A position chosen in the language list; position 0 follows the system's languages.
+SettingsEffect choose_language(SettingsState& state, int64_t position, std::span<const std::string> system_languages);
+
+// A position chosen in the dim list; an impossible one gives 45.
+SettingsEffect choose_dim(SettingsState& state, int64_t position);
+
+// One of the four check boxes that edit a value (confirmation, sending, status icon,
+// updates) clicked into `checked`. Hiding the icon names the hotkey in the note.
+SettingsEffect set_switch(SettingsState& state, SettingsControl control, bool checked, const Catalogue& catalogue);
+
+// The refusal of a plain letter or digit, asking for "Ctrl / Alt / Shift / Win".
+std::string plain_key_refusal(const Catalogue& catalogue);
+
+// The note while nothing else is being said: with the icon hidden it tells which
+// hotkey is now the only way in, otherwise it is empty.
+std::string resting_note(const SettingsState& state, const Catalogue& catalogue);
+
+// --- start at login ----------------------------------------------------------------
+
+enum class LoginState : uint8_t {
+    On = 0,           // the Run value exists and Windows has not disabled it
+    Off = 1,          // no Run value
+    OffOutside = 2,   // the Run value exists but the system's startup settings disabled it
+    Unavailable = 3,  // the program's own path is not known, or the Run key cannot be opened
+};
+
+// What the registry holds for the program.
+struct LoginRegistry {
+    bool path_known = false;                     // the running executable's path could be had
+    bool run_value = false;                      // the Run key has a string value of ours
+    std::optional<std::vector<uint8_t>> approved;  // the StartupApproved value, when it could be read
+};
+
+// Disabled elsewhere when the StartupApproved value's first byte is odd.
+LoginState login_state(const LoginRegistry& registry);
+
+// How the box and the note show a state.
+struct LoginView {
+    bool checked = false;
+    std::string note;  // empty unless the system's startup settings turned it off
+};
+LoginView login_view(LoginState state, const Catalogue& catalogue);
+
+// The note when the window opens: why start at login is off when the system's startup
+// settings turned it off, otherwise the resting note.
+std::string opening_note(const SettingsState& state, LoginState login, const Catalogue& catalogue);
+
+}  // namespace kestrix

@@ -1,0 +1,173 @@
+#include "kestrix/settings.h"
+
+#include <algorithm>
+
+namespace kestrix {
+
+namespace {
+
+constexpr uint32_t kEscapeKey = 0x1B;
+constexpr uint8_t kFallbackDim = 45;
+
+bool is_plain_char(const Hotkey& hotkey) {
+    return hotkey.modifiers == 0 && std::holds_alternative<Hotkey::Char>(hotkey.key);
+}
+
+// Ends recording with whatever `state.hotkey` now holds, and registers it again.
+SettingsEffect end_recording(SettingsState& state, const Catalogue& catalogue) {
+    state.recording = false;
+    SettingsEffect effect;
+    effect.registration = HotkeyRegistration::Register;
+    effect.button_text = state.hotkey.text();
+    // A refusal has served its purpose, and the icon note must name the hotkey now in use.
+    effect.note = resting_note(state, catalogue);
+    return effect;
+}
+
+// The seven values a Config and a SettingsState share, from one to the other.
+template <class From, class To>
+void copy_values(const From& from, To& to) {
+    to.hotkey = from.hotkey;
+    to.overlay_dim_percent = from.overlay_dim_percent;
+    to.language = from.language;
+    to.show_confirmation = from.show_confirmation;
+    to.transfer_enabled = from.transfer_enabled;
+    to.show_tray_icon = from.show_tray_icon;
+    to.check_for_updates = from.check_for_updates;
+}
+
+}  // namespace
+
+SettingsState settings_state(const Config& config) {
+    SettingsState state;
+    copy_values(config, state);
+    return state;
+}
+
+std::optional<Config> settings_result(const Config& given, const SettingsState& state) {
+    Config edited = given;
+    copy_values(state, edited);
+    if (edited == given) return std::nullopt;
+    return edited;
+}
+
+std::string dim_choice_text(uint8_t percent) { return std::to_string(percent) + "%"; }
+
+size_t dim_list_index(uint8_t percent) {
+    const auto* found = std::find(kDimChoices.begin(), kDimChoices.end(), percent);
+    if (found == kDimChoices.end()) found = std::find(kDimChoices.begin(), kDimChoices.end(), kFallbackDim);
+    return size_t(found - kDimChoices.begin());
+}
+
+std::vector<std::string> language_list_items(const Catalogue& catalogue) {
+    std::vector<std::string> items{std::string(catalogue[Message::settings_follow_system])};
+    for (Language language = 0; language < kLanguageCount; ++language)
+        items.emplace_back(language_display_name(language));
+    return items;
+}
+
+size_t language_list_index(Language language) { return language < kLanguageCount ? size_t(language) + 1 : 0; }
+
+SettingsEffect click_hotkey_button(SettingsState& state, const Catalogue& catalogue) {
+    if (state.recording) return stop_recording(state, catalogue);
+    state.recording = true;
+    SettingsEffect effect;
+    effect.registration = HotkeyRegistration::Unregister;
+    effect.button_text = std::string(catalogue[Message::settings_recording]);
+    effect.note = std::string();
+    return effect;
+}
+
+SettingsEffect press_key_while_recording(SettingsState& state, uint32_t virtual_key, const KeyStateSource& key_is_down,
+                                         const Catalogue& catalogue) {
+    if (!state.recording) return {};
+    if (virtual_key == kEscapeKey) return stop_recording(state, catalogue);
+    const std::optional<Hotkey> pressed = hotkey_from_key_press(virtual_key, key_is_down);
+    if (!pressed) return {};
+    if (is_plain_char(*pressed)) {
+        // Taking a bare letter or digit system-wide would stop it from being typed anywhere.
+        SettingsEffect effect;
+        effect.note = plain_key_refusal(catalogue);
+        return effect;
+    }
+    state.hotkey = *pressed;
+    return end_recording(state, catalogue);
+}
+
+SettingsEffect stop_recording(SettingsState& state, const Catalogue& catalogue) {
+    if (!state.recording) return {};
+    return end_recording(state, catalogue);
+}
+
+SettingsEffect choose_language(SettingsState& state, int64_t position, std::span<const std::string> system_languages) {
+    if (position < 0 || position > int64_t(kLanguageCount)) return {};
+    SettingsEffect effect;
+    if (position == 0) {
+        state.language = kAutomaticLanguage;
+        effect.interface_language = preferred_language(system_languages);
+    } else {
+        state.language = Language(position - 1);
+        effect.interface_language = state.language;
+    }
+    return effect;
+}
+
+SettingsEffect choose_dim(SettingsState& state, int64_t position) {
+    state.overlay_dim_percent = position >= 0 && position < int64_t(kDimChoices.size()) ? kDimChoices[size_t(position)]
+                                                                                         : kFallbackDim;
+    return {};
+}
+
+SettingsEffect set_switch(SettingsState& state, SettingsControl control, bool checked, const Catalogue& catalogue) {
+    switch (control) {
+        case SettingsControl::Confirmation:
+            state.show_confirmation = checked;
+            return {};
+        case SettingsControl::Transfer:
+            state.transfer_enabled = checked;
+            return {};
+        case SettingsControl::CheckForUpdates:
+            state.check_for_updates = checked;
+            return {};
+        case SettingsControl::ShowIcon: {
+            state.show_tray_icon = checked;
+            SettingsEffect effect;
+            effect.note = resting_note(state, catalogue);
+            return effect;
+        }
+        default:
+            return {};
+    }
+}
+
+std::string plain_key_refusal(const Catalogue& catalogue) {
+    // The modifier names are the same in every language, as on the keys themselves.
+    return format_message(catalogue[Message::settings_plain_key_refused], "Ctrl / Alt / Shift / Win");
+}
+
+std::string resting_note(const SettingsState& state, const Catalogue& catalogue) {
+    if (state.show_tray_icon) return {};
+    return format_message(catalogue[Message::settings_icon_hidden_note], state.hotkey.text());
+}
+
+LoginState login_state(const LoginRegistry& registry) {
+    if (!registry.path_known) return LoginState::Unavailable;
+    if (!registry.run_value) return LoginState::Off;
+    if (registry.approved && !registry.approved->empty() && ((*registry.approved)[0] & 1) != 0)
+        return LoginState::OffOutside;
+    return LoginState::On;
+}
+
+LoginView login_view(LoginState state, const Catalogue& catalogue) {
+    LoginView view;
+    view.checked = state == LoginState::On;
+    if (state == LoginState::OffOutside) view.note = std::string(catalogue[Message::settings_login_disabled_elsewhere]);
+    return view;
+}
+
+std::string opening_note(const SettingsState& state, LoginState login, const Catalogue& catalogue) {
+    if (login == LoginState::OffOutside) return login_view(login, catalogue).note;
+    return resting_note(state, catalogue);
+}
+
+}  // namespace kestrix

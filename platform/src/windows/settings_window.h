@@ -1,0 +1,61 @@
+#pragma once
+// The Settings window's state and children, shared by the file that runs the window
+// and the one that builds, labels and places its controls.
+#include <windows.h>
+
+#include <array>
+
+#include "gdi_handles.h"
+#include "kestrix/config.h"
+#include "kestrix/settings.h"
+#include "tray_icon.h"
+
+namespace kestrix::win {
+
+struct SettingsChildren {
+    HWND hotkey_label = nullptr;
+    HWND language_label = nullptr;
+    HWND dim_label = nullptr;
+    HWND hotkey_button = nullptr;
+    HWND language_list = nullptr;
+    HWND dim_list = nullptr;
+    // Confirmation, sending, start at login, status icon, updates: top to bottom.
+    std::array<HWND, 5> switches{};
+    HWND note = nullptr;
+    HWND done = nullptr;
+};
+
+// The check boxes in the order of SettingsChildren::switches.
+inline constexpr std::array<SettingsControl, 5> kSwitchControls = {
+    SettingsControl::Confirmation, SettingsControl::Transfer, SettingsControl::StartAtLogin,
+    SettingsControl::ShowIcon, SettingsControl::CheckForUpdates};
+
+struct SettingsWindow {
+    Config given;
+    SettingsState state;
+    HWND window = nullptr;
+    SettingsChildren children;
+    WNDPROC button_procedure = nullptr;  // the hotkey button's own, before subclassing
+    GdiObject<HFONT> font;
+    IconHandle icon;
+    uint32_t scale = 100;                // of the monitor the window is on
+    bool right_to_left = false;          // laid out mirrored, for Arabic
+    bool login_unavailable = false;      // start at login could not be offered at opening
+};
+
+// The children with their texts and values, the hotkey button subclassed with `procedure`.
+void create_children(SettingsWindow& settings, WNDPROC procedure);
+void destroy_children(SettingsWindow& settings);
+// Every text that follows the interface language, again in the current one.
+void relabel_children(SettingsWindow& settings);
+// Measures the texts, places every child and sizes the window around them; the
+// window keeps its top-left corner.
+void place_children(SettingsWindow& settings);
+// The window font for the window's scale, given to every child.
+void apply_font(SettingsWindow& settings);
+
+void set_text(HWND window, std::string_view text);
+bool is_checked(HWND box);
+void set_checked(HWND box, bool checked);
+
+}  // namespace kestrix::win
