@@ -31,7 +31,7 @@ Result<Image, PlatformError> renderExport(const ExportInput& input, ImageCanvasF
     if (const auto size = input.frame.crop_size(input.selection); size && input.backdrop)
         capacity = backdropBytes(uint32_t(size->width), uint32_t(size->height)).value_or(0);
     auto cropped = input.frame.crop(input.selection, capacity);
-    if (!cropped) return fail(PlatformError::message("the selection shows no part of the captured desktop"));
+    if (!cropped) return fail(PlatformError::capture("the selection shows no part of the captured desktop"));
     Image image = std::move(*cropped);
 
     const Origin origin{input.selection.x, input.selection.y};

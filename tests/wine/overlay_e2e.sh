@@ -144,6 +144,15 @@ tool_x() { echo $((8 + 39 * $1 + 16)); }
 undo_x=$((290 + 16)) backdrop_x=$((338 + 16)) copy_x=$((494 + 16))
 swatch_x() { echo $((8 + 35 * $1 + 14)); }
 
+# --- 0: the capture steps that fail without a system call -----------------------
+"$tools/run-exe" "$probe" --no-frame >"$work/no-frame.raw" 2>"$work/no-frame.err" || true
+check "a desktop of no area reads as a failed capture" \
+    "capture without monitors: The capture failed: virtual desktop has zero area" \
+    "$(tr -d '\r' <"$work/no-frame.raw" | grep '^capture without')"
+check "a frame without its tile reads as a failed capture" \
+    "overlay without a tile: The capture failed: expected one desktop-wide tile" \
+    "$(tr -d '\r' <"$work/no-frame.raw" | grep '^overlay without')"
+
 # --- 1: hover, click, the tools, history, backdrop, copy ------------------------
 start_probe tools --dim 45 --window 200,150,400,300 --out "Z:$work/tools.png"
 check "overlay covers both monitors from the desktop origin" "window -1280,0 3200x1080" \

@@ -45,7 +45,7 @@ Result<std::vector<Monitor>, PlatformError> enumerate_monitors() {
 Result<Frame, PlatformError> capture_desktop(const std::vector<Monitor>& monitors) {
     const Rect desktop = virtual_desktop(monitors);
     if (desktop.width <= 0 || desktop.height <= 0)
-        return fail(PlatformError::message("virtual desktop has zero area"));
+        return fail(PlatformError::capture("virtual desktop has zero area"));
 
     // Declaration order gives the release order: bitmap deselected, zeroed and
     // deleted, then the memory DC, then the screen DC.

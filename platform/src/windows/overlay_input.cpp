@@ -65,7 +65,10 @@ void finish(OverlayState& state, FinishKind kind) {
     auto image = renderExport(ExportInput{state.frame, editor.selection(), editor.annotations(), editor.backdrop()},
                               canvases);
     OverlayOutcome outcome;
-    if (image) outcome.image = std::move(*image);
+    if (image)
+        outcome.image = std::move(*image);
+    else
+        outcome.failure = std::move(image.error());
     outcome.selection = editor.selection();
     outcome.save = kind == FinishKind::Save || state.save_as;
     outcome.send = kind == FinishKind::Send;
