@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 namespace kestrix {
 
@@ -96,6 +98,16 @@ const Tile* soleSource(const std::vector<Tile>& tiles, const Rect& r, uint32_t s
 }  // namespace
 
 std::optional<Image> Frame::crop(const Rect& r, size_t capacity) const {
+    try {
+        return crop_or_throw(r, capacity);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;  // not enough memory for the picture
+    } catch (const std::length_error&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<Image> Frame::crop_or_throw(const Rect& r, size_t capacity) const {
     const auto size = crop_size(r);
     if (!size) return std::nullopt;
     const uint32_t s = max_scale(r);

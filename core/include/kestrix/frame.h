@@ -45,11 +45,15 @@ struct Frame {
     // The pixel size crop(rect) gives: the rectangle at the largest scale it touches.
     std::optional<PixelSize> crop_size(const Rect& rect) const;
     // `capacity`: bytes the picture's buffer can hold from the start, so that a
-    // later stage (the backdrop) can grow the picture without moving it.
+    // later stage (the backdrop) can grow the picture without moving it. Absent
+    // also when there is not enough memory for it (crop_size tells the two apart).
     std::optional<Image> crop(const Rect& rect, size_t capacity = 0) const;
     std::optional<uint32_t> pixel_at(int32_t x, int32_t y) const;
     // Overwrites every tile's pixels with zeros.
     void wipe();
+
+private:
+    std::optional<Image> crop_or_throw(const Rect& rect, size_t capacity) const;
 };
 
 }  // namespace kestrix
