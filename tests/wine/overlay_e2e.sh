@@ -246,6 +246,13 @@ shot monitor
 tb_x=$((1280 - 534)) tb_y=$((1024 - 48 - 10))
 check "toolbar inside a selection with no room below or above" "244,244,247" \
     "$(pixel monitor $((tb_x + 3)) $((tb_y + 3)))"
+# Cancel's tooltip would pass the left monitor's bottom edge (1024) below the button:
+# it goes above it, not into the strip no monitor shows.
+move $((tb_x + 471)) $((tb_y + 24))
+sleep 0.3
+shot tooltip
+at_least "the tooltip above the button" 100 "$(count tooltip 40x10+$((tb_x + 451))+$((tb_y - 16)) 26,26,26)"
+check "nothing of it below the button" 0 "$(count tooltip 40x10+$((tb_x + 451))+$((tb_y + 49)) 26,26,26)"
 click_at $((tb_x + 471)) $((tb_y + 24))  # Cancel
 finish_probe
 check "the Cancel button returns an empty outcome" "selection none save 0 send 0 pin 0 colour none image none" \
@@ -272,10 +279,14 @@ check "dragged rectangle undimmed" "$primary" "$(pixel drag-plain 1600 550)"
 xdotool mouseup 1
 sleep 0.3
 shot drag-released
-# With sending allowed the main row has 14 buttons: 573 wide, right-aligned.
-tb_x=$((1699 + 1 - 573)) tb_y=$((599 + 1 + 10))
+# With sending allowed the main row has 14 buttons: 573 wide. Right-aligned with the
+# selection it would start on the left monitor; it stays on the selection's monitor,
+# from the primary's left edge.
+tb_x=1280 tb_y=$((599 + 1 + 10))
 check "the send button widens the toolbar" "244,244,247|0,0,0" \
-    "$(pixel drag-released $((tb_x + 1)) $((tb_y + 3)))|$(pixel drag-released $((tb_x - 2)) $((tb_y + 3)))"
+    "$(pixel drag-released $((tb_x + 571)) $((tb_y + 3)))|$(pixel drag-released $((tb_x + 574)) $((tb_y + 3)))"
+check "the toolbar stays on the selection's monitor" "0,0,0|244,244,247" \
+    "$(pixel drag-released $((tb_x - 2)) $((tb_y + 3)))|$(pixel drag-released $((tb_x + 1)) $((tb_y + 3)))"
 click_at $((tb_x + 377 + 16)) $((tb_y + 24))  # Pin to screen
 finish_probe
 check "drag selects both end pixels; Pin; Ctrl+S while selecting also sets save" \
@@ -335,5 +346,21 @@ if [ -f "$work/text.png" ]; then
     at_least "the text is in the picture" 15 "$(convert "$work/text.png" -crop 200x40+25+45 +repage -fuzz 8% \
         -fill white -opaque "rgb($red)" -fill black +opaque white -format '%[fx:int(mean*w*h+.5)]' info:)"
 fi
+
+# --- 8: monitors of different heights ---------------------------------------------
+# The left monitor ends at y 1024, the desktop's box at 1080: below the left monitor
+# is a strip no monitor shows, and nothing may be put there.
+start_probe heights --dim 45
+move 300 880  # the left monitor: the magnifier has no room below on it
+shot magnifier-low
+check "the magnifier flips above the pointer near the left monitor's bottom" "34,34,34|no" \
+    "$(pixel magnifier-low 443 855)|$([ "$(pixel magnifier-low 443 1058)" = 34,34,34 ] && echo yes || echo no)"
+drag 300 700 699 985  # desktop (-980, 700), 400 x 286: ends 38 above the monitor's bottom
+shot low-selection
+tb_x=$((700 - 534)) tb_y=$((700 - 48 - 10))
+check "the toolbar goes above a selection with no room below it on its monitor" "244,244,247" \
+    "$(pixel low-selection $((tb_x + 3)) $((tb_y + 3)))"
+press Escape
+finish_probe
 
 checks_summary "overlay e2e"

@@ -233,7 +233,8 @@ DesktopPoint message_point(const OverlayState& state, LPARAM lparam) {
 void relayout_toolbar(OverlayState& state) {
     if (!state.editing()) return;
     state.toolbar = layout_toolbar(state.editor->tool(), state.transfer_enabled);
-    state.toolbar_at = place_toolbar(state.toolbar, state.editor->selection(), state.desktop);
+    const Rect& selection = state.editor->selection();
+    state.toolbar_at = place_toolbar(state.toolbar, selection, state.area_of(selection));
 }
 
 void apply_editor_outcome(OverlayState& state, const EditorOutcome& outcome) {

@@ -81,8 +81,8 @@ std::optional<TextPlacement> size_label_box(const OverlayState& state, HDC dc, c
     const TextSize size = measure_line(dc, label);
     const int32_t t = border_thickness(state.monitors, state.gesture.cursor.x, state.gesture.cursor.y);
     if (text) *text = label;
-    return size_label_placement(state.to_client(highlight), t, size.width, size.height, state.client_width(),
-                                state.client_height());
+    return size_label_placement(state.to_client(highlight), t, size.width, size.height,
+                                state.to_client(state.area_of(highlight)));
 }
 
 // What a selecting-phase move may change around the highlight: the border, the
@@ -99,10 +99,13 @@ OverlayState::Highlight current_highlight(const OverlayState& state) {
     return h;
 }
 
-Rect readout_area(const OverlayState& state) {
+// The magnifier panel at the cursor, client coordinates.
+Rect readout_rect(const OverlayState& state) {
     const DesktopPoint c = state.gesture.cursor;
-    return inflate(state.to_client(readout_panel(c.x, c.y, state.desktop)), kReadoutMargin);
+    return state.to_client(readout_panel(c.x, c.y, state.area_at(c)));
 }
+
+Rect readout_area(const OverlayState& state) { return inflate(readout_rect(state), kReadoutMargin); }
 
 void paint_hint(const OverlayState& state, HDC dc) {
     const Monitor* monitor = hint_monitor(state.monitors);
@@ -137,7 +140,7 @@ void paint_border_and_label(const OverlayState& state, HDC dc, const Rect& highl
 // times, then the chrome (cross-hair, swatch, coordinates and colour text).
 void paint_readout(const OverlayState& state, HDC dc, Canvas* canvas) {
     const DesktopPoint c = state.gesture.cursor;
-    const Rect panel = state.to_client(readout_panel(c.x, c.y, state.desktop));
+    const Rect panel = readout_rect(state);
     const GdiObject<HBRUSH> fill(CreateSolidBrush(RGB(34, 34, 34)));
     if (fill) {
         const RECT r = to_win(panel);
@@ -235,7 +238,14 @@ void paint_editing(OverlayState& state, HDC dc, const Rect& dirty, Canvas* canva
     look.can_undo = editor.can_undo();
     look.hover = state.hover_item;
     const Point at{double(state.toolbar_at.x - state.desktop.x), double(state.toolbar_at.y - state.desktop.y)};
-    paint_toolbar(*canvas, state.toolbar, at, look, Box{0, 0, double(state.client_width()), double(state.client_height())});
+    // The tooltip belongs to the item under the pointer and stays on that item's monitor.
+    Rect tooltip_area = state.desktop;
+    if (look.hover) {
+        const Box& r = look.hover->rect;
+        tooltip_area = state.area_at({state.toolbar_at.x + int32_t(r.x + r.width / 2),
+                                      state.toolbar_at.y + int32_t(r.y + r.height / 2)});
+    }
+    paint_toolbar(*canvas, state.toolbar, at, look, to_box(state.to_client(tooltip_area)));
 }
 
 void compose(OverlayState& state, const Rect& dirty) {
