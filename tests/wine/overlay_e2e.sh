@@ -162,6 +162,9 @@ shot idle
 check "primary monitor dimmed by 45 %" yes "$(dimmed_ok $primary 45 "$(pixel idle 2800 900)")"
 check "hovering the bare left monitor highlights it undimmed" "$left" "$(pixel idle 1000 600)"
 check "hint box on the primary monitor" "26,26,26" "$(pixel idle 2240 91)"
+move 2200 950  # over the primary's bare desktop: the whole monitor is highlighted
+shot primary-highlighted
+check "the hint stays on top of a highlighted monitor" "26,26,26" "$(pixel primary-highlighted 2240 91)"
 
 move 1680 300  # over the probe's window: desktop (400, 300)
 shot hover

@@ -1,5 +1,5 @@
-// The overlay's paint handler: the raster parts (frozen desktop, dimming, hint,
-// bright selection, border and size label, magnifier zoom, the mosaic layer)
+// The overlay's paint handler: the raster parts (frozen desktop, dimming, bright
+// selection, border and size label, hint, magnifier zoom, the mosaic layer)
 // composed in the back buffer, the vector chrome drawn on top through a canvas,
 // and one copy of the dirty rectangle to the window.
 #include <algorithm>
@@ -256,7 +256,6 @@ void compose(OverlayState& state, const Rect& dirty) {
     // Nothing below may spill out of the dirty rectangle.
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, dirty.x, dirty.y, LONG(dirty.right()), LONG(dirty.bottom()));
-    if (!state.editing()) paint_hint(state, dc);
 
     const std::optional<Rect> shown =
         state.editing() ? std::optional<Rect>(state.editor->selection()) : displayed_rect(state.gesture);
@@ -264,6 +263,8 @@ void compose(OverlayState& state, const Rect& dirty) {
 
     if (!state.editing()) {
         if (shown) paint_border_and_label(state, dc, *shown);
+        // Over the highlight: a highlighted monitor or window must not hide it.
+        paint_hint(state, dc);
         auto canvas = GdiplusCanvas::onDc(dc);
         paint_readout(state, dc, canvas.get());
     } else {
