@@ -366,4 +366,31 @@ check "the toolbar goes above a selection with no room below it on its monitor" 
 press Escape
 finish_probe
 
+# --- 9: a Shift-straightened mosaic stroke shows as it is drawn ------------------------
+start_probe shift-mosaic --dim 45 --window 200,150,400,300
+click_at 1680 300
+tb_x=$((1280 + 600 - 534)) tb_y=$((150 + 300 + 10))
+click_at $((tb_x + $(tool_x 4))) $((tb_y + 24))  # Mosaic
+shot before-stroke
+# A short free stroke, then Shift held: the stroke becomes one straight segment from
+# its start to the pointer, two points however far the pointer goes.
+xdotool mousemove 1500 342 mousedown 1
+sleep 0.1
+xdotool mousemove 1530 342
+sleep 0.15
+xdotool keydown shift mousemove 1560 342
+sleep 0.15
+xdotool mousemove 1850 342
+sleep 0.4
+shot stroke-held
+xdotool mouseup 1 keyup shift
+sleep 0.4
+shot stroke-done
+stripes=100x30+1690+330  # the window's stripes, far along the straightened stroke
+at_least "the straightened stroke pixelates as far as the pointer while drawn" 500 \
+    "$(changed before-stroke stroke-held $stripes)"
+at_least "... and after release" 500 "$(changed before-stroke stroke-done $stripes)"
+press Escape
+finish_probe
+
 checks_summary "overlay e2e"

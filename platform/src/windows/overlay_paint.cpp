@@ -4,6 +4,7 @@
 // and one copy of the dirty rectangle to the window.
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
 #include "gdiplus_canvas.h"
@@ -163,46 +164,53 @@ void paint_readout(const OverlayState& state, HDC dc, Canvas* canvas) {
     paint_readout_chrome(*canvas, Point{double(panel.x), double(panel.y)}, content);
 }
 
-std::size_t mosaic_point_count(const Editor& editor) {
-    std::size_t count = 0;
-    for (const Annotation& a : editor.annotations())
-        if (auto* m = std::get_if<MosaicMark>(&a)) count += m->points.size();
-    if (const Annotation* drawing = editor.in_progress())
-        if (auto* m = std::get_if<MosaicMark>(drawing)) count += m->points.size();
-    return count;
-}
-
-// The selection cut from the frozen desktop with the Mosaic strokes (the one
-// being drawn included) pixelated; rebuilt only when either changes.
-void refresh_layer(OverlayState& state) {
-    const Editor& editor = *state.editor;
-    const std::size_t points = mosaic_point_count(editor);
-    AnnotationLayer& layer = state.layer;
-    if (layer.surface && layer.selection == editor.selection() && layer.mosaic_points == points) return;
-    layer.surface.reset();
-
-    std::optional<Image> crop = state.frame.crop(editor.selection());
-    if (!crop) return;
+// Every Mosaic stroke, the one being drawn included.
+std::vector<Annotation> mosaic_strokes(const Editor& editor) {
     std::vector<Annotation> strokes;
     for (const Annotation& a : editor.annotations())
         if (std::holds_alternative<MosaicMark>(a)) strokes.push_back(a);
     if (const Annotation* drawing = editor.in_progress(); drawing && std::holds_alternative<MosaicMark>(*drawing))
         strokes.push_back(*drawing);
+    return strokes;
+}
+
+// The selection cut from the frozen desktop with the Mosaic strokes pixelated;
+// rebuilt whenever the selection or any stroke changes. Comparing the strokes
+// themselves, not their point count, matters for a Shift-straightened stroke:
+// it keeps its two points while its end moves.
+void refresh_layer(OverlayState& state) {
+    const Editor& editor = *state.editor;
+    std::vector<Annotation> strokes = mosaic_strokes(editor);
+    AnnotationLayer& layer = state.layer;
+    if (layer.surface && layer.selection == editor.selection() && layer.strokes == strokes) return;
+    layer.surface.reset();
+
+    std::optional<Image> crop = state.frame.crop(editor.selection());
+    if (!crop) return;
     const double scale = state.frame.max_scale(editor.selection()) / 100.0;
-    if (!strokes.empty()) applyMosaic(*crop, strokes, Origin{editor.selection().x, editor.selection().y}, scale);
+    bool pixelated = true;
+    try {
+        if (!strokes.empty()) applyMosaic(*crop, strokes, Origin{editor.selection().x, editor.selection().y}, scale);
+    } catch (const std::exception&) {
+        pixelated = false;  // no memory for it: the crop's screen pixels are still wiped below
+    }
 
     auto surface = DibSurface::create(int32_t(crop->width()), int32_t(crop->height()), "overlay");
-    if (surface) {
+    if (pixelated && surface) {
         std::memcpy((*surface)->pixels(), crop->pixels().data(), (*surface)->byte_size());
         layer.surface = std::move(*surface);
         layer.selection = editor.selection();
-        layer.mosaic_points = points;
+        layer.strokes = std::move(strokes);
     }
     crop->wipe();
 }
 
 void paint_layer(OverlayState& state, HDC dc, const Rect& dirty) {
-    refresh_layer(state);
+    try {
+        refresh_layer(state);
+    } catch (const std::exception&) {
+        state.layer.surface.reset();  // no memory for it: this paint goes without, the next tries again
+    }
     const DibSurface* surface = state.layer.surface.get();
     if (!surface) return;
     const Rect sel = state.to_client(state.editor->selection());

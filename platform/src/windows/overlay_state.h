@@ -44,7 +44,7 @@ struct TextBox {
 // kept until the selection or the strokes change.
 struct AnnotationLayer {
     Rect selection;
-    std::size_t mosaic_points = 0;
+    std::vector<Annotation> strokes;  // the Mosaic strokes it was made with
     std::unique_ptr<DibSurface> surface;
 };
 
