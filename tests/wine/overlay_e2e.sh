@@ -181,6 +181,14 @@ shot selected
 tb_x=$((1280 + 600 - 534)) tb_y=$((150 + 300 + 10))
 check "toolbar below the selection" "244,244,247" "$(pixel selected $((tb_x + 3)) $((tb_y + 3)))"
 check "selection stays undimmed" "$window" "$(pixel selected 1600 200)"
+# A quick double click on a tool button is two presses: the tool is chosen and put
+# down again, so neither the button is active nor the property row shown.
+xdotool mousemove $((tb_x + $(tool_x 0))) $((tb_y + 24)) click --repeat 2 --delay 60 1
+sleep 0.4
+shot double-clicked
+# (Right of the tooltip that the button under the pointer shows.)
+check "a double click on a tool presses it twice" "yes 244,244,247" \
+    "$(dimmed_ok $primary 45 "$(pixel double-clicked $((tb_x + 300)) $((tb_y + 80)))") $(pixel double-clicked $((tb_x + 6)) $((tb_y + 24)))"
 
 click_at $((tb_x + $(tool_x 0))) $((tb_y + 24))  # Rectangle
 drag 1530 200 1630 280
@@ -249,6 +257,12 @@ shot monitor
 tb_x=$((1280 - 534)) tb_y=$((1024 - 48 - 10))
 check "toolbar inside a selection with no room below or above" "244,244,247" \
     "$(pixel monitor $((tb_x + 3)) $((tb_y + 3)))"
+# The toolbar lies inside the selection: a quick double click on Undo is two presses
+# of Undo, not a double click on the selection that would copy it.
+xdotool mousemove $((tb_x + undo_x)) $((tb_y + 24)) click --repeat 2 --delay 60 1
+sleep 0.5
+check "a double click on Undo inside the selection leaves the overlay open" open \
+    "$(kill -0 "$probe_pid" 2>/dev/null && echo open || echo closed)"
 # Cancel's tooltip would pass the left monitor's bottom edge (1024) below the button:
 # it goes above it, not into the strip no monitor shows.
 move $((tb_x + 471)) $((tb_y + 24))

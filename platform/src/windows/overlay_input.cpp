@@ -199,6 +199,12 @@ void on_left_up(OverlayState& state, DesktopPoint p) {
 }
 
 void on_double_click(OverlayState& state, DesktopPoint p) {
+    // The class takes double clicks, so a quick second press on a toolbar button
+    // arrives as one: it is a press on the button like the first.
+    if (state.editing() && !state.text_box && toolbar_contains(state.toolbar, state.toolbar_at, p.x, p.y)) {
+        on_left_down(state, p);
+        return;
+    }
     if (!state.editing() || !state.editor->selection().contains(p.x, p.y)) return;
     apply_editor_outcome(state, state.editor->double_click(p.x, p.y));
 }
