@@ -407,4 +407,28 @@ at_least "... and after release" 500 "$(changed before-stroke stroke-done $strip
 press Escape
 finish_probe
 
+# --- 10: Alt+F4 and another window while the text box has the focus --------------------
+text_box_open() {  # selects (320, 500, 300 x 100), picks Text and opens the box with "abc" typed
+    drag 1600 500 1899 599
+    click_at $((1280 + 620 - 534 + $(tool_x 5))) $((599 + 1 + 10 + 24))  # the toolbar right-aligned below
+    click_at 1650 530
+    xdotool type --delay 40 abc
+    sleep 0.2
+}
+start_probe text-alt-f4 --dim 45
+text_box_open
+shot text-alt-f4
+check "the text box is open" "28,28,28" "$(pixel text-alt-f4 1890 540)"
+press alt+F4
+finish_probe
+check "Alt+F4 in the text box closes the overlay as a cancel" \
+    "selection none save 0 send 0 pin 0 colour none image none" "$(outcome)"
+
+start_probe text-switch --dim 45 --window -1000,100,300,200
+text_box_open
+"$tools/run-exe" "$(dirname "$probe")/post_broadcast.exe" OverlayProbe.Activate >/dev/null 2>&1 || true
+finish_probe
+check "another window taking over from the text box cancels" \
+    "selection none save 0 send 0 pin 0 colour none image none" "$(outcome)"
+
 checks_summary "overlay e2e"

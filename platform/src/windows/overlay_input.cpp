@@ -274,6 +274,19 @@ LRESULT CALLBACK overlay_window_proc(HWND window, UINT message, WPARAM wparam, L
             if (HWND to = HWND(wparam); to && IsChild(window, to)) return 0;
             if (state->focus_seen) cancel(*state);
             return 0;
+        case WM_ACTIVATE:
+            // Another window taking over (Alt+Tab, a click elsewhere) cancels, also
+            // while the text box has the focus and the overlay sees no kill-focus.
+            if (LOWORD(wparam) == WA_INACTIVE && state->focus_seen) cancel(*state);
+            break;
+        case WM_CLOSE:
+            // Alt+F4 and any other close request: the loop ends and destroys the window.
+            cancel(*state);
+            return 0;
+        case WM_DESTROY:
+            // Destroyed from elsewhere: the loop must still end.
+            if (!state->outcome) cancel(*state);
+            break;
         case WM_PAINT: paint_overlay(*state); return 0;
         case WM_ERASEBKGND: return 1;
         case WM_SETCURSOR: {
