@@ -7,7 +7,8 @@
 # click copy nothing; "Capture and save as…" from the tray menu proposes a dated
 # name and writes the typed one (or, cancelled, still copies); C copies the colour
 # under the pointer; Ctrl+P pins the selection; ten captures in a row leave the
-# process's GDI objects, windows and memory where they were.
+# process's GDI objects, windows and memory where they were; Alt+F4 in the text box
+# cancels and the next hotkey works.
 #   capture_road_e2e.sh kestrix.exe BINDIR WORKDIR
 # BINDIR holds the probes (road_watch, clipboard_read, process_resources, host_probe,
 # window_texts, close_window, post_broadcast). Screenshots of every step are left in WORKDIR.
@@ -488,6 +489,31 @@ clipboard pin
 check "Esc closes the pin" 1 "$(seen 'pin gone')"
 check "pinning copies nothing and shows no toast" "0 road marker none" \
     "$(seen 'toast shown') $(clip pin text) $(clip pin dib)"
+
+# --- 7: Alt+F4 while the text box has the focus -------------------------------------------
+# The overlay must end as a cancel, or its loop never returns: the hotkey would stay
+# ignored and Exit could not run.
+echo "== Alt+F4 in the text box"
+mark_clipboard "road marker"
+hotkey_capture alt-f4 15000 --until "overlay gone"
+drag "$rx" "$ry" $((rx + 639)) $((ry + 479))
+tb_x=$((rx + 640 - 534)) tb_y=$((ry + 480 + 10))  # the toolbar, right-aligned below the selection
+xdotool mousemove $((tb_x + 8 + 39 * 5 + 16)) $((tb_y + 24)) click 1  # Text
+sleep 0.3
+xdotool mousemove $((rx + 60)) $((ry + 60)) click 1
+sleep 0.4
+xdotool type --delay 40 abc
+shot alt-f4-text
+xdotool key alt+F4
+await "overlay gone" 1 5 || true
+watch_end
+clipboard alt-f4
+check "Alt+F4 in the text box closes the overlay and copies nothing" "1 road marker" \
+    "$(seen 'overlay gone') $(clip alt-f4 text)"
+hotkey_capture after-alt-f4 8000 --until "overlay gone"
+check "the hotkey opens the overlay again afterwards" 1 "$(seen 'overlay shown')"
+xdotool key Escape
+watch_end
 
 # --- the end -----------------------------------------------------------------------------
 wine "$bin/post_broadcast.exe" Kestrix.Quit
