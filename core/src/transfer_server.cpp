@@ -186,7 +186,11 @@ void run_delivery_server(net::Listener& listener, const ServedContent& content, 
         if (shared.stop_requested.load() || now >= session_end) break;
         net::Accepted accepted = listener.accept();
         if (accepted.kind == net::Accepted::Kind::NoneWaiting) {
-            std::this_thread::sleep_for(std::min<Clock::duration>(limits.idle_poll, session_end - now));
+            // Woken by the next connection at once, or after the poll interval to look
+            // at the stop flag and the clock again.
+            const auto wait = std::chrono::ceil<milliseconds>(std::min<Clock::duration>(limits.idle_poll, session_end - now));
+            if (listener.wait_for_connection(std::max(wait, milliseconds(1))) == net::Readiness::Failed)
+                std::this_thread::sleep_for(wait);
             continue;
         }
         if (accepted.kind == net::Accepted::Kind::Failed) break;

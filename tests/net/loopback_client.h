@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestrix::test {
 
@@ -85,13 +86,23 @@ public:
     };
     Reply read_all(std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
         Reply reply;
+        const auto end = read_each([&](std::string_view piece) { reply.bytes += piece; }, limit);
+        reply.closed = end.closed;
+        reply.seconds = end.seconds;
+        return reply;
+    }
+
+    // The same, each piece handed to `sink` as it arrives instead of kept.
+    template <class Sink>
+    Reply read_each(Sink&& sink, std::chrono::milliseconds limit) {
+        Reply reply;
         const auto start = std::chrono::steady_clock::now();
         set_receive_timeout(std::chrono::milliseconds(100));
-        char buffer[65536];
+        std::vector<char> buffer(256 * 1024);
         while (std::chrono::steady_clock::now() - start < limit) {
-            const auto got = ::recv(socket_, buffer, int(sizeof buffer), 0);
+            const auto got = ::recv(socket_, buffer.data(), int(buffer.size()), 0);
             if (got > 0) {
-                reply.bytes.append(buffer, size_t(got));
+                sink(std::string_view(buffer.data(), size_t(got)));
                 continue;
             }
             if (got == 0 || !timed_out()) {

@@ -31,7 +31,7 @@ inline constexpr size_t kReaderBuffer = 8192;
 // The server's clock limits. The defaults are the product's; tests shorten them.
 struct DeliveryLimits {
     std::chrono::milliseconds life{120000};             // the session's whole life
-    std::chrono::milliseconds idle_poll{50};            // between two accepts while nobody connects
+    std::chrono::milliseconds idle_poll{50};            // longest wait for a connection between two looks at the clock
     std::chrono::milliseconds receive_timeout{1000};    // one read waiting for bytes
     std::chrono::milliseconds send_timeout{15000};      // one write making no progress
     std::chrono::milliseconds request_deadline{5000};   // request line and headers of one connection, in all

@@ -58,6 +58,8 @@ public:
     virtual ~Listener() = default;
     virtual uint16_t port() const = 0;
     virtual Accepted accept() = 0;
+    // Waits at most `wait` until a connection is waiting to be accepted.
+    virtual Readiness wait_for_connection(Millis wait) = 0;
 };
 
 // An IPv4 address, most significant byte first: 10.0.0.2 is {10, 0, 0, 2}.

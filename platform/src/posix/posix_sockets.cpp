@@ -93,6 +93,7 @@ public:
         if (would_block(errno) || errno == ECONNABORTED) return {net::Accepted::Kind::NoneWaiting, nullptr};
         return {net::Accepted::Kind::Failed, nullptr};
     }
+    Readiness wait_for_connection(net::Millis wait) override { return wait_for(fd_.get(), POLLIN, wait); }
 
 private:
     Descriptor fd_;

@@ -104,6 +104,7 @@ public:
         if (would_block(error) || error == WSAECONNRESET) return {net::Accepted::Kind::NoneWaiting, nullptr};
         return {net::Accepted::Kind::Failed, nullptr};
     }
+    Readiness wait_for_connection(net::Millis wait) override { return wait_for(socket_.get(), false, wait); }
 
 private:
     Socket socket_;
