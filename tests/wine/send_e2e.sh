@@ -13,11 +13,12 @@
 # capture's toast follows. A second capture: twenty wrong tokens close the link
 # (the code goes, Copy link is disabled) and a quit request closes the panel and
 # ends the program. In a namespace with only loopback the panel opens in its
-# "not on a network" state and its close box closes it.
+# "not on a network" state; its close box closes it, and so does Esc.
 #   send_e2e.sh kestrix.exe BINDIR WORKDIR
 # BINDIR holds the probes (road_watch, clipboard_read, window_texts, close_window,
 # post_to_host). Screenshots of every step are left in WORKDIR. Needs root for
 # `unshare -n`. Uses $DISPLAY when it already has the two-monitor layout.
+# KESTRIX_SEND_PHASES="offline" (say) runs only some of the phases.
 set -euo pipefail
 kestrix_exe=$(realpath "$1")
 bin=$(cd "$2" && pwd)
@@ -54,13 +55,13 @@ if [ -z "$phase" ]; then
     # the namespace too: none may be running now.
     kestrix_wine_stop
     status=0
-    for next in online offline; do
+    for next in ${KESTRIX_SEND_PHASES:-online offline}; do
         KESTRIX_SEND_PHASE=$next unshare -n bash "${BASH_SOURCE[0]}" "$kestrix_exe" "$bin" "$work" || status=1
         kestrix_wine_stop
     done
     passed=$(cat "$work"/*.passed 2>/dev/null | awk '{s += $1} END {print s + 0}')
     failed=$(cat "$work"/*.failed 2>/dev/null | awk '{s += $1} END {print s + 0}')
-    [ -f "$work/online.passed" ] && [ -f "$work/offline.passed" ] || status=1
+    for next in ${KESTRIX_SEND_PHASES:-online offline}; do [ -f "$work/$next.passed" ] || status=1; done
     echo "send e2e: $passed checks passed, $failed failed"
     [ "$status" = 0 ] && [ "$failed" = 0 ]
     exit
@@ -387,6 +388,14 @@ if [ "$phase" = offline ]; then
     await "toast shown" 1 5 || true
     check "the close box closes it and the capture ends as copied" "1 Copied  640 × 480" \
         "$(seen 'send panel gone') $(event 'toast shown' | sed 's/^[^ ]* [^ ]* text //')"
+    watch_end
+
+    echo "== Esc"
+    capture_and_send escape
+    click_line "$(panel_texts | statics 1)"  # the panel has the keyboard, as after a user's click
+    xdotool key Escape
+    await "send panel gone" 1 5 || true
+    check "Esc closes it too" 1 "$(seen 'send panel gone')"
     watch_end
     wine "$bin/post_to_host.exe" quit 0 || true
     wait_for_exit "$app_pid"

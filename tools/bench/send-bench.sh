@@ -5,7 +5,10 @@
 #      a PNG of MEGABYTES served whole (MB/s);
 #   2. the same bench built for Windows, under Wine;
 #   3. kestrix.exe under Wine on a private 1920x1080 display: the toolbar's Send
-#      pressed on a whole-monitor capture until the panel is shown, RUNS times.
+#      pressed on a whole-monitor capture until the panel is shown, RUNS times
+#      (the export, the clipboard and the PNG encoding included);
+#   4. the panel's own share: send_to_device called with that capture's PNG until
+#      the panel is shown, and closing it until send_to_device returns.
 #   tools/bench/send-bench.sh [NATIVE_BUILD] [WINDOWS_BUILD] [MEGABYTES] [RUNS]
 #   (defaults build/native build/windows 25 5)
 set -euo pipefail
@@ -59,10 +62,10 @@ for ((run = 1; run <= runs; ++run)); do
     xdotool mousemove "$tray_x" "$tray_y"
     sleep 0.3
     xdotool key ctrl+alt+a
-    sleep 1.2
+    sleep 2
     xdotool mousemove 900 500 click 1
     sleep 0.6
-    "$KESTRIX_WINE" "$probes/click_timer.exe" "$send_x" "$send_y" KestrixSendPanel 10000 | tr -d '\r' | tee -a "$work/times"
+    "$KESTRIX_WINE" "$probes/click_timer.exe" "$send_x" "$send_y" KestrixSendPanel 15000 | tr -d '\r' | tee -a "$work/times" || true
     sleep 0.5
     "$KESTRIX_WINE" "$probes/close_window.exe" "Send to a device" >/dev/null 2>&1 || true
     sleep 1
@@ -72,3 +75,16 @@ sed -nE 's/^shown after ([0-9.]+) ms$/\1/p' "$work/times" | sort -n |
                                            v[int((NR + 1) / 2)], NR, v[1], v[NR] }'
 "$KESTRIX_WINE" "$probes/post_to_host.exe" quit 0 >/dev/null 2>&1 || true
 wait "$app" 2>/dev/null || true
+
+echo "== 4. send_to_device -> panel shown, the same capture's PNG"
+convert "$work/background.png" -depth 8 "PNG24:$work/capture.png"
+echo "PNG of $(stat -c %s "$work/capture.png") bytes"
+for ((run = 1; run <= runs; ++run)); do
+    "$KESTRIX_WINE" "$probes/send_probe.exe" "$(sed 's|/|\\|g; s|^|Z:|' <<<"$work/capture.png")" 300 | tr -d '\r' |
+        tee -a "$work/probe" || true
+done
+for figure in "panel shown after" "closed: send_to_device returned"; do
+    grep -F "$figure" "$work/probe" | sed -E 's/.* ([0-9.]+) ms.*/\1/' | sort -n |
+        awk -v f="$figure" '{ v[NR] = $1 } END { if (NR) printf "%s: median %.1f ms over %d runs (min %.1f, max %.1f)\n",
+                                                 f, v[int((NR + 1) / 2)], NR, v[1], v[NR] }'
+done
