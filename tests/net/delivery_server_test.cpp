@@ -247,6 +247,26 @@ TEST(DeliveryServer, NothingIsAcceptedAfterTheSessionsLife) {
     EXPECT_TRUE(refuses_within(s.port(), 1000ms));
 }
 
+TEST(DeliveryServer, AStalledDownloadEndsWithTheSessionsLife) {
+    // A client that stops reading mid-image would hold the server for the 15 s send
+    // time-out; the session's end cuts it short and the listener closes on time.
+    DeliveryLimits limits;
+    limits.life = 1500ms;
+    test::TestServices services;
+    const std::vector<uint8_t> png = fake_png(25 * 1024 * 1024);
+    auto started = start_delivery(png, "big.png", services, limits);
+    ASSERT_TRUE(started);
+    const DeliverySession& session = *started;
+    const auto start = Clock::now();
+    LoopbackClient client;
+    ASSERT_TRUE(client.connect(session.port()));
+    client.send("GET /s/" + session.token() + "/i HTTP/1.1\r\n\r\n");
+    client.read_some(100);
+    EXPECT_TRUE(refuses_within(session.port(), 2500ms));
+    EXPECT_LT(seconds_since(start), 3.0);
+    EXPECT_FALSE(session.is_active());
+}
+
 TEST(DeliveryServer, StartingNeedsRandomnessAndAnAddressOthersCanReach) {
     test::TestServices no_random;
     no_random.randomness = false;

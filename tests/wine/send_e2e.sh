@@ -91,9 +91,9 @@ finish_phase() {
 }
 kestrix_cleanup_on_exit finish_phase
 
-wine() { "$KESTRIX_WINE" "$@"; }
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 origin=1280  # X root coordinates are desktop units plus 1280
+road_prefix="$phase-"
+source "$tools/road.sh"
 shot() { import -window root -depth 8 "$work/$phase-$1.png"; }
 
 # kestrix.exe with sending allowed, in English.
@@ -114,74 +114,10 @@ if [ "$phase" = online ]; then
     display -window root "$work/background.png" || true  # exits with 1 even when it worked
 fi
 
-# Wine's notification area; the icon is found by its dark-theme green.
-icon_x= icon_y=
-find_icon() {
-    local tray tx ty box x0 y0 x1 y1
-    for _ in $(seq 1 150); do
-        tray=$(xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | head -n1 || true)
-        if [ -n "$tray" ]; then
-            read -r tx ty < <(xwininfo -id "$tray" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
-            import -window "$tray" -depth 8 "$work/$phase-tray.png" 2>/dev/null || true
-            box=$(convert "$work/$phase-tray.png" txt:- 2>/dev/null | grep -F "(63,197,99)" |
-                awk -F'[,:]' '{x=$1; y=$2; if (n++ == 0) {x0=x1=x; y0=y1=y}
-                    if (x<x0) x0=x; if (x>x1) x1=x; if (y<y0) y0=y; if (y>y1) y1=y}
-                    END {if (n) print x0, y0, x1, y1}')
-            if [ -n "$box" ]; then
-                read -r x0 y0 x1 y1 <<<"$box"
-                icon_x=$((tx + (x0 + x1) / 2)) icon_y=$((ty + (y0 + y1) / 2))
-                return 0
-            fi
-        fi
-        sleep 0.1
-    done
-    return 1
-}
-
-# The watcher reports the overlay, the panel, the toast and the clipboard as they change.
-watch_file=
-watch() {  # watch NAME [road_watch options...]
-    watch_file="$work/$phase-$1.watch"
-    shift
-    "$KESTRIX_WINE" "$bin/road_watch.exe" "$@" >"$watch_file" 2>/dev/null &
-    watch_pid=$!
-    for _ in $(seq 1 100); do grep -q ' ready' "$watch_file" 2>/dev/null && return 0; sleep 0.05; done
-    echo "FAILED: the watcher did not start"
-    return 1
-}
-watch_end() {
-    wait "$watch_pid" 2>/dev/null || true
-    watch_pid=
-}
-seen() { tr -d '\r' <"$watch_file" | grep -cE "^[0-9]+ $1" || true; }
-await() {  # await EVENT [N] [SECONDS]
-    local i
-    for i in $(seq 1 $((${3:-10} * 20))); do
-        [ "$(seen "$1")" -ge "${2:-1}" ] && return 0
-        sleep 0.05
-    done
-    echo "(no '$1' within ${3:-10} s)"
-    return 1
-}
-event() { tr -d '\r' <"$watch_file" | sed -n "s/^[0-9]* $1 *//p" | sed -n "${2:-1}p"; }
-
-texts() { wine "$bin/window_texts.exe" "$@" 2>/dev/null | tr -d '\r'; }
 panel_texts() { texts --states "Send to a device"; }
 field() { cut -d'|' -f"$1"; }  # field N of a window_texts line
 statics() { grep '^  Static|' | sed -n "${1}p"; }  # the Nth label: scan hint, URL, warning, status
 control() { grep -F "  $1|" | head -n1; }  # control 'Button|Copy link'
-click_line() {  # click_line LINE: clicks the middle of a control that window_texts listed
-    local left top right bottom
-    read -r left top right bottom < <(field 3 <<<"$1" | tr ',' ' ') || true
-    [ -n "${bottom:-}" ] || { echo "(nothing to click)"; return 0; }
-    xdotool mousemove $(((left + right) / 2 + origin)) $(((top + bottom) / 2)) click 1
-    sleep 0.3
-}
-clipboard() {  # clipboard NAME: the clipboard's report in $work/$phase-NAME.clip, its PNG beside it
-    mkdir -p "$work/$phase-$1"
-    wine "$bin/clipboard_read.exe" "$(winpath "$work/$phase-$1")" 2>/dev/null | tr -d '\r' >"$work/$phase-$1.clip"
-}
-clip() { sed -n "s/^$2: //p" "$work/$phase-$1.clip"; }
 # The panel's window in root coordinates: "x y w h".
 panel_geometry() { head -n1 | field 3 | awk -F, -v o=$origin '{print $1 + o, $2, $3 - $1, $4 - $2}'; }
 # The black pixels' bounding box in a region of a screenshot: "w h x y" relative to the
@@ -202,20 +138,10 @@ start_kestrix() {
 }
 capture_and_send() {  # capture_and_send NAME: leaves the watcher running
     watch "$1" 180000 --until "toast gone"
-    xdotool mousemove "$icon_x" "$icon_y"
-    sleep 0.2
-    xdotool key ctrl+alt+a
+    press_hotkey
     await "overlay shown" 1 10 || true
     sleep 0.4
-    local rx=$((sel_x + origin)) ry=$sel_y
-    xdotool mousemove "$rx" "$ry" mousedown 1
-    sleep 0.1
-    xdotool mousemove $((rx + 320)) $((ry + 240))
-    sleep 0.1
-    xdotool mousemove $((rx + 639)) $((ry + 479))
-    sleep 0.15
-    xdotool mouseup 1
-    sleep 0.4
+    drag $((sel_x + origin)) "$sel_y" $((sel_x + origin + 639)) $((sel_y + 479))
     # With sending allowed the toolbar is 573 wide, right-aligned with the selection
     # and 10 below it; Send is the button at 416..447.
     local toolbar_x=$((sel_x + 640 - 573)) toolbar_y=$((sel_y + 480 + 10))
@@ -298,8 +224,8 @@ if [ "$phase" = online ]; then
     check "HEAD counts nothing" yes "$(status_now | grep -qE '^Delivered ×2  ·' && echo yes || status_now)"
 
     echo "== Copy link"
-    wine "$bin/clipboard_read.exe" --set-text "send marker" >/dev/null 2>&1 || true
-    click_line "$(panel_texts | control 'Button|Copy link')"
+    mark_clipboard "send marker" || true
+    click_control "$(texts "Send to a device")" 'Button|Copy link'
     clipboard link
     check "Copy link puts the URL on the clipboard" "$url" "$(clip link text)"
 
@@ -329,7 +255,7 @@ if [ "$phase" = online ]; then
     fi
 
     echo "== Stop"
-    click_line "$(panel_texts | control 'Button|Stop')"
+    click_control "$(texts "Send to a device")" 'Button|Stop'
     await "send panel gone" 1 5 || true
     curl -s --max-time 5 -o /dev/null "$base" && refused=no || refused="exit $?"
     check "Stop closes the panel" 1 "$(seen 'send panel gone')"
@@ -392,7 +318,8 @@ if [ "$phase" = offline ]; then
 
     echo "== Esc"
     capture_and_send escape
-    click_line "$(panel_texts | statics 1)"  # the panel has the keyboard, as after a user's click
+    # The panel takes the keyboard, as after a user's click on it.
+    click_control "$(texts "Send to a device")" "Static|Kestrix is not on a network it can serve on."
     xdotool key Escape
     await "send panel gone" 1 5 || true
     check "Esc closes it too" 1 "$(seen 'send panel gone')"

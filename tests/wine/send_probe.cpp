@@ -1,6 +1,6 @@
 // Calls send_to_device the way a capture session does, with the bytes of a PNG
 // file, and times the panel from outside its modal loop:
-//   send_probe FILE.png [CLOSE_AFTER_MS]     (300 by default)
+//   send_probe FILE.png [CLOSE_AFTER_MS [LANGUAGE]]   (300 ms and English by default)
 //   -> "panel shown after 41.2 ms"
 //      "closed: send_to_device returned 12.3 ms after WM_CLOSE"
 // A thread of the probe watches for the panel, waits CLOSE_AFTER_MS and closes it
@@ -17,13 +17,15 @@
 #include <thread>
 #include <vector>
 
+#include "kestrix/i18n.h"
 #include "sendpanel.h"
+#include "wide_text.h"
 
 using Clock = std::chrono::steady_clock;
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: send_probe FILE.png [CLOSE_AFTER_MS]\n");
+        std::fprintf(stderr, "usage: send_probe FILE.png [CLOSE_AFTER_MS [LANGUAGE]]\n");
         return 2;
     }
     std::ifstream file(argv[1], std::ios::binary);
@@ -33,6 +35,7 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     const int close_after = argc > 2 ? _wtoi(argv[2]) : 300;
+    if (argc > 3) kestrix::set_language(kestrix::match_language_tag(kestrix::win::narrow(argv[3])));
 
     {
         const HWND warm = CreateWindowExW(0, L"STATIC", L"warm", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);

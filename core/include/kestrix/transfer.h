@@ -134,13 +134,11 @@ public:
 
     // "http://{address}/s/{token}"
     std::string url() const;
-    const std::string& address() const { return address_; }
     const std::string& token() const { return token_; }
     uint16_t port() const { return port_; }
     bool is_active() const;
     std::chrono::milliseconds remaining() const;
     uint32_t delivered_count() const { return shared_->delivered.load(); }
-    void request_stop() { shared_->stop_requested.store(true); }
 
 private:
     friend Result<DeliverySession, DeliveryError> start_delivery(std::span<const uint8_t>, std::string_view,
