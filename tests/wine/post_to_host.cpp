@@ -1,5 +1,7 @@
 // Posts a message to the running host window, as the system does for its timer:
 //   post_to_host <message number> <first parameter>     e.g. post_to_host 275 1 (WM_TIMER, id 1)
+// or a quit request to the host's thread, as PostQuitMessage would:
+//   post_to_host quit <exit code>
 #include <windows.h>
 
 #include <cstdio>
@@ -15,7 +17,9 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("no host window\n");
         return 1;
     }
-    const UINT message = UINT(std::wcstoul(argv[1], nullptr, 0));
     const WPARAM wparam = WPARAM(std::wcstoull(argv[2], nullptr, 0));
+    if (std::wcscmp(argv[1], L"quit") == 0)
+        return PostThreadMessageW(GetWindowThreadProcessId(host, nullptr), WM_QUIT, wparam, 0) ? 0 : 1;
+    const UINT message = UINT(std::wcstoul(argv[1], nullptr, 0));
     return PostMessageW(host, message, wparam, 0) ? 0 : 1;
 }

@@ -12,6 +12,7 @@
 #include "pin.h"
 #include "prepare.h"
 #include "save_dialog.h"
+#include "sendpanel.h"
 #include "settings.h"
 #include "toast.h"
 #include "windowlist.h"
@@ -95,9 +96,8 @@ Result<std::optional<Config>, PlatformError> WindowsPlatform::open_settings(cons
     return win::open_settings(config);
 }
 
-// Supplied by the send-to-device work.
-Result<void, PlatformError> WindowsPlatform::send_to_device(std::span<const uint8_t>, std::string_view) {
-    return fail(not_yet("sending to a device"));
+Result<void, PlatformError> WindowsPlatform::send_to_device(std::span<const uint8_t> png, std::string_view file_name) {
+    return win::send_to_device(png, file_name);
 }
 
 // Supplied by the update work.
