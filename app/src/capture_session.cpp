@@ -93,6 +93,8 @@ SessionOutcome deliver(Platform& platform, const OverlayOutcome& overlay, const 
 
 SessionOutcome decide(Platform& platform, const OverlayOutcome& overlay) {
     if (overlay.image && overlay.selection) return deliver(platform, overlay, *overlay.image, *overlay.selection);
+    // Finished, but the picture could not be made: the user must hear that nothing was copied.
+    if (overlay.selection) return overlay.failure.value_or(PlatformError::capture("the picture could not be made"));
     if (overlay.colour_text) return CopiedText{*overlay.colour_text};
     return Nothing{};
 }

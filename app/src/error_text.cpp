@@ -22,7 +22,7 @@ std::string error_text(const PlatformError& error) {
             } else if constexpr (std::is_same_v<V, E::Message>) {
                 return msg(Message::update_failed, e.text);
             } else {
-                // Unsupported, Os and ImageFailed: a capture step that could not be done.
+                // Unsupported, Os, ImageFailed and Capture: a capture step that could not be done.
                 return msg(Message::error_capture_failed, error.plain());
             }
         },

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <new>
+#include <stdexcept>
 
 namespace kestrix {
 
@@ -357,7 +359,9 @@ std::optional<size_t> backdropBytes(uint32_t width, uint32_t height) {
     return size_t(wo * ho * 4);
 }
 
-Result<Image, ImageError> beautify(const Image& capture) {
+namespace {
+
+Result<Image, ImageError> composite(const Image& capture) {
     auto planned = planBackdrop(capture);
     if (!planned) return fail(planned.error());
     const Backdrop& b = *planned;
@@ -373,17 +377,19 @@ Result<Image, ImageError> beautify(const Image& capture) {
     return make_image(uint32_t(b.wo), uint32_t(b.ho), std::move(out));
 }
 
-Result<void, ImageError> beautifyInPlace(Image& image) {
+// Every allocation comes before the first pixel is written, so running out of
+// memory leaves the picture as it was.
+Result<void, ImageError> compositeInPlace(Image& image) {
     auto planned = planBackdrop(image);
     if (!planned) return fail(planned.error());
     const Backdrop& b = *planned;
     std::vector<uint8_t>& px = image.pixels();
     const size_t bytes = size_t(b.wo * b.ho * 4);
     if (px.capacity() < bytes) {
-        auto composite = beautify(image);
-        if (!composite) return fail(composite.error());
+        auto made = beautify(image);
+        if (!made) return fail(made.error());
         image.wipe();  // the plain picture held screen pixels
-        image = std::move(composite).value();
+        image = std::move(made).value();
         return {};
     }
     // Growing within the capacity keeps the capture where it is. Row y of the
@@ -394,6 +400,28 @@ Result<void, ImageError> beautifyInPlace(Image& image) {
     for (uint64_t y = b.ho; y-- > 0;) composeRow(b, y, px.data() + y * b.wo * 4, captureRowOf(b, px.data(), y));
     image = make_image(uint32_t(b.wo), uint32_t(b.ho), std::move(px)).value();
     return {};
+}
+
+}  // namespace
+
+Result<Image, ImageError> beautify(const Image& capture) {
+    try {
+        return composite(capture);
+    } catch (const std::bad_alloc&) {
+        return fail(ImageError{ImageError::Kind::TooLarge});  // too large for the memory there is
+    } catch (const std::length_error&) {
+        return fail(ImageError{ImageError::Kind::TooLarge});
+    }
+}
+
+Result<void, ImageError> beautifyInPlace(Image& image) {
+    try {
+        return compositeInPlace(image);
+    } catch (const std::bad_alloc&) {
+        return fail(ImageError{ImageError::Kind::TooLarge});
+    } catch (const std::length_error&) {
+        return fail(ImageError{ImageError::Kind::TooLarge});
+    }
 }
 
 }  // namespace kestrix

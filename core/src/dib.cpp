@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace kestrix {
 
@@ -60,7 +61,12 @@ void write_packed_dib(const Image& image, uint8_t* out) {
 Result<std::vector<uint8_t>, ImageError> packed_dib(const Image& image) {
     auto size = packed_dib_size(image.width(), image.height());
     if (!size) return fail(size.error());
-    std::vector<uint8_t> out(*size);
+    std::vector<uint8_t> out;
+    try {
+        out.resize(*size);
+    } catch (const std::bad_alloc&) {
+        return fail(ImageError{ImageError::Kind::TooLarge});  // too large for the memory there is
+    }
     write_packed_dib(image, out.data());
     return out;
 }

@@ -1,6 +1,8 @@
 #include "kestrix/export.h"
 
 #include <algorithm>
+#include <new>
+#include <stdexcept>
 
 #include "kestrix/annotate.h"
 #include "kestrix/beautify.h"
@@ -16,6 +18,8 @@ bool anythingToDraw(const std::vector<Annotation>& annotations) {
                        [](const Annotation& a) { return !std::holds_alternative<MosaicMark>(a); });
 }
 
+constexpr char kNoMemory[] = "not enough memory for the picture";
+
 void forceOpaque(Image& image) {
     uint8_t* p = image.pixels().data();
     for (size_t i = 3, n = image.pixels().size(); i < n; i += 4) p[i] = 255;
@@ -28,25 +32,36 @@ Result<Image, PlatformError> renderExport(const ExportInput& input, ImageCanvasF
     // With a backdrop the crop's buffer is made large enough for the composite,
     // which then replaces the picture in place: one full-size buffer in all.
     size_t capacity = 0;
-    if (const auto size = input.frame.crop_size(input.selection); size && input.backdrop)
-        capacity = backdropBytes(uint32_t(size->width), uint32_t(size->height)).value_or(0);
+    const auto size = input.frame.crop_size(input.selection);
+    if (size && input.backdrop) capacity = backdropBytes(uint32_t(size->width), uint32_t(size->height)).value_or(0);
     auto cropped = input.frame.crop(input.selection, capacity);
-    if (!cropped) return fail(PlatformError::message("the selection shows no part of the captured desktop"));
+    if (!cropped && size && capacity > 0) cropped = input.frame.crop(input.selection);  // without room for the backdrop
+    if (!cropped)
+        return fail(PlatformError::capture(size ? kNoMemory : "the selection shows no part of the captured desktop"));
     Image image = std::move(*cropped);
 
-    const Origin origin{input.selection.x, input.selection.y};
-    applyMosaic(image, input.annotations, origin, scale);
+    // The picture holds screen pixels: it is wiped on every way out but the one that returns it.
+    try {
+        const Origin origin{input.selection.x, input.selection.y};
+        applyMosaic(image, input.annotations, origin, scale);
 
-    if (anythingToDraw(input.annotations)) {
-        auto painted = canvases.paint(image, [&](Canvas& canvas) {
-            canvas.setScale(scale);
-            drawAnnotations(canvas, origin, input.annotations, nullptr, input.selection, std::nullopt);
-            canvas.resetScale();
-        });
-        if (!painted) {
-            image.wipe();
-            return fail(painted.error());
+        if (anythingToDraw(input.annotations)) {
+            auto painted = canvases.paint(image, [&](Canvas& canvas) {
+                canvas.setScale(scale);
+                drawAnnotations(canvas, origin, input.annotations, nullptr, input.selection, std::nullopt);
+                canvas.resetScale();
+            });
+            if (!painted) {
+                image.wipe();
+                return fail(painted.error());
+            }
         }
+    } catch (const std::bad_alloc&) {
+        image.wipe();
+        return fail(PlatformError::capture(kNoMemory));
+    } catch (const std::length_error&) {
+        image.wipe();
+        return fail(PlatformError::capture(kNoMemory));
     }
     // the composite is opaque by itself; the plain picture is made so here
     if (!input.backdrop || !beautifyInPlace(image)) forceOpaque(image);

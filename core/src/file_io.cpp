@@ -1,15 +1,13 @@
 #include "kestrix/file_io.h"
 
-#include <cerrno>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <random>
 #include <system_error>
+#include <utility>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
+#include "kestrix/file_calls.h"
 
 namespace kestrix {
 
@@ -17,54 +15,81 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string errno_text(int code) { return std::generic_category().message(code); }
-
 // Paths are wide on Windows; the narrow fopen would take them in the ANSI code page.
-std::FILE* open_file(const fs::path& path, bool for_writing) {
+std::FILE* open_for_reading(const fs::path& path) {
 #ifdef _WIN32
-    return _wfopen(path.c_str(), for_writing ? L"wb" : L"rb");
+    return _wfopen(path.c_str(), L"rb");
 #else
-    return std::fopen(path.c_str(), for_writing ? "wb" : "rb");
+    return std::fopen(path.c_str(), "rb");
 #endif
 }
 
-// Pushes the file's bytes past the system's cache to the disk.
-bool sync_to_disk(std::FILE* file) {
-#ifdef _WIN32
-    return _commit(_fileno(file)) == 0;
-#else
-    return fsync(fileno(file)) == 0;
-#endif
-}
-
-// Makes a rename inside the directory durable; Windows has no equivalent for directories.
-void sync_directory([[maybe_unused]] const fs::path& directory) {
-#ifndef _WIN32
-    const int fd = open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
+// An open file that is closed when it goes, unless it was closed on purpose.
+class OpenFile {
+public:
+    explicit OpenFile(file_calls::Handle handle) : handle_(handle) {}
+    ~OpenFile() {
+        if (handle_ != file_calls::kNoHandle) (void)file_calls::close(handle_);
     }
-#endif
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    // Writes, flushes to the disk and closes; the first step's error that failed.
+    Result<void, std::string> write_and_close(std::string_view bytes) {
+        auto written = file_calls::write_all(handle_, bytes);
+        if (written) written = file_calls::flush_to_disk(handle_);
+        auto closed = file_calls::close(std::exchange(handle_, file_calls::kNoHandle));
+        if (!written) return written;
+        return closed;
+    }
+
+private:
+    file_calls::Handle handle_;
+};
+
+// A name beside the target that no file of the user's has: the target's name with
+// a random part, created exclusively so that an existing file is never taken over.
+struct TemporaryFile {
+    fs::path path;
+    file_calls::Handle handle = file_calls::kNoHandle;
+};
+
+std::string random_hex() {
+    static std::atomic<uint64_t> counter{0};
+    uint64_t value = counter.fetch_add(0x9E3779B97F4A7C15u) ^
+                     uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
+    try {
+        std::random_device device;
+        value ^= uint64_t(device()) << 32 | device();
+    } catch (const std::exception&) {
+        // No random source: the counter and the clock still differ from one call to the next.
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+    return text;
 }
 
-// Writes, flushes and closes an open file; the error text of the first step that failed.
-Result<void, std::string> write_and_close(std::FILE* file, std::string_view bytes) {
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    ok = ok && std::fflush(file) == 0 && sync_to_disk(file);
-    int error = ok ? 0 : errno;
-    if (std::fclose(file) != 0 && ok) {
-        ok = false;
-        error = errno;
+Result<TemporaryFile, file_calls::OpenFailure> create_temporary_beside(const fs::path& target) {
+    constexpr int kAttempts = 16;
+    file_calls::OpenFailure last;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        // Built from native strings: a name need not fit the ANSI code page on Windows.
+        fs::path name(".");
+        name += target.filename();
+        name += "." + random_hex() + ".tmp";
+        const fs::path temp = target.parent_path() / name;
+        auto created = file_calls::create_new(temp, target);
+        if (created) return TemporaryFile{temp, *created};
+        last = std::move(created.error());
+        if (!last.exists) break;
     }
-    if (!ok) return fail(errno_text(error ? error : EIO));
-    return {};
+    return fail(std::move(last));
 }
 
 }  // namespace
 
 std::optional<std::string> read_file(const fs::path& path) {
-    std::FILE* file = open_file(path, false);
+    std::FILE* file = open_for_reading(path);
     if (file == nullptr) return std::nullopt;
     std::string bytes;
     char buffer[4096];
@@ -85,29 +110,25 @@ Result<void, std::string> write_file_atomically(const fs::path& requested, std::
         if (!ec) target = resolved;
     }
 
-    fs::path temp = target;
-    temp += ".tmp";
-    std::FILE* file = open_file(temp, true);
-    if (file == nullptr) {
-        // No temporary file is possible here (a read-only directory with a writable
-        // file, say): the plain overwrite is the only way left.
-        std::FILE* in_place = open_file(target, true);
-        if (in_place == nullptr) return fail(errno_text(errno));
-        return write_and_close(in_place, bytes);
+    auto temp = create_temporary_beside(target);
+    if (!temp) {
+        if (temp.error().exists) return fail(std::move(temp.error().text));
+        // No file can be created beside the target (a read-only directory with a
+        // writable file, say): the plain overwrite is the only way left.
+        auto in_place = file_calls::open_truncated(target);
+        if (!in_place) return fail(std::move(in_place.error().text));
+        return OpenFile(*in_place).write_and_close(bytes);
     }
 
-    if (auto written = write_and_close(file, bytes); !written) {
-        fs::remove(temp, ec);
+    if (auto written = OpenFile(temp->handle).write_and_close(bytes); !written) {
+        file_calls::remove(temp->path);
         return written;
     }
-    // On Windows this is MoveFileExW with MOVEFILE_REPLACE_EXISTING.
-    fs::rename(temp, target, ec);
-    if (ec) {
-        const std::string text = ec.message();
-        fs::remove(temp, ec);
-        return fail(text);
+    if (auto replaced = file_calls::replace(temp->path, target); !replaced) {
+        file_calls::remove(temp->path);
+        return replaced;
     }
-    sync_directory(target.parent_path());
+    file_calls::sync_directory(target.parent_path());
     return {};
 }
 

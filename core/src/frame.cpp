@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 namespace kestrix {
 
@@ -37,6 +39,42 @@ Rect virtual_desktop(const std::vector<Monitor>& monitors) {
         acc = Rect{int32_t(left), int32_t(top), int32_t(right - left), int32_t(bottom - top)};
     }
     return acc;
+}
+
+namespace {
+
+// The squared gap between two rectangles; 0 when they touch or overlap.
+double squared_gap(const Rect& a, const Rect& b) {
+    const auto gap = [](int64_t a0, int64_t a1, int64_t b0, int64_t b1) {
+        return double(std::max<int64_t>({0, b0 - a1, a0 - b1}));
+    };
+    const double dx = gap(a.x, a.right(), b.x, b.right()), dy = gap(a.y, a.bottom(), b.y, b.bottom());
+    return dx * dx + dy * dy;
+}
+
+}  // namespace
+
+std::optional<Rect> monitor_of(const std::vector<Monitor>& monitors, const Rect& rect) {
+    const Monitor* best = nullptr;
+    uint64_t best_area = 0;
+    for (const Monitor& m : monitors) {
+        if (m.rect.empty()) continue;
+        const auto overlap = intersect(m.rect, rect);
+        const uint64_t area = overlap ? uint64_t(overlap->width) * uint64_t(overlap->height) : 0;
+        if (area > best_area) best = &m, best_area = area;
+    }
+    if (!best) {
+        for (const Monitor& m : monitors) {
+            if (m.rect.empty()) continue;
+            if (!best || squared_gap(m.rect, rect) < squared_gap(best->rect, rect)) best = &m;
+        }
+    }
+    if (!best) return std::nullopt;
+    return best->rect;
+}
+
+std::optional<Rect> monitor_at(const std::vector<Monitor>& monitors, int32_t x, int32_t y) {
+    return monitor_of(monitors, Rect{x, y, 1, 1});
 }
 
 uint32_t ui_scale_for_dpi(uint32_t dpi) { return dpi == 0 ? 100 : dpi * 100 / 96; }
@@ -96,6 +134,16 @@ const Tile* soleSource(const std::vector<Tile>& tiles, const Rect& r, uint32_t s
 }  // namespace
 
 std::optional<Image> Frame::crop(const Rect& r, size_t capacity) const {
+    try {
+        return crop_or_throw(r, capacity);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;  // not enough memory for the picture
+    } catch (const std::length_error&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<Image> Frame::crop_or_throw(const Rect& r, size_t capacity) const {
     const auto size = crop_size(r);
     if (!size) return std::nullopt;
     const uint32_t s = max_scale(r);

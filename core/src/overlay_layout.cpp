@@ -42,14 +42,18 @@ std::vector<Rect> border_bars(const Rect& r, int32_t t) {
 }
 
 TextPlacement size_label_placement(const Rect& sel, int32_t t, int32_t text_width, int32_t text_height,
-                                   int32_t client_width, int32_t client_height) {
+                                   const Rect& area) {
     const int32_t width = text_width + 6 * t;
     const int32_t height = text_height + 3 * t;
-    const int32_t left = std::clamp(sel.x - t, 0, std::max(0, client_width - width));
-    int32_t top = sel.y - t - 4 - height;
-    if (top < 0) top = sel.y + t + 4;
-    top = std::clamp(top, 0, std::max(0, client_height - height));
-    return {{left, top, width, height}, left + 3 * t, top + 3 * t / 2};
+    // A box wider or taller than the area starts at its left or top edge.
+    const auto keep_inside = [](int64_t value, int64_t start, int64_t end, int64_t size) {
+        return int32_t(std::max(start, std::min(value, end - size)));
+    };
+    const int32_t left = keep_inside(int64_t(sel.x) - t, area.x, area.right(), width);
+    int64_t top = int64_t(sel.y) - t - 4 - height;
+    if (top < area.y) top = int64_t(sel.y) + t + 4;
+    const int32_t top_kept = keep_inside(top, area.y, area.bottom(), height);
+    return {{left, top_kept, width, height}, left + 3 * t, top_kept + 3 * t / 2};
 }
 
 Rect text_box_rect(const Point& anchor, const Rect& selection, const Rect& desktop, uint32_t step) {

@@ -86,9 +86,9 @@ std::string colour_text(Rgb colour, bool decimal) {
     return text;
 }
 
-Rect readout_panel(int32_t cursor_x, int32_t cursor_y, const Rect& desktop) {
-    return {place_axis(cursor_x, desktop.x, desktop.width, PANEL_WIDTH),
-            place_axis(cursor_y, desktop.y, desktop.height, PANEL_HEIGHT), PANEL_WIDTH, PANEL_HEIGHT};
+Rect readout_panel(int32_t cursor_x, int32_t cursor_y, const Rect& area) {
+    return {place_axis(cursor_x, area.x, area.width, PANEL_WIDTH), place_axis(cursor_y, area.y, area.height, PANEL_HEIGHT),
+            PANEL_WIDTH, PANEL_HEIGHT};
 }
 
 void paint_readout_chrome(Canvas& canvas, Point panel, const ReadoutContent& content) {

@@ -119,9 +119,13 @@ bool pin_close_hit(const PinState& pin, int32_t px, int32_t py) {
     return dx * dx + dy * dy <= radius * radius;
 }
 
-int pin_wheel_steps(int16_t delta) {
-    if (delta > -kPinWheelStep && delta < kPinWheelStep) return 0;
-    return delta / kPinWheelStep;
+int take_wheel_steps(PinState& pin, int16_t delta) {
+    // Turning the other way starts afresh rather than first undoing the rest.
+    if ((delta > 0 && pin.wheel_rest < 0) || (delta < 0 && pin.wheel_rest > 0)) pin.wheel_rest = 0;
+    const int32_t total = pin.wheel_rest + delta;
+    const int steps = total / kPinWheelStep;  // toward zero
+    pin.wheel_rest = total - steps * kPinWheelStep;
+    return steps;
 }
 
 PinCommand pin_command(PinKey key, bool ctrl) {

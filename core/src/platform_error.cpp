@@ -20,6 +20,7 @@ std::string PlatformError::plain() const {
             [](const ImageFailed& e) { return e.error.text(); },
             [](const Io& e) { return e.text; },
             [](const Message& e) { return e.text; },
+            [](const Capture& e) { return e.text; },
         },
         value);
 }

@@ -4,11 +4,17 @@
 // join into one valid zlib stream that is hardly larger than a single-threaded
 // one. libpng writes the header and the chunks. Other settings (and libpng's own
 // defaults) go through libpng's single stream.
+//
+// zlib's lengths (uInt, uLong, z_off_t) are 32 bits on Windows, so every strip is
+// fed to deflate in bounded pieces and the checksums are joined with 64-bit lengths.
+// Running out of memory anywhere, worker threads included, ends in an Encode error;
+// workers are joined on every path.
 #include <png.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -22,15 +28,26 @@ constexpr uint32_t kMaxStrips = 8;
 constexpr uint32_t kMinRowsPerStrip = 64;
 constexpr size_t kWindow = 32768;  // deflate's look-back distance
 constexpr size_t kIdatChunk = 1u << 20;
+constexpr size_t kDefaultPiece = size_t(1) << 30;
+constexpr size_t kSmallestPiece = 64;
+constexpr uint32_t kAdlerBase = 65521;
+constexpr char kOutOfMemory[] = "out of memory";
 
 struct PngWriteState {
     std::vector<uint8_t>* out;
     std::string error;
 };
 
+// No exception may pass through libpng: running out of memory is its error.
 void on_png_write(png_structp png, png_bytep data, png_size_t length) {
     auto* state = static_cast<PngWriteState*>(png_get_io_ptr(png));
-    state->out->insert(state->out->end(), data, data + length);
+    bool grown = true;
+    try {
+        state->out->insert(state->out->end(), data, data + length);
+    } catch (const std::exception&) {
+        grown = false;
+    }
+    if (!grown) png_error(png, kOutOfMemory);
 }
 
 void on_png_flush(png_structp) {}
@@ -91,37 +108,121 @@ struct Strip {
     const uint8_t* data = nullptr;  // the strip's filtered bytes inside the shared buffer
     size_t size = 0;
     std::vector<uint8_t> deflated;
-    uLong adler = 1;
+    uint32_t adler = 1;
     bool ok = false;
+    bool out_of_memory = false;
 };
 
-void compress_strip(const Image& image, uint8_t filter, const PngSettings& settings, Strip& strip, bool last) {
-    const size_t stride = 1 + 3 * size_t(image.width());
-    filter_rows(image, filter, strip.first_row, strip.last_row, const_cast<uint8_t*>(strip.data));
-    strip.adler = adler32_z(1, strip.data, strip.size);
-
-    z_stream z{};
-    if (deflateInit2(&z, settings.level, Z_DEFLATED, -15, 8, settings.strategy) != Z_OK) return;
-    // The bytes just before this strip are filtered by the strip before it; the
-    // same bytes are recomputed here so no strip waits for another.
-    if (strip.first_row > 0) {
-        const uint32_t rows = uint32_t(std::min<size_t>(strip.first_row, (kWindow + stride - 1) / stride));
-        std::vector<uint8_t> before(rows * stride);
-        filter_rows(image, filter, strip.first_row - rows, strip.first_row, before.data());
-        const size_t keep = std::min(before.size(), kWindow);
-        deflateSetDictionary(&z, before.data() + before.size() - keep, uInt(keep));
-    }
-    strip.deflated.resize(deflateBound(&z, uLong(strip.size)) + 16);
-    z.next_in = const_cast<Bytef*>(strip.data);
-    z.avail_in = uInt(strip.size);
-    z.next_out = strip.deflated.data();
-    z.avail_out = uInt(strip.deflated.size());
-    // Every piece but the last ends on a byte boundary without the final-block bit.
-    const int result = deflate(&z, last ? Z_FINISH : Z_SYNC_FLUSH);
-    strip.ok = last ? result == Z_STREAM_END : (result == Z_OK && z.avail_in == 0);
-    strip.deflated.resize(z.total_out);
-    deflateEnd(&z);
+size_t piece_size(const PngSettings& settings) {
+    return settings.piece == 0 ? kDefaultPiece : std::max(settings.piece, kSmallestPiece);
 }
+
+// Adler-32 of any number of bytes, `piece` at a time.
+uint32_t adler32_pieces(const uint8_t* data, size_t size, size_t piece) {
+    uLong adler = adler32(0, nullptr, 0);
+    for (size_t at = 0; at < size; at += piece) adler = adler32(adler, data + at, uInt(std::min(piece, size - at)));
+    return uint32_t(adler);
+}
+
+// Deflates `size` bytes into `out`, handing zlib at most `piece` bytes of input and
+// of output room per call. The last strip finishes the stream, every other one ends
+// with a sync flush on a byte boundary. Success is the stream's own end state: the
+// stream ended, or every byte was taken and the flush completed.
+bool deflate_pieces(z_stream& z, const uint8_t* data, size_t size, bool last, size_t piece,
+                    std::vector<uint8_t>& out) {
+    const int final_flush = last ? Z_FINISH : Z_SYNC_FLUSH;
+    size_t fed = 0;
+    size_t produced = 0;
+    for (;;) {
+        if (z.avail_in == 0 && fed < size) {
+            const size_t n = std::min(piece, size - fed);
+            z.next_in = const_cast<Bytef*>(data + fed);
+            z.avail_in = uInt(n);
+            fed += n;
+        }
+        const bool all_fed = fed == size;
+        // Room for what is left, give or take deflate's worst-case growth, in one go when it fits.
+        const size_t left = size - fed + z.avail_in;
+        const size_t room = std::min(piece, left + left / 1000 + 1024);
+        out.resize(produced + room);
+        z.next_out = out.data() + produced;
+        z.avail_out = uInt(room);
+        const int result = deflate(&z, all_fed ? final_flush : Z_NO_FLUSH);
+        produced += room - z.avail_out;
+        out.resize(produced);
+        if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) return false;
+        if (!all_fed || z.avail_in != 0) continue;
+        if (last) {
+            if (result == Z_STREAM_END) return true;
+        } else if (z.avail_out != 0) {
+            return true;  // the flush is complete once deflate leaves room unused
+        }
+        if (result == Z_BUF_ERROR) return false;  // no progress possible
+    }
+}
+
+// Never throws: it runs on worker threads, where an exception would end the process.
+void compress_strip(const Image& image, uint8_t filter, const PngSettings& settings, Strip& strip, bool last) noexcept {
+    z_stream z{};
+    bool started = false;
+    try {
+        const size_t stride = 1 + 3 * size_t(image.width());
+        const size_t piece = piece_size(settings);
+        filter_rows(image, filter, strip.first_row, strip.last_row, const_cast<uint8_t*>(strip.data));
+        strip.adler = adler32_pieces(strip.data, strip.size, piece);
+
+        const int init = deflateInit2(&z, settings.level, Z_DEFLATED, -15, 8, settings.strategy);
+        if (init != Z_OK) {
+            strip.out_of_memory = init == Z_MEM_ERROR;
+            return;
+        }
+        started = true;
+        // The bytes just before this strip are filtered by the strip before it; the
+        // same bytes are recomputed here so no strip waits for another.
+        if (strip.first_row > 0) {
+            const uint32_t rows = uint32_t(std::min<size_t>(strip.first_row, (kWindow + stride - 1) / stride));
+            std::vector<uint8_t> before(rows * stride);
+            filter_rows(image, filter, strip.first_row - rows, strip.first_row, before.data());
+            const size_t keep = std::min(before.size(), kWindow);
+            deflateSetDictionary(&z, before.data() + before.size() - keep, uInt(keep));
+        }
+        strip.ok = deflate_pieces(z, strip.data, strip.size, last, piece, strip.deflated);
+    } catch (const std::exception&) {
+        strip.ok = false;
+        strip.out_of_memory = true;
+    }
+    if (started) deflateEnd(&z);
+}
+
+// The threads of one encode, joined however the encode ends.
+class Workers {
+public:
+    explicit Workers(size_t count) { threads_.reserve(count); }
+    ~Workers() {
+        for (std::thread& t : threads_)
+            if (t.joinable()) t.join();
+    }
+    Workers(const Workers&) = delete;
+    Workers& operator=(const Workers&) = delete;
+
+    // Runs `work` on a thread of its own; false when no thread could be started.
+    template <class F>
+    bool start(F work) {
+        try {
+            threads_.emplace_back(std::move(work));
+            return true;
+        } catch (const std::exception&) {  // no thread (system_error) or no memory for one
+            return false;
+        }
+    }
+    void join() {
+        for (std::thread& t : threads_)
+            if (t.joinable()) t.join();
+    }
+
+private:
+    std::vector<std::thread> threads_;
+};
 
 uint32_t strip_count(const Image& image, const PngSettings& settings) {
     uint32_t wanted = settings.strips;
@@ -147,23 +248,24 @@ Result<std::vector<uint8_t>, ImageError> deflate_in_strips(const Image& image, u
 
     // Strips past the first run on their own threads; a thread that cannot be
     // started leaves its strip to this one.
-    std::vector<std::thread> workers;
+    Workers workers(count - 1);
     std::vector<bool> started(count, false);
     for (uint32_t i = 1; i < count; ++i) {
-        try {
-            workers.emplace_back(compress_strip, std::cref(image), filter, std::cref(settings), std::ref(strips[i]),
-                                 i + 1 == count);
-            started[i] = true;
-        } catch (const std::system_error&) {
-        }
+        Strip& strip = strips[i];
+        const bool last = i + 1 == count;
+        started[i] = workers.start([&image, filter, &settings, &strip, last] {
+            compress_strip(image, filter, settings, strip, last);
+        });
     }
     compress_strip(image, filter, settings, strips[0], count == 1);
     for (uint32_t i = 1; i < count; ++i)
         if (!started[i]) compress_strip(image, filter, settings, strips[i], i + 1 == count);
-    for (auto& worker : workers) worker.join();
+    workers.join();
+    std::vector<uint8_t>().swap(filtered);  // deflated now; the stream needs the room
 
     size_t total = 2 + 4;
     for (const Strip& s : strips) {
+        if (s.out_of_memory) return fail(encode_error(kOutOfMemory));
         if (!s.ok) return fail(encode_error("deflate failed"));
         total += s.deflated.size();
     }
@@ -174,11 +276,11 @@ Result<std::vector<uint8_t>, ImageError> deflate_in_strips(const Image& image, u
     const uint16_t header = uint16_t(0x7800 | level_bits << 6);
     stream.push_back(uint8_t(header >> 8));
     stream.push_back(uint8_t((header | (31 - header % 31) % 31) & 0xFF));
-    uLong adler = strips[0].adler;
-    stream.insert(stream.end(), strips[0].deflated.begin(), strips[0].deflated.end());
-    for (uint32_t i = 1; i < count; ++i) {
-        adler = adler32_combine(adler, strips[i].adler, z_off_t(strips[i].size));
+    uint32_t adler = strips[0].adler;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (i > 0) adler = adler32_join(adler, strips[i].adler, strips[i].size);
         stream.insert(stream.end(), strips[i].deflated.begin(), strips[i].deflated.end());
+        std::vector<uint8_t>().swap(strips[i].deflated);  // the piece is in the stream now
     }
     for (int shift = 24; shift >= 0; shift -= 8) stream.push_back(uint8_t(adler >> shift));
     return stream;
@@ -227,9 +329,29 @@ bool write_with_libpng(png_structp png, const Image& image) {
     return write_rows(png, rows);
 }
 
-}  // namespace
+// The write structure of one encode, destroyed however the encode ends.
+class PngWriter {
+public:
+    explicit PngWriter(PngWriteState& state)
+        : png_(png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, on_png_error, on_png_warning)) {
+        if (png_) info_ = png_create_info_struct(png_);
+        if (png_) png_set_write_fn(png_, &state, on_png_write, on_png_flush);
+    }
+    ~PngWriter() {
+        if (png_) png_destroy_write_struct(&png_, info_ ? &info_ : nullptr);
+    }
+    PngWriter(const PngWriter&) = delete;
+    PngWriter& operator=(const PngWriter&) = delete;
 
-Result<std::vector<uint8_t>, ImageError> encodePng(const Image& image, const PngSettings& settings) {
+    png_structp png() const { return png_; }
+    png_infop info() const { return info_; }
+
+private:
+    png_structp png_ = nullptr;
+    png_infop info_ = nullptr;
+};
+
+Result<std::vector<uint8_t>, ImageError> encode(const Image& image, const PngSettings& settings) {
     const auto filter = single_cheap_filter(settings.filters);
     const bool in_strips = filter && settings.level >= 0 && settings.strategy >= 0 && settings.strips != 1;
 
@@ -241,20 +363,39 @@ Result<std::vector<uint8_t>, ImageError> encodePng(const Image& image, const Png
     }
 
     std::vector<uint8_t> out;
+    // The stream, its chunk headers and the header chunks, without growing on the way.
+    if (in_strips) out.reserve(stream.size() + (stream.size() / kIdatChunk + 1) * 12 + 128);
     PngWriteState state{&out, {}};
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, on_png_error, on_png_warning);
-    if (!png) return fail(encode_error("cannot create the write structure"));
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return fail(encode_error("cannot create the info structure"));
-    }
-    png_set_write_fn(png, &state, on_png_write, on_png_flush);
-    const bool written = set_header(png, info, image, settings) &&
-                         (in_strips ? write_stream(png, stream) : write_with_libpng(png, image));
-    png_destroy_write_struct(&png, &info);
+    const PngWriter writer(state);
+    if (!writer.png()) return fail(encode_error("cannot create the write structure"));
+    if (!writer.info()) return fail(encode_error("cannot create the info structure"));
+    const bool written = set_header(writer.png(), writer.info(), image, settings) &&
+                         (in_strips ? write_stream(writer.png(), stream) : write_with_libpng(writer.png(), image));
     if (!written) return fail(encode_error(state.error));
     return out;
+}
+
+}  // namespace
+
+Result<std::vector<uint8_t>, ImageError> encodePng(const Image& image, const PngSettings& settings) {
+    try {
+        return encode(image, settings);
+    } catch (const std::bad_alloc&) {
+        return fail(encode_error(kOutOfMemory));
+    } catch (const std::length_error&) {  // a buffer longer than the system can have
+        return fail(encode_error(kOutOfMemory));
+    }
+}
+
+uint32_t adler32_join(uint32_t first, uint32_t second, uint64_t second_length) {
+    // The second piece's sums started from 1; starting from the first's sum a1
+    // instead adds (a1 - 1) to each of its second_length partial sums.
+    const uint64_t a1 = first & 0xFFFF, b1 = first >> 16;
+    const uint64_t a2 = second & 0xFFFF, b2 = second >> 16;
+    const uint64_t n = second_length % kAdlerBase;
+    const uint64_t a = (a1 + a2 + kAdlerBase - 1) % kAdlerBase;
+    const uint64_t b = (b1 + b2 + n * ((a1 + kAdlerBase - 1) % kAdlerBase)) % kAdlerBase;
+    return uint32_t(b << 16 | a);
 }
 
 }  // namespace kestrix

@@ -34,21 +34,25 @@ Rect toast_anchor(const std::optional<Rect>& near, const std::vector<Monitor>& m
     return monitor ? monitor->rect : Rect{};
 }
 
-Rect toast_rect(const std::optional<TextExtent>& measured, uint32_t scale, const Rect& anchor, const Rect& desktop) {
+Rect toast_area(const std::optional<Rect>& near, const std::vector<Monitor>& monitors) {
+    return monitor_of(monitors, toast_anchor(near, monitors)).value_or(virtual_desktop(monitors));
+}
+
+Rect toast_rect(const std::optional<TextExtent>& measured, uint32_t scale, const Rect& anchor, const Rect& area) {
     const TextExtent text = measured.value_or(kUnmeasured);
     const int64_t width = int64_t(text.width) + 2 * scaled(18, scale);
     const int64_t height = int64_t(text.height) + 2 * scaled(10, scale);
 
-    // Centred under the anchor, then pushed right onto the desktop, then left; a toast
-    // wider than the desktop therefore starts left of it rather than running off its right.
+    // Centred under the anchor, then pushed right into the area, then left; a toast
+    // wider than the area therefore starts left of it rather than running off its right.
     int64_t x = anchor.x + (int64_t(anchor.width) - width) / 2;
-    x = std::max<int64_t>(x, desktop.x);
-    x = std::min<int64_t>(x, desktop.right() - width);
+    x = std::max<int64_t>(x, area.x);
+    x = std::min<int64_t>(x, area.right() - width);
 
     // Below the anchor unless that leaves less than 8 units under it; never above the top.
     int64_t y = anchor.bottom() + scaled(12, scale);
-    y = std::min<int64_t>(y, desktop.bottom() - height - 8);
-    y = std::max<int64_t>(y, desktop.y);
+    y = std::min<int64_t>(y, area.bottom() - height - 8);
+    y = std::max<int64_t>(y, area.y);
 
     return Rect{clamp32(x), clamp32(y), clamp32(width), clamp32(height)};
 }

@@ -77,23 +77,23 @@ ToolbarLayout layout_toolbar(std::optional<Tool> tool, bool transfer_enabled) {
     return layout;
 }
 
-ToolbarPosition place_toolbar(const ToolbarLayout& layout, const Rect& selection, const Rect& desktop) {
+ToolbarPosition place_toolbar(const ToolbarLayout& layout, const Rect& selection, const Rect& area) {
     const int64_t tw = int64_t(std::ceil(layout.width));
     const int64_t th = int64_t(std::ceil(layout.height));
     const int64_t sel_bottom = selection.bottom();
-    const int64_t desk_bottom = desktop.bottom();
+    const int64_t area_bottom = area.bottom();
 
     int64_t y;
-    if (sel_bottom + th + SELECTION_GAP <= desk_bottom) {
+    if (sel_bottom + th + SELECTION_GAP <= area_bottom) {
         y = sel_bottom + SELECTION_GAP;
     } else {
         y = int64_t(selection.y) - th - SELECTION_GAP;
-        if (y < desktop.y) y = std::max(int64_t(desktop.y), sel_bottom - th - SELECTION_GAP);
+        if (y < area.y) y = std::max(int64_t(area.y), sel_bottom - th - SELECTION_GAP);
     }
-    y = std::max(std::min(y, desk_bottom - th), int64_t(desktop.y));
+    y = std::max(std::min(y, area_bottom - th), int64_t(area.y));
 
     int64_t x = selection.right() - tw;
-    x = std::max(std::min(x, desktop.right() - tw), int64_t(desktop.x));
+    x = std::max(std::min(x, area.right() - tw), int64_t(area.x));
     return {int32_t(x), int32_t(y)};
 }
 

@@ -86,15 +86,31 @@ TEST(CaptureSession, EscOrAnUnfinishedCaptureDoesNothingAtAll) {
     Session s;
     s.run(true);
     EXPECT_EQ(s.platform.calls, kUpToTheOverlay);
+}
 
-    // A selection without a picture (rendering gave nothing) is no capture either.
-    Session t;
+TEST(CaptureSession, AFinishedCaptureWithoutAPictureSaysSoOnceAndCopiesNothing) {
+    std::vector<std::string> expected = kUpToTheOverlay;
+    expected.push_back("show_error");
+
+    Session s;
     OverlayOutcome no_picture;
     no_picture.selection = kSelection;
     no_picture.save = true;
+    no_picture.failure = PlatformError::capture("the selection shows no part of the captured desktop");
+    s.platform.overlay_answer = no_picture;
+    s.run(true);
+    EXPECT_EQ(s.platform.calls, expected);
+    EXPECT_EQ(s.shown_errors(),
+              std::vector<std::string>{"The capture failed: the selection shows no part of the captured desktop"});
+
+    // Without a reason it is still a failed capture, not silence.
+    Session t;
+    no_picture.failure.reset();
     t.platform.overlay_answer = no_picture;
-    t.run(true);
-    EXPECT_EQ(t.platform.calls, kUpToTheOverlay);
+    t.run();
+    EXPECT_EQ(t.platform.calls, expected);
+    ASSERT_EQ(t.shown_errors().size(), 1u);
+    EXPECT_EQ(t.shown_errors()[0].rfind("The capture failed: ", 0), 0u);
 }
 
 TEST(CaptureSession, ColourTextIsConfirmedWithoutAnAnchor) {

@@ -24,6 +24,8 @@ TEST(ErrorText, EveryVariantInItsCatalogueMessage) {
     EXPECT_EQ(error_text(E{E::Io{"Access is denied."}}), "Kestrix could not write the file: Access is denied.");
     EXPECT_EQ(error_text(E::message("the signature does not match")),
               "The update failed: the signature does not match");
+    EXPECT_EQ(error_text(E::capture("expected one desktop-wide tile")),
+              "The capture failed: expected one desktop-wide tile");
 }
 
 TEST(ErrorText, FollowsTheCurrentLanguage) {

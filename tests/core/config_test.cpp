@@ -2,12 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/resource.h>
+#endif
 
 #include "kestrix/file_io.h"
 #include "kestrix/utf8.h"
@@ -372,8 +381,31 @@ TEST(SaveConfig, NonAsciiDirectories) {
         << utf8_from_path(*loaded.path);
 }
 
-// The earlier file survives any failed write.
-TEST(AtomicWrite, AFailedWriteLeavesTheEarlierFileIntact) {
+namespace {
+
+// What a directory holds, by name.
+std::vector<std::string> names_in(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(utf8_from_path(entry.path().filename()));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+#ifdef _WIN32
+// The system's own message for an error code, as the user should read it.
+std::string system_text(DWORD code) {
+    wchar_t text[512] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                                  DWORD(std::size(text)), nullptr);
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L' ')) --length;
+    return utf8_from_utf16(std::u16string(text, text + length));
+}
+#endif
+
+}  // namespace
+
+// The earlier file survives any failed write, and nothing is left beside it.
+TEST(AtomicWrite, AFailedWriteLeavesTheEarlierFileIntactAndNoTemporaryFile) {
     Places places;
     const std::string earlier = "hotkey = F7\n";
     write(places.beside(), earlier);
@@ -384,26 +416,63 @@ TEST(AtomicWrite, AFailedWriteLeavesTheEarlierFileIntact) {
     ASSERT_NE(held, nullptr);
     auto saved = save_config(Config{}, places.dirs);
     std::fclose(held);
-#else
-    // The temporary file's bytes go to a device that is always full.
-    fs::create_symlink("/dev/full", places.dirs.program_dir / "kestrix.toml.tmp");
-    auto saved = save_config(Config{}, places.dirs);
-#endif
     ASSERT_FALSE(saved.ok());
-    EXPECT_FALSE(saved.error().empty());
+    // The system's text for the refusal, not a C runtime wording for another code.
+    EXPECT_TRUE(saved.error() == system_text(ERROR_SHARING_VIOLATION) || saved.error() == system_text(ERROR_ACCESS_DENIED))
+        << saved.error();
+#else
+    // A file size limit makes the write itself fail, in a child process of its own.
+    const auto save_with_a_size_limit = [&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4, 4};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        auto saved = save_config(Config{}, places.dirs);
+        std::exit(!saved.ok() && saved.error() == std::generic_category().message(EFBIG) ? 0 : 1);
+    };
+    EXPECT_EXIT(save_with_a_size_limit(), ::testing::ExitedWithCode(0), "");
+#endif
     EXPECT_EQ(read(places.beside()), earlier);
-    EXPECT_FALSE(fs::exists(fs::symlink_status(places.dirs.program_dir / "kestrix.toml.tmp")));
+    EXPECT_EQ(names_in(places.dirs.program_dir), std::vector<std::string>{"kestrix.toml"});
     EXPECT_EQ(load_config(places.dirs).values.hotkey.text(), "F7");
 }
 
-TEST(AtomicWrite, OverwritesInPlaceWhenNoTemporaryFileCanBeMade) {
+TEST(AtomicWrite, AFileOfTheUsersNamedLikeATemporaryOneIsLeftAlone) {
     TempDir dir;
-    const fs::path target = dir.path() / "kestrix.toml";
+    const fs::path target = dir.path() / "shot.png";
+    write(target, "old");
+    write(dir.path() / "shot.png.tmp", "the user's own file");
+    ASSERT_TRUE(write_file_atomically(target, "new").ok());
+    EXPECT_EQ(read(target), "new");
+    EXPECT_EQ(read(dir.path() / "shot.png.tmp"), "the user's own file");
+    EXPECT_EQ(names_in(dir.path()), (std::vector<std::string>{"shot.png", "shot.png.tmp"}));
+}
+
+TEST(AtomicWrite, AReplaceThatFailsSaysWhyAndLeavesNothingBehind) {
+    TempDir dir;
+    const fs::path target = dir.path() / "taken";
+    fs::create_directories(target / "inside");  // a directory holds the name
+    auto written = write_file_atomically(target, "new");
+    ASSERT_FALSE(written.ok());
+#ifdef _WIN32
+    EXPECT_EQ(written.error(), system_text(ERROR_ACCESS_DENIED));
+#else
+    EXPECT_EQ(written.error(), std::generic_category().message(EISDIR));
+#endif
+    EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"taken"});
+    EXPECT_EQ(names_in(target), std::vector<std::string>{"inside"});
+}
+
+#ifndef _WIN32
+TEST(AtomicWrite, OverwritesInPlaceWhenNoFileCanBeMadeBesideIt) {
+    TempDir dir;
+    // A name so long that no longer one fits beside it.
+    const fs::path target = dir.path() / std::string(250, 'k');
     write(target, "a much longer earlier content than the new one\n");
-    fs::create_directories(dir.path() / "kestrix.toml.tmp");  // the temporary name is taken by a directory
     ASSERT_TRUE(write_file_atomically(target, "new\n").ok());
     EXPECT_EQ(read(target), "new\n");
+    EXPECT_EQ(names_in(dir.path()).size(), 1u);
 }
+#endif
 
 TEST(AtomicWrite, ReplacesTheFileALinkPointsAt) {
 #ifdef _WIN32

@@ -56,6 +56,26 @@ TEST(Monitors, VirtualDesktopIsTheUnionAndIgnoresEmptyMonitors) {
     EXPECT_EQ(virtual_desktop({monitor({7, 7, 0, 0}), monitor({10, 20, 30, 40})}), (Rect{10, 20, 30, 40}));
 }
 
+TEST(Monitors, TheMonitorOfARectangleOrPoint) {
+    // A 1920 x 1080 primary and a 1280 x 1024 monitor at (-1280, 200): the desktop's
+    // box has corners no monitor shows.
+    const std::vector<Monitor> two{monitor({0, 0, 1920, 1080}, true), monitor({-1280, 200, 1280, 1024})};
+    EXPECT_EQ(monitor_of(two, {0, 0, 1920, 1080}), (Rect{0, 0, 1920, 1080}));
+    // Across both: the one showing the larger part, the first of equals.
+    EXPECT_EQ(monitor_of(two, {-300, 500, 400, 100}), (Rect{-1280, 200, 1280, 1024}));
+    EXPECT_EQ(monitor_of(two, {-100, 500, 200, 100}), (Rect{0, 0, 1920, 1080}));
+    // In a corner no monitor shows: the nearest monitor.
+    EXPECT_EQ(monitor_of(two, {-1000, 20, 50, 50}), (Rect{-1280, 200, 1280, 1024}));
+    EXPECT_EQ(monitor_of(two, {-200, 1150, 10, 10}), (Rect{-1280, 200, 1280, 1024}));
+    EXPECT_EQ(monitor_at(two, -1, 199), (Rect{0, 0, 1920, 1080}));  // touching the primary's edge
+    EXPECT_EQ(monitor_at(two, -1, 200), (Rect{-1280, 200, 1280, 1024}));
+    EXPECT_EQ(monitor_at(two, 0, 1223), (Rect{-1280, 200, 1280, 1024}));
+    // Monitors of no size count for nothing; no monitor, no answer.
+    EXPECT_EQ(monitor_of({monitor({0, 0, 0, 0}), monitor({50, 0, 10, 10})}, {0, 0, 5, 5}), (Rect{50, 0, 10, 10}));
+    EXPECT_FALSE(monitor_at({}, 0, 0));
+    EXPECT_FALSE(monitor_at({monitor({3, 3, 0, 9})}, 0, 0));
+}
+
 TEST(Monitors, UiScaleFromDpi) {
     EXPECT_EQ(ui_scale_for_dpi(0), 100u);
     EXPECT_EQ(ui_scale_for_dpi(96), 100u);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include "png_decode.h"
 
 using namespace kestrix;
@@ -74,10 +76,15 @@ TEST(EncodePng, RoundTripsEveryPixelExactly) {
         PngSettings{5, 0x08, 0, 4},   // none, four strips
         PngSettings{3, 0x10, 0, 3},   // sub, three uneven strips
         PngSettings{1, 0x20, 3, 8},   // up, run-length strategy, more strips than the height allows
+        // Deflate fed in small pieces, as strips of gigabytes are: input and output
+        // room run out many times per strip, in the middle of rows and of the window.
+        PngSettings{5, 0x20, 0, 3, 100},
+        PngSettings{6, 0x10, 0, 2, 4099},
+        PngSettings{5, 0x08, 0, 1, 100},  // one stream: the piece size does not apply
     };
     for (const PngSettings& settings : cases) {
         SCOPED_TRACE("level " + std::to_string(settings.level) + " filters " + std::to_string(settings.filters) +
-                     " strips " + std::to_string(settings.strips));
+                     " strips " + std::to_string(settings.strips) + " piece " + std::to_string(settings.piece));
         auto png = encodePng(*image, settings);
         ASSERT_TRUE(png);
         auto decoded = test::decode_png(*png);
@@ -89,5 +96,46 @@ TEST(EncodePng, RoundTripsEveryPixelExactly) {
             ASSERT_EQ(decoded.rgb[i * 3 + 1], px[i * 4 + 1]) << "pixel " << i;
             ASSERT_EQ(decoded.rgb[i * 3 + 2], px[i * 4 + 0]) << "pixel " << i;
         }
+    }
+}
+
+TEST(EncodePng, SmallPiecesGiveTheSameStreamAsOneWholePiece) {
+    // Compressible rows, so that deflate's output room runs out as often as its input.
+    const uint32_t w = 300, h = 200;
+    std::vector<uint8_t> px(size_t(w) * h * 4);
+    for (size_t i = 0; i < px.size(); ++i) px[i] = uint8_t((i / 4) % 251 + (i / (w * 4)) % 3);
+    auto image = make_image(w, h, px);
+    ASSERT_TRUE(image);
+    const auto whole = encodePng(*image, PngSettings{5, 0x20, 0, 2});
+    const auto pieces = encodePng(*image, PngSettings{5, 0x20, 0, 2, 64});
+    ASSERT_TRUE(whole);
+    ASSERT_TRUE(pieces);
+    // Without flushes in between, deflate's output does not depend on how it is fed.
+    EXPECT_EQ(*pieces, *whole);
+}
+
+TEST(Adler32Join, EqualsTheChecksumOfBothPiecesInOne) {
+    std::vector<uint8_t> data(70000);
+    uint32_t seed = 7;
+    for (uint8_t& b : data) b = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+    const auto adler = [](const uint8_t* p, size_t n) { return uint32_t(adler32(1, p, uInt(n))); };
+    for (size_t cut : {size_t(0), size_t(1), size_t(5552), size_t(65521), size_t(69999), data.size()}) {
+        SCOPED_TRACE(cut);
+        EXPECT_EQ(adler32_join(adler(data.data(), cut), adler(data.data() + cut, data.size() - cut), data.size() - cut),
+                  adler(data.data(), data.size()));
+    }
+}
+
+TEST(Adler32Join, LengthsOfFourGigabytesAndMore) {
+    // n zero bytes after data of checksum (a, b) leave a as it is and add n x a to b;
+    // the n zero bytes alone have the checksum (1, n). Lengths past 32 bits must count
+    // in full, as they do for strips of that size.
+    constexpr uint32_t kBase = 65521;
+    const uint32_t first = (1234u << 16) | 4321u;
+    for (uint64_t n : {uint64_t(1) << 31, (uint64_t(1) << 32) + 17, uint64_t(5) << 30, uint64_t(0x123456789AB)}) {
+        SCOPED_TRACE(n);
+        const uint32_t zeros = uint32_t(n % kBase) << 16 | 1u;
+        const uint32_t expected = uint32_t((1234 + n % kBase * 4321) % kBase) << 16 | 4321u;
+        EXPECT_EQ(adler32_join(first, zeros, n), expected);
     }
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <set>
 
+#include "kestrix/frame.h"
 #include "kestrix/i18n.h"
 #include "recording_canvas.h"
 
@@ -79,6 +80,20 @@ TEST(ReadoutPanel, FollowsTheCursorAndFlipsAtTheRightAndBottomEdges) {
     EXPECT_EQ(readout_panel(1775, 896, {0, 0, 1920, 1080}), (Rect{1629, 711, 128, 167}));
     // A desktop left of and above the primary monitor.
     EXPECT_EQ(readout_panel(-1900, -190, {-1920, -200, 3840, 1280}), (Rect{-1882, -172, 128, 167}));
+}
+
+TEST(ReadoutPanel, FlipsAtTheEdgeOfTheMonitorUnderTheCursor) {
+    // A 1280 x 1024 monitor left of a 1920 x 1080 primary: below the left monitor's
+    // bottom edge the desktop's box goes on 56 units that no monitor shows.
+    const std::vector<Monitor> monitors{{1, {0, 0, 1920, 1080}, 100, 100, true},
+                                        {2, {-1280, 0, 1280, 1024}, 100, 100, false}};
+    const Rect under = *monitor_at(monitors, -980, 880);
+    EXPECT_EQ(under, (Rect{-1280, 0, 1280, 1024}));
+    EXPECT_EQ(readout_panel(-980, 880, under), (Rect{-962, 695, 128, 167}));
+    // On the primary the same height still has room below.
+    EXPECT_EQ(readout_panel(980, 880, *monitor_at(monitors, 980, 880)).y, 898);
+    // Near the left monitor's right edge the panel flips left rather than cross onto the primary.
+    EXPECT_EQ(readout_panel(-100, 100, *monitor_at(monitors, -100, 100)).x, -100 - 18 - 128);
 }
 
 TEST(ReadoutPanel, AgainstTheFarEdgeWhenNeitherSideHasRoom) {

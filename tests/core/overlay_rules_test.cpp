@@ -107,12 +107,32 @@ TEST(OverlayLayout, UiScaleComesFromThePrimaryMonitorAndIsAtLeastFifty) {
 
 TEST(OverlayLayout, SizeLabelSitsAboveAndMovesInsideAtTheTopEdge) {
     // Room above: box above the selection's top-left corner.
-    EXPECT_EQ(size_label_placement({200, 300, 100, 100}, 2, 60, 16, 3200, 1080),
+    const Rect client{0, 0, 3200, 1080};
+    EXPECT_EQ(size_label_placement({200, 300, 100, 100}, 2, 60, 16, client),
               (TextPlacement{{198, 272, 72, 22}, 204, 275}));
     // At the desktop's top edge the label goes just inside the selection.
-    EXPECT_EQ(size_label_placement({200, 0, 100, 100}, 2, 60, 16, 3200, 1080).box, (Rect{198, 6, 72, 22}));
+    EXPECT_EQ(size_label_placement({200, 0, 100, 100}, 2, 60, 16, client).box, (Rect{198, 6, 72, 22}));
     // Near the right edge the box is kept inside the client area.
-    EXPECT_EQ(size_label_placement({3190, 300, 10, 10}, 2, 60, 16, 3200, 1080).box.x, 3128);
+    EXPECT_EQ(size_label_placement({3190, 300, 10, 10}, 2, 60, 16, client).box.x, 3128);
+}
+
+TEST(OverlayLayout, SizeLabelStaysOnTheMonitorOfItsSelection) {
+    // A 1920 x 1080 primary and a 1280 x 1024 monitor at (-1280, 200): client
+    // coordinates start at the desktop's corner (-1280, 0), so the left monitor is
+    // (0, 200, 1280, 1024) and the primary (1280, 0, 1920, 1080).
+    const std::vector<Monitor> monitors{{1, {0, 0, 1920, 1080}, 100, 100, true},
+                                        {2, {-1280, 200, 1280, 1024}, 100, 100, false}};
+    const Rect left_monitor{-1280, 200, 1280, 1024};
+    const Rect area = *monitor_of(monitors, left_monitor);
+    ASSERT_EQ(area, left_monitor);
+    const Rect client_area{area.x + 1280, area.y, area.width, area.height};
+    // The whole left monitor highlighted: above it is a corner no monitor shows, so
+    // the label goes inside, not at y 175 as the desktop's own edge would allow.
+    const TextPlacement label = size_label_placement({0, 200, 1280, 1024}, 2, 60, 16, client_area);
+    EXPECT_EQ(label.box, (Rect{0, 206, 72, 22}));
+    // The whole primary: its label stays right of the left monitor's column.
+    const Rect primary_area{1280, 0, 1920, 1080};
+    EXPECT_EQ(size_label_placement({1280, 0, 1920, 1080}, 2, 60, 16, primary_area).box.x, 1280);
 }
 
 TEST(OverlayLayout, HintCentredOnItsMonitorAndBorderFollowsTheCursorsMonitor) {

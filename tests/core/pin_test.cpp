@@ -169,16 +169,38 @@ TEST(PinOpacity, RepeatedStepsLandOnExactTenths) {
     EXPECT_EQ(pin_alpha(pin), 102);
 }
 
-TEST(PinWheel, OnlyWholeNotchesCount) {
-    EXPECT_EQ(pin_wheel_steps(60), 0);  // a precision touchpad's small delta
-    EXPECT_EQ(pin_wheel_steps(-60), 0);
-    EXPECT_EQ(pin_wheel_steps(119), 0);
-    EXPECT_EQ(pin_wheel_steps(120), 1);
-    EXPECT_EQ(pin_wheel_steps(240), 2);
-    EXPECT_EQ(pin_wheel_steps(359), 2);
-    EXPECT_EQ(pin_wheel_steps(-120), -1);
-    EXPECT_EQ(pin_wheel_steps(-250), -2);
-    EXPECT_EQ(pin_wheel_steps(INT16_MIN), -273);
+TEST(PinWheel, MouseNotchesStepAtOnce) {
+    PinState pin = pin_at(0, 0, 10, 10);
+    EXPECT_EQ(take_wheel_steps(pin, 120), 1);
+    EXPECT_EQ(take_wheel_steps(pin, 240), 2);
+    EXPECT_EQ(take_wheel_steps(pin, -120), -1);
+    EXPECT_EQ(take_wheel_steps(pin, -360), -3);
+    EXPECT_EQ(take_wheel_steps(pin, INT16_MIN), -273);
+    EXPECT_EQ(pin.wheel_rest, INT16_MIN + 273 * 120);
+}
+
+TEST(PinWheel, SmallTouchpadDeltasAddUpToWholeSteps) {
+    PinState pin = pin_at(0, 0, 10, 10);
+    EXPECT_EQ(take_wheel_steps(pin, 60), 0);
+    EXPECT_EQ(take_wheel_steps(pin, 60), 1);
+    EXPECT_EQ(pin.wheel_rest, 0);
+    int steps = 0;
+    for (int i = 0; i < 10; ++i) steps += take_wheel_steps(pin, 30);  // 300 units
+    EXPECT_EQ(steps, 2);
+    EXPECT_EQ(take_wheel_steps(pin, 59), 0);
+    EXPECT_EQ(take_wheel_steps(pin, 1), 1);  // 60 + 59 + 1
+    EXPECT_EQ(take_wheel_steps(pin, -100), 0);
+    EXPECT_EQ(take_wheel_steps(pin, -20), -1);
+}
+
+TEST(PinWheel, TurningBackDropsTheRestOfTheOtherWay) {
+    PinState pin = pin_at(0, 0, 10, 10);
+    EXPECT_EQ(take_wheel_steps(pin, 100), 0);
+    EXPECT_EQ(take_wheel_steps(pin, -40), 0);
+    EXPECT_EQ(pin.wheel_rest, -40);
+    EXPECT_EQ(take_wheel_steps(pin, -80), -1);
+    EXPECT_EQ(take_wheel_steps(pin, 119), 0);
+    EXPECT_EQ(take_wheel_steps(pin, 1), 1);
 }
 
 TEST(PinDragging, FollowsTheCursorFromThePress) {

@@ -77,6 +77,25 @@ TEST(ToastRect, WithoutAnAnchorSitsUnderThePrimaryMonitor) {
     EXPECT_EQ(toast_anchor(std::nullopt, {}), Rect{});
 }
 
+TEST(ToastRect, StaysOnTheMonitorOfItsAnchor) {
+    // The test display: a 1280 x 1024 monitor left of the 1920 x 1080 primary.
+    const std::vector<Monitor> monitors{monitor(kSingle, 100, true), monitor({-1280, 0, 1280, 1024}, 100)};
+    // A selection near the left monitor's bottom: the toast keeps 8 units above that
+    // monitor's bottom, not the desktop box's, 56 units lower where nothing shows it.
+    const Rect low{-1000, 950, 300, 60};
+    EXPECT_EQ(toast_area(low, monitors), (Rect{-1280, 0, 1280, 1024}));
+    EXPECT_EQ(toast_rect(TextExtent{100, 20}, 100, low, toast_area(low, monitors)), (Rect{-918, 976, 136, 40}));
+    // The same selection's toast on a desktop box would have been at y 1022.
+    EXPECT_EQ(toast_rect(TextExtent{100, 20}, 100, low, kTwo).y, 1022);
+    // At the left monitor's right edge the toast does not reach over onto the primary.
+    EXPECT_EQ(toast_rect(TextExtent{100, 20}, 100, {-50, 100, 40, 40}, toast_area(Rect{-50, 100, 40, 40}, monitors)).x,
+              -136);
+    // Without an anchor: the primary monitor.
+    EXPECT_EQ(toast_area(std::nullopt, monitors), kSingle);
+    // Without monitors: what there is of a desktop.
+    EXPECT_EQ(toast_area(std::nullopt, {}), Rect{});
+}
+
 TEST(ToastRect, CornersAreAtMost24Across) {
     EXPECT_EQ(toast_corner(40), 24);
     EXPECT_EQ(toast_corner(20), 20);

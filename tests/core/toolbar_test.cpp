@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "kestrix/frame.h"
+
 using namespace kestrix;
 
 namespace {
@@ -80,6 +82,27 @@ TEST(ToolbarPlacement, BelowAboveOrInsideTheSelection) {
     ToolbarLayout odd = l;
     odd.height = 47.2;
     EXPECT_EQ(place_toolbar(odd, {1000, 1022, 100, 10}, DESKTOP).y, 1022 - 48 - 10);
+}
+
+TEST(ToolbarPlacement, OnTheMonitorShowingMostOfTheSelection) {
+    const ToolbarLayout l = layout_toolbar(std::nullopt, false);
+    // A 1920 x 1080 primary and a 1280 x 1024 monitor at (-1280, 200). The whole
+    // primary selected: inside its lower edge, not below it at (1386, 1090) where
+    // the desktop's box reaches but no monitor shows.
+    const std::vector<Monitor> offset{{1, {0, 0, 1920, 1080}, 100, 100, true},
+                                      {2, {-1280, 200, 1280, 1024}, 100, 100, false}};
+    const Rect primary{0, 0, 1920, 1080};
+    EXPECT_EQ(place_toolbar(l, primary, *monitor_of(offset, primary)), (ToolbarPosition{1386, 1022}));
+    // The test display: a 1280 x 1024 monitor left of the primary. A selection ending
+    // at y 985 on the left monitor has no room below on that monitor: above it.
+    const std::vector<Monitor> test_display{{1, {0, 0, 1920, 1080}, 100, 100, true},
+                                            {2, {-1280, 0, 1280, 1024}, 100, 100, false}};
+    const Rect low{-1000, 700, 400, 285};
+    EXPECT_EQ(place_toolbar(l, low, *monitor_of(test_display, low)), (ToolbarPosition{-1134, 642}));
+    // Where the result was on a monitor already, nothing changes.
+    const Rect middle{200, 150, 400, 300};
+    EXPECT_EQ(place_toolbar(l, middle, *monitor_of(test_display, middle)),
+              place_toolbar(l, middle, virtual_desktop(test_display)));
 }
 
 TEST(ToolbarHit, ItemsAndPanelsRelativeToThePosition) {

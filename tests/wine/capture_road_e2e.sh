@@ -7,7 +7,8 @@
 # click copy nothing; "Capture and save as…" from the tray menu proposes a dated
 # name and writes the typed one (or, cancelled, still copies); C copies the colour
 # under the pointer; Ctrl+P pins the selection; ten captures in a row leave the
-# process's GDI objects, windows and memory where they were.
+# process's GDI objects, windows and memory where they were; Alt+F4 in the text box
+# cancels and the next hotkey works.
 #   capture_road_e2e.sh kestrix.exe BINDIR WORKDIR
 # BINDIR holds the probes (road_watch, clipboard_read, process_resources, host_probe,
 # window_texts, close_window, post_broadcast). Screenshots of every step are left in WORKDIR.
@@ -45,8 +46,6 @@ kestrix_cleanup_on_exit cleanup
 
 kestrix_use_two_monitor_display "$work"
 "$tools/setup-prefix"
-wine() { "$KESTRIX_WINE" "$@"; }
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
 # --- the scene -------------------------------------------------------------------
 # X root coordinates are desktop units plus 1280 (the left monitor starts at -1280).
@@ -101,76 +100,7 @@ differing() {  # differing A B: pixels that differ between two pictures ("size" 
     if [[ "$count" =~ ^[0-9]+$ ]]; then echo "$count"; else echo "not comparable: $count"; fi
 }
 
-# Wine's notification area; the icon is found by its dark-theme green.
-find_icon() { kestrix_find_tray_icon 63,197,99 "$work/tray.png"; }
-press_hotkey() {
-    # Wine delivers hotkeys only while one of its windows is under the pointer or focused.
-    xdotool mousemove "$icon_x" "$icon_y"
-    sleep 0.2
-    xdotool key ctrl+alt+a
-}
-drag() {  # drag X1 Y1 X2 Y2 (root coordinates, both ends inclusive)
-    xdotool mousemove "$1" "$2" mousedown 1
-    sleep 0.1
-    xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2))
-    sleep 0.1
-    xdotool mousemove "$3" "$4"
-    sleep 0.15
-    xdotool mouseup 1
-    sleep 0.3
-}
-
-# The watcher reports the overlay, toast, pin, Save dialog and clipboard as they change.
-watch_file=
-watch() {  # watch NAME [road_watch options...]: starts watching, waits until it is ready
-    watch_file="$work/$1.watch"
-    shift
-    "$KESTRIX_WINE" "$bin/road_watch.exe" "$@" >"$watch_file" 2>/dev/null &
-    watch_pid=$!
-    for _ in $(seq 1 100); do grep -q ' ready' "$watch_file" 2>/dev/null && return 0; sleep 0.05; done
-    echo "FAILED: the watcher did not start"
-    return 1
-}
-watch_end() {  # waits for the watcher to finish by itself
-    wait "$watch_pid" 2>/dev/null || true
-    watch_pid=
-    tr -d '\r' <"$watch_file" >"$watch_file.txt" && mv "$watch_file.txt" "$watch_file"
-}
-seen() { tr -d '\r' <"$watch_file" | grep -cE "^[0-9]+ $1" || true; }
-await() {  # await EVENT [N] [SECONDS]: until the watcher has reported EVENT N times
-    local i
-    for i in $(seq 1 $((${3:-10} * 20))); do
-        [ "$(seen "$1")" -ge "${2:-1}" ] && return 0
-        sleep 0.05
-    done
-    echo "(no '$1' within ${3:-10} s)"
-    return 1
-}
-event() { tr -d '\r' <"$watch_file" | sed -n "s/^[0-9]* $1 *//p" | sed -n "${2:-1}p"; }     # event EVENT [N]: what follows it
-event_ms() { tr -d '\r' <"$watch_file" | sed -n "s/^\([0-9]*\) $1.*/\\1/p" | sed -n "${2:-1}p"; }
-between() {  # between EVENT1 EVENT2: milliseconds from the first report of one to that of the other
-    local a b
-    a=$(event_ms "$1") b=$(event_ms "$2")
-    if [ -n "$a" ] && [ -n "$b" ]; then echo $((b - a)); else echo "(missing '$1' or '$2')"; fi
-}
-toast_text() { event "toast shown" "$@" | sed 's/^[^ ]* [^ ]* text //'; }
-toast_place() { event "toast shown" "$@" | cut -d' ' -f1,2; }
-
-clipboard() {  # clipboard NAME: reads the clipboard into $work/NAME/, its report into $work/NAME.clip
-    mkdir -p "$work/$1"
-    wine "$bin/clipboard_read.exe" "$(winpath "$work/$1")" 2>/dev/null | tr -d '\r' >"$work/$1.clip"
-}
-clip() { sed -n "s/^$2: //p" "$work/$1.clip"; }  # clip NAME FIELD
-mark_clipboard() { wine "$bin/clipboard_read.exe" --set-text "$1" >/dev/null 2>&1; }
-
-texts() { wine "$bin/window_texts.exe" "$@" 2>/dev/null | tr -d '\r'; }
-click_control() {  # click_control TEXTS 'Class|text': clicks the middle of a child that window_texts listed
-    local left top right bottom
-    read -r left top right bottom < <(grep -F "  $2|" <<<"$1" | head -n1 | awk -F'|' '{print $NF}' | tr ',' ' ') || true
-    [ -n "$bottom" ] || { echo "(no '$2' to click)"; return 0; }
-    xdotool mousemove $(((left + right) / 2 + origin)) $(((top + bottom) / 2)) click 1
-    sleep 0.2
-}
+source "$tools/road.sh"
 # A dialog left open by a failed step would hold up every later one.
 close_leftovers() { wine "$bin/close_window.exe" "Save screenshot" >/dev/null 2>&1 || true; }
 
@@ -488,6 +418,31 @@ clipboard pin
 check "Esc closes the pin" 1 "$(seen 'pin gone')"
 check "pinning copies nothing and shows no toast" "0 road marker none" \
     "$(seen 'toast shown') $(clip pin text) $(clip pin dib)"
+
+# --- 7: Alt+F4 while the text box has the focus -------------------------------------------
+# The overlay must end as a cancel, or its loop never returns: the hotkey would stay
+# ignored and Exit could not run.
+echo "== Alt+F4 in the text box"
+mark_clipboard "road marker"
+hotkey_capture alt-f4 15000 --until "overlay gone"
+drag "$rx" "$ry" $((rx + 639)) $((ry + 479))
+tb_x=$((rx + 640 - 534)) tb_y=$((ry + 480 + 10))  # the toolbar, right-aligned below the selection
+xdotool mousemove $((tb_x + 8 + 39 * 5 + 16)) $((tb_y + 24)) click 1  # Text
+sleep 0.3
+xdotool mousemove $((rx + 60)) $((ry + 60)) click 1
+sleep 0.4
+xdotool type --delay 40 abc
+shot alt-f4-text
+xdotool key alt+F4
+await "overlay gone" 1 5 || true
+watch_end
+clipboard alt-f4
+check "Alt+F4 in the text box closes the overlay and copies nothing" "1 road marker" \
+    "$(seen 'overlay gone') $(clip alt-f4 text)"
+hotkey_capture after-alt-f4 8000 --until "overlay gone"
+check "the hotkey opens the overlay again afterwards" 1 "$(seen 'overlay shown')"
+xdotool key Escape
+watch_end
 
 # --- the end -----------------------------------------------------------------------------
 wine "$bin/post_broadcast.exe" Kestrix.Quit

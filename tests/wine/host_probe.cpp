@@ -1,11 +1,14 @@
 // The tray host on its own, with an event callback that reports every event on
 // standard output ("event 0", ...), so that a script can check what a click, a
 // hotkey or a broadcast raised. About (event 2) opens the real About dialog; a
-// hotkey pressed while it is open prints "nested". Quit (event 6) ends it.
+// hotkey pressed while it is open prints "nested". After every event line the
+// COM apartment of the host's thread follows ("apartment sta", or "apartment
+// none" where COM was never initialised). Quit (event 6) ends it.
 // When the tray menu opens it prints its window rectangle and every item with its
 // screen rectangle, so a script can check the labels and click them.
 //   host_probe [--update <version>] [--no-icon]
 #include <windows.h>
+#include <objbase.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -63,6 +66,19 @@ LRESULT CALLBACK watch_menu(int code, WPARAM wparam, LPARAM lparam) {
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
+// What ShellExecuteW finds on the host's thread when About's link is followed.
+std::string apartment() {
+    APTTYPE type{};
+    APTTYPEQUALIFIER qualifier{};
+    if (FAILED(CoGetApartmentType(&type, &qualifier))) return "apartment none";
+    switch (type) {
+    case APTTYPE_STA:
+    case APTTYPE_MAINSTA: return "apartment sta";
+    case APTTYPE_MTA: return "apartment mta";
+    default: return "apartment other";
+    }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -81,6 +97,7 @@ int wmain(int argc, wchar_t** argv) {
         settings,
         [&](uint8_t event) {
             report("event " + std::to_string(event));
+            report(apartment());
             if (event == 2) {
                 win::show_about(about_text(catalogue(), settings.hotkey.text()), kProductWebsite);
                 report("about closed");

@@ -144,6 +144,15 @@ tool_x() { echo $((8 + 39 * $1 + 16)); }
 undo_x=$((290 + 16)) backdrop_x=$((338 + 16)) copy_x=$((494 + 16))
 swatch_x() { echo $((8 + 35 * $1 + 14)); }
 
+# --- 0: the capture steps that fail without a system call -----------------------
+"$tools/run-exe" "$probe" --no-frame >"$work/no-frame.raw" 2>"$work/no-frame.err" || true
+check "a desktop of no area reads as a failed capture" \
+    "capture without monitors: The capture failed: virtual desktop has zero area" \
+    "$(tr -d '\r' <"$work/no-frame.raw" | grep '^capture without')"
+check "a frame without its tile reads as a failed capture" \
+    "overlay without a tile: The capture failed: expected one desktop-wide tile" \
+    "$(tr -d '\r' <"$work/no-frame.raw" | grep '^overlay without')"
+
 # --- 1: hover, click, the tools, history, backdrop, copy ------------------------
 start_probe tools --dim 45 --window 200,150,400,300 --out "Z:$work/tools.png"
 check "overlay covers both monitors from the desktop origin" "window -1280,0 3200x1080" \
@@ -153,6 +162,9 @@ shot idle
 check "primary monitor dimmed by 45 %" yes "$(dimmed_ok $primary 45 "$(pixel idle 2800 900)")"
 check "hovering the bare left monitor highlights it undimmed" "$left" "$(pixel idle 1000 600)"
 check "hint box on the primary monitor" "26,26,26" "$(pixel idle 2240 91)"
+move 2200 950  # over the primary's bare desktop: the whole monitor is highlighted
+shot primary-highlighted
+check "the hint stays on top of a highlighted monitor" "26,26,26" "$(pixel primary-highlighted 2240 91)"
 
 move 1680 300  # over the probe's window: desktop (400, 300)
 shot hover
@@ -169,6 +181,14 @@ shot selected
 tb_x=$((1280 + 600 - 534)) tb_y=$((150 + 300 + 10))
 check "toolbar below the selection" "244,244,247" "$(pixel selected $((tb_x + 3)) $((tb_y + 3)))"
 check "selection stays undimmed" "$window" "$(pixel selected 1600 200)"
+# A quick double click on a tool button is two presses: the tool is chosen and put
+# down again, so neither the button is active nor the property row shown.
+xdotool mousemove $((tb_x + $(tool_x 0))) $((tb_y + 24)) click --repeat 2 --delay 60 1
+sleep 0.4
+shot double-clicked
+# (Right of the tooltip that the button under the pointer shows.)
+check "a double click on a tool presses it twice" "yes 244,244,247" \
+    "$(dimmed_ok $primary 45 "$(pixel double-clicked $((tb_x + 300)) $((tb_y + 80)))") $(pixel double-clicked $((tb_x + 6)) $((tb_y + 24)))"
 
 click_at $((tb_x + $(tool_x 0))) $((tb_y + 24))  # Rectangle
 drag 1530 200 1630 280
@@ -237,6 +257,19 @@ shot monitor
 tb_x=$((1280 - 534)) tb_y=$((1024 - 48 - 10))
 check "toolbar inside a selection with no room below or above" "244,244,247" \
     "$(pixel monitor $((tb_x + 3)) $((tb_y + 3)))"
+# The toolbar lies inside the selection: a quick double click on Undo is two presses
+# of Undo, not a double click on the selection that would copy it.
+xdotool mousemove $((tb_x + undo_x)) $((tb_y + 24)) click --repeat 2 --delay 60 1
+sleep 0.5
+check "a double click on Undo inside the selection leaves the overlay open" open \
+    "$(kill -0 "$probe_pid" 2>/dev/null && echo open || echo closed)"
+# Cancel's tooltip would pass the left monitor's bottom edge (1024) below the button:
+# it goes above it, not into the strip no monitor shows.
+move $((tb_x + 471)) $((tb_y + 24))
+sleep 0.3
+shot tooltip
+at_least "the tooltip above the button" 100 "$(count tooltip 40x10+$((tb_x + 451))+$((tb_y - 16)) 26,26,26)"
+check "nothing of it below the button" 0 "$(count tooltip 40x10+$((tb_x + 451))+$((tb_y + 49)) 26,26,26)"
 click_at $((tb_x + 471)) $((tb_y + 24))  # Cancel
 finish_probe
 check "the Cancel button returns an empty outcome" "selection none save 0 send 0 pin 0 colour none image none" \
@@ -263,10 +296,14 @@ check "dragged rectangle undimmed" "$primary" "$(pixel drag-plain 1600 550)"
 xdotool mouseup 1
 sleep 0.3
 shot drag-released
-# With sending allowed the main row has 14 buttons: 573 wide, right-aligned.
-tb_x=$((1699 + 1 - 573)) tb_y=$((599 + 1 + 10))
+# With sending allowed the main row has 14 buttons: 573 wide. Right-aligned with the
+# selection it would start on the left monitor; it stays on the selection's monitor,
+# from the primary's left edge.
+tb_x=1280 tb_y=$((599 + 1 + 10))
 check "the send button widens the toolbar" "244,244,247|0,0,0" \
-    "$(pixel drag-released $((tb_x + 1)) $((tb_y + 3)))|$(pixel drag-released $((tb_x - 2)) $((tb_y + 3)))"
+    "$(pixel drag-released $((tb_x + 571)) $((tb_y + 3)))|$(pixel drag-released $((tb_x + 574)) $((tb_y + 3)))"
+check "the toolbar stays on the selection's monitor" "0,0,0|244,244,247" \
+    "$(pixel drag-released $((tb_x - 2)) $((tb_y + 3)))|$(pixel drag-released $((tb_x + 1)) $((tb_y + 3)))"
 click_at $((tb_x + 377 + 16)) $((tb_y + 24))  # Pin to screen
 finish_probe
 check "drag selects both end pixels; Pin; Ctrl+S while selecting also sets save" \
@@ -326,5 +363,72 @@ if [ -f "$work/text.png" ]; then
     at_least "the text is in the picture" 15 "$(convert "$work/text.png" -crop 200x40+25+45 +repage -fuzz 8% \
         -fill white -opaque "rgb($red)" -fill black +opaque white -format '%[fx:int(mean*w*h+.5)]' info:)"
 fi
+
+# --- 8: monitors of different heights ---------------------------------------------
+# The left monitor ends at y 1024, the desktop's box at 1080: below the left monitor
+# is a strip no monitor shows, and nothing may be put there.
+start_probe heights --dim 45
+move 300 880  # the left monitor: the magnifier has no room below on it
+shot magnifier-low
+check "the magnifier flips above the pointer near the left monitor's bottom" "34,34,34|no" \
+    "$(pixel magnifier-low 443 855)|$([ "$(pixel magnifier-low 443 1058)" = 34,34,34 ] && echo yes || echo no)"
+drag 300 700 699 985  # desktop (-980, 700), 400 x 286: ends 38 above the monitor's bottom
+shot low-selection
+tb_x=$((700 - 534)) tb_y=$((700 - 48 - 10))
+check "the toolbar goes above a selection with no room below it on its monitor" "244,244,247" \
+    "$(pixel low-selection $((tb_x + 3)) $((tb_y + 3)))"
+press Escape
+finish_probe
+
+# --- 9: a Shift-straightened mosaic stroke shows as it is drawn ------------------------
+start_probe shift-mosaic --dim 45 --window 200,150,400,300
+click_at 1680 300
+tb_x=$((1280 + 600 - 534)) tb_y=$((150 + 300 + 10))
+click_at $((tb_x + $(tool_x 4))) $((tb_y + 24))  # Mosaic
+shot before-stroke
+# A short free stroke, then Shift held: the stroke becomes one straight segment from
+# its start to the pointer, two points however far the pointer goes.
+xdotool mousemove 1500 342 mousedown 1
+sleep 0.1
+xdotool mousemove 1530 342
+sleep 0.15
+xdotool keydown shift mousemove 1560 342
+sleep 0.15
+xdotool mousemove 1850 342
+sleep 0.4
+shot stroke-held
+xdotool mouseup 1 keyup shift
+sleep 0.4
+shot stroke-done
+stripes=100x30+1690+330  # the window's stripes, far along the straightened stroke
+at_least "the straightened stroke pixelates as far as the pointer while drawn" 500 \
+    "$(changed before-stroke stroke-held $stripes)"
+at_least "... and after release" 500 "$(changed before-stroke stroke-done $stripes)"
+press Escape
+finish_probe
+
+# --- 10: Alt+F4 and another window while the text box has the focus --------------------
+text_box_open() {  # selects (320, 500, 300 x 100), picks Text and opens the box with "abc" typed
+    drag 1600 500 1899 599
+    click_at $((1280 + 620 - 534 + $(tool_x 5))) $((599 + 1 + 10 + 24))  # the toolbar right-aligned below
+    click_at 1650 530
+    xdotool type --delay 40 abc
+    sleep 0.2
+}
+start_probe text-alt-f4 --dim 45
+text_box_open
+shot text-alt-f4
+check "the text box is open" "28,28,28" "$(pixel text-alt-f4 1890 540)"
+press alt+F4
+finish_probe
+check "Alt+F4 in the text box closes the overlay as a cancel" \
+    "selection none save 0 send 0 pin 0 colour none image none" "$(outcome)"
+
+start_probe text-switch --dim 45 --window -1000,100,300,200
+text_box_open
+"$tools/run-exe" "$(dirname "$probe")/post_broadcast.exe" OverlayProbe.Activate >/dev/null 2>&1 || true
+finish_probe
+check "another window taking over from the text box cancels" \
+    "selection none save 0 send 0 pin 0 colour none image none" "$(outcome)"
 
 checks_summary "overlay e2e"

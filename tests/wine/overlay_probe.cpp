@@ -2,12 +2,15 @@
 // session does and prints what it returned, so that a script can drive it with
 // the X server's pointer and keyboard.
 //   overlay_probe.exe [--dim N] [--save-as] [--transfer] [--window X,Y,W,H] [--out IMAGE.png]
+//   overlay_probe.exe --no-frame   (what a user reads when the desktop has no area or the frame no tile)
 // --window first opens a window of the probe's own (rgb(30, 160, 90) with a patch
 // of stripes) at that desktop rectangle, for the overlay to snap to;
 // --activate-after MS brings that window to the front while the overlay is open,
-// as switching to another program would.
+// as switching to another program would; so does the broadcast message
+// "OverlayProbe.Activate" (post_broadcast.exe), whenever a script sends it.
 // Prints "ready ..." once the first paint is on screen, then after the overlay
-// has closed one "outcome:" line, the clipboard's text and the timings.
+// has closed one "outcome:" line, what the user reads when a finished capture has
+// no picture ("failure: ..."), the clipboard's text and the timings.
 #include <windows.h>
 
 #include <chrono>
@@ -18,7 +21,9 @@
 #include <string>
 
 #include "capture.h"
+#include "error_text.h"
 #include "gdiplus_session.h"
+#include "kestrix/i18n.h"
 #include "kestrix/image.h"
 #include "overlay.h"
 #include "wide_text.h"
@@ -58,6 +63,12 @@ std::string clipboard_text() {
 // Plain green with a patch of light stripes at (200, 170)-(320, 215) of the
 // window, so that pixelation has something to average.
 LRESULT CALLBACK target_window(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    static const UINT activate = RegisterWindowMessageW(L"OverlayProbe.Activate");
+    if (message == activate) {
+        SetForegroundWindow(window);
+        SetFocus(window);
+        return 0;
+    }
     if (message != WM_PAINT) return DefWindowProcW(window, message, wparam, lparam);
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
@@ -112,6 +123,18 @@ bool write_png(const Image& image, const char* path) {
 
 }  // namespace
 
+// The two capture steps that fail without a system call behind them, as the user reads them.
+int without_a_frame(const Config& config) {
+    set_language(kEnglish);
+    auto frame = win::capture_desktop({});
+    std::printf("capture without monitors: %s\n", frame ? "a frame" : error_text(frame.error()).c_str());
+    auto monitors = win::enumerate_monitors();
+    if (!monitors) return 1;
+    auto outcome = win::open_overlay(Frame{}, *monitors, config, false);
+    std::printf("overlay without a tile: %s\n", outcome ? "an outcome" : error_text(outcome.error()).c_str());
+    return 0;
+}
+
 int main(int argc, char** argv) {
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     win::GdiplusSession gdiplus;
@@ -125,6 +148,7 @@ int main(int argc, char** argv) {
         if (!std::strcmp(argv[i], "--dim") && i + 1 < argc) config.overlay_dim_percent = uint8_t(std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--save-as")) save_as = true;
         else if (!std::strcmp(argv[i], "--transfer")) config.transfer_enabled = true;
+        else if (!std::strcmp(argv[i], "--no-frame")) return without_a_frame(config);
         else if (!std::strcmp(argv[i], "--out") && i + 1 < argc) out_path = argv[++i];
         else if (!std::strcmp(argv[i], "--activate-after") && i + 1 < argc) activate_after = UINT(std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--window") && i + 1 < argc) {
@@ -134,7 +158,7 @@ int main(int argc, char** argv) {
         }
         else {
             std::fprintf(stderr, "usage: overlay_probe [--dim N] [--save-as] [--transfer] [--window X,Y,W,H "
-                                 "[--activate-after MS]] [--out IMAGE.png]\n");
+                                 "[--activate-after MS]] [--out IMAGE.png] | --no-frame\n");
             return 2;
         }
     }
@@ -191,6 +215,10 @@ int main(int argc, char** argv) {
         line += " image none";
     }
     std::printf("%s\n", line.c_str());
+    if (outcome->failure) {
+        set_language(kEnglish);
+        std::printf("failure: %s\n", error_text(*outcome->failure).c_str());
+    }
     std::printf("clipboard: %s\n", clipboard_text().c_str());
     if (last_paint) std::printf("closed %.0f ms after the last paint\n", ms(closed - *last_paint));
     return 0;

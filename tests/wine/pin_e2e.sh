@@ -152,6 +152,15 @@ xdotool click 5
 expect_state "wheel down zooms back" 0 "250,180 300x200 alpha 255"
 xdotool keydown ctrl click 5 keyup ctrl
 expect_state "Ctrl+wheel down fades by a tenth, size kept" 0 "250,180 300x200 alpha 230"
+# A precision touchpad sends deltas under a notch: they add up to whole steps.
+wheel=$(dirname "$probe")/post_wheel.exe
+"$KESTRIX_WINE" "$wheel" 300 230 60 >/dev/null 2>&1
+sleep 0.5
+check "half a notch from a touchpad does nothing yet" "250,180 300x200 alpha 230" "$(state 0)"
+"$KESTRIX_WINE" "$wheel" 300 230 60 >/dev/null 2>&1
+expect_state "the second half makes one zoom step about the pointer" 0 "245,175 330x220 alpha 230"
+xdotool click 5
+expect_state "a mouse notch still zooms back at once" 0 "250,180 300x200 alpha 230"
 
 # Keys, once a click has given the pin the focus.
 move 400 300

@@ -135,6 +135,10 @@ rect=$(run_toast bottom 300 900 400 180)
 check "a selection at the bottom: 8 units above the desktop's bottom" "$((1080 - th - 8))" "$(cut -d' ' -f1 <<<"$rect" | cut -d, -f2)"
 rect=$(run_toast left -1280 100 40 40)
 check "a selection at the far left: on the desktop's left edge" -1280 "$(cut -d, -f1 <<<"$rect")"
+# The left monitor is 1024 high, the desktop's box 1080: below 1024 no monitor shows it.
+rect=$(run_toast left-bottom -1000 950 300 60)
+check "a selection near the left monitor's bottom: 8 units above that monitor's bottom" "$((1024 - th - 8))" \
+    "$(cut -d' ' -f1 <<<"$rect" | cut -d, -f2)"
 rect=$(run_toast none none)
 read -r nx ny nw nh < <(tr ',x' '  ' <<<"$rect")
 check "no anchor: centred at the primary monitor's bottom" "$(((1920 - nw) / 2)),$((1080 - nh - 8))" "$nx,$ny"

@@ -340,6 +340,10 @@ wine "$bin/post_broadcast.exe" Kestrix.Quit
 expect_event "Kestrix.Quit without an icon" 6
 finish_app
 check "exit code without an icon" 0 "$app_status"
+# The shell (About's link) needs COM on the host's thread. Only this process has
+# opened no menu: under Wine a menu initialises COM by itself.
+check "the host initialises COM, apartment-threaded, on its thread" "apartment sta" \
+    "$(out | grep '^apartment ' | tail -n1)"
 
 # --- the hotkey already owned by another program --------------------------------
 

@@ -5,6 +5,7 @@
 //   window_texts Kestrix
 //   window_texts --class tooltips_class32
 //   window_texts --all      (every visible top-level window, without children)
+//   window_texts --states TITLE   (each line ends in "|enabled" or "|disabled" as well)
 #include <windows.h>
 
 #include <cstdio>
@@ -21,6 +22,8 @@ std::wstring text_of(HWND window) {
     return buffer;
 }
 
+bool with_states = false;
+
 void print(HWND window, const char* prefix) {
     wchar_t name[128] = {};
     GetClassNameW(window, name, int(std::size(name)));
@@ -29,8 +32,8 @@ void print(HWND window, const char* prefix) {
     for (size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', at)) text.erase(at, 1);
     RECT rect{};
     GetWindowRect(window, &rect);
-    std::printf("%s%s|%s|%ld,%ld,%ld,%ld\n", prefix, kestrix::win::narrow(name).c_str(), text.c_str(), rect.left, rect.top,
-                rect.right, rect.bottom);
+    std::printf("%s%s|%s|%ld,%ld,%ld,%ld%s\n", prefix, kestrix::win::narrow(name).c_str(), text.c_str(), rect.left, rect.top,
+                rect.right, rect.bottom, with_states ? (IsWindowEnabled(window) ? "|enabled" : "|disabled") : "");
 }
 
 BOOL CALLBACK print_child(HWND child, LPARAM) {
@@ -70,14 +73,17 @@ BOOL CALLBACK visit_top_level(HWND window, LPARAM param) {
 
 int wmain(int argc, wchar_t** argv) {
     Search search;
-    if (argc == 2 && std::wstring(argv[1]) == L"--all") {
+    if (argc == 3 && std::wstring(argv[1]) == L"--states") {
+        with_states = true;
+        search.title = argv[2];
+    } else if (argc == 2 && std::wstring(argv[1]) == L"--all") {
         search.all = true;
     } else if (argc == 2) {
         search.title = argv[1];
     } else if (argc == 3 && std::wstring(argv[1]) == L"--class") {
         search.class_name = argv[2];
     } else {
-        std::fprintf(stderr, "usage: window_texts <title> | --class <class name> | --all\n");
+        std::fprintf(stderr, "usage: window_texts <title> | --states <title> | --class <class name> | --all\n");
         return 2;
     }
     EnumWindows(visit_top_level, reinterpret_cast<LPARAM>(&search));

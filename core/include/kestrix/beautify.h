@@ -70,7 +70,8 @@ Mask transposed(const Mask& mask);
 // The rounded mask blurred three times along rows and along columns.
 Mask shadowMask(const Mask& mask, uint32_t radius);
 
-// The composite of (W + 2 pad) x (H + 2 pad) pixels, alpha 255 everywhere.
+// The composite of (W + 2 pad) x (H + 2 pad) pixels, alpha 255 everywhere. Not
+// enough memory for it is TooLarge.
 Result<Image, ImageError> beautify(const Image& capture);
 
 // The composite's size in bytes for a width x height capture; absent when it is too large.

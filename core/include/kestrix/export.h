@@ -21,8 +21,9 @@ struct ExportInput {
     bool backdrop = false;
 };
 
-// Fails when the selection shows no captured monitor or no drawing surface can
-// be made for the picture; a backdrop that cannot be made leaves the plain picture.
+// Fails when the selection shows no captured monitor, when there is not enough
+// memory for the picture or no drawing surface can be made for it; a backdrop
+// that cannot be made leaves the plain picture. Nothing is thrown.
 Result<Image, PlatformError> renderExport(const ExportInput& input, ImageCanvasFactory& canvases);
 
 }  // namespace kestrix

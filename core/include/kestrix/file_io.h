@@ -1,7 +1,8 @@
 #pragma once
 // Whole-file reads and writes. A write never leaves the file truncated after a crash
-// or on a full disk: the bytes go to a temporary file beside it, are flushed to the
-// disk, and the temporary file then takes the target's place in one rename.
+// or on a full disk: the bytes go to a new file beside it under a name no file of the
+// user's has, are flushed to the disk, and that file then takes the target's place in
+// one rename. On failure the new file is removed again.
 #include <filesystem>
 #include <optional>
 #include <string>

@@ -61,9 +61,17 @@ struct PngSettings {
     int filters = 0x20;    // PNG_FILTER_* mask (0x20 = PNG_FILTER_UP), -1 = library default
     int strategy = 0;      // zlib strategy (0 = Z_DEFAULT_STRATEGY), -1 = library default
     uint32_t strips = 0;   // deflate strips: 0 = one per processor (at most 8), 1 = libpng's single stream
+    // The most bytes a strip hands deflate (and the most output room it offers) per
+    // call: zlib's counts are 32 bits wide on Windows. 0 = 1 GiB; tests use small ones.
+    size_t piece = 0;
 };
 
-// 8-bit RGB PNG without alpha or ancillary chunks, entirely in memory.
+// 8-bit RGB PNG without alpha or ancillary chunks, entirely in memory. Running out
+// of memory is an Encode error like any other.
 Result<std::vector<uint8_t>, ImageError> encodePng(const Image& image, const PngSettings& settings = PngSettings{});
+
+// The Adler-32 checksum of two pieces of data one after the other, from the
+// checksum of each and the length of the second (any length: 64 bits).
+uint32_t adler32_join(uint32_t first, uint32_t second, uint64_t second_length);
 
 }  // namespace kestrix

@@ -30,9 +30,9 @@ struct Rgb {
 std::string colour_text(Rgb colour, bool decimal);
 
 // The magnifier panel (128 x 167) for the cursor, in desktop units: at cursor + 18,
-// flipped left of or above the cursor where it would pass the desktop's right or
-// bottom edge, and then kept on the desktop.
-Rect readout_panel(int32_t cursor_x, int32_t cursor_y, const Rect& desktop);
+// flipped left of or above the cursor where it would pass the right or bottom edge
+// of `area` (the monitor under the cursor, monitor_at), and then kept inside it.
+Rect readout_panel(int32_t cursor_x, int32_t cursor_y, const Rect& area);
 
 struct ReadoutContent {
     int32_t cursor_x = 0;  // desktop units, shown as "x, y"
@@ -63,8 +63,8 @@ std::string_view toolbar_tooltip(const ToolbarItem& item, std::optional<Tool> to
 
 // Panels, separators, every item (active highlight, swatches, size symbols,
 // pictograms) and the tooltip of `look.hover` when it is still in the layout.
-// `at` is the toolbar's top-left and `bounds` the desktop, both in canvas
-// coordinates; the tooltip stays inside `bounds`.
+// `at` is the toolbar's top-left and `bounds` the monitor under the pointer, both
+// in canvas coordinates; the tooltip stays inside `bounds`.
 void paint_toolbar(Canvas& canvas, const ToolbarLayout& layout, Point at, const ToolbarLook& look, const Box& bounds);
 
 // The editing phase's selection border (2 wide) and its eight handle discs.

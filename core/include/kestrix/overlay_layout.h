@@ -41,9 +41,10 @@ int32_t border_thickness(const std::vector<Monitor>& monitors, int32_t cursor_x,
 std::vector<Rect> border_bars(const Rect& rect, int32_t thickness);
 
 // The size label above the selection's top-left corner, or just inside it when
-// there is no room above, always within the client area.
+// there is no room above, always within `area`: the monitor showing most of the
+// selection (client coordinates like the selection).
 TextPlacement size_label_placement(const Rect& selection, int32_t thickness, int32_t text_width, int32_t text_height,
-                                   int32_t client_width, int32_t client_height);
+                                   const Rect& area);
 
 // The text box for a text anchored at `anchor` (desktop units) in `selection`:
 // as wide as the room to the selection's right edge (80 to 420) and 1.9 lines

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "kestrix/image.h"
+#include "kestrix/platform_error.h"
 #include "kestrix/rect.h"
 
 namespace kestrix {
@@ -16,6 +17,7 @@ struct OverlayOutcome {
     bool save = false;                       // Ctrl+S or "Save as…", or started as "Capture and save as…"
     bool send = false;                       // finished with the send button
     bool pin = false;                        // finished with Ctrl+P or "Pin to screen"
+    std::optional<PlatformError> failure;    // why a finished capture has no picture
 };
 
 }  // namespace kestrix

@@ -36,6 +36,7 @@ struct PinState {
     double opacity = 1.0;
     bool hover = false;
     std::optional<PinDrag> drag;
+    int32_t wheel_rest = 0;  // wheel units short of a whole notch, kept for the next message
 };
 
 // A pin at zoom 1 and full opacity covering `rect` (a side below 1 becomes 1).
@@ -82,9 +83,11 @@ std::optional<Rect> pin_close_box(const Rect& window);
 // hovers, the button exists and the press is within half its width of its centre.
 bool pin_close_hit(const PinState& pin, int32_t px, int32_t py);
 
-// Whole wheel notches of a wheel message's delta: 0 below one notch either way,
-// else delta / 120 rounded toward zero.
-int pin_wheel_steps(int16_t delta);
+// Whole wheel notches for a wheel message's delta. A mouse sends whole notches of
+// 120; a precision touchpad sends small deltas, which are added up (with what was
+// left over from earlier messages in the same direction) until they make whole
+// notches. The remainder stays in the pin for the next message.
+int take_wheel_steps(PinState& pin, int16_t delta);
 
 // The keys a pin reacts to, whatever the platform calls them.
 enum class PinKey { Left, Up, Right, Down, Escape, Zero, Plus, Minus, OpenBracket, CloseBracket, C, S, W };

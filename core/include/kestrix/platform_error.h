@@ -17,12 +17,16 @@ struct PlatformError {
     struct ImageFailed { ImageError error; };
     struct Io { std::string text; };
     struct Message { std::string text; };
-    using Variant = std::variant<Unsupported, Os, HotkeyTaken, Permission, ClipboardBusy, ImageFailed, Io, Message>;
+    // A step of the capture that failed for a reason with no system call behind it.
+    struct Capture { std::string text; };
+    using Variant =
+        std::variant<Unsupported, Os, HotkeyTaken, Permission, ClipboardBusy, ImageFailed, Io, Message, Capture>;
 
     Variant value;
 
     static PlatformError os(std::string call, int32_t code) { return {Os{std::move(call), code}}; }
     static PlatformError message(std::string text) { return {Message{std::move(text)}}; }
+    static PlatformError capture(std::string text) { return {Capture{std::move(text)}}; }
     static PlatformError image(ImageError e) { return {ImageFailed{std::move(e)}}; }
 
     template <class V>

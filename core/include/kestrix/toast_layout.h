@@ -24,10 +24,14 @@ int32_t toast_font_height(uint32_t scale);
 // What the toast sits under: the given rectangle, else the primary (or first) monitor.
 Rect toast_anchor(const std::optional<Rect>& near, const std::vector<Monitor>& monitors);
 
+// Where the toast must stay: the monitor showing most of the anchor (the primary, or
+// first, monitor without one); the desktop's bounding box when no monitor will do.
+Rect toast_area(const std::optional<Rect>& near, const std::vector<Monitor>& monitors);
+
 // The window's rectangle for the measured text (160 x 32 when it could not be measured),
-// centred below the anchor and moved back onto the desktop, at least 8 units above its
+// centred below the anchor and moved back into `area`, at least 8 units above its
 // bottom edge.
-Rect toast_rect(const std::optional<TextExtent>& measured, uint32_t scale, const Rect& anchor, const Rect& desktop);
+Rect toast_rect(const std::optional<TextExtent>& measured, uint32_t scale, const Rect& anchor, const Rect& area);
 
 // The diameter of the rounded corners for a toast of that height.
 int32_t toast_corner(int32_t height);

@@ -59,8 +59,9 @@ struct ToolbarPosition {
 ToolbarLayout layout_toolbar(std::optional<Tool> tool, bool transfer_enabled);
 
 // Below the selection, else above it, else inside its lower edge; right-aligned
-// with it and always on the desktop.
-ToolbarPosition place_toolbar(const ToolbarLayout& layout, const Rect& selection, const Rect& desktop);
+// with it and always inside `area`: the monitor showing most of the selection
+// (monitor_of), so that it never lands where no monitor shows it.
+ToolbarPosition place_toolbar(const ToolbarLayout& layout, const Rect& selection, const Rect& area);
 
 // The item under a desktop point; the first in drawing order wins.
 std::optional<ToolbarItem> toolbar_item_at(const ToolbarLayout& layout, const ToolbarPosition& at, double x,

@@ -4,6 +4,7 @@
 #include <shellscalingapi.h>
 
 #include <cstring>
+#include <stdexcept>
 
 #include "gdi_handles.h"
 #include "screen_bitmap.h"
@@ -45,7 +46,7 @@ Result<std::vector<Monitor>, PlatformError> enumerate_monitors() {
 Result<Frame, PlatformError> capture_desktop(const std::vector<Monitor>& monitors) {
     const Rect desktop = virtual_desktop(monitors);
     if (desktop.width <= 0 || desktop.height <= 0)
-        return fail(PlatformError::message("virtual desktop has zero area"));
+        return fail(PlatformError::capture("virtual desktop has zero area"));
 
     // Declaration order gives the release order: bitmap deselected, zeroed and
     // deleted, then the memory DC, then the screen DC.
@@ -57,6 +58,11 @@ Result<Frame, PlatformError> capture_desktop(const std::vector<Monitor>& monitor
     if (!bitmap.valid()) return fail(last_error("CreateDIBSection"));
 
     std::vector<uint8_t> pixels;
+    try {
+        pixels.reserve(size_t(desktop.width) * desktop.height * 4);
+    } catch (const std::exception&) {
+        return fail(PlatformError::capture("not enough memory for the desktop's picture"));
+    }
     {
         SelectGuard selected(memory.get(), bitmap.handle());
         if (!BitBlt(memory.get(), 0, 0, desktop.width, desktop.height, screen.get(), desktop.x, desktop.y,

@@ -123,7 +123,7 @@ void run_modal_loop(OverlayState& state) {
 Result<OverlayOutcome, PlatformError> run_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
                                                   const Config& config, bool save_as) {
     if (auto registered = register_overlay_class(); !registered) return fail(registered.error());
-    if (frame.tiles.size() != 1) return fail(PlatformError::message("expected one desktop-wide tile"));
+    if (frame.tiles.size() != 1) return fail(PlatformError::capture("expected one desktop-wide tile"));
 
     OverlayState state(frame, monitors);
     state.desktop = virtual_desktop(monitors);

@@ -65,7 +65,10 @@ void finish(OverlayState& state, FinishKind kind) {
     auto image = renderExport(ExportInput{state.frame, editor.selection(), editor.annotations(), editor.backdrop()},
                               canvases);
     OverlayOutcome outcome;
-    if (image) outcome.image = std::move(*image);
+    if (image)
+        outcome.image = std::move(*image);
+    else
+        outcome.failure = std::move(image.error());
     outcome.selection = editor.selection();
     outcome.save = kind == FinishKind::Save || state.save_as;
     outcome.send = kind == FinishKind::Send;
@@ -196,6 +199,12 @@ void on_left_up(OverlayState& state, DesktopPoint p) {
 }
 
 void on_double_click(OverlayState& state, DesktopPoint p) {
+    // The class takes double clicks, so a quick second press on a toolbar button
+    // arrives as one: it is a press on the button like the first.
+    if (state.editing() && !state.text_box && toolbar_contains(state.toolbar, state.toolbar_at, p.x, p.y)) {
+        on_left_down(state, p);
+        return;
+    }
     if (!state.editing() || !state.editor->selection().contains(p.x, p.y)) return;
     apply_editor_outcome(state, state.editor->double_click(p.x, p.y));
 }
@@ -230,7 +239,8 @@ DesktopPoint message_point(const OverlayState& state, LPARAM lparam) {
 void relayout_toolbar(OverlayState& state) {
     if (!state.editing()) return;
     state.toolbar = layout_toolbar(state.editor->tool(), state.transfer_enabled);
-    state.toolbar_at = place_toolbar(state.toolbar, state.editor->selection(), state.desktop);
+    const Rect& selection = state.editor->selection();
+    state.toolbar_at = place_toolbar(state.toolbar, selection, state.area_of(selection));
 }
 
 void apply_editor_outcome(OverlayState& state, const EditorOutcome& outcome) {
@@ -264,6 +274,19 @@ LRESULT CALLBACK overlay_window_proc(HWND window, UINT message, WPARAM wparam, L
             if (HWND to = HWND(wparam); to && IsChild(window, to)) return 0;
             if (state->focus_seen) cancel(*state);
             return 0;
+        case WM_ACTIVATE:
+            // Another window taking over (Alt+Tab, a click elsewhere) cancels, also
+            // while the text box has the focus and the overlay sees no kill-focus.
+            if (LOWORD(wparam) == WA_INACTIVE && state->focus_seen) cancel(*state);
+            break;
+        case WM_CLOSE:
+            // Alt+F4 and any other close request: the loop ends and destroys the window.
+            cancel(*state);
+            return 0;
+        case WM_DESTROY:
+            // Destroyed from elsewhere: the loop must still end.
+            if (!state->outcome) cancel(*state);
+            break;
         case WM_PAINT: paint_overlay(*state); return 0;
         case WM_ERASEBKGND: return 1;
         case WM_SETCURSOR: {

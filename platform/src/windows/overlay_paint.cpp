@@ -1,9 +1,10 @@
-// The overlay's paint handler: the raster parts (frozen desktop, dimming, hint,
-// bright selection, border and size label, magnifier zoom, the mosaic layer)
+// The overlay's paint handler: the raster parts (frozen desktop, dimming, bright
+// selection, border and size label, hint, magnifier zoom, the mosaic layer)
 // composed in the back buffer, the vector chrome drawn on top through a canvas,
 // and one copy of the dirty rectangle to the window.
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
 #include "gdiplus_canvas.h"
@@ -82,8 +83,8 @@ std::optional<TextPlacement> size_label_box(const OverlayState& state, HDC dc, c
     const TextSize size = measure_line(dc, label);
     const int32_t t = border_thickness(state.monitors, state.gesture.cursor.x, state.gesture.cursor.y);
     if (text) *text = label;
-    return size_label_placement(state.to_client(highlight), t, size.width, size.height, state.client_width(),
-                                state.client_height());
+    return size_label_placement(state.to_client(highlight), t, size.width, size.height,
+                                state.to_client(state.area_of(highlight)));
 }
 
 // What a selecting-phase move may change around the highlight: the border, the
@@ -100,10 +101,13 @@ OverlayState::Highlight current_highlight(const OverlayState& state) {
     return h;
 }
 
-Rect readout_area(const OverlayState& state) {
+// The magnifier panel at the cursor, client coordinates.
+Rect readout_rect(const OverlayState& state) {
     const DesktopPoint c = state.gesture.cursor;
-    return inflate(state.to_client(readout_panel(c.x, c.y, state.desktop)), kReadoutMargin);
+    return state.to_client(readout_panel(c.x, c.y, state.area_at(c)));
 }
+
+Rect readout_area(const OverlayState& state) { return inflate(readout_rect(state), kReadoutMargin); }
 
 void paint_hint(const OverlayState& state, HDC dc) {
     const Monitor* monitor = hint_monitor(state.monitors);
@@ -138,7 +142,7 @@ void paint_border_and_label(const OverlayState& state, HDC dc, const Rect& highl
 // times, then the chrome (cross-hair, swatch, coordinates and colour text).
 void paint_readout(const OverlayState& state, HDC dc, Canvas* canvas) {
     const DesktopPoint c = state.gesture.cursor;
-    const Rect panel = state.to_client(readout_panel(c.x, c.y, state.desktop));
+    const Rect panel = readout_rect(state);
     const GdiObject<HBRUSH> fill(CreateSolidBrush(RGB(34, 34, 34)));
     if (fill) {
         const RECT r = to_win(panel);
@@ -161,46 +165,53 @@ void paint_readout(const OverlayState& state, HDC dc, Canvas* canvas) {
     paint_readout_chrome(*canvas, Point{double(panel.x), double(panel.y)}, content);
 }
 
-std::size_t mosaic_point_count(const Editor& editor) {
-    std::size_t count = 0;
-    for (const Annotation& a : editor.annotations())
-        if (auto* m = std::get_if<MosaicMark>(&a)) count += m->points.size();
-    if (const Annotation* drawing = editor.in_progress())
-        if (auto* m = std::get_if<MosaicMark>(drawing)) count += m->points.size();
-    return count;
-}
-
-// The selection cut from the frozen desktop with the Mosaic strokes (the one
-// being drawn included) pixelated; rebuilt only when either changes.
-void refresh_layer(OverlayState& state) {
-    const Editor& editor = *state.editor;
-    const std::size_t points = mosaic_point_count(editor);
-    AnnotationLayer& layer = state.layer;
-    if (layer.surface && layer.selection == editor.selection() && layer.mosaic_points == points) return;
-    layer.surface.reset();
-
-    std::optional<Image> crop = state.frame.crop(editor.selection());
-    if (!crop) return;
+// Every Mosaic stroke, the one being drawn included.
+std::vector<Annotation> mosaic_strokes(const Editor& editor) {
     std::vector<Annotation> strokes;
     for (const Annotation& a : editor.annotations())
         if (std::holds_alternative<MosaicMark>(a)) strokes.push_back(a);
     if (const Annotation* drawing = editor.in_progress(); drawing && std::holds_alternative<MosaicMark>(*drawing))
         strokes.push_back(*drawing);
+    return strokes;
+}
+
+// The selection cut from the frozen desktop with the Mosaic strokes pixelated;
+// rebuilt whenever the selection or any stroke changes. Comparing the strokes
+// themselves, not their point count, matters for a Shift-straightened stroke:
+// it keeps its two points while its end moves.
+void refresh_layer(OverlayState& state) {
+    const Editor& editor = *state.editor;
+    std::vector<Annotation> strokes = mosaic_strokes(editor);
+    AnnotationLayer& layer = state.layer;
+    if (layer.surface && layer.selection == editor.selection() && layer.strokes == strokes) return;
+    layer.surface.reset();
+
+    std::optional<Image> crop = state.frame.crop(editor.selection());
+    if (!crop) return;
     const double scale = state.frame.max_scale(editor.selection()) / 100.0;
-    if (!strokes.empty()) applyMosaic(*crop, strokes, Origin{editor.selection().x, editor.selection().y}, scale);
+    bool pixelated = true;
+    try {
+        if (!strokes.empty()) applyMosaic(*crop, strokes, Origin{editor.selection().x, editor.selection().y}, scale);
+    } catch (const std::exception&) {
+        pixelated = false;  // no memory for it: the crop's screen pixels are still wiped below
+    }
 
     auto surface = DibSurface::create(int32_t(crop->width()), int32_t(crop->height()), "overlay");
-    if (surface) {
+    if (pixelated && surface) {
         std::memcpy((*surface)->pixels(), crop->pixels().data(), (*surface)->byte_size());
         layer.surface = std::move(*surface);
         layer.selection = editor.selection();
-        layer.mosaic_points = points;
+        layer.strokes = std::move(strokes);
     }
     crop->wipe();
 }
 
 void paint_layer(OverlayState& state, HDC dc, const Rect& dirty) {
-    refresh_layer(state);
+    try {
+        refresh_layer(state);
+    } catch (const std::exception&) {
+        state.layer.surface.reset();  // no memory for it: this paint goes without, the next tries again
+    }
     const DibSurface* surface = state.layer.surface.get();
     if (!surface) return;
     const Rect sel = state.to_client(state.editor->selection());
@@ -236,7 +247,14 @@ void paint_editing(OverlayState& state, HDC dc, const Rect& dirty, Canvas* canva
     look.can_undo = editor.can_undo();
     look.hover = state.hover_item;
     const Point at{double(state.toolbar_at.x - state.desktop.x), double(state.toolbar_at.y - state.desktop.y)};
-    paint_toolbar(*canvas, state.toolbar, at, look, Box{0, 0, double(state.client_width()), double(state.client_height())});
+    // The tooltip belongs to the item under the pointer and stays on that item's monitor.
+    Rect tooltip_area = state.desktop;
+    if (look.hover) {
+        const Box& r = look.hover->rect;
+        tooltip_area = state.area_at({state.toolbar_at.x + int32_t(r.x + r.width / 2),
+                                      state.toolbar_at.y + int32_t(r.y + r.height / 2)});
+    }
+    paint_toolbar(*canvas, state.toolbar, at, look, to_box(state.to_client(tooltip_area)));
 }
 
 void compose(OverlayState& state, const Rect& dirty) {
@@ -247,7 +265,6 @@ void compose(OverlayState& state, const Rect& dirty) {
     // Nothing below may spill out of the dirty rectangle.
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, dirty.x, dirty.y, LONG(dirty.right()), LONG(dirty.bottom()));
-    if (!state.editing()) paint_hint(state, dc);
 
     const std::optional<Rect> shown =
         state.editing() ? std::optional<Rect>(state.editor->selection()) : displayed_rect(state.gesture);
@@ -255,6 +272,8 @@ void compose(OverlayState& state, const Rect& dirty) {
 
     if (!state.editing()) {
         if (shown) paint_border_and_label(state, dc, *shown);
+        // Over the highlight: a highlighted monitor or window must not hide it.
+        paint_hint(state, dc);
         auto canvas = GdiplusCanvas::onDc(dc);
         paint_readout(state, dc, canvas.get());
     } else {

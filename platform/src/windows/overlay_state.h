@@ -44,7 +44,7 @@ struct TextBox {
 // kept until the selection or the strokes change.
 struct AnnotationLayer {
     Rect selection;
-    std::size_t mosaic_points = 0;
+    std::vector<Annotation> strokes;  // the Mosaic strokes it was made with
     std::unique_ptr<DibSurface> surface;
 };
 
@@ -106,6 +106,9 @@ struct OverlayState {
     int32_t client_width() const { return desktop.width; }
     int32_t client_height() const { return desktop.height; }
     Rect to_client(const Rect& r) const { return {r.x - desktop.x, r.y - desktop.y, r.width, r.height}; }
+    // The monitor that what is shown beside a rectangle or a point stays on (desktop units).
+    Rect area_of(const Rect& r) const { return monitor_of(monitors, r).value_or(desktop); }
+    Rect area_at(DesktopPoint p) const { return monitor_at(monitors, p.x, p.y).value_or(desktop); }
 };
 
 // The size label's and the hint's font: semibold "Segoe UI", `height` pixels.

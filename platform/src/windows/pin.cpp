@@ -162,7 +162,7 @@ void on_left_down(Pin& pin, LPARAM lparam) {
 }
 
 void on_wheel(Pin& pin, WPARAM wparam, LPARAM lparam) {
-    const int steps = pin_wheel_steps(GET_WHEEL_DELTA_WPARAM(wparam));
+    const int steps = take_wheel_steps(pin.state, GET_WHEEL_DELTA_WPARAM(wparam));
     if (steps == 0) return;
     const bool changed = (GET_KEYSTATE_WPARAM(wparam) & MK_CONTROL)
                              ? change_pin_opacity(pin.state, steps)

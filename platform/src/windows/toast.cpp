@@ -123,8 +123,8 @@ Result<void, PlatformError> show_toast(std::string_view text, std::optional<Rect
     state->font.reset(CreateFontW(-toast_font_height(scale), 0, 0, 0, 600, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
                                   L"Segoe UI"));
-    const Rect rect =
-        toast_rect(measure(state->text, state->font.get()), scale, toast_anchor(anchor, *monitors), virtual_desktop(*monitors));
+    const Rect rect = toast_rect(measure(state->text, state->font.get()), scale, toast_anchor(anchor, *monitors),
+                                 toast_area(anchor, *monitors));
 
     HWND window = CreateWindowExW(kExStyle, kToastClass, L"", WS_POPUP, rect.x, rect.y, rect.width, rect.height, nullptr,
                                   nullptr, GetModuleHandleW(nullptr), nullptr);

@@ -14,6 +14,7 @@
 #include "pin.h"
 #include "prepare.h"
 #include "save_dialog.h"
+#include "sendpanel.h"
 #include "settings.h"
 #include "toast.h"
 #include "windowlist.h"
@@ -96,9 +97,8 @@ Result<std::optional<Config>, PlatformError> WindowsPlatform::open_settings(cons
     return win::open_settings(config);
 }
 
-// Supplied by the send-to-device work.
-Result<void, PlatformError> WindowsPlatform::send_to_device(std::span<const uint8_t>, std::string_view) {
-    return fail(not_yet("sending to a device"));
+Result<void, PlatformError> WindowsPlatform::send_to_device(std::span<const uint8_t> png, std::string_view file_name) {
+    return win::send_to_device(png, file_name);
 }
 
 Result<bool, PlatformError> WindowsPlatform::ask_install_update(std::string_view question, std::string_view details,

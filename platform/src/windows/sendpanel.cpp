@@ -1,0 +1,274 @@
+#include "sendpanel.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "clipboard.h"
+#include "dib_surface.h"
+#include "gdi_handles.h"
+#include "kestrix/i18n.h"
+#include "kestrix/qr.h"
+#include "kestrix/send_panel.h"
+#include "kestrix/transfer.h"
+#include "wide_text.h"
+#include "winsock_sockets.h"
+
+namespace kestrix::win {
+
+namespace {
+
+constexpr wchar_t kPanelClass[] = L"KestrixSendPanel";
+constexpr int kCopyLinkId = 0x3001;
+constexpr int kStopId = 0x3002;
+constexpr UINT_PTR kStatusTimer = 1;
+constexpr UINT kStatusIntervalMs = 500;
+
+struct SendPanel {
+    HWND window = nullptr;
+    std::optional<DeliverySession> session;  // none: not on a network
+    std::string url;
+    std::unique_ptr<DibSurface> qr;
+    HWND scan = nullptr, url_label = nullptr, warning = nullptr, status = nullptr;
+    HWND copy_link = nullptr, stop = nullptr;
+    GdiObject<HFONT> font;
+    bool link_closed = false;
+    bool closed = false;
+};
+
+// The open panels of the user-interface thread. A capture started with the hotkey
+// while a panel is open may open a second one inside the first one's loop.
+thread_local std::vector<SendPanel*> open_panels;
+
+SendPanel* find_panel(HWND window) {
+    for (SendPanel* panel : open_panels)
+        if (panel->window == window) return panel;
+    return nullptr;
+}
+
+PlatformError last_error(const char* call) { return PlatformError::os(call, int32_t(GetLastError())); }
+
+bool right_to_left() { return language_tag(current_language()) == "ar"; }
+
+void set_text(HWND control, std::string_view text) { SetWindowTextW(control, wide(text).c_str()); }
+
+// The code as a bitmap in a memory context, ready to be copied to the window 1:1.
+std::unique_ptr<DibSurface> qr_bitmap(const std::string& url) {
+    const std::optional<Image> code = qr_image(url);
+    if (!code) return nullptr;
+    auto surface = DibSurface::create(int32_t(code->width()), int32_t(code->height()), "send panel");
+    if (!surface) return nullptr;
+    std::memcpy((*surface)->pixels(), code->pixels().data(), (*surface)->byte_size());
+    return std::move(*surface);
+}
+
+// The width of a text on one line in the panel's font.
+std::optional<int32_t> single_line_width(HWND window, HFONT font, std::string_view text) {
+    const ScreenDc dc(window);
+    if (!dc) return std::nullopt;
+    const SelectGuard select(dc.get(), font);
+    const std::wstring w = wide(text);
+    RECT rect{0, 0, 0, 0};
+    if (!DrawTextW(dc.get(), w.c_str(), int(w.size()), &rect, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX))
+        return std::nullopt;
+    return int32_t(rect.right - rect.left);
+}
+
+HWND make_control(const SendPanel& panel, const wchar_t* window_class, DWORD style, DWORD ex_style, std::string_view text,
+                  int x, int y, int width, int height, int id = 0) {
+    const HWND control =
+        CreateWindowExW(ex_style, window_class, wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                        panel.window, reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
+    if (control) SendMessageW(control, WM_SETFONT, WPARAM(panel.font.get()), FALSE);
+    return control;
+}
+
+// A label of catalogue text: right-aligned and read right to left in Arabic.
+HWND make_label(const SendPanel& panel, std::string_view text, int y, int width, int height) {
+    const bool rtl = right_to_left();
+    return make_control(panel, L"STATIC", SS_NOPREFIX | (rtl ? SS_RIGHT : SS_LEFT), rtl ? WS_EX_RTLREADING : 0, text,
+                        kSendPanelMargin, y, width, height);
+}
+
+void build_controls(SendPanel& panel) {
+    const int32_t qr_side = panel.qr ? panel.qr->width() : 0;
+    const int32_t content_width = std::max(kSendPanelMinWidth, qr_side);
+    const std::string_view warning_text = msg(Message::send_not_encrypted);
+    const int32_t url_lines = send_panel_lines(
+        panel.session ? single_line_width(panel.window, panel.font.get(), panel.url) : std::nullopt, content_width);
+    const int32_t warning_lines =
+        send_panel_lines(single_line_width(panel.window, panel.font.get(), warning_text), content_width);
+    const SendPanelLayout layout = layout_send_panel(qr_side, url_lines, warning_lines);
+    const int32_t w = layout.content_width;
+
+    panel.scan = make_label(panel, msg(Message::send_scan), layout.scan_y, w, kSendPanelLineHeight);
+    // The URL stays left to right in every language; SS_EDITCONTROL breaks it where it must.
+    panel.url_label = make_control(panel, L"STATIC", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, panel.url,
+                                   kSendPanelMargin, layout.url_y, w, layout.url_height);
+    panel.warning = make_label(panel, warning_text, layout.warning_y, w, layout.warning_height);
+    panel.status = make_label(panel, msg(Message::send_waiting), layout.status_y, w, kSendPanelLineHeight);
+    panel.copy_link = make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, msg(Message::send_copy_link),
+                                   layout.copy_x, layout.buttons_y, kSendPanelButtonWidth, kSendPanelButtonHeight,
+                                   kCopyLinkId);
+    panel.stop = make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, msg(Message::send_stop), layout.stop_x,
+                              layout.buttons_y, kSendPanelButtonWidth, kSendPanelButtonHeight, kStopId);
+    EnableWindow(panel.copy_link, panel.session ? TRUE : FALSE);
+
+    if (!panel.session) {
+        set_text(panel.scan, msg(Message::send_no_network));
+        set_text(panel.status, "");
+        set_text(panel.warning, "");
+    }
+
+    // Centred on the primary screen.
+    const int screen_w = GetSystemMetrics(SM_CXSCREEN), screen_h = GetSystemMetrics(SM_CYSCREEN);
+    SetWindowPos(panel.window, nullptr, (screen_w - layout.window_width) / 2, (screen_h - layout.window_height) / 2,
+                 layout.window_width, layout.window_height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Every 500 ms: the count and the time left, or the closed link.
+void update_status(SendPanel& panel) {
+    if (!panel.session) return;
+    const bool active = panel.session->is_active();
+    set_text(panel.status, send_status_text(active, panel.session->delivered_count(), panel.session->remaining()));
+    if (active || panel.link_closed) return;
+    panel.link_closed = true;
+    set_text(panel.url_label, "");
+    EnableWindow(panel.copy_link, FALSE);
+    panel.qr.reset();
+    // Only now does the window itself change: the code's area is painted blank.
+    InvalidateRect(panel.window, nullptr, TRUE);
+}
+
+void on_paint(const SendPanel& panel) {
+    PAINTSTRUCT paint{};
+    const HDC dc = BeginPaint(panel.window, &paint);
+    if (!dc) return;
+    if (panel.qr)
+        BitBlt(dc, kSendPanelMargin, kSendPanelMargin, panel.qr->width(), panel.qr->height(), panel.qr->dc(), 0, 0,
+               SRCCOPY);
+    EndPaint(panel.window, &paint);
+}
+
+LRESULT CALLBACK panel_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    SendPanel* panel = find_panel(window);
+    if (!panel) return DefWindowProcW(window, message, wparam, lparam);  // during creation
+    switch (message) {
+    case WM_PAINT:
+        on_paint(*panel);
+        return 0;
+    case WM_COMMAND:
+        switch (LOWORD(wparam)) {
+        case kCopyLinkId:
+            if (panel->session && !panel->link_closed) (void)copy_text(panel->url);  // a busy clipboard is not worth a message
+            return 0;
+        case kStopId:
+        case IDCANCEL:  // Esc
+            panel->closed = true;
+            return 0;
+        default: break;
+        }
+        break;
+    case WM_CLOSE:
+        panel->closed = true;  // the loop destroys the window
+        return 0;
+    case WM_TIMER:
+        if (wparam == kStatusTimer) update_status(*panel);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+Result<void, PlatformError> register_panel_class() {
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = panel_procedure;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    window_class.lpszClassName = kPanelClass;
+    if (!RegisterClassExW(&window_class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return fail(last_error("RegisterClassExW(send panel)"));
+    return {};
+}
+
+HFONT panel_font() {
+    return CreateFontW(-15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI");
+}
+
+// Runs until the panel is closed; false when the application is quitting, with the
+// exit code in `quit_code`.
+bool run_loop(SendPanel& panel, int& quit_code) {
+    while (!panel.closed) {
+        MSG msg;
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            quit_code = int(msg.wParam);
+            return false;
+        }
+        if (got == -1) return true;
+        // Tab between the buttons, Esc for Stop.
+        if (IsWindow(panel.window) && IsDialogMessageW(panel.window, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return true;
+}
+
+// Stops the timer, destroys the window and its font; the delivery ends with the
+// panel (waiting for the server thread) and the code's bitmap goes with it.
+void close_panel(SendPanel& panel) {
+    KillTimer(panel.window, kStatusTimer);
+    DestroyWindow(panel.window);
+    std::erase(open_panels, &panel);
+    panel.font.reset();
+    panel.session.reset();
+    panel.qr.reset();
+}
+
+}  // namespace
+
+Result<void, PlatformError> send_to_device(std::span<const uint8_t> png, std::string_view file_name) {
+    WinsockServices& services = winsock_services();
+    SendPanel panel;
+    auto started = start_delivery(png, file_name, services);
+    if (!started && started.error().kind == DeliveryError::Kind::NoRandomness)
+        return fail(PlatformError::os("BCryptGenRandom(token)", services.random_status()));
+    if (started) panel.session.emplace(std::move(*started));
+
+    if (auto registered = register_panel_class(); !registered) return registered;
+    panel.font.reset(panel_font());
+    panel.window = CreateWindowExW(WS_EX_DLGMODALFRAME, kPanelClass, wide(msg(Message::send_panel_title)).c_str(),
+                                   WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 360, 520, nullptr, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    if (!panel.window) return fail(last_error("CreateWindowExW(send panel)"));  // the session ends on the way out
+    open_panels.push_back(&panel);
+
+    if (panel.session) {
+        panel.url = panel.session->url();
+        panel.qr = qr_bitmap(panel.url);
+    }
+    build_controls(panel);
+    update_status(panel);
+    ShowWindow(panel.window, SW_SHOW);
+    SetForegroundWindow(panel.window);
+    SetFocus(panel.session ? panel.copy_link : panel.stop);
+    SetTimer(panel.window, kStatusTimer, kStatusIntervalMs, nullptr);
+
+    int quit_code = 0;
+    const bool quitting = !run_loop(panel, quit_code);
+    close_panel(panel);
+    // The application's own loop must see the quit request too.
+    if (quitting) PostQuitMessage(quit_code);
+    return {};
+}
+
+}  // namespace kestrix::win

@@ -1,0 +1,83 @@
+# Shared by the end-to-end scripts that drive kestrix.exe like a user (sourced, not
+# run): the tray icon, the hotkey, drags, the road_watch reports, the clipboard read
+# back and the texts of other windows.
+# Expects: $work (files go there, each name after ${road_prefix}), $bin (the probes),
+# $origin (X root x of desktop x 0) and kestrix_wine_env done. Sets icon_x/icon_y,
+# watch_file and watch_pid.
+
+wine() { "$KESTRIX_WINE" "$@"; }
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+road_file() { echo "$work/${road_prefix:-}$1"; }
+
+# Wine's notification area; the icon is found by its dark-theme green.
+source "$(dirname "${BASH_SOURCE[0]}")/tray.sh"
+icon_x= icon_y=
+find_icon() { kestrix_find_tray_icon 63,197,99 "$(road_file tray.png)" 15; }
+press_hotkey() {
+    # Wine delivers hotkeys only while one of its windows is under the pointer or focused.
+    xdotool mousemove "$icon_x" "$icon_y"
+    sleep 0.2
+    xdotool key ctrl+alt+a
+}
+drag() {  # drag X1 Y1 X2 Y2 (root coordinates, both ends inclusive)
+    xdotool mousemove "$1" "$2" mousedown 1
+    sleep 0.1
+    xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2))
+    sleep 0.1
+    xdotool mousemove "$3" "$4"
+    sleep 0.15
+    xdotool mouseup 1
+    sleep 0.3
+}
+
+# The watcher reports the overlay, toast, pin, Save dialog, send panel and clipboard as they change.
+watch_file= watch_pid=
+watch() {  # watch NAME [road_watch options...]: starts watching, waits until it is ready
+    watch_file=$(road_file "$1.watch")
+    shift
+    "$KESTRIX_WINE" "$bin/road_watch.exe" "$@" >"$watch_file" 2>/dev/null &
+    watch_pid=$!
+    for _ in $(seq 1 100); do grep -q ' ready' "$watch_file" 2>/dev/null && return 0; sleep 0.05; done
+    echo "FAILED: the watcher did not start"
+    return 1
+}
+watch_end() {  # waits for the watcher to finish by itself
+    wait "$watch_pid" 2>/dev/null || true
+    watch_pid=
+    tr -d '\r' <"$watch_file" >"$watch_file.txt" && mv "$watch_file.txt" "$watch_file"
+}
+seen() { tr -d '\r' <"$watch_file" | grep -cE "^[0-9]+ $1" || true; }
+await() {  # await EVENT [N] [SECONDS]: until the watcher has reported EVENT N times
+    local i
+    for i in $(seq 1 $((${3:-10} * 20))); do
+        [ "$(seen "$1")" -ge "${2:-1}" ] && return 0
+        sleep 0.05
+    done
+    echo "(no '$1' within ${3:-10} s)"
+    return 1
+}
+event() { tr -d '\r' <"$watch_file" | sed -n "s/^[0-9]* $1 *//p" | sed -n "${2:-1}p"; }     # event EVENT [N]: what follows it
+event_ms() { tr -d '\r' <"$watch_file" | sed -n "s/^\([0-9]*\) $1.*/\\1/p" | sed -n "${2:-1}p"; }
+between() {  # between EVENT1 EVENT2: milliseconds from the first report of one to that of the other
+    local a b
+    a=$(event_ms "$1") b=$(event_ms "$2")
+    if [ -n "$a" ] && [ -n "$b" ]; then echo $((b - a)); else echo "(missing '$1' or '$2')"; fi
+}
+toast_text() { event "toast shown" "$@" | sed 's/^[^ ]* [^ ]* text //'; }
+toast_place() { event "toast shown" "$@" | cut -d' ' -f1,2; }
+
+clipboard() {  # clipboard NAME: reads the clipboard into $work/NAME/, its report into $work/NAME.clip
+    mkdir -p "$(road_file "$1")"
+    wine "$bin/clipboard_read.exe" "$(winpath "$(road_file "$1")")" 2>/dev/null | tr -d '\r' >"$(road_file "$1.clip")"
+}
+clip() { sed -n "s/^$2: //p" "$(road_file "$1.clip")"; }  # clip NAME FIELD
+mark_clipboard() { wine "$bin/clipboard_read.exe" --set-text "$1" >/dev/null 2>&1; }
+
+texts() { wine "$bin/window_texts.exe" "$@" 2>/dev/null | tr -d '\r'; }
+click_control() {  # click_control TEXTS 'Class|text': clicks the middle of a child that window_texts listed
+    local left top right bottom
+    read -r left top right bottom < <(grep -F "  $2|" <<<"$1" | head -n1 | awk -F'|' '{print $NF}' | tr ',' ' ') || true
+    [ -n "$bottom" ] || { echo "(no '$2' to click)"; return 0; }
+    xdotool mousemove $(((left + right) / 2 + origin)) $(((top + bottom) / 2)) click 1
+    sleep 0.2
+}
