@@ -32,41 +32,20 @@ struct CopiedText {
 };
 using SessionOutcome = std::variant<Nothing, Pinned, Copied, CopiedAndSaved, CopiedText, PlatformError>;
 
-// The finished picture as PNG, encoded at most once even when it is both sent and saved.
-class PngOnce {
-public:
-    explicit PngOnce(const Image& image) : image_(image) {}
-    Result<const std::vector<uint8_t>*, PlatformError> bytes() {
-        if (!png_) {
-            auto encoded = encodePng(image_);
-            if (!encoded) return fail(PlatformError::image(encoded.error()));
-            png_ = std::move(*encoded);
-        }
-        return &*png_;
-    }
+using PngBytes = std::vector<uint8_t>;
 
-private:
-    const Image& image_;
-    std::optional<std::vector<uint8_t>> png_;
-};
-
-Result<void, PlatformError> send(Platform& platform, PngOnce& png) {
-    auto bytes = png.bytes();
-    if (!bytes) return fail(bytes.error());
-    return platform.send_to_device(**bytes, default_file_name(platform.local_time()));
+Result<void, PlatformError> send(Platform& platform, const PngBytes& png) {
+    return platform.send_to_device(png, default_file_name(platform.local_time()));
 }
 
 // The chosen path, or none when the user cancelled the dialog.
-Result<std::optional<fs::path>, PlatformError> save(Platform& platform, PngOnce& png) {
+Result<std::optional<fs::path>, PlatformError> save(Platform& platform, const PngBytes& png) {
     // A fresh clock reading: the send panel may have been open for minutes.
     auto path = platform.ask_save_path(default_file_name(platform.local_time()));
     if (!path || !path->has_value()) return path;
-    auto bytes = png.bytes();
-    if (!bytes) return fail(bytes.error());
-    const std::vector<uint8_t>& data = **bytes;
     // Written beside the target and renamed into place, so a full disk never leaves a
     // half-written picture where an earlier file was.
-    auto written = write_file_atomically(**path, {reinterpret_cast<const char*>(data.data()), data.size()});
+    auto written = write_file_atomically(**path, {reinterpret_cast<const char*>(png.data()), png.size()});
     if (!written) return fail(PlatformError{PlatformError::Io{written.error()}});
     return path;
 }
@@ -78,13 +57,15 @@ SessionOutcome deliver(Platform& platform, const OverlayOutcome& overlay, const 
         if (auto pinned = platform.pin_image(image, selection); !pinned) return pinned.error();
         return Pinned{};
     }
-    if (auto copied = platform.copy_image(image); !copied) return copied.error();
-    PngOnce png(image);
+    // Encoded once: the clipboard carries these bytes, and sending and saving use them too.
+    auto png = encodePng(image);
+    if (!png) return PlatformError::image(png.error());
+    if (auto copied = platform.copy_image(image, *png); !copied) return copied.error();
     if (overlay.send) {
-        if (auto sent = send(platform, png); !sent) return sent.error();
+        if (auto sent = send(platform, *png); !sent) return sent.error();
     }
     if (!overlay.save) return Copied{selection};
-    auto saved = save(platform, png);
+    auto saved = save(platform, *png);
     if (!saved) return saved.error();
     // Cancelling Save As is not a failure: the picture is on the clipboard.
     if (!saved->has_value()) return Copied{selection};

@@ -174,6 +174,9 @@ TEST(CaptureSession, SentAndSavedPictureIsOnePngUnderFreshDefaultNames) {
     ASSERT_TRUE(written);
     const std::vector<uint8_t> bytes(written->begin(), written->end());
     EXPECT_EQ(bytes, s.platform.sent[0].png);
+    // The clipboard's PNG is those same bytes: the picture is encoded once.
+    ASSERT_EQ(s.platform.copied_png.size(), 1u);
+    EXPECT_EQ(s.platform.copied_png[0], bytes);
     const auto decoded = kestrix::test::decode_png(bytes);
     ASSERT_TRUE(decoded.ok) << decoded.error;
     EXPECT_EQ(decoded.width, 640u);

@@ -54,9 +54,10 @@ Result<OverlayOutcome, PlatformError> PlatformDouble::open_overlay(const Frame& 
     return overlay_answer;
 }
 
-Result<void, PlatformError> PlatformDouble::copy_image(const Image& image) {
+Result<void, PlatformError> PlatformDouble::copy_image(const Image& image, std::span<const uint8_t> png) {
     record("copy_image");
     copied.push_back(image);
+    copied_png.emplace_back(png.begin(), png.end());
     return copy_answer;
 }
 

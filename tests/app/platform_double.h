@@ -68,6 +68,7 @@ public:
     };
     std::vector<OverlayCall> overlays;
     std::vector<Image> copied;
+    std::vector<std::vector<uint8_t>> copied_png;  // the PNG handed over beside each copied image
     std::vector<std::pair<Image, Rect>> pinned;
     std::vector<std::string> save_suggestions;
     std::vector<Sent> sent;
@@ -94,7 +95,7 @@ public:
     Result<Frame, PlatformError> capture_desktop(const std::vector<Monitor>& monitors) override;
     Result<OverlayOutcome, PlatformError> open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
                                                       const Config& config, bool save_as) override;
-    Result<void, PlatformError> copy_image(const Image& image) override;
+    Result<void, PlatformError> copy_image(const Image& image, std::span<const uint8_t> png) override;
     Result<void, PlatformError> pin_image(const Image& image, const Rect& rect) override;
     Result<std::optional<std::filesystem::path>, PlatformError> ask_save_path(std::string_view suggested_name) override;
     Result<void, PlatformError> show_toast(std::string_view text, std::optional<Rect> near) override;

@@ -64,8 +64,9 @@ public:
     // 6. The region overlay with the editor; returns when it has closed.
     virtual Result<OverlayOutcome, PlatformError> open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
                                                               const Config& config, bool save_as) = 0;
-    // 7. The image on the clipboard.
-    virtual Result<void, PlatformError> copy_image(const Image& image) = 0;
+    // 7. The image on the clipboard, with `png` (its PNG encoding) beside it. The caller
+    // encodes once and sends or saves the same bytes.
+    virtual Result<void, PlatformError> copy_image(const Image& image, std::span<const uint8_t> png) = 0;
     // 8. The image in a floating window at `rect` (desktop units).
     virtual Result<void, PlatformError> pin_image(const Image& image, const Rect& rect) = 0;
     // 9. "Save as"; absent when the user cancels or the dialog fails.

@@ -96,19 +96,17 @@ private:
 
 PlatformError busy() { return {PlatformError::ClipboardBusy{}}; }
 
-// The PNG encoding, already in a global block; none when the format is not registered.
-Result<std::optional<GlobalBlock>, PlatformError> png_block(const Image& image, UINT format) {
-    auto bytes = encodePng(image);
-    if (!bytes) return fail(PlatformError::image(std::move(bytes).error()));
+// The PNG bytes, already in a global block; none when the format is not registered.
+Result<std::optional<GlobalBlock>, PlatformError> png_block(std::span<const uint8_t> png, UINT format) {
     if (!format) return std::optional<GlobalBlock>{};
-    auto block = copy_to_block(bytes->data(), bytes->size(), IMAGE_CALLS);
+    auto block = copy_to_block(png.data(), png.size(), IMAGE_CALLS);
     if (!block) return fail(std::move(block).error());
     return std::optional<GlobalBlock>{std::move(*block)};
 }
 
 }  // namespace
 
-Result<void, PlatformError> copy_image(const Image& image) {
+Result<void, PlatformError> copy_image(const Image& image, std::span<const uint8_t> png_bytes) {
     // Both payloads are ready before the clipboard is opened, so it is held
     // only for the hand-over, and a payload that cannot be made leaves the
     // user's clipboard as it was.
@@ -117,7 +115,7 @@ Result<void, PlatformError> copy_image(const Image& image) {
     auto dib = make_block(*dib_size, IMAGE_CALLS, [&](uint8_t* out) { write_packed_dib(image, out); });
     if (!dib) return fail(std::move(dib).error());
     const UINT png_format = RegisterClipboardFormatW(L"PNG");  // 0: the DIB goes alone
-    auto png = png_block(image, png_format);
+    auto png = png_block(png_bytes, png_format);
     if (!png) return fail(std::move(png).error());
 
     ClipboardScope clipboard;
@@ -126,6 +124,12 @@ Result<void, PlatformError> copy_image(const Image& image) {
     if (auto placed = place(CF_DIB, std::move(*dib), IMAGE_CALLS); !placed) return placed;
     if (*png) return place(png_format, std::move(**png), IMAGE_CALLS);
     return {};
+}
+
+Result<void, PlatformError> copy_image(const Image& image) {
+    auto png = encodePng(image);
+    if (!png) return fail(PlatformError::image(std::move(png).error()));
+    return copy_image(image, *png);
 }
 
 Result<void, PlatformError> copy_text(std::string_view utf8) {

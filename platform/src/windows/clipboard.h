@@ -1,6 +1,8 @@
 #pragma once
 // The clipboard: an image as a packed 24-bit DIB plus the registered "PNG" format,
 // or Unicode text. Opening retries briefly while another program holds it.
+#include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "kestrix/image.h"
@@ -9,6 +11,9 @@
 
 namespace kestrix::win {
 
+// The image as a DIB beside `png`, its PNG encoding.
+Result<void, PlatformError> copy_image(const Image& image, std::span<const uint8_t> png);
+// The same, encoding the PNG first.
 Result<void, PlatformError> copy_image(const Image& image);
 Result<void, PlatformError> copy_text(std::string_view utf8);
 

@@ -58,7 +58,9 @@ Result<OverlayOutcome, PlatformError> WindowsPlatform::open_overlay(const Frame&
     return win::open_overlay(frame, monitors, config, save_as);
 }
 
-Result<void, PlatformError> WindowsPlatform::copy_image(const Image& image) { return win::copy_image(image); }
+Result<void, PlatformError> WindowsPlatform::copy_image(const Image& image, std::span<const uint8_t> png) {
+    return win::copy_image(image, png);
+}
 
 Result<void, PlatformError> WindowsPlatform::pin_image(const Image& image, const Rect& rect) {
     return win::pin_image(image, rect);
