@@ -20,6 +20,8 @@ packages=(
     xdotool imagemagick xclip
     # send to a device: the QR decoder, HTTP clients, network namespaces
     zbar-tools curl chromium iproute2
+    # the updates end-to-end test: a local HTTPS feed in a private network namespace
+    openssl ca-certificates python3
 )
 if [ "${1:-}" = screenshots ]; then
     # One family per script that has Latin letters too, for Wine's GDI+ text,

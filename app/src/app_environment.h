@@ -1,12 +1,14 @@
 #pragma once
 // Everything the application needs from outside itself, handed in by the entry point
-// (or by a test): the platform, where kestrix.toml may live, standard output and sleep.
+// (or by a test): the platform, where kestrix.toml may live, standard output, sleep
+// and the update feed the program was built with.
 #include <chrono>
 #include <functional>
 #include <string_view>
 
 #include "kestrix/config.h"
 #include "kestrix/platform.h"
+#include "kestrix/update.h"
 
 namespace kestrix {
 
@@ -17,6 +19,8 @@ struct AppEnvironment {
     std::function<void(std::string_view)> print;
     // Waits between single-instance claims after an update.
     std::function<void(std::chrono::milliseconds)> sleep;
+    // Fixed at build time; empty in a build without a feed.
+    UpdateFeed update_feed;
 };
 
 }  // namespace kestrix

@@ -4,6 +4,7 @@
 #include "capture_session.h"
 #include "kestrix/i18n.h"
 #include "kestrix/tray.h"
+#include "update_check.h"
 
 namespace kestrix {
 
@@ -43,11 +44,10 @@ bool handle_app_event(AppEvent event, AppState& state, AppEnvironment& env) {
         case AppEvent::CheckForUpdates:
             // A new version already running elsewhere: this copy makes way for it.
             if (state.update_installed) return true;
-            // The interactive update check is not part of this build yet.
-            return false;
+            return check_for_updates(state, env);
         case AppEvent::ScheduledUpdateCheck:
             if (state.update_installed) return true;
-            // The silent check (only with check_for_updates on) is not part of this build yet.
+            scheduled_update_check(state, env);
             return false;
         case AppEvent::Quit:
             return true;

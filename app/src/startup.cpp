@@ -64,6 +64,10 @@ int run_tray_application(AppEnvironment& env, bool after_update) {
         }
         switch (wait_for_previous_copy(env)) {
             case Claim::First:
+                // The previous copy has gone, so the executable it was parked under can
+                // go too: the system refuses to delete a running program's file, and it
+                // was still running when prepare first tried.
+                (void)platform.prepare();
                 break;
             case Claim::Failed:
                 return kExitFailure;

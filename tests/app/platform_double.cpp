@@ -8,10 +8,6 @@ size_t PlatformDouble::count(std::string_view operation) const {
     return size_t(std::count(calls.begin(), calls.end(), operation));
 }
 
-PlatformError PlatformDouble::not_scripted(std::string_view operation) {
-    return {PlatformError::Unsupported{std::string(operation) + " (test double)"}};
-}
-
 std::string PlatformDouble::platform_name() const {
     record("platform_name");
     return name;
@@ -109,16 +105,23 @@ LocalTime PlatformDouble::local_time() {
     return now;
 }
 
-Result<std::vector<uint8_t>, PlatformError> PlatformDouble::http_get(std::string_view) {
+Result<std::vector<uint8_t>, PlatformError> PlatformDouble::http_get(std::string_view url) {
     record("http_get");
-    return fail(not_scripted("http_get"));
+    fetched.emplace_back(url);
+    const auto answer = http_answers.find(url);
+    if (answer == http_answers.end()) return fail(PlatformError::os("the update server did not return the file", 404));
+    return answer->second;
 }
 
-void PlatformDouble::set_available_update(std::optional<std::string>) { record("set_available_update"); }
+void PlatformDouble::set_available_update(std::optional<std::string> version) {
+    record("set_available_update");
+    available_updates.push_back(std::move(version));
+}
 
-Result<void, PlatformError> PlatformDouble::install_update(std::span<const uint8_t>, std::string_view) {
+Result<void, PlatformError> PlatformDouble::install_update(std::span<const uint8_t> executable, std::string_view version) {
     record("install_update");
-    return fail(not_scripted("install_update"));
+    installs.emplace_back(std::vector<uint8_t>(executable.begin(), executable.end()), std::string(version));
+    return install_answer;
 }
 
 Result<std::optional<Config>, PlatformError> PlatformDouble::open_settings(const Config& config) {
@@ -133,10 +136,12 @@ Result<void, PlatformError> PlatformDouble::send_to_device(std::span<const uint8
     return send_answer;
 }
 
-Result<bool, PlatformError> PlatformDouble::ask_install_update(std::string_view, std::string_view, std::string_view,
-                                                              std::string_view) {
+Result<bool, PlatformError> PlatformDouble::ask_install_update(std::string_view question, std::string_view details,
+                                                              std::string_view yes_label, std::string_view no_label) {
     record("ask_install_update");
-    return false;
+    install_questions.push_back(
+        {std::string(question), std::string(details), std::string(yes_label), std::string(no_label)});
+    return install_question_answer;
 }
 
 std::vector<std::string> PlatformDouble::preferred_languages() {

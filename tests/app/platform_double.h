@@ -2,6 +2,7 @@
 // A stand-in for the platform in application tests: every operation answers from a
 // script set up by the test and records that it was called (and with what).
 #include <deque>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,6 +32,10 @@ public:
     Result<void, PlatformError> send_answer;
     Result<void, PlatformError> toast_answer;
     Result<std::optional<Config>, PlatformError> settings_answer = std::optional<Config>{};
+    // http_get answers by address; an address without an answer fails like a 404.
+    std::map<std::string, Result<std::vector<uint8_t>, PlatformError>, std::less<>> http_answers;
+    Result<bool, PlatformError> install_question_answer = false;
+    Result<void, PlatformError> install_answer;
     // The clock reads the front of `times` while there is one, then `time`.
     std::deque<LocalTime> times;
     LocalTime time;
@@ -69,6 +74,14 @@ public:
     std::vector<Sent> sent;
     std::vector<Toast> toasts;  // every toast asked for, shown or not
     std::vector<Config> settings_opened_with;
+    std::vector<std::string> fetched;  // http_get addresses in call order
+    struct InstallQuestion {
+        std::string question, details, yes_label, no_label;
+        friend bool operator==(const InstallQuestion&, const InstallQuestion&) = default;
+    };
+    std::vector<InstallQuestion> install_questions;
+    std::vector<std::pair<std::vector<uint8_t>, std::string>> installs;  // executable bytes, version
+    std::vector<std::optional<std::string>> available_updates;          // set_available_update
     std::vector<HostSettings> host_settings;
     std::vector<bool> event_answers;  // what the event callback answered, per raised event
 
@@ -108,7 +121,6 @@ public:
 
 private:
     void record(std::string operation) const { calls.push_back(std::move(operation)); }
-    static PlatformError not_scripted(std::string_view operation);
 };
 
 }  // namespace kestrix::testing

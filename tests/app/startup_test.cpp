@@ -67,6 +67,10 @@ TEST(Startup, AfterUpdateStartsAsSoonAsALaterClaimSucceeds) {
     EXPECT_EQ(s.start(true), 0);
     EXPECT_EQ(s.platform.count("claim_single_instance"), 4u);
     EXPECT_EQ(s.sleeps, std::vector<milliseconds>(3, milliseconds(200)));
+    // The parked copies are removed once more after the previous copy has let go.
+    const std::vector<std::string> first_calls(s.platform.calls.begin(), s.platform.calls.begin() + 6);
+    EXPECT_EQ(first_calls, (std::vector<std::string>{"prepare", "claim_single_instance", "claim_single_instance",
+                                                     "claim_single_instance", "claim_single_instance", "prepare"}));
     EXPECT_EQ(s.platform.count("signal_running_instance"), 0u);
     EXPECT_EQ(s.platform.count("run"), 1u);
     EXPECT_TRUE(s.printed.empty());

@@ -9,6 +9,7 @@
 #include "command_line.h"
 #include "console_output.h"
 #include "program.h"
+#include "update_build_settings.h"
 #include "windows_platform.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -25,6 +26,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         kestrix::process_config_dirs(),
         [&output](std::string_view text) { output.print(text); },
         [](std::chrono::milliseconds pause) { Sleep(DWORD(pause.count())); },
+        kestrix::UpdateFeed{KESTRIX_UPDATE_FEED_URL, KESTRIX_UPDATE_PUBLIC_KEY},
     };
     return kestrix::run_program(std::span(arguments).subspan(1), env);
 }

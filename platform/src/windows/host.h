@@ -68,4 +68,8 @@ void show_message(std::string_view title, std::string_view text);
 // The About dialog: the text and the address as a link that opens in the browser.
 void show_about(std::string_view text, std::string_view address);
 
+// The update question with the release notes; true when the user chose the yes button.
+Result<bool, PlatformError> ask_install_update(std::string_view question, std::string_view details,
+                                               std::string_view yes_label, std::string_view no_label);
+
 }  // namespace kestrix::win

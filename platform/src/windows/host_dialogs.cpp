@@ -1,4 +1,4 @@
-// Message boxes and the About dialog of the tray host.
+// Message boxes and the task dialogs of the tray host: About and the update question.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -63,6 +63,39 @@ void show_about(std::string_view text, std::string_view address) {
     fallback += '\n';
     fallback += address;
     show_message("Kestrix", fallback);
+}
+
+Result<bool, PlatformError> ask_install_update(std::string_view question, std::string_view details,
+                                               std::string_view yes_label, std::string_view no_label) {
+    constexpr int kYes = 1000;
+    constexpr int kNo = 1001;
+    const std::wstring wide_question = wide(question);
+    const std::wstring wide_details = wide(details);
+
+    if (TaskDialogIndirectFn task_dialog = task_dialog_function()) {
+        const std::wstring yes = wide(yes_label);
+        const std::wstring no = wide(no_label);
+        const TASKDIALOG_BUTTON buttons[] = {{kYes, yes.c_str()}, {kNo, no.c_str()}};
+        TASKDIALOGCONFIG config{};
+        config.cbSize = sizeof config;
+        config.hwndParent = host_window();
+        config.dwFlags = task_dialog_reading_flags();
+        config.pszWindowTitle = L"Kestrix";
+        config.pszMainIcon = TD_INFORMATION_ICON;
+        config.pszMainInstruction = wide_question.c_str();
+        config.pszContent = wide_details.c_str();
+        config.cButtons = UINT(std::size(buttons));
+        config.pButtons = buttons;
+        config.nDefaultButton = kYes;
+        int pressed = 0;
+        if (SUCCEEDED(task_dialog(&config, &pressed, nullptr, nullptr))) return pressed == kYes;
+    }
+    // Without a task dialog: the question as the caption, the choices spelt out.
+    const std::wstring text = wide_details + L"\n\n" + wide(yes_label) + L" / " + wide(no_label);
+    const int answer = MessageBoxW(host_window(), text.c_str(), wide_question.c_str(),
+                                   MB_YESNO | MB_ICONQUESTION | message_box_reading_flags());
+    if (answer == 0) return fail(PlatformError::os("MessageBoxW", int32_t(GetLastError())));
+    return answer == IDYES;
 }
 
 }  // namespace kestrix::win

@@ -22,12 +22,20 @@ std::vector<std::wstring> parked_copy_paths(const std::wstring& executable) {
     return paths;
 }
 
-void remove_parked_copies() {
+Result<std::wstring, DWORD> running_executable_path() {
     wchar_t buffer[1040];
     const DWORD length = GetModuleFileNameW(nullptr, buffer, DWORD(std::size(buffer)));
+    if (length == 0) return fail(GetLastError());
+    // A path cut short names another file.
+    if (length >= std::size(buffer)) return fail(DWORD(ERROR_INSUFFICIENT_BUFFER));
+    return std::wstring(buffer, length);
+}
+
+void remove_parked_copies() {
     // Nothing is deleted unless the whole path was obtained.
-    if (length == 0 || length >= std::size(buffer)) return;
-    for (const std::wstring& path : parked_copy_paths(std::wstring(buffer, length))) DeleteFileW(path.c_str());
+    const auto executable = running_executable_path();
+    if (!executable) return;
+    for (const std::wstring& path : parked_copy_paths(*executable)) DeleteFileW(path.c_str());
 }
 
 }  // namespace kestrix::win

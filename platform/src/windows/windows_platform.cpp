@@ -6,6 +6,8 @@
 #include "clipboard.h"
 #include "error_text.h"
 #include "host.h"
+#include "http.h"
+#include "installer.h"
 #include "languages.h"
 #include "local_clock.h"
 #include "overlay.h"
@@ -34,8 +36,11 @@ win::HostEventCallback host_callback(const AppEventCallback& on_event) {
 
 std::string WindowsPlatform::platform_name() const { return "windows-gdi"; }
 
+// Called once more after an update, when the previous copy has quit; the awareness
+// is asked for only the first time.
 Result<void, PlatformError> WindowsPlatform::prepare() {
-    request_dpi_awareness();
+    if (!dpi_awareness_requested_) request_dpi_awareness();
+    dpi_awareness_requested_ = true;
     remove_parked_copies();
     return {};
 }
@@ -80,18 +85,14 @@ void WindowsPlatform::signal_running_instance() { win::signal_running_instance()
 
 LocalTime WindowsPlatform::local_time() { return local_time_now(); }
 
-// Supplied by the update work.
-Result<std::vector<uint8_t>, PlatformError> WindowsPlatform::http_get(std::string_view) {
-    return fail(not_yet("checking for updates"));
-}
+Result<std::vector<uint8_t>, PlatformError> WindowsPlatform::http_get(std::string_view url) { return win::http_get(url); }
 
 void WindowsPlatform::set_available_update(std::optional<std::string> version) {
     win::set_available_update(std::move(version));
 }
 
-// Supplied by the update work.
-Result<void, PlatformError> WindowsPlatform::install_update(std::span<const uint8_t>, std::string_view) {
-    return fail(not_yet("installing updates"));
+Result<void, PlatformError> WindowsPlatform::install_update(std::span<const uint8_t> executable, std::string_view version) {
+    return win::install_update(executable, version);
 }
 
 Result<std::optional<Config>, PlatformError> WindowsPlatform::open_settings(const Config& config) {
@@ -102,10 +103,9 @@ Result<void, PlatformError> WindowsPlatform::send_to_device(std::span<const uint
     return win::send_to_device(png, file_name);
 }
 
-// Supplied by the update work.
-Result<bool, PlatformError> WindowsPlatform::ask_install_update(std::string_view, std::string_view, std::string_view,
-                                                               std::string_view) {
-    return fail(not_yet("installing updates"));
+Result<bool, PlatformError> WindowsPlatform::ask_install_update(std::string_view question, std::string_view details,
+                                                               std::string_view yes_label, std::string_view no_label) {
+    return win::ask_install_update(question, details, yes_label, no_label);
 }
 
 std::vector<std::string> WindowsPlatform::preferred_languages() { return win::preferred_languages(); }

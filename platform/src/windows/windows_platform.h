@@ -48,6 +48,7 @@ public:
 private:
     GdiplusSession gdiplus_;
     SingleInstance instance_;
+    bool dpi_awareness_requested_ = false;
 };
 
 }  // namespace kestrix::win
