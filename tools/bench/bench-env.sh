@@ -21,8 +21,14 @@ kestrix_bench_cleanup() {
     rm -rf "$work"
 }
 
-# Busy pixels on the root window, so nothing measured depends on a blank screen.
+# Busy pixels on the root window, so nothing measured depends on a blank screen:
+# a noisy plasma (the worst case for PNG), or the picture KESTRIX_BENCH_BACKGROUND
+# names (say, an ordinary desktop from take-screenshots.sh) scaled to fill it.
 kestrix_bench_busy_background() {  # kestrix_bench_busy_background WxH
-    convert -seed 3 -size "$1" plasma:fractal "$work/background.png"
+    if [ -n "${KESTRIX_BENCH_BACKGROUND:-}" ]; then
+        convert "$KESTRIX_BENCH_BACKGROUND" -resize "$1!" "$work/background.png"
+    else
+        convert -seed 3 -size "$1" plasma:fractal "$work/background.png"
+    fi
     display -window root "$work/background.png" || true
 }

@@ -11,6 +11,8 @@
 #      the panel is shown, and closing it until send_to_device returns.
 #   tools/bench/send-bench.sh [NATIVE_BUILD] [WINDOWS_BUILD] [MEGABYTES] [RUNS]
 #   (defaults build/native build/windows 25 5)
+# The capture is a noisy plasma unless KESTRIX_BENCH_BACKGROUND names a PNG to show
+# instead, such as tools/bench/take-screenshots.sh's ui-1920x1080.png.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 native=${1:-build/native}
