@@ -29,6 +29,35 @@ ui_font_for() {
     esac
 }
 
+# Menus, message boxes and captions use the system's Tahoma, which on Windows has
+# Thai; Wine's own Tahoma has not, and Wine links no Thai font to it (the glyphs
+# stay boxes whatever SystemLink holds). For Thai the prefix's system fonts are
+# set to a family with Thai, as a Thai Windows shows them.
+system_font_for() {
+    case "$1" in
+        th) echo "Loma" ;;
+    esac
+}
+
+# The prefix's menu, message, status and caption fonts: FACE at Wine's usual size,
+# or Wine's own without FACE.
+set_system_fonts() {  # set_system_fonts [FACE]
+    local name weight logfont
+    for name in MenuFont MessageFont StatusFont CaptionFont SmCaptionFont; do
+        if [ -z "${1:-}" ]; then
+            "$KESTRIX_WINE" reg delete 'HKCU\Control Panel\Desktop\WindowMetrics' /v "$name" /f >/dev/null 2>&1 || true
+            continue
+        fi
+        case $name in *Caption*) weight=700 ;; *) weight=400 ;; esac
+        # LOGFONTW: height -11, weight, default charset, the face in UTF-16, 92 bytes.
+        logfont=$(python3 -c 'import struct, sys
+face = sys.argv[2].encode("utf-16-le")[:62]
+print(struct.pack("<5l8B64s", -11, 0, 0, 0, int(sys.argv[1]), 0, 0, 0, 1, 0, 0, 0, 0, face).hex())' "$weight" "$1")
+        "$KESTRIX_WINE" reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v "$name" /t REG_BINARY /d "$logfont" /f \
+            >/dev/null 2>&1
+    done
+}
+
 tools/install-packages.sh screenshots
 tools/build-mingw-deps.sh
 cmake --preset windows >/dev/null
@@ -139,6 +168,8 @@ take_language() {
     printf 'language = "%s"\n' "$lang" >"$dir/kestrix.toml"
     "$KESTRIX_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Segoe UI' /d "$(ui_font_for "$lang")" /f \
         >/dev/null 2>&1
+
+    set_system_fonts "$(system_font_for "$lang")"
 
     (cd "$dir" && exec "$KESTRIX_WINE" ./kestrix.exe >"$dir/out.txt" 2>&1) &
     app_pid=$!
