@@ -9,6 +9,7 @@
 #include "kestrix/file_io.h"
 #include "kestrix/i18n.h"
 #include "kestrix/local_time.h"
+#include "kestrix/selection.h"
 #include "kestrix/utf8.h"
 
 namespace kestrix {
@@ -96,11 +97,6 @@ SessionOutcome run(Platform& platform, const Config& config, bool save_as) {
     return outcome;
 }
 
-// "640 × 480": blank, multiplication sign, blank.
-std::string size_text(const Rect& rect) {
-    return std::to_string(rect.width) + " \xC3\x97 " + std::to_string(rect.height);
-}
-
 // The saved file's name as UTF-8; anything that is not valid Unicode reads as U+FFFD.
 std::string file_name_text(const fs::path& path) {
     const fs::path name = path.filename();
@@ -111,7 +107,7 @@ void confirm(Platform& platform, const SessionOutcome& outcome) {
     std::optional<std::string> text;
     std::optional<Rect> near;
     if (const auto* copied = std::get_if<Copied>(&outcome)) {
-        text = msg(Message::toast_copied, size_text(copied->selection));
+        text = msg(Message::toast_copied, size_label(copied->selection));
         near = copied->selection;
     } else if (const auto* saved = std::get_if<CopiedAndSaved>(&outcome)) {
         text = msg(Message::toast_copied_and_saved, file_name_text(saved->path));

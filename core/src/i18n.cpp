@@ -267,6 +267,11 @@ Language match_language_tag(std::string_view tag) {
     return kAutomaticLanguage;
 }
 
+std::string keep_left_to_right(std::string run) {
+    if (!current_language_is_right_to_left()) return run;
+    return "\u200E" + run;
+}
+
 Language preferred_language(std::span<const std::string> system_languages) {
     for (const std::string& tag : system_languages) {
         const Language language = match_language_tag(tag);

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "kestrix/i18n.h"
+
 namespace kestrix {
 namespace {
 
@@ -87,7 +89,7 @@ std::optional<Rect> displayed_rect(const SelectingGesture& g) {
 Rect displayed_rect(const Editor& editor) { return editor.selection(); }
 
 std::string size_label(const Rect& rect, std::optional<std::string_view> save_as_text) {
-    std::string label = std::to_string(rect.width) + " \u00d7 " + std::to_string(rect.height);
+    std::string label = keep_left_to_right(std::to_string(rect.width) + " \u00d7 " + std::to_string(rect.height));
     if (save_as_text) {
         label += "   \u00b7   ";
         label += *save_as_text;

@@ -61,6 +61,17 @@ const std::vector<std::string> kUpToTheOverlay{"enumerate_monitors", "capture_de
 
 }  // namespace
 
+TEST(CaptureSession, ArabicConfirmationKeepsWidthBeforeHeight) {
+    Session s;
+    set_language(match_language_tag("ar"));
+    s.platform.overlay_answer = finished();
+    s.run();
+    set_language(kEnglish);
+    ASSERT_EQ(s.platform.toasts.size(), 1u);
+    // The size keeps its left-to-right mark inside the right-to-left sentence.
+    EXPECT_NE(s.platform.toasts[0].text.find("\u200E640 \u00d7 480"), std::string::npos) << s.platform.toasts[0].text;
+}
+
 TEST(CaptureSession, ConfirmedSelectionIsCopiedAndConfirmedWithItsSize) {
     Session s;
     s.config.overlay_dim_percent = 55;

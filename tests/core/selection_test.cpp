@@ -1,4 +1,5 @@
 #include "kestrix/selection.h"
+#include "kestrix/i18n.h"
 
 #include <gtest/gtest.h>
 
@@ -131,6 +132,19 @@ TEST(SelectingPhase, MoveAsksForRepaintOnlyWhenSomethingChanged) {
 TEST(SizeLabel, PlainAndSaveAsForms) {
     EXPECT_EQ(size_label({0, 0, 640, 480}), "640 \u00d7 480");
     EXPECT_EQ(size_label({5, 5, 12, 3}, std::string_view("Save as\u2026")), "12 \u00d7 3   \u00b7   Save as\u2026");
+}
+
+// Drawn right to left, "640 × 480" alone would show as "480 × 640": the sign between
+// two numbers takes the paragraph's direction. A left-to-right mark ahead of the
+// first number makes the whole run resolve left to right.
+TEST(SizeLabel, KeepsWidthBeforeHeightInRightToLeftLanguages) {
+    set_language(match_language_tag("ar"));
+    const std::string arabic = size_label({0, 0, 640, 480});
+    const std::string arabic_save_as = size_label({0, 0, 640, 480}, std::string_view("\u200F\u062d\u0641\u0638"));
+    set_language(kEnglish);
+    EXPECT_EQ(arabic, "\u200E640 \u00d7 480");
+    EXPECT_EQ(arabic_save_as, "\u200E640 \u00d7 480   \u00b7   \u200F\u062d\u0641\u0638");
+    EXPECT_EQ(size_label({0, 0, 640, 480}), "640 \u00d7 480") << "no mark where nothing reads right to left";
 }
 
 TEST(HandOff, EditorStartsWithDefaultsAndTheSelection) {

@@ -150,6 +150,11 @@ std::string_view language_display_name(Language language);
 bool is_right_to_left(Language language);
 inline bool current_language_is_right_to_left() { return is_right_to_left(current_language()); }
 
+// A run that must read left to right wherever it stands, such as "640 × 480": in
+// right-to-left text the bidirectional algorithm would show "480 × 640", so in a
+// right-to-left language it starts with a left-to-right mark. Unchanged otherwise.
+std::string keep_left_to_right(std::string run);
+
 // A BCP 47-like tag ("en-US", "zh_TW", "pt-BR") to a language, or kAutomaticLanguage when none matches.
 Language match_language_tag(std::string_view tag);
 
