@@ -127,6 +127,18 @@ black_box() {  # black_box SHOT GEOMETRY
         -format '%w %h %X %Y' info: 2>/dev/null | tr -d '+' | grep -v '^1 1 ' || true
 }
 
+# Where the code is drawn in the panel that $panel describes, as a crop geometry in
+# root coordinates: the labels' column, clear of the caption's buttons, from 30
+# pixels down (clear of its title; the code's first module is at least 52 down) to
+# the scan hint. Sets column, and py, scan_left, scan_top and scan_right with it.
+code_column() {
+    local px pw ph scan
+    read -r px py pw ph < <(panel_geometry <<<"$panel")
+    scan=$(statics 1 <<<"$panel" | field 3)
+    scan_left=$(cut -d, -f1 <<<"$scan") scan_top=$(cut -d, -f2 <<<"$scan") scan_right=$(cut -d, -f3 <<<"$scan")
+    column="$((scan_right - scan_left))x$((scan_top - py - 30))+$((scan_left + origin))+$((py + 30))"
+}
+
 # Starts kestrix.exe, captures 640 x 480 at desktop (400, 200) with the hotkey and
 # presses the toolbar's Send button; waits for the panel.
 sel_x=400 sel_y=200
@@ -177,11 +189,7 @@ if [ "$phase" = online ]; then
         "$(zbarimg --quiet --raw "$work/panel-window.png" 2>/dev/null | head -n1)"
     # Above the scan hint only the code is black: its modules span the side less the
     # 32-pixel quiet zone on each side.
-    scan=$(statics 1 <<<"$panel" | field 3)
-    scan_left=$(cut -d, -f1 <<<"$scan") scan_top=$(cut -d, -f2 <<<"$scan") scan_right=$(cut -d, -f3 <<<"$scan")
-    # Only the labels' column, clear of the caption's buttons, from 30 pixels down,
-    # clear of its title (the code's first module is at least 52 down).
-    column="$((scan_right - scan_left))x$((scan_top - py - 30))+$((scan_left + origin))+$((py + 30))"
+    code_column
     read -r qw qh qx qy < <(black_box "$work/$phase-panel.png" "$column") || true
     q=$(( ${qw:-0} + 64 ))
     width=$(( q > 300 ? q : 300 ))
@@ -281,6 +289,8 @@ if [ "$phase" = online ]; then
     check "the twentieth closes the link" "The link has closed" "$(statics 4 <<<"$panel" | field 2)"
     check "the URL is gone and Copy link is disabled" "|disabled" \
         "$(statics 2 <<<"$panel" | field 2)|$(control 'Button|Copy link' <<<"$panel" | field 4)"
+    # This panel is laid out for its own link, so it may sit a few pixels off the first.
+    code_column
     check "the code's area is blank" "" "$(black_box "$work/$phase-closed.png" "$column")"
     check "the panel stays open" 1 "$(grep -c '^KestrixSendPanel|' <<<"$panel" || true)"
 
