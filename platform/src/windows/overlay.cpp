@@ -7,6 +7,7 @@
 
 #include "host.h"
 #include "kestrix/overlay_layout.h"
+#include "last_error.h"
 #include "overlay_state.h"
 #include "toast.h"
 #include "windowlist.h"
@@ -18,7 +19,6 @@ namespace {
 enum class ClassRegistration { NotTried, Registered, Failed };
 ClassRegistration registration = ClassRegistration::NotTried;
 
-PlatformError last_error(const char* call) { return PlatformError::os(call, int32_t(GetLastError())); }
 
 // Registered once per process; a failure is reported by the first open only.
 Result<void, PlatformError> register_overlay_class() {

@@ -14,6 +14,7 @@
 #include "kestrix/file_io.h"
 #include "kestrix/local_time.h"
 #include "kestrix/pin.h"
+#include "last_error.h"
 #include "local_clock.h"
 #include "pin_paint.h"
 #include "save_dialog.h"
@@ -231,7 +232,6 @@ LRESULT CALLBACK pin_procedure(HWND window, UINT message, WPARAM wparam, LPARAM 
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
-PlatformError last_error(const char* call) { return PlatformError::os(call, int32_t(GetLastError())); }
 
 Result<void, PlatformError> register_pin_class(HINSTANCE instance) {
     static bool registered = false;  // once per process

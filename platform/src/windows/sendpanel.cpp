@@ -10,12 +10,14 @@
 #include <vector>
 
 #include "clipboard.h"
+#include "dialog_class.h"
 #include "dib_surface.h"
 #include "gdi_handles.h"
 #include "kestrix/i18n.h"
 #include "kestrix/qr.h"
 #include "kestrix/send_panel.h"
 #include "kestrix/transfer.h"
+#include "last_error.h"
 #include "wide_text.h"
 #include "winsock_sockets.h"
 
@@ -51,7 +53,6 @@ SendPanel* find_panel(HWND window) {
     return nullptr;
 }
 
-PlatformError last_error(const char* call) { return PlatformError::os(call, int32_t(GetLastError())); }
 
 bool right_to_left() { return language_tag(current_language()) == "ar"; }
 
@@ -186,18 +187,6 @@ LRESULT CALLBACK panel_procedure(HWND window, UINT message, WPARAM wparam, LPARA
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
-Result<void, PlatformError> register_panel_class() {
-    WNDCLASSEXW window_class{};
-    window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = panel_procedure;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window_class.lpszClassName = kPanelClass;
-    if (!RegisterClassExW(&window_class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        return fail(last_error("RegisterClassExW(send panel)"));
-    return {};
-}
 
 HFONT panel_font() {
     return CreateFontW(-15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
@@ -244,7 +233,8 @@ Result<void, PlatformError> send_to_device(std::span<const uint8_t> png, std::st
         return fail(PlatformError::os("BCryptGenRandom(token)", services.random_status()));
     if (started) panel.session.emplace(std::move(*started));
 
-    if (auto registered = register_panel_class(); !registered) return registered;
+    auto registered = register_dialog_class(kPanelClass, panel_procedure, "RegisterClassExW(send panel)");
+    if (!registered) return registered;
     panel.font.reset(panel_font());
     panel.window = CreateWindowExW(WS_EX_DLGMODALFRAME, kPanelClass, wide(msg(Message::send_panel_title)).c_str(),
                                    WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 360, 520, nullptr, nullptr,

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "dialog_class.h"
 #include "host.h"
 #include "kestrix/frame.h"
 #include "kestrix/i18n.h"
@@ -27,11 +28,6 @@ constexpr UINT kRebuild = WM_APP + 1;
 // The open window, for its window procedures; null while none is open.
 thread_local SettingsWindow* open_window = nullptr;
 
-enum class ClassRegistration { NotTried, Registered, Failed };
-ClassRegistration registration = ClassRegistration::NotTried;
-DWORD registration_error = 0;
-
-bool is_right_to_left(Language language) { return language_tag(language) == "ar"; }
 
 uint32_t window_scale(HWND window) {
     UINT dpi_x = 0, dpi_y = 0;
@@ -55,7 +51,7 @@ void rebuild_children(SettingsWindow& settings, WNDPROC button_procedure) {
     note.resize(size_t(length));
 
     destroy_children(settings);
-    settings.right_to_left = is_right_to_left(current_language());
+    settings.right_to_left = current_language_is_right_to_left();
     set_mirrored(settings.window, settings.right_to_left);
     create_children(settings, button_procedure);
     SetWindowTextW(settings.children.note, note.c_str());
@@ -71,7 +67,7 @@ void apply(SettingsWindow& settings, const SettingsEffect& effect) {
     if (effect.note) set_text(settings.children.note, *effect.note);
     if (effect.interface_language) {
         set_language(*effect.interface_language);
-        if (is_right_to_left(current_language()) != settings.right_to_left) {
+        if (current_language_is_right_to_left() != settings.right_to_left) {
             // Not from inside the list's own notification: it is one of the windows made again.
             PostMessageW(settings.window, kRebuild, 0, 0);
             return;
@@ -202,27 +198,6 @@ LRESULT CALLBACK settings_procedure(HWND window, UINT message, WPARAM wparam, LP
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
-Result<void, PlatformError> register_settings_class() {
-    if (registration == ClassRegistration::NotTried) {
-        WNDCLASSEXW window_class{};
-        window_class.cbSize = sizeof window_class;
-        window_class.lpfnWndProc = settings_procedure;
-        window_class.hInstance = GetModuleHandleW(nullptr);
-        window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        window_class.lpszClassName = kSettingsClass;
-        if (RegisterClassExW(&window_class)) {
-            registration = ClassRegistration::Registered;
-        } else {
-            registration = ClassRegistration::Failed;
-            registration_error = GetLastError();
-        }
-    }
-    if (registration == ClassRegistration::Failed)
-        return fail(PlatformError::os("RegisterClassExW(settings)", int32_t(registration_error)));
-    return {};
-}
-
 // Runs until the window is done; the exit code of a quit request that arrived meanwhile.
 std::optional<int> run_modal_loop(SettingsWindow& settings) {
     while (!settings.state.done) {
@@ -267,12 +242,13 @@ Result<std::optional<Config>, PlatformError> open_settings(const Config& config)
         bring_settings_forward();
         return std::optional<Config>{};
     }
-    if (auto registered = register_settings_class(); !registered) return fail(registered.error());
+    auto registered = register_dialog_class(kSettingsClass, settings_procedure, "RegisterClassExW(settings)");
+    if (!registered) return fail(registered.error());
 
     SettingsWindow settings;
     settings.given = config;
     settings.state = settings_state(config);
-    settings.right_to_left = is_right_to_left(current_language());
+    settings.right_to_left = current_language_is_right_to_left();
     settings.window = CreateWindowExW(kExStyle | (settings.right_to_left ? WS_EX_LAYOUTRTL : 0), kSettingsClass,
                                       wide(msg(Message::settings_title)).c_str(), kStyle, 0, 0, 480, 320, nullptr,
                                       nullptr, GetModuleHandleW(nullptr), nullptr);

@@ -23,9 +23,6 @@ namespace kestrix::win {
 
 namespace {
 
-// An operation whose window or service arrives with later work.
-PlatformError not_yet(std::string what) { return {PlatformError::Unsupported{std::move(what)}}; }
-
 win::HostSettings host_settings(const kestrix::HostSettings& settings) { return {settings.hotkey, settings.show_tray_icon}; }
 
 win::HostEventCallback host_callback(const AppEventCallback& on_event) {
