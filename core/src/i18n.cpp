@@ -133,8 +133,8 @@ constexpr std::array<std::string_view, kMessageCount> kMessageNames = {
     "menu_exit_windows",
 };
 
-// The catalogues are constant data, one file per language, one string literal per
-// message in message order. English has all 93 messages, every other language 88.
+// The catalogues are constant data, one file per language, one entry per message in
+// message order: a string literal, or nullptr for the English-only menu labels.
 constexpr const char* kEn[] = {
 #include "catalogue/en.inc"
 };
@@ -196,15 +196,13 @@ constexpr const char* kAr[] = {
 
 template <size_t N>
 constexpr Catalogue make_catalogue(const char* const (&texts)[N]) {
-    static_assert(N == kMessageCount || N == kCommonMessageCount,
-                  "a catalogue file holds messages 0 to 87 (English: 0 to 92)");
+    static_assert(N == kMessageCount, "a catalogue file holds every message, in message order");
     Catalogue catalogue{};
     for (size_t i = 0; i < N; ++i)
         if (texts[i] != nullptr) catalogue.texts[i] = std::string_view(texts[i]);
     return catalogue;
 }
 
-static_assert(std::size(kEn) == kMessageCount, "the English catalogue holds all 93 messages");
 
 constexpr std::array<Catalogue, kLanguageCount> kCatalogues = {
     make_catalogue(kEn), make_catalogue(kZhHans), make_catalogue(kZhHant), make_catalogue(kJa), make_catalogue(kKo), make_catalogue(kEs), make_catalogue(kFr), make_catalogue(kDe), make_catalogue(kPt), make_catalogue(kRu), make_catalogue(kIt), make_catalogue(kNl), make_catalogue(kPl), make_catalogue(kTr), make_catalogue(kVi), make_catalogue(kTh), make_catalogue(kId), make_catalogue(kHi), make_catalogue(kAr),

@@ -17,8 +17,8 @@ inline constexpr Language kEnglish = 0;
 inline constexpr Language kLanguageCount = 19;
 inline constexpr Language kAutomaticLanguage = 255;
 
-// Every user-visible text, by name. Messages up to send_no_network exist in every language;
-// the five "_windows" menu labels after it exist in English only.
+// Every user-visible text, by name. Every message exists in every language but the five
+// "_windows" menu labels, which exist in English only. New messages go at the end.
 enum class Message : uint8_t {
     menu_settings = 0,
     menu_capture_region = 1,
@@ -115,7 +115,11 @@ enum class Message : uint8_t {
     menu_exit_windows = 92,
 };
 inline constexpr size_t kMessageCount = 93;
-inline constexpr size_t kCommonMessageCount = 88;  // present in every catalogue
+
+// The Windows wording of the tray menu: English only, other languages use the general labels.
+constexpr bool is_english_only(Message message) {
+    return message >= Message::menu_settings_windows && message <= Message::menu_exit_windows;
+}
 
 // The name used in code, e.g. "toast_copied".
 std::string_view message_name(Message message);
