@@ -136,7 +136,7 @@ void checkExport(const Image& plain) {
 
 // On screen the same drawing is clipped to the selection: nothing may change outside it.
 void checkClipOnScreen(const Frame& frame) {
-    Image desktop = frame.tiles[0].image;  // drawn 1:1 here, whatever the tile's scale
+    Image desktop = *frame.crop(frame.tiles[0].rect);  // the tile's own pixels, drawn 1:1 here whatever its scale
     const Image before = desktop;
     const Rect selection{40, 30, 320, 220};
     win::BitmapCanvasFactory surfaces;
