@@ -84,6 +84,10 @@ SessionOutcome decide(Platform& platform, const OverlayOutcome& overlay) {
 SessionOutcome run(Platform& platform, const Config& config, bool save_as) {
     auto monitors = platform.enumerate_monitors();
     if (!monitors) return monitors.error();
+    // The overlay's window, fonts and window list are made while the screen still shows
+    // what is captured: the first frame then follows the capture at once, while the
+    // hotkey's right to the foreground is fresh.
+    platform.prepare_overlay(*monitors);
     auto frame = platform.capture_desktop(*monitors);
     if (!frame) return frame.error();
     auto overlay = platform.open_overlay(*frame, *monitors, config, save_as);

@@ -67,6 +67,7 @@ public:
         std::optional<Rect> near;
     };
     std::vector<OverlayCall> overlays;
+    std::vector<size_t> overlays_prepared;  // the monitor count of each prepare_overlay
     std::vector<Image> copied;
     std::vector<std::vector<uint8_t>> copied_png;  // the PNG handed over beside each copied image
     std::vector<std::pair<Image, Rect>> pinned;
@@ -118,6 +119,7 @@ public:
                                          const NestedHotkeyCallback& on_nested_hotkey) override;
     Result<void, PlatformError> run(const HostSettings& settings, const AppEventCallback& on_event,
                                     const NestedHotkeyCallback& on_nested_hotkey) override;
+    void prepare_overlay(const std::vector<Monitor>& monitors) override;
 
 private:
     void record(std::string operation) const { calls.push_back(std::move(operation)); }

@@ -108,6 +108,12 @@ public:
     // 26. run_host with the two callbacks installed where the host can reach them.
     virtual Result<void, PlatformError> run(const HostSettings& settings, const AppEventCallback& on_event,
                                             const NestedHotkeyCallback& on_nested_hotkey) = 0;
+    // 27. Makes ready what the overlay on these monitors needs apart from the picture
+    // (its window, still hidden, fonts, the window list), before capture_desktop, so
+    // that the first frame follows the capture at once. The next open_overlay uses it;
+    // a failed capture releases it. Whatever cannot be made is made, or reported, by
+    // open_overlay.
+    virtual void prepare_overlay(const std::vector<Monitor>& monitors) = 0;
 };
 
 }  // namespace kestrix

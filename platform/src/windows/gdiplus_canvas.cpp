@@ -169,11 +169,21 @@ void GdiplusCanvas::setClip(const Rect& rect) {
 void GdiplusCanvas::resetClip() { gp::GdipResetClip(graphics_.get()); }
 
 void GdiplusCanvas::setScale(double scale) {
-    gp::GdipResetWorldTransform(graphics_.get());
+    resetScale();
     gp::GdipScaleWorldTransform(graphics_.get(), float(scale), float(scale), Gdiplus::MatrixOrderPrepend);
 }
 
-void GdiplusCanvas::resetScale() { gp::GdipResetWorldTransform(graphics_.get()); }
+void GdiplusCanvas::resetScale() {
+    gp::GdipResetWorldTransform(graphics_.get());
+    if (shift_x_ || shift_y_)
+        gp::GdipTranslateWorldTransform(graphics_.get(), float(shift_x_), float(shift_y_), Gdiplus::MatrixOrderAppend);
+}
+
+void GdiplusCanvas::shift(int32_t dx, int32_t dy) {
+    shift_x_ = dx;
+    shift_y_ = dy;
+    resetScale();
+}
 
 TextExtent measureAnnotationText(std::string_view utf8, uint32_t sizeStep) {
     MemoryDc dc(nullptr);

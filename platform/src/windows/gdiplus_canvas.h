@@ -30,12 +30,18 @@ public:
     void setScale(double scale) override;
     void resetScale() override;
 
+    // Moves everything drawn afterwards by (dx, dy) device pixels, under any
+    // scale: the overlay draws client coordinates into a buffer holding one band.
+    void shift(int32_t dx, int32_t dy);
+
     Gdiplus::GpGraphics* graphics() const { return graphics_.get(); }
 
 private:
     static std::unique_ptr<GdiplusCanvas> withGraphics(Gdiplus::GpGraphics* raw);
     explicit GdiplusCanvas(GdipGraphics graphics) : graphics_(std::move(graphics)) {}
     GdipGraphics graphics_;
+    int32_t shift_x_ = 0;
+    int32_t shift_y_ = 0;
 };
 
 // The box of a Text annotation for `utf8` at size step `sizeStep`, measured on a

@@ -1,18 +1,23 @@
-// The overlay's paint handler: the raster parts (frozen desktop, dimming, bright
-// selection, border and size label, hint, magnifier zoom, the mosaic layer)
-// composed in the back buffer, the vector chrome drawn on top through a canvas,
-// and one copy of the dirty rectangle to the window.
+// The overlay's paint handler: the raster parts (frozen desktop, dimmed here,
+// bright selection, border and size label, hint, magnifier zoom, the mosaic
+// layer) composed in the back buffer, the vector chrome drawn on top through a
+// canvas, and a copy to the window. Only the rectangles of the update region are
+// painted, each in bands of as many rows as the back buffer holds.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "gdiplus_canvas.h"
 #include "kestrix/annotate.h"
+#include "kestrix/dimming.h"
 #include "kestrix/i18n.h"
 #include "kestrix/mosaic.h"
 #include "kestrix/overlay_chrome.h"
 #include "kestrix/overlay_layout.h"
+#include "kestrix/overlay_repaint.h"
 #include "overlay_state.h"
 #include "reading_order.h"
 #include "wide_text.h"
@@ -27,6 +32,8 @@ constexpr int32_t kHighlightMargin = 96;  // room for the border and the size la
 constexpr int32_t kReadoutMargin = 2;
 constexpr int32_t kZoomSource = 16;       // desktop pixels across the magnifier
 constexpr int32_t kZoomSize = 128;
+// Beyond this many rectangles the update region is painted as its bounding box.
+constexpr DWORD kMostUpdateRects = 32;
 
 RECT to_win(const Rect& r) { return {r.x, r.y, LONG(r.right()), LONG(r.bottom())}; }
 Rect from_win(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
@@ -138,9 +145,9 @@ void paint_border_and_label(const OverlayState& state, HDC dc, const Rect& highl
     draw_line(dc, label, at->text_x, at->text_y);
 }
 
-// The magnifier: the panel, the 16 x 16 pixels around the cursor blown up 8
-// times, then the chrome (cross-hair, swatch, coordinates and colour text).
-void paint_readout(const OverlayState& state, HDC dc, Canvas* canvas) {
+// The magnifier's raster part: the panel and the 16 x 16 pixels around the
+// cursor blown up 8 times.
+void paint_readout_zoom(const OverlayState& state, HDC dc) {
     const DesktopPoint c = state.gesture.cursor;
     const Rect panel = readout_rect(state);
     const GdiObject<HBRUSH> fill(CreateSolidBrush(RGB(34, 34, 34)));
@@ -152,8 +159,12 @@ void paint_readout(const OverlayState& state, HDC dc, Canvas* canvas) {
     StretchBlt(dc, panel.x, panel.y, kZoomSize, kZoomSize, state.frozen->dc(), c.x - state.desktop.x - kZoomSource / 2,
                c.y - state.desktop.y - kZoomSource / 2, kZoomSource, kZoomSource, SRCCOPY);
     SetStretchBltMode(dc, previous_mode);
-    if (!canvas) return;
+}
 
+// Its vector part: cross-hair, swatch, coordinates and colour text.
+void paint_readout_vectors(const OverlayState& state, Canvas& canvas) {
+    const DesktopPoint c = state.gesture.cursor;
+    const Rect panel = readout_rect(state);
     ReadoutContent content;
     content.cursor_x = c.x;
     content.cursor_y = c.y;
@@ -162,7 +173,7 @@ void paint_readout(const OverlayState& state, HDC dc, Canvas* canvas) {
     content.copied = state.colour_copied;
     const std::string hint = msg(Message::colour_hint, "Shift+");
     content.hint = hint;
-    paint_readout_chrome(*canvas, Point{double(panel.x), double(panel.y)}, content);
+    paint_readout_chrome(canvas, Point{double(panel.x), double(panel.y)}, content);
 }
 
 // Every Mosaic stroke, the one being drawn included.
@@ -227,17 +238,21 @@ void paint_layer(OverlayState& state, HDC dc, const Rect& dirty) {
     SetStretchBltMode(dc, previous_mode);
 }
 
-void paint_editing(OverlayState& state, HDC dc, const Rect& dirty, Canvas* canvas) {
-    paint_layer(state, dc, dirty);
-    if (!canvas) return;
+// The monitor a tooltip of the hovered item stays on.
+Rect tooltip_monitor(const OverlayState& state, const ToolbarItem& hover) {
+    const Box& r = hover.rect;
+    return state.area_at({state.toolbar_at.x + int32_t(r.x + r.width / 2), state.toolbar_at.y + int32_t(r.y + r.height / 2)});
+}
+
+void paint_editing_vectors(OverlayState& state, Canvas& canvas) {
     const Editor& editor = *state.editor;
     const Origin origin{state.desktop.x, state.desktop.y};
     std::optional<std::size_t> leave_out;
     if (state.text_box) leave_out = state.text_box->index;
-    drawAnnotations(*canvas, origin, editor.annotations(), editor.in_progress(), editor.selection(), leave_out);
-    paint_selection_frame(*canvas, to_box(state.to_client(editor.selection())));
+    drawAnnotations(canvas, origin, editor.annotations(), editor.in_progress(), editor.selection(), leave_out);
+    paint_selection_frame(canvas, to_box(state.to_client(editor.selection())));
     const std::vector<HandlePoint> handles = editor.selected_annotation_handles();
-    paint_annotation_handles(*canvas, handles, origin);
+    paint_annotation_handles(canvas, handles, origin);
 
     ToolbarLook look;
     look.tool = editor.tool();
@@ -248,44 +263,99 @@ void paint_editing(OverlayState& state, HDC dc, const Rect& dirty, Canvas* canva
     look.hover = state.hover_item;
     const Point at{double(state.toolbar_at.x - state.desktop.x), double(state.toolbar_at.y - state.desktop.y)};
     // The tooltip belongs to the item under the pointer and stays on that item's monitor.
-    Rect tooltip_area = state.desktop;
-    if (look.hover) {
-        const Box& r = look.hover->rect;
-        tooltip_area = state.area_at({state.toolbar_at.x + int32_t(r.x + r.width / 2),
-                                      state.toolbar_at.y + int32_t(r.y + r.height / 2)});
-    }
-    paint_toolbar(*canvas, state.toolbar, at, look, to_box(state.to_client(tooltip_area)));
+    const Rect tooltip_area = look.hover ? tooltip_monitor(state, *look.hover) : state.desktop;
+    paint_toolbar(canvas, state.toolbar, at, look, to_box(state.to_client(tooltip_area)));
 }
 
-void compose(OverlayState& state, const Rect& dirty) {
+// The dimmed frozen desktop under `band` (client coordinates), written straight
+// into the back buffer from its (0, 0).
+void dim_into_back(const OverlayState& state, const Rect& band) {
+    const DibSurface& frozen = *state.frozen;
+    const std::optional<Rect> part = intersect(band, Rect{0, 0, frozen.width(), frozen.height()});
+    if (!part) return;
+    const size_t from_stride = size_t(frozen.width()) * 4, to_stride = size_t(state.back->width()) * 4;
+    const uint8_t* from = frozen.pixels() + size_t(part->y) * from_stride + size_t(part->x) * 4;
+    uint8_t* to = state.back->pixels() + size_t(part->y - band.y) * to_stride + size_t(part->x - band.x) * 4;
+    dim_pixels({from, from_stride}, {to, to_stride}, uint32_t(part->width), uint32_t(part->height), state.dim_percent);
+}
+
+// What the editing phase draws over the dimmed desktop, client coordinates.
+std::vector<Rect> editing_areas(const OverlayState& state) {
+    const Editor& editor = *state.editor;
+    EditingChrome chrome;
+    chrome.selection = editor.selection();
+    for (const HandlePoint& h : editor.selected_annotation_handles()) chrome.annotation_handles.push_back(h.centre);
+    chrome.toolbar = {state.toolbar_at.x, state.toolbar_at.y, int32_t(std::ceil(state.toolbar.width)),
+                      int32_t(std::ceil(state.toolbar.height))};
+    if (state.hover_item) chrome.tooltip_monitor = tooltip_monitor(state, *state.hover_item);
+    for (const Monitor& m : state.monitors) chrome.ui_scale = std::max(chrome.ui_scale, m.ui_scale);
+    std::vector<Rect> areas = editing_chrome_areas(chrome);
+    for (Rect& r : areas) r = state.to_client(r);
+    return areas;
+}
+
+// Where this paint draws through the canvas (client coordinates): bands elsewhere make none.
+std::vector<Rect> vector_areas(const OverlayState& state) {
+    if (state.editing()) return editing_areas(state);
+    return {readout_rect(state)};
+}
+
+bool meets_any(const Rect& band, const std::vector<Rect>& areas) {
+    return std::any_of(areas.begin(), areas.end(), [&](const Rect& r) { return intersect(band, r).has_value(); });
+}
+
+// One band of a paint, composed with its top-left at the back buffer's (0, 0):
+// the GDI parts through a viewport origin, the canvas through a shift of its own.
+void compose(OverlayState& state, const Rect& band, const std::vector<Rect>& vectors) {
     HDC dc = state.back->dc();
-    HDC frozen = state.frozen->dc();
-    BitBlt(dc, dirty.x, dirty.y, dirty.width, dirty.height, state.dimmed_dc(), dirty.x, dirty.y, SRCCOPY);
+    GdiFlush();  // the previous band's copy to the window has read the buffer
+    dim_into_back(state, band);
 
-    // Nothing below may spill out of the dirty rectangle.
     const int saved = SaveDC(dc);
-    IntersectClipRect(dc, dirty.x, dirty.y, LONG(dirty.right()), LONG(dirty.bottom()));
-
+    SetViewportOrgEx(dc, -band.x, -band.y, nullptr);
     const std::optional<Rect> shown =
         state.editing() ? std::optional<Rect>(state.editor->selection()) : displayed_rect(state.gesture);
-    if (shown) copy_area(dc, frozen, state.to_client(*shown), dirty);
-
+    if (shown) copy_area(dc, state.frozen->dc(), state.to_client(*shown), band);
     if (!state.editing()) {
         if (shown) paint_border_and_label(state, dc, *shown);
         // Over the highlight: a highlighted monitor or window must not hide it.
         paint_hint(state, dc);
-        auto canvas = GdiplusCanvas::onDc(dc);
-        paint_readout(state, dc, canvas.get());
+        if (intersect(band, readout_rect(state))) paint_readout_zoom(state, dc);
     } else {
-        auto canvas = GdiplusCanvas::onDc(dc);
-        paint_editing(state, dc, dirty, canvas.get());
+        paint_layer(state, dc, band);
     }
     RestoreDC(dc, saved);
+
+    if (!meets_any(band, vectors)) return;
+    auto canvas = GdiplusCanvas::onDc(dc);
+    if (!canvas) return;
+    canvas->shift(-band.x, -band.y);
+    if (!state.editing())
+        paint_readout_vectors(state, *canvas);
+    else
+        paint_editing_vectors(state, *canvas);
+}
+
+// The rectangles of the window's update region (client coordinates), or its
+// bounding box when it has too many; empty when the region cannot be read.
+std::vector<Rect> update_rects(HWND window) {
+    std::vector<Rect> rects;
+    const GdiObject<HRGN> region(CreateRectRgn(0, 0, 0, 0));
+    if (!region || GetUpdateRgn(window, region.get(), FALSE) <= NULLREGION) return rects;
+    const DWORD size = GetRegionData(region.get(), 0, nullptr);
+    if (size == 0) return rects;
+    std::vector<uint8_t> data(size);
+    auto* header = reinterpret_cast<RGNDATA*>(data.data());
+    if (GetRegionData(region.get(), size, header) != size || header->rdh.nCount > kMostUpdateRects) return rects;
+    const auto* r = reinterpret_cast<const RECT*>(header->Buffer);
+    for (DWORD i = 0; i < header->rdh.nCount; ++i) rects.push_back(from_win(r[i]));
+    return rects;
 }
 
 }  // namespace
 
 void paint_overlay(OverlayState& state) {
+    std::vector<Rect> parts = update_rects(state.window);
     PAINTSTRUCT ps;
     HDC window_dc = BeginPaint(state.window, &ps);
     const Rect dirty = from_win(ps.rcPaint);
@@ -294,8 +364,16 @@ void paint_overlay(OverlayState& state) {
         return;
     }
     const auto begun = std::chrono::steady_clock::now();
-    compose(state, dirty);
-    BitBlt(window_dc, dirty.x, dirty.y, dirty.width, dirty.height, state.back->dc(), dirty.x, dirty.y, SRCCOPY);
+    if (parts.empty()) parts.push_back(dirty);
+    const std::vector<Rect> vectors = vector_areas(state);
+    const int32_t rows = state.back->height();
+    for (const Rect& part : parts) {
+        for (int32_t top = part.y; top < part.bottom(); top += rows) {
+            const Rect band{part.x, top, part.width, std::min<int32_t>(rows, int32_t(part.bottom() - top))};
+            compose(state, band, vectors);
+            BitBlt(window_dc, band.x, band.y, band.width, band.height, state.back->dc(), 0, 0, SRCCOPY);
+        }
+    }
     EndPaint(state.window, &ps);
     notify_paint_observer({state.window, dirty, begun, std::chrono::steady_clock::now()});
 }
@@ -316,13 +394,24 @@ void invalidate_selecting_changes(OverlayState& state) {
 
 void invalidate_readout(OverlayState& state) { invalidate(state, readout_area(state)); }
 
+void invalidate_editing(OverlayState& state) {
+    if (!state.editing()) return;
+    for (const Rect& r : state.last_editing) invalidate(state, r);
+    state.last_editing = editing_areas(state);
+    for (const Rect& r : state.last_editing) invalidate(state, r);
+}
+
 void invalidate_all(OverlayState& state) {
     InvalidateRect(state.window, nullptr, FALSE);
-    // The whole window shows the current state now: that is what a later
-    // selecting-phase move has to clear away.
+    // The whole window shows the current state now: that is what a later move
+    // has to clear away.
     state.last_highlight.reset();
     state.last_readout.reset();
-    if (state.editing()) return;
+    state.last_editing.clear();
+    if (state.editing()) {
+        state.last_editing = editing_areas(state);
+        return;
+    }
     state.last_highlight = current_highlight(state);
     state.last_readout = readout_area(state);
 }

@@ -47,7 +47,9 @@ Result<bool, PlatformError> WindowsPlatform::claim_single_instance() { return in
 Result<std::vector<Monitor>, PlatformError> WindowsPlatform::enumerate_monitors() { return win::enumerate_monitors(); }
 
 Result<Frame, PlatformError> WindowsPlatform::capture_desktop(const std::vector<Monitor>& monitors) {
-    return win::capture_desktop(monitors);
+    auto frame = win::capture_desktop(monitors);
+    if (!frame) win::discard_prepared_overlay();  // no overlay follows
+    return frame;
 }
 
 Result<OverlayOutcome, PlatformError> WindowsPlatform::open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
@@ -127,5 +129,7 @@ Result<void, PlatformError> WindowsPlatform::run(const kestrix::HostSettings& se
                                                  const NestedHotkeyCallback& on_nested_hotkey) {
     return win::run(host_settings(settings), host_callback(on_event), on_nested_hotkey);
 }
+
+void WindowsPlatform::prepare_overlay(const std::vector<Monitor>& monitors) { win::prepare_overlay(monitors); }
 
 }  // namespace kestrix::win
