@@ -62,18 +62,15 @@ swatch_pid=$!
 for _ in $(seq 1 100); do xwininfo -name road-swatch >/dev/null 2>&1 && break; sleep 0.1; done
 sleep 0.5
 
-# kestrix.exe with its own configuration beside it: the defaults (45 % dimming,
+# kestrix.exe's own configuration beside it: the defaults (45 % dimming,
 # confirmations on), English, no update checks.
-cp "$kestrix_exe" "$work/app/kestrix.exe"
-cat >"$work/app/kestrix.toml" <<'TOML'
-hotkey = "Ctrl+Alt+A"
+config='hotkey = "Ctrl+Alt+A"
 overlay_dim_percent = 45
 show_confirmation = true
 language = "en"
 transfer_enabled = false
 show_tray_icon = true
-check_for_updates = false
-TOML
+check_for_updates = false'
 
 # --- helpers ---------------------------------------------------------------------
 shot() { import -window root -depth 8 "$work/$1.png"; }
@@ -93,11 +90,6 @@ dimmed() {  # dimmed UNLIT DIMMED PERCENT -> yes / a reason
 }
 within() {  # within LOW HIGH VALUE -> "in range" or the value with the range
     if [ "$3" -ge "$1" ] 2>/dev/null && [ "$3" -le "$2" ]; then echo "in range"; else echo "$3 (outside $1..$2)"; fi
-}
-differing() {  # differing A B: pixels that differ between two pictures ("size" when they cannot be compared)
-    local count
-    count=$(compare -metric AE "$1" "$2" null: 2>&1 || true)
-    if [[ "$count" =~ ^[0-9]+$ ]]; then echo "$count"; else echo "not comparable: $count"; fi
 }
 
 source "$tools/road.sh"
@@ -135,9 +127,7 @@ check "the tray menu's second item is Capture and save as…" "Capture and save 
 sleep 0.5
 
 shot before
-(cd "$work/save" && exec "$KESTRIX_WINE" "$work/app/kestrix.exe") >"$work/kestrix.out" 2>"$work/kestrix.err" &
-app_pid=$!
-find_icon && icon=found || icon=missing
+start_kestrix "$kestrix_exe" "$config" && icon=found || icon=missing
 check "kestrix.exe: icon in the notification area" found "$icon"
 [ "$icon" = found ] || { echo "capture road: no tray icon, giving up"; exit 1; }
 

@@ -36,7 +36,8 @@ kestrix_display_wait() {
 # memory for all of it.
 kestrix_write_xorg_dummy_conf() {  # kestrix_write_xorg_dummy_conf FILE [VIRTUAL_W VIRTUAL_H]
     local width=${2:-3840} height=${3:-2160}
-    local video_kib=$(((width * height * 4 + 1023) / 1024))
+    # Room beyond the screen itself: without it the dummy driver refuses the size.
+    local video_kib=$((width * height * 4 / 1024 + 32768))
     [ "$video_kib" -ge 65536 ] || video_kib=65536
     cat >"$1" <<CONF
 Section "ServerFlags"

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <optional>
+#include <type_traits>
 #include <utility>
 
 #include "capture.h"
@@ -47,6 +49,11 @@ Result<void, PlatformError> register_overlay_class() {
     return {};
 }
 
+struct WindowDestroyer {
+    void operator()(HWND window) const { DestroyWindow(window); }
+};
+using OwnedWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+
 // Everything of an overlay that does not depend on the picture, made while the
 // screen still shows what the user asked to capture. The window exists hidden.
 struct PreparedOverlay {
@@ -59,28 +66,7 @@ struct PreparedOverlay {
     GdiObject<HFONT> hint_font;
     std::unique_ptr<DibSurface> back;
     HWND earlier_foreground = nullptr;
-    HWND window = nullptr;
-
-    PreparedOverlay() = default;
-    PreparedOverlay(PreparedOverlay&& other) noexcept { *this = std::move(other); }
-    PreparedOverlay& operator=(PreparedOverlay&& other) noexcept {
-        if (this == &other) return *this;
-        if (window) DestroyWindow(window);
-        desktop = other.desktop;
-        ui_scale = other.ui_scale;
-        windows = std::move(other.windows);
-        border_brush = std::move(other.border_brush);
-        label_brush = std::move(other.label_brush);
-        label_font = std::move(other.label_font);
-        hint_font = std::move(other.hint_font);
-        back = std::move(other.back);
-        earlier_foreground = other.earlier_foreground;
-        window = std::exchange(other.window, nullptr);
-        return *this;
-    }
-    ~PreparedOverlay() {
-        if (window) DestroyWindow(window);
-    }
+    OwnedWindow window;
 };
 
 // At most one, for the capture about to be taken; or why it could not be made.
@@ -107,8 +93,8 @@ Result<PreparedOverlay, PlatformError> make_prepared(const std::vector<Monitor>&
     }
     // Hidden until the picture is there. Clipping the children keeps the paint
     // handler off the text box.
-    p.window = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kOverlayClass, L"", WS_POPUP | WS_CLIPCHILDREN, d.x,
-                               d.y, d.width, d.height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    p.window.reset(CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kOverlayClass, L"", WS_POPUP | WS_CLIPCHILDREN,
+                                   d.x, d.y, d.width, d.height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
     if (!p.window) return fail(last_error("CreateWindowExW(overlay)"));
     return p;
 }
@@ -154,7 +140,7 @@ void adopt(OverlayState& state, PreparedOverlay&& p, bool save_as, bool transfer
     state.hint_font = std::move(p.hint_font);
     state.back = std::move(p.back);
     state.earlier_foreground = p.earlier_foreground;
-    state.window = std::exchange(p.window, nullptr);
+    state.window = p.window.release();  // destroyed by the loop's end from here on
 }
 
 // Ends the window's life: no message reaches the state any more.
