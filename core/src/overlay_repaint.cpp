@@ -24,7 +24,48 @@ Rect grown(const Rect& r, int32_t by) {
     return {clamp(x), clamp(y), clamp(w), clamp(h)};
 }
 
+int64_t area(const Rect& r) { return int64_t(r.width) * r.height; }
+
+Rect bounding(const Rect& a, const Rect& b) {
+    const int64_t left = std::min(a.x, b.x), top = std::min(a.y, b.y);
+    return {int32_t(left), int32_t(top), int32_t(std::max(a.right(), b.right()) - left),
+            int32_t(std::max(a.bottom(), b.bottom()) - top)};
+}
+
 }  // namespace
+
+std::vector<Rect> paint_parts(std::vector<Rect> rects) {
+    std::erase_if(rects, [](const Rect& r) { return r.empty(); });
+    for (bool merged = true; merged;) {
+        merged = false;
+        for (size_t i = 0; i < rects.size() && !merged; ++i)
+            for (size_t j = i + 1; j < rects.size() && !merged; ++j) {
+                const Rect both = bounding(rects[i], rects[j]);
+                const int64_t parts = area(rects[i]) + area(rects[j]);
+                const int64_t waste = area(both) - parts;
+                if (waste > parts / 4 && waste > int64_t(64) * std::max(both.width, both.height)) continue;
+                rects[i] = both;
+                rects.erase(rects.begin() + std::ptrdiff_t(j));
+                merged = true;
+            }
+    }
+    return rects;
+}
+
+std::vector<Rect> paint_bands(const Rect& part, int32_t rows, const std::vector<Rect>& keep_whole) {
+    std::vector<Rect> bands;
+    if (part.empty() || rows < 1) return bands;
+    for (int64_t top = part.y; top < part.bottom();) {
+        int64_t bottom = std::min<int64_t>(top + rows, part.bottom());
+        for (const Rect& area : keep_whole) {
+            if (!intersect(area, part) || area.height > rows) continue;
+            if (area.y > top && area.y < bottom && area.bottom() > bottom) bottom = area.y;
+        }
+        bands.push_back({part.x, int32_t(top), part.width, int32_t(bottom - top)});
+        top = bottom;
+    }
+    return bands;
+}
 
 std::vector<Rect> editing_chrome_areas(const EditingChrome& chrome) {
     const int32_t room = scaled(kHandleRoom, chrome.ui_scale);

@@ -129,3 +129,37 @@ TEST(EditingRepaint, LeavesTheRestOfTheDesktopAloneAndGrowsWithTheScale) {
     chrome.annotation_handles = {{-3.0e12, 5}, {3.0e12, 7}};
     EXPECT_EQ(editing_chrome_areas(chrome).size(), 3u);
 }
+
+TEST(PaintParts, NeighboursBecomeOneBoxFarApartStaySeparate) {
+    // A rectangle cut into the three bands an update region makes of it comes back whole.
+    EXPECT_EQ(paint_parts({{100, 100, 300, 40}, {100, 140, 360, 60}, {160, 200, 300, 40}}),
+              (std::vector<Rect>{{100, 100, 360, 140}}));
+    // The highlight on one monitor and the magnifier on the other are painted apart.
+    const std::vector<Rect> apart{{0, 0, 200, 200}, {2000, 800, 132, 171}};
+    EXPECT_EQ(paint_parts(apart), apart);
+    // Thin slivers next to each other merge however long they are; empty ones go.
+    EXPECT_EQ(paint_parts({{0, 0, 3000, 2}, {0, 2, 3000, 2}, {5, 5, 0, 9}}), (std::vector<Rect>{{0, 0, 3000, 4}}));
+    EXPECT_TRUE(paint_parts({}).empty());
+}
+
+TEST(PaintBands, CoverThePartAndKeepWhatFitsInOneBand) {
+    const Rect part{40, 100, 2000, 1000};
+    const Rect magnifier{900, 380, 132, 171};  // would be cut at row 400 by bands of 300
+    const Rect selection{100, 150, 600, 700};   // taller than a band: cut wherever
+    const std::vector<Rect> bands = paint_bands(part, 300, {magnifier, selection});
+    int64_t next = part.y;
+    for (const Rect& band : bands) {
+        EXPECT_EQ(band.x, part.x);
+        EXPECT_EQ(band.width, part.width);
+        EXPECT_EQ(band.y, next);
+        EXPECT_GE(band.height, 1);
+        EXPECT_LE(band.height, 300);
+        next = band.bottom();
+    }
+    EXPECT_EQ(next, part.bottom());
+    const auto holding = std::count_if(bands.begin(), bands.end(), [&](const Rect& b) { return intersect(b, magnifier).has_value(); });
+    EXPECT_EQ(holding, 1) << "the magnifier is drawn once";
+    // Without anything to keep whole the bands are as tall as the buffer.
+    EXPECT_EQ(paint_bands(part, 300, {}).size(), 4u);
+    EXPECT_TRUE(paint_bands(part, 0, {}).empty());
+}

@@ -19,6 +19,18 @@ struct EditingChrome {
     uint32_t ui_scale = 100;               // the largest among the monitors
 };
 
+// The rectangles a paint goes through for an update region made of `rects`:
+// two that lie close together are painted as their bounding box (when it adds
+// at most a quarter to their area and a band of 64 units), since each part of
+// a paint draws the vector chrome it meets once more.
+std::vector<Rect> paint_parts(std::vector<Rect> rects);
+
+// The bands of at most `rows` rows, top to bottom, that paint `part` through a
+// back buffer of that many rows. A band ends early rather than cut through one
+// of `keep_whole` (the areas drawn through a canvas, each band making its own)
+// that fits in a band.
+std::vector<Rect> paint_bands(const Rect& part, int32_t rows, const std::vector<Rect>& keep_whole);
+
 // The selection with its frame and handles, the annotation handles, the toolbar,
 // and while a tooltip shows the band of its monitor beside the toolbar that the
 // tooltip can reach. Desktop units; empty parts are left out.

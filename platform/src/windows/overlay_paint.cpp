@@ -116,33 +116,56 @@ Rect readout_rect(const OverlayState& state) {
 
 Rect readout_area(const OverlayState& state) { return inflate(readout_rect(state), kReadoutMargin); }
 
-void paint_hint(const OverlayState& state, HDC dc) {
+// A line of text on its box, measured once for all the bands of a paint.
+struct BoxedLine {
+    std::wstring text;
+    TextPlacement at;
+    HFONT font = nullptr;
+};
+
+// The selecting phase's hint and size label, laid out for one paint.
+struct SelectingText {
+    std::optional<BoxedLine> hint;
+    std::optional<BoxedLine> label;
+};
+
+std::optional<BoxedLine> hint_line(const OverlayState& state, HDC dc) {
     const Monitor* monitor = hint_monitor(state.monitors);
-    if (!monitor || !state.hint_font || !state.label_brush) return;
-    const std::wstring hint = wide(msg(Message::overlay_hint));
-    const SelectGuard font(dc, state.hint_font.get());
-    const TextSize size = measure_line(dc, hint);
-    const TextPlacement at = hint_placement(state.to_client(monitor->rect), state.ui_scale, size.width, size.height);
-    const RECT box = to_win(at.box);
-    FillRect(dc, &box, state.label_brush.get());
-    draw_line(dc, hint, at.text_x, at.text_y);
+    if (!monitor || !state.hint_font || !state.label_brush) return std::nullopt;
+    BoxedLine line{wide(msg(Message::overlay_hint)), {}, state.hint_font.get()};
+    const SelectGuard font(dc, line.font);
+    const TextSize size = measure_line(dc, line.text);
+    line.at = hint_placement(state.to_client(monitor->rect), state.ui_scale, size.width, size.height);
+    return line;
 }
 
-void paint_border_and_label(const OverlayState& state, HDC dc, const Rect& highlight) {
-    const int32_t t = border_thickness(state.monitors, state.gesture.cursor.x, state.gesture.cursor.y);
-    if (state.border_brush) {
-        for (const Rect& bar : border_bars(state.to_client(highlight), t)) {
-            const RECT r = to_win(bar);
-            FillRect(dc, &r, state.border_brush.get());
-        }
-    }
+SelectingText selecting_text(const OverlayState& state) {
+    SelectingText text;
+    HDC dc = state.back->dc();
+    text.hint = hint_line(state, dc);
+    const std::optional<Rect> shown = displayed_rect(state.gesture);
+    if (!shown || !state.label_brush) return text;
     std::wstring label;
-    const std::optional<TextPlacement> at = size_label_box(state, dc, highlight, &label);
-    if (!at || !state.label_brush) return;
-    const RECT box = to_win(at->box);
+    if (const std::optional<TextPlacement> at = size_label_box(state, dc, *shown, &label))
+        text.label = BoxedLine{std::move(label), *at, state.label_font.get()};
+    return text;
+}
+
+void paint_line(const OverlayState& state, HDC dc, const BoxedLine& line, const Rect& band) {
+    if (!intersect(line.at.box, band)) return;
+    const RECT box = to_win(line.at.box);
     FillRect(dc, &box, state.label_brush.get());
-    const SelectGuard font(dc, state.label_font.get());
-    draw_line(dc, label, at->text_x, at->text_y);
+    const SelectGuard font(dc, line.font);
+    draw_line(dc, line.text, line.at.text_x, line.at.text_y);
+}
+
+void paint_border(const OverlayState& state, HDC dc, const Rect& highlight) {
+    if (!state.border_brush) return;
+    const int32_t t = border_thickness(state.monitors, state.gesture.cursor.x, state.gesture.cursor.y);
+    for (const Rect& bar : border_bars(state.to_client(highlight), t)) {
+        const RECT r = to_win(bar);
+        FillRect(dc, &r, state.border_brush.get());
+    }
 }
 
 // The magnifier's raster part: the panel and the 16 x 16 pixels around the
@@ -306,7 +329,7 @@ bool meets_any(const Rect& band, const std::vector<Rect>& areas) {
 
 // One band of a paint, composed with its top-left at the back buffer's (0, 0):
 // the GDI parts through a viewport origin, the canvas through a shift of its own.
-void compose(OverlayState& state, const Rect& band, const std::vector<Rect>& vectors) {
+void compose(OverlayState& state, const Rect& band, const SelectingText& text, const std::vector<Rect>& vectors) {
     HDC dc = state.back->dc();
     GdiFlush();  // the previous band's copy to the window has read the buffer
     dim_into_back(state, band);
@@ -317,9 +340,10 @@ void compose(OverlayState& state, const Rect& band, const std::vector<Rect>& vec
         state.editing() ? std::optional<Rect>(state.editor->selection()) : displayed_rect(state.gesture);
     if (shown) copy_area(dc, state.frozen->dc(), state.to_client(*shown), band);
     if (!state.editing()) {
-        if (shown) paint_border_and_label(state, dc, *shown);
+        if (shown) paint_border(state, dc, *shown);
+        if (text.label) paint_line(state, dc, *text.label, band);
         // Over the highlight: a highlighted monitor or window must not hide it.
-        paint_hint(state, dc);
+        if (text.hint) paint_line(state, dc, *text.hint, band);
         if (intersect(band, readout_rect(state))) paint_readout_zoom(state, dc);
     } else {
         paint_layer(state, dc, band);
@@ -336,8 +360,8 @@ void compose(OverlayState& state, const Rect& band, const std::vector<Rect>& vec
         paint_editing_vectors(state, *canvas);
 }
 
-// The rectangles of the window's update region (client coordinates), or its
-// bounding box when it has too many; empty when the region cannot be read.
+// The parts of the window's update region to paint (client coordinates), or
+// none, for its bounding box, when it has too many or cannot be read.
 std::vector<Rect> update_rects(HWND window) {
     std::vector<Rect> rects;
     const GdiObject<HRGN> region(CreateRectRgn(0, 0, 0, 0));
@@ -349,7 +373,7 @@ std::vector<Rect> update_rects(HWND window) {
     if (GetRegionData(region.get(), size, header) != size || header->rdh.nCount > kMostUpdateRects) return rects;
     const auto* r = reinterpret_cast<const RECT*>(header->Buffer);
     for (DWORD i = 0; i < header->rdh.nCount; ++i) rects.push_back(from_win(r[i]));
-    return rects;
+    return paint_parts(std::move(rects));
 }
 
 }  // namespace
@@ -366,11 +390,11 @@ void paint_overlay(OverlayState& state) {
     const auto begun = std::chrono::steady_clock::now();
     if (parts.empty()) parts.push_back(dirty);
     const std::vector<Rect> vectors = vector_areas(state);
+    const SelectingText text = state.editing() ? SelectingText{} : selecting_text(state);
     const int32_t rows = state.back->height();
     for (const Rect& part : parts) {
-        for (int32_t top = part.y; top < part.bottom(); top += rows) {
-            const Rect band{part.x, top, part.width, std::min<int32_t>(rows, int32_t(part.bottom() - top))};
-            compose(state, band, vectors);
+        for (const Rect& band : paint_bands(part, rows, vectors)) {
+            compose(state, band, text, vectors);
             BitBlt(window_dc, band.x, band.y, band.width, band.height, state.back->dc(), 0, 0, SRCCOPY);
         }
     }
