@@ -36,7 +36,8 @@ cleanup() {
 }
 kestrix_cleanup_on_exit cleanup
 
-# --- the release files --------------------------------------------------------------
+# --- the release files ---------------------------------------------------------------------
+echo "-- the release files ($SECONDS s)"
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
 release=$work/release
@@ -87,7 +88,8 @@ PY
 "$source_dir/tools/package.sh" --build-dir "$build_dir" --output "$work/older-release" \
     --executable "$work/older/kestrix.exe" --version "$older" 2>>"$work/package.log" || { cat "$work/package.log"; exit 1; }
 
-# --- a prefix of its own ---------------------------------------------------------------
+# --- a prefix of its own -------------------------------------------------------------------
+echo "-- a prefix of its own ($SECONDS s)"
 
 kestrix_use_two_monitor_display "$work"
 origin=1280  # the X position of the Windows desktop's origin on that layout
@@ -101,7 +103,7 @@ export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe="
 wine() { "$KESTRIX_WINE" "$@"; }
 helper() { local name=$1; shift; wine "$bin/$name.exe" "$@" 2>/dev/null | tr -d '\r'; }
 hosts() { helper host_windows; }
-unix_path() { winepath -u "$1" 2>/dev/null; }
+unix_path() { realpath -m "$(winepath -u "$1" 2>/dev/null)"; }
 
 read -r local_appdata appdata < <(wine cmd /c 'echo %LOCALAPPDATA% %APPDATA%' 2>/dev/null | tr -d '\r')
 install_dir="$local_appdata\\Programs\\Kestrix"
@@ -139,7 +141,7 @@ kept_config() {  # what leftovers lists when only the user's settings file is le
 }
 wait_until_uninstalled() {  # the uninstaller hands over to a copy of itself and returns at once
     for _ in $(seq 1 300); do
-        [ -e "$installed" ] || [ -n "$(reg_value "$uninstall_key" DisplayName)" ] || return 0
+        [ -e "$(dirname "$installed")" ] || return 0
         sleep 0.1
     done
 }
@@ -154,6 +156,7 @@ done
 check "the prefix starts without Kestrix" "" "$(leftovers)"
 
 # --- a silent install of the older build ---------------------------------------------------
+echo "-- a silent install of the older build ($SECONDS s)"
 
 code=0; wine "$work/older-release/kestrix-setup-$older.exe" /S >/dev/null 2>&1 || code=$?
 check "the silent install exits with 0" 0 "$code"
@@ -171,17 +174,19 @@ check "--version prints the installed version" "Kestrix $older (windows-gdi)" "$
 check "the installed copy starts and shows its icon" shown "$(start_installed)"
 old_host=$(hosts | sed -n 's/^host //p')
 
-# --- the upgrade, clicked through while the older copy runs ----------------------------------
+# --- the upgrade, clicked through while the older copy runs --------------------------------
+echo "-- the upgrade, clicked through while the older copy runs ($SECONDS s)"
 
 wine "$release/$setup" >/dev/null 2>&1 &
 setup_pid=$!
-options=$(installer_page "Kestrix Setup " 'Button|Start Kestrix when I sign in') || options=
+options=$(installer_page "Kestrix Setup" 'Button|Start Kestrix when I sign in') || options=
+echo "$options" >"$work/options-page.txt"
 check "the options page offers start at sign-in" yes \
     "$(grep -qF 'Button|Start Kestrix when I sign in|' <<<"$options" && echo yes || echo no)"
 check "the options page names the folder" yes "$(grep -qF "Edit|$install_dir|" <<<"$options" && echo yes || echo no)"
 installer_shot "$options" "$work/installer-options.png"
 installer_key "$options" Return
-finish=$(installer_page "Kestrix Setup " 'Button|&Run Kestrix') || finish=
+finish=$(installer_page "Kestrix Setup" 'Button|&Run Kestrix') || finish=
 check "the finish page offers to start Kestrix" yes "$(grep -qF 'Button|&Run Kestrix|' <<<"$finish" && echo yes || echo no)"
 check "the older copy has quit before the finish page" "" "$(hosts | grep -Fx "host $old_host" || true)"
 installer_shot "$finish" "$work/installer-finish.png"
@@ -196,7 +201,8 @@ check "the Uninstall key names the new version" "$(expected_values "$version")" 
 check "the installed executable is the new one" same "$(cmp -s "$installed" "$release/kestrix.exe" && echo same || echo different)"
 check "start at sign-in stays on" "\"$install_dir\\kestrix.exe\"" "$(run_value)"
 
-# --- a silent reinstall keeps start at sign-in off and starts nothing -------------------------
+# --- a silent reinstall keeps start at sign-in off and starts nothing ----------------------
+echo "-- a silent reinstall keeps start at sign-in off and starts nothing ($SECONDS s)"
 
 wine reg delete "$run_key" /v Kestrix /f >/dev/null 2>&1  # as unticking it in Settings does
 code=0; wine "$release/$setup" /S >/dev/null 2>&1 || code=$?
@@ -204,11 +210,12 @@ check "the silent reinstall exits with 0" 0 "$code"
 check "the running copy was ended, and a silent install starts none" "hosts 0" "$(hosts | tail -n1)"
 check "start at sign-in stays off" "" "$(run_value)"
 
-# --- a silent uninstall while Settings is open ---------------------------------------------------
+# --- a silent uninstall while Settings is open ---------------------------------------------
+echo "-- a silent uninstall while Settings is open ($SECONDS s)"
 
 check "the copy starts again" shown "$(start_installed)"
 wine "$installed" >/dev/null 2>&1  # a second start opens Settings in the running copy
-settings=$(installer_window "Kestrix Settings" 20) || settings=
+settings=$(installer_page "Kestrix Settings" 'Button|Done' 20) || settings=
 check "Settings is open" yes "$([ -n "$settings" ] && echo yes || echo no)"
 mkdir -p "$(dirname "$user_config")"
 printf 'hotkey = "Ctrl+Shift+F9"\n' >"$user_config"
@@ -222,16 +229,17 @@ check "the running copy was ended" "hosts 0" "$(hosts | tail -n1)"
 check "its single-instance mutex is gone" 0 "$(helper mutex_probe absent 5 >/dev/null && echo 0 || echo 1)"
 check "nothing is left but kestrix.toml" "$(kept_config)" "$(leftovers)"
 check "kestrix.toml is kept as it was" 'hotkey = "Ctrl+Shift+F9"' "$(cat "$user_config" 2>/dev/null)"
-check "the Uninstall key is gone" "" "$(wine reg query "$uninstall_key" 2>/dev/null | tr -d '\r')"
+check "the Uninstall key is gone" gone "$(wine reg query "$uninstall_key" >/dev/null 2>&1 && echo there || echo gone)"
 check "another copy's Run value stays" '"C:\portable\kestrix.exe"' "$(run_value)"
 wine reg delete "$run_key" /v Kestrix /f >/dev/null 2>&1
 
-# --- an uninstall that removes the settings too ----------------------------------------------------
+# --- an uninstall that removes the settings too --------------------------------------------
+echo "-- an uninstall that removes the settings too ($SECONDS s)"
 
 wine "$release/$setup" /S >/dev/null 2>&1 || true
 check "a fresh install turns start at sign-in on" "\"$install_dir\\kestrix.exe\"" "$(run_value)"
 wine "$(dirname "$installed")/uninstall.exe" >/dev/null 2>&1 &
-confirm=$(installer_page "Kestrix Uninstall " 'Button|Also remove my settings') || confirm=
+confirm=$(installer_page "Kestrix Uninstall" 'Button|Also remove my settings') || confirm=
 installer_shot "$confirm" "$work/uninstaller-confirm.png"
 installer_click "$confirm" 'Button|Also remove my settings' || echo "(no settings box to tick)"
 installer_key "$confirm" Return

@@ -3,25 +3,22 @@
 # Expects: kestrix_wine_env done, $window_texts (the path of window_texts.exe) and
 # $origin (the X root x of the Windows desktop's x 0).
 
-# Waits until a top-level window of that title shows and prints its texts (see
-# window_texts.cpp); fails after SECONDS (30 by default). The installer's titles end
-# in a blank: "Kestrix Setup ", "Kestrix Uninstall ".
-installer_window() {  # installer_window TITLE [SECONDS]
-    local texts
-    for _ in $(seq 1 $((${2:-30} * 5))); do
-        texts=$("$KESTRIX_WINE" "$window_texts" "$1" 2>/dev/null | tr -d '\r')
-        grep -q '^windows [1-9]' <<<"$texts" && { echo "$texts"; return 0; }
-        sleep 0.2
-    done
-    return 1
+# The texts (see window_texts.cpp) of the first top-level window whose title starts with
+# TITLE: the installer's titles change from page to page ("Kestrix Setup", and with a
+# blank after it on the finish page).
+installer_texts() {  # installer_texts TITLE
+    local title
+    title=$("$KESTRIX_WINE" "$window_texts" --all 2>/dev/null | tr -d '\r' |
+        awk -F'|' -v want="$1" 'index($2, want) == 1 {print $2; exit}')
+    [ -n "$title" ] && "$KESTRIX_WINE" "$window_texts" "$title" 2>/dev/null | tr -d '\r'
 }
 
-# Waits until the window of that title has a child with that text (a page's control)
-# and prints the window's texts; fails after SECONDS (30 by default).
+# Waits until that window has a child with that text (a page's control) and prints the
+# window's texts; fails after SECONDS (30 by default).
 installer_page() {  # installer_page TITLE 'Class|text' [SECONDS]
     local texts
     for _ in $(seq 1 $((${3:-30} * 5))); do
-        texts=$("$KESTRIX_WINE" "$window_texts" "$1" 2>/dev/null | tr -d '\r')
+        texts=$(installer_texts "$1" || true)
         grep -qF "  $2|" <<<"$texts" && { echo "$texts"; return 0; }
         sleep 0.2
     done
@@ -45,8 +42,8 @@ installer_click() {  # installer_click TEXTS 'Class|text'
 # A key for the window that TEXTS lists: Wine's unmanaged windows take the keyboard
 # while the pointer rests on them.
 installer_key() {  # installer_key TEXTS KEY
-    local left top
-    read -r left top < <(head -n1 <<<"$1" | awk -F'|' '{print $NF}' | tr ',' ' ')
+    local left top _
+    read -r left top _ < <(head -n1 <<<"$1" | awk -F'|' '{print $NF}' | tr ',' ' ')
     xdotool mousemove $((left + origin + 60)) $((top + 60))
     sleep 0.2
     xdotool key "$2"
