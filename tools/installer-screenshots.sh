@@ -85,9 +85,9 @@ page_with() {  # page_with [-E] HAS [LACKS...]: waits for the dialog whose texts
 
 for lang in "$@"; do
     locale=$(locale_of "$lang") || { echo "installer-screenshots: unknown language $lang" >&2; exit 2; }
-    export LC_ALL=$locale LANG=$locale
     kestrix_wine_stop
-    "$KESTRIX_WINE" "$setup" >/dev/null 2>&1 &
+    env LC_ALL="$locale" LANG="$locale" "$KESTRIX_WINE" "$setup" >/dev/null 2>&1 &
+    setup_pid=$!
     start_text=$("$KESTRIX_WINE" "$catalogue_text" "$lang" 2>/dev/null | tr -d '\r' | sed -n 's/^setup_start_at_sign_in=//p')
     remove_text=$("$KESTRIX_WINE" "$catalogue_text" "$lang" 2>/dev/null | tr -d '\r' | sed -n 's/^setup_remove_settings=//p')
     page=$(page_with "Button|$start_text|")
@@ -96,12 +96,11 @@ for lang in "$@"; do
     page=$(page_with -E "^  Button\|[^|]*Kestrix" "Button|$start_text|" "msctls_progress32|")  # the finish page's Run box
     installer_shot "$page" "$out/finish-$lang.png"
     installer_key "$page" Return
-    wait
+    wait "$setup_pid"
     uninstaller=$(winepath -u "$("$KESTRIX_WINE" cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')\\Programs\\Kestrix\\uninstall.exe")
-    "$KESTRIX_WINE" "$uninstaller" >/dev/null 2>&1 &
+    env LC_ALL="$locale" LANG="$locale" "$KESTRIX_WINE" "$uninstaller" >/dev/null 2>&1 &
     page=$(page_with "Button|$remove_text|")
     installer_shot "$page" "$out/uninstall-$lang.png"
     kestrix_wine_stop
     echo "$lang: $out/options-$lang.png, finish-$lang.png, uninstall-$lang.png"
 done
-unset LC_ALL LANG
