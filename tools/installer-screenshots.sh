@@ -42,6 +42,12 @@ rm -rf "$scratch"
 cp -a "$WINEPREFIX" "$scratch"
 export WINEPREFIX=$scratch KESTRIX_WINEPREFIX=$scratch
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe="
+# The pages as a first install shows them, whatever earlier tests left in the prefix.
+for key in 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrix' \
+    'HKCU\Software\Microsoft\Windows\CurrentVersion\Run /v Kestrix'; do
+    # shellcheck disable=SC2086
+    "$KESTRIX_WINE" reg delete $key /f >/dev/null 2>&1 || true
+done
 kestrix_display_start 1280x800 "$out/display"
 origin=0
 

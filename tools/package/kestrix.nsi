@@ -211,6 +211,8 @@ Function OptionsPage
   !insertmacro MUI_HEADER_TEXT "$(setup_options_title)" "$(setup_options_subtitle)"
   nsDialogs::Create 1018
   Pop $0
+  ; Right to left in Arabic, like the standard pages.
+  nsDialogs::SetRTL $(^RTL)
   ${NSD_CreateLabel} 0 0 100% 12u "$(setup_folder)"
   Pop $0
   ${NSD_CreateText} 0 13u 100% 12u "$INSTDIR"
