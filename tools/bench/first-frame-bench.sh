@@ -4,8 +4,10 @@
 # monitors): kestrix.exe in the notification area, the hotkey pressed through
 # XTest, and a pixel of the X root window polled from outside until it shows the
 # dimmed overlay (tools/bench/first_frame_watch.c). Interleaved with the captures:
-# the floor, one BitBlt of the virtual desktop (bench/capture_floor_bench.exe),
-# and, when given, a peer program driven the same way with its own hotkey. On the
+# the floor (bench/capture_floor_bench.exe), one BitBlt of the virtual desktop and
+# the plainest first frame a program can show (that copy dimmed and put in a new
+# window on its own hotkey), and, when given, a peer program driven the same way
+# with its own hotkey. On the
 # 3200x1080 and 11520x2160 displays also Enter on a monitor clicked (a 1920x1080
 # and a 3840x2160 selection) to the clipboard filled and to the confirmation
 # shown (bench/enter_bench.exe), beside Wine's own clipboard hand-over of a DIB
@@ -97,6 +99,7 @@ capture_block() {  # capture_block EXE LABEL COUNT
         timed_capture ctrl+alt+a dimmed "$work/$2.txt"
         echo go >&"${FLOOR[1]}"
         read -r -t 60 line <&"${FLOOR[0]}" && echo "$line" | tr -d '\r' >>"$work/floor.txt"
+        timed_capture ctrl+alt+f dimmed "$work/floor-frame.txt"
         [ -z "$peer" ] || timed_capture "$peer_key" darker "$work/peer.txt"
     done
     stop_pid "$app_pid"
@@ -119,6 +122,7 @@ enter_block() {  # enter_block EXE LABEL CLICK_X CLICK_Y [MEMORY]
         sleep 0.3
         "$watcher" --key ctrl+alt+a --at "$probe_x,$probe_y" --timeout 8000 >/dev/null || true
         sleep 0.3
+        [ -z "$sampler_pid" ] || echo "private-open $(rss_anon "$app_pid")" >>"$work/$2-memory.txt"
         xdotool mousemove "$3" "$4" click 1
         sleep 0.5
         "$KESTRIX_WINE" "$build/bench/enter_bench.exe" 2>/dev/null | tr -d '\r' >>"$work/$2-enter.txt" || true
@@ -163,7 +167,7 @@ for size in $sizes; do
         peer_pid=$!
         sleep 5  # a program of unknown start-up: there is no condition to wait for
     fi
-    rm -f "$work"/kestrix.txt "$work"/compare.txt "$work"/floor.txt "$work"/peer.txt "$work"/*-enter.txt "$work"/*-memory.txt
+    rm -f "$work"/kestrix.txt "$work"/compare.txt "$work"/floor.txt "$work"/floor-frame.txt "$work"/peer.txt "$work"/*-enter.txt "$work"/*-memory.txt
     # Blocks of at most five captures, alternating with the build compared.
     for ((done_runs = 0; done_runs < runs; done_runs += 5)); do
         count=$((runs - done_runs < 5 ? runs - done_runs : 5))
@@ -177,6 +181,8 @@ for size in $sizes; do
     report_block kestrix
     [ -z "$compare" ] || report_block compare
     echo "  floor, one BitBlt of the virtual desktop: $floor_fresh ms into a new bitmap, $floor_kept ms into a kept one"
+    echo "  floor, the plainest first frame (that copy dimmed in a new window): window mapped" \
+         "$(figures mapped "$work/floor-frame.txt") ms, dimmed pixels $(figures dimmed "$work/floor-frame.txt") ms"
     awk -v d="$dimmed" -v f="$floor_fresh" -v k="$floor_kept" 'BEGIN {
         printf "  Kestrix dimmed pixels minus the floor: %.1f ms (new bitmap), %.1f ms (kept bitmap)\n", d - f, d - k }'
     if [ -n "$peer" ]; then
@@ -200,13 +206,13 @@ for size in $sizes; do
             echo "  $label, Enter on a $selection selection: clipboard filled $(figures clipboard "$work/$label-enter.txt") ms," \
                  "confirmation visible $(figures confirmation "$work/$label-enter.txt") ms"
             if [ -n "$memory" ]; then
-                read -r first peak after < <(awk '{ v[$1] = $2 } END { print v["private-first"], v["private-peak"], v["private-after"] }' \
-                    "$work/$label-memory.txt")
+                read -r first open peak after < <(awk '{ v[$1] = $2 }
+                    END { print v["private-first"], v["private-open"], v["private-peak"], v["private-after"] }' "$work/$label-memory.txt")
                 copy=$((root_w * root_h * 4))
-                echo "  $label, private working set: before $(mib "$first"), peak during the session $(mib "$peak")," \
-                     "after $(mib "$after"); one copy of the desktop is $(mib "$copy")"
-                awk -v a="$first" -v p="$peak" -v c="$copy" 'BEGIN {
-                    printf "  %s, the session added %.2f copies of the desktop at its peak\n", "'"$label"'", (p - a) / c }'
+                echo "  $label, private working set: before $(mib "$first"), with the overlay open $(mib "$open")," \
+                     "peak during the session (Enter included) $(mib "$peak"), after $(mib "$after"); one copy of the desktop is $(mib "$copy")"
+                awk -v a="$first" -v o="$open" -v p="$peak" -v c="$copy" -v l="$label" 'BEGIN {
+                    printf "  %s, copies of the desktop added: %.2f with the overlay open, %.2f at the peak\n", l, (o - a) / c, (p - a) / c }'
             fi
         done
         convert "$work/background.png" -crop "$selection+$((click_x - ${selection%x*} / 2))+0" +repage "$work/selection.png"
