@@ -146,8 +146,9 @@ wait_until_uninstalled() {  # the uninstaller hands over to a copy of itself and
     done
 }
 
-# The ready prefix may keep what earlier tests left: this one starts with no Kestrix at all.
-rm -f "$user_config"
+# The ready prefix may keep what earlier tests left (settings, their folder, saved
+# pictures): this one starts with no Kestrix at all.
+(cd "$WINEPREFIX/drive_c/users" && find . -depth -ipath '*kestrix*' -exec rm -rf {} +)
 for value in "$run_key /v Kestrix" "HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run /v Kestrix" \
     "$uninstall_key"; do
     # shellcheck disable=SC2086
