@@ -51,13 +51,9 @@ if [ -z "$dpi" ]; then
     for run in 96 192 144; do
         prefix=$base_prefix
         if [ "$run" != 96 ]; then
-            # A copy that shares the DLLs by hard links; the registry files are real copies.
             prefix="$work/prefix-$run"
-            cp -al "$base_prefix" "$prefix"
-            for reg in "$prefix"/*.reg; do cp --remove-destination "$base_prefix/$(basename "$reg")" "$reg"; done
-            WINEPREFIX=$prefix "$KESTRIX_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
-                /d "$run" /f >/dev/null 2>&1
-            WINEPREFIX=$prefix kestrix_wine_stop  # read again by the next wineserver
+            kestrix_copy_prefix "$base_prefix" "$prefix"
+            WINEPREFIX=$prefix kestrix_set_logpixels "$run"
         fi
         KESTRIX_DPI_RUN=$run KESTRIX_WINEPREFIX=$prefix unshare -n bash "${BASH_SOURCE[0]}" "$kestrix_exe" "$bin" "$work" ||
             status=1
@@ -143,8 +139,8 @@ shot() { import -window root -depth 8 "$work/$dpi-$1.png"; }
 colour_box() {  # colour_box SHOT R,G,B WxH+X+Y [FUZZ]
     local x y
     x=$(cut -d+ -f2 <<<"$3") y=$(cut -d+ -f3 <<<"$3")
-    convert "$work/$dpi-$1.png" -crop "$3" +repage -fuzz "${4:-0}%" -fill white -opaque "rgb($2)" \
-        -fill black +opaque white -trim -format '%X %Y %w %h' info: 2>/dev/null | tr -d '+' |
+    convert "$work/$dpi-$1.png" -crop "$3" +repage -fuzz "${4:-0}%" -fill black +opaque "rgb($2)" \
+        -fill white -opaque "rgb($2)" -trim -format '%X %Y %w %h' info: 2>/dev/null | tr -d '+' |
         awk -v ox="$x" -v oy="$y" 'NF == 4 && !($3 == 1 && $4 == 1) {print ox + $1, oy + $2, ox + $1 + $3 - 1, oy + $2 + $4 - 1}'
 }
 # The same for dark pixels (every channel below 70): the tooltip, whatever shows through it.
@@ -226,7 +222,7 @@ read -r w h < <(box_size <<<"$px0 $py0 $px1 $py1")
 measured toolbar_total_height "$h"
 # The property row's own width: the light pixels of its middle line.
 row_y=$((py1 - $(px 24)))
-read -r rx0 _ rx1 _ < <(colour_box tooltip 244,244,247 "1920x1+0+$row_y") || true
+read -r rx0 _ rx1 _ < <(colour_box tooltip 244,244,247 "1920x3+0+$((row_y - 1))") || true
 measured property_width $((rx1 - rx0 + 1))
 # The tooltip under the Rectangle button, over the gap and the property row.
 read -r kx0 ky0 kx1 ky1 < <(dark_box tooltip "$(px 300)x$(px 60)+$((tx0 - $(px 100)))+$((ty0 + $(px 40)))") || true
@@ -252,7 +248,7 @@ measured dib_ppm "$(clip sent 'dib pixels per metre')"
 check "the clipboard holds the 1200 x 500 selection" "1200x500" "$(clip sent png)"
 # The rectangle's left stroke, across the middle row of the mark: red pixels in a row.
 stroke=$(convert "$work/$dpi-sent/clip.png" -crop "60x1+$((mark_x0 - sel_x0 - 30))+$(((mark_y0 + mark_y1) / 2 - sel_y0))" \
-    +repage -fuzz 10% -fill white -opaque '#E53935' -fill black +opaque white -format '%[fx:int(mean*w+.5)]' info: 2>/dev/null)
+    +repage -fuzz 10% -fill black +opaque '#E53935' -fill white -opaque '#E53935' -format '%[fx:int(mean*w+.5)]' info: 2>/dev/null)
 measured stroke "$stroke"
 
 panel=$(texts --client "Send to a device")
