@@ -131,6 +131,12 @@ constexpr std::array<std::string_view, kMessageCount> kMessageNames = {
     "menu_capture_and_save_as_windows",
     "menu_check_for_updates_windows",
     "menu_exit_windows",
+    "setup_options_title",
+    "setup_options_subtitle",
+    "setup_folder",
+    "setup_start_at_sign_in",
+    "setup_still_running",
+    "setup_remove_settings",
 };
 
 // The catalogues are constant data, one file per language, one entry per message in

@@ -113,8 +113,15 @@ enum class Message : uint8_t {
     menu_capture_and_save_as_windows = 90,
     menu_check_for_updates_windows = 91,
     menu_exit_windows = 92,
+    // The installer's and uninstaller's own texts (tools/package/kestrix.nsi).
+    setup_options_title = 93,
+    setup_options_subtitle = 94,
+    setup_folder = 95,
+    setup_start_at_sign_in = 96,
+    setup_still_running = 97,
+    setup_remove_settings = 98,
 };
-inline constexpr size_t kMessageCount = 93;
+inline constexpr size_t kMessageCount = 99;
 
 // The Windows wording of the tray menu: English only, other languages use the general labels.
 constexpr bool is_english_only(Message message) {
