@@ -1,8 +1,9 @@
 // Reads the clipboard as another program would and leaves what it holds where a
 // script can look at it:
-//   clipboard_read DIR         prints the formats, the DIB's header, the "PNG" decoded
-//                              and compared with the DIB, the Unicode text and the
-//                              sequence number; writes DIR\dib.bmp and DIR\clip.png
+//   clipboard_read DIR         prints the formats, the DIB's header and resolution, the
+//                              "PNG" decoded and compared with the DIB with its pHYs
+//                              chunk, the Unicode text and the sequence number; writes
+//                              DIR\dib.bmp and DIR\clip.png
 //   clipboard_read --set-text TEXT   puts TEXT on the clipboard (a marker that must survive)
 #include <windows.h>
 
@@ -70,6 +71,7 @@ int dump(const std::wstring& dir) {
         std::memcpy(&header, dib.data(), sizeof header);
         std::printf("dib: %ldx%ld %u bits compression %lu\n", header.biWidth, header.biHeight, header.biBitCount,
                     header.biCompression);
+        std::printf("dib pixels per metre: %ld %ld\n", header.biXPelsPerMeter, header.biYPelsPerMeter);
         // A .bmp file is the DIB behind a file header naming where the pixels start.
         BITMAPFILEHEADER file{};
         file.bfType = 0x4D42;
@@ -89,6 +91,10 @@ int dump(const std::wstring& dir) {
             std::printf("png: undecodable (%s)\n", decoded.error.c_str());
         } else {
             std::printf("png: %ux%u\n", decoded.width, decoded.height);
+            if (const auto density = kestrix::test::png_density(png))
+                std::printf("png pHYs: %u %u unit %u\n", density->x, density->y, unsigned(density->unit));
+            else
+                std::printf("png pHYs: none\n");
             // Every pixel of the PNG against the DIB's, so the two formats cannot disagree.
             bool same = header.biBitCount == 24 && header.biCompression == BI_RGB &&
                         uint32_t(header.biWidth) == decoded.width &&

@@ -6,6 +6,8 @@
 //   window_texts --class tooltips_class32
 //   window_texts --all      (every visible top-level window, without children)
 //   window_texts --states TITLE   (each line ends in "|enabled" or "|disabled" as well)
+//   window_texts --client TITLE   (after each window's line, "client||left,top,right,bottom":
+//                                  its client area in screen coordinates)
 #include <windows.h>
 
 #include <cstdio>
@@ -23,6 +25,7 @@ std::wstring text_of(HWND window) {
 }
 
 bool with_states = false;
+bool with_client = false;
 
 void print(HWND window, const char* prefix) {
     wchar_t name[128] = {};
@@ -65,6 +68,13 @@ BOOL CALLBACK visit_top_level(HWND window, LPARAM param) {
     }
     ++search->found;
     print(window, "");
+    if (with_client) {
+        RECT client{};
+        GetClientRect(window, &client);
+        POINT corners[2] = {{client.left, client.top}, {client.right, client.bottom}};
+        MapWindowPoints(window, nullptr, corners, 2);
+        std::printf("client||%ld,%ld,%ld,%ld\n", corners[0].x, corners[0].y, corners[1].x, corners[1].y);
+    }
     EnumChildWindows(window, print_child, 0);
     return TRUE;
 }
@@ -76,6 +86,9 @@ int wmain(int argc, wchar_t** argv) {
     if (argc == 3 && std::wstring(argv[1]) == L"--states") {
         with_states = true;
         search.title = argv[2];
+    } else if (argc == 3 && std::wstring(argv[1]) == L"--client") {
+        with_client = true;
+        search.title = argv[2];
     } else if (argc == 2 && std::wstring(argv[1]) == L"--all") {
         search.all = true;
     } else if (argc == 2) {
@@ -83,7 +96,7 @@ int wmain(int argc, wchar_t** argv) {
     } else if (argc == 3 && std::wstring(argv[1]) == L"--class") {
         search.class_name = argv[2];
     } else {
-        std::fprintf(stderr, "usage: window_texts <title> | --states <title> | --class <class name> | --all\n");
+        std::fprintf(stderr, "usage: window_texts <title> | --states <title> | --client <title> | --class <class name> | --all\n");
         return 2;
     }
     EnumWindows(visit_top_level, reinterpret_cast<LPARAM>(&search));

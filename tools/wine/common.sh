@@ -58,3 +58,19 @@ kestrix_wine_stop() {
         "$KESTRIX_WINESERVER" -w 2>/dev/null || true
     fi
 }
+
+# Sets the prefix's LogPixels, the DPI Wine reports for every monitor (144: 150 %,
+# 192: 200 %), and stops its wineserver so that the next one reads it.
+kestrix_set_logpixels() {  # kestrix_set_logpixels DPI
+    "$KESTRIX_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    kestrix_wine_stop
+}
+
+# A copy of a ready prefix for a test of its own (LogPixels, say): the DLLs shared by
+# hard links, the registry files copied, since Wine rewrites those.
+kestrix_copy_prefix() {  # kestrix_copy_prefix FROM TO
+    rm -rf "$2"
+    cp -al "$1" "$2"
+    local reg
+    for reg in "$2"/*.reg; do cp --remove-destination "$1/$(basename "$reg")" "$reg"; done
+}

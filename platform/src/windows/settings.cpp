@@ -2,8 +2,6 @@
 // the hotkey recorder on the subclassed button, and what closing applies.
 #include "settings.h"
 
-#include <shellscalingapi.h>
-
 #include <string>
 
 #include "dialog_class.h"
@@ -14,6 +12,7 @@
 #include "settings_window.h"
 #include "start_at_login.h"
 #include "wide_text.h"
+#include "window_dpi.h"
 
 namespace kestrix::win {
 
@@ -28,13 +27,6 @@ constexpr UINT kRebuild = WM_APP + 1;
 // The open window, for its window procedures; null while none is open.
 thread_local SettingsWindow* open_window = nullptr;
 
-
-uint32_t window_scale(HWND window) {
-    UINT dpi_x = 0, dpi_y = 0;
-    if (FAILED(GetDpiForMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), MDT_EFFECTIVE_DPI, &dpi_x, &dpi_y)))
-        dpi_x = 0;
-    return ui_scale_for_dpi(dpi_x);
-}
 
 bool key_is_down(uint32_t virtual_key) { return GetKeyState(int(virtual_key)) < 0; }
 
@@ -255,7 +247,7 @@ Result<std::optional<Config>, PlatformError> open_settings(const Config& config)
     if (!settings.window) return fail(PlatformError::os("CreateWindowExW(settings)", int32_t(GetLastError())));
 
     open_window = &settings;
-    settings.scale = window_scale(settings.window);
+    settings.scale = window_ui_scale(settings.window);
     apply_font(settings);
     settings.icon = make_tray_icon();
     SendMessageW(settings.window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(settings.icon.get()));
