@@ -131,6 +131,11 @@ constexpr std::array<std::string_view, kMessageCount> kMessageNames = {
     "menu_capture_and_save_as_windows",
     "menu_check_for_updates_windows",
     "menu_exit_windows",
+    "settings_hotkey_types",
+    "start_running",
+    "start_hotkey_fallback",
+    "start_hotkey_types",
+    "error_print_screen_windows",
 };
 
 // The catalogues are constant data, one file per language, one entry per message in

@@ -113,8 +113,13 @@ enum class Message : uint8_t {
     menu_capture_and_save_as_windows = 90,
     menu_check_for_updates_windows = 91,
     menu_exit_windows = 92,
+    settings_hotkey_types = 93,
+    start_running = 94,
+    start_hotkey_fallback = 95,
+    start_hotkey_types = 96,
+    error_print_screen_windows = 97,
 };
-inline constexpr size_t kMessageCount = 93;
+inline constexpr size_t kMessageCount = 98;
 
 // The Windows wording of the tray menu: English only, other languages use the general labels.
 constexpr bool is_english_only(Message message) {
