@@ -88,7 +88,7 @@ int run_tray_application(AppEnvironment& env, StartKind kind) {
     AppState state{loaded.values, false};
     state.config.hotkey = start.hotkey;
     const HostSettings settings{start.hotkey, loaded.values.show_tray_icon,
-                                start_notice(start, kind == StartKind::AtLogin, catalogue())};
+                                start_notice(start, kind != StartKind::Normal, catalogue())};
     auto hosted = platform.run(
         settings, [&](AppEvent event) { return handle_app_event(event, state, env); },
         [&] { handle_nested_hotkey(state, env); });

@@ -24,8 +24,8 @@ StartHotkey start_hotkey(const Hotkey& configured, bool written, std::span<const
     return start;  // every stand-in types too: keep the default rather than have none
 }
 
-std::optional<std::string> start_notice(const StartHotkey& start, bool at_login, const Catalogue& catalogue) {
-    if (at_login) return std::nullopt;
+std::optional<std::string> start_notice(const StartHotkey& start, bool quiet, const Catalogue& catalogue) {
+    if (quiet) return std::nullopt;
     if (start.fallback) return format_message(catalogue[Message::start_hotkey_fallback], start.hotkey.text());
     if (start.taken) return format_message(catalogue[Message::start_hotkey_types], character_text(*start.taken));
     return format_message(catalogue[Message::start_running], start.hotkey.text());

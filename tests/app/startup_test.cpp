@@ -207,7 +207,7 @@ TEST(Startup, AHotkeyWrittenInTheFileIsRegisteredAsWrittenAndItsCharacterNamed) 
     EXPECT_EQ(bad.platform.host_settings.at(0).hotkey.text(), "Ctrl+Shift+A");
 }
 
-TEST(Startup, AStartAtLoginSaysNothingAndAnUpdatedOneDoes) {
+TEST(Startup, AStartAtLoginOrAfterAnUpdateSaysNothing) {
     Startup login;
     EXPECT_EQ(login.start(StartKind::AtLogin), 0);
     EXPECT_EQ(login.platform.host_settings.at(0).start_notice, std::nullopt);
@@ -218,9 +218,13 @@ TEST(Startup, AStartAtLoginSaysNothingAndAnUpdatedOneDoes) {
     EXPECT_EQ(polish_login.platform.host_settings.at(0).hotkey.text(), "Ctrl+Shift+A");
     EXPECT_EQ(polish_login.platform.host_settings.at(0).start_notice, std::nullopt);
 
+    // The new version takes the icon's place once the user chose to install it.
     Startup updated;
     EXPECT_EQ(updated.start(StartKind::AfterUpdate), 0);
-    EXPECT_EQ(updated.platform.host_settings.at(0).start_notice, "Kestrix is running. Press Ctrl+Alt+A to capture.");
+    EXPECT_EQ(updated.platform.host_settings.at(0).start_notice, std::nullopt);
+    Startup by_hand;
+    EXPECT_EQ(by_hand.start(), 0);
+    EXPECT_EQ(by_hand.platform.host_settings.at(0).start_notice, "Kestrix is running. Press Ctrl+Alt+A to capture.");
 }
 
 TEST(Startup, HostErrorIsPrintedAndExitsWithOne) {

@@ -46,7 +46,7 @@ TEST(StartHotkey, TheFallbacksTypeNothingOnTheseLayoutsAndTheNextStandsInWhenOne
     EXPECT_TRUE(start.fallback);
 }
 
-TEST(StartNotice, SaysWhatIsInForceOnceAndNothingAtLogin) {
+TEST(StartNotice, SaysWhatIsInForceOnceAndNothingOnAQuietStart) {
     const StartHotkey usual{Hotkey{}, false, std::nullopt};
     EXPECT_EQ(start_notice(usual, false, english()), "Kestrix is running. Press Ctrl+Alt+A to capture.");
     EXPECT_EQ(start_notice(usual, true, english()), std::nullopt);

@@ -135,7 +135,7 @@ check "the tray menu's second item is Capture and save as…" "Capture and save 
 sleep 0.5
 
 shot before
-(cd "$work/save" && exec "$KESTRIX_WINE" "$work/app/kestrix.exe") >"$work/kestrix.out" 2>"$work/kestrix.err" &
+(cd "$work/save" && exec "$KESTRIX_WINE" "$work/app/kestrix.exe" "$KESTRIX_QUIET_START") >"$work/kestrix.out" 2>"$work/kestrix.err" &
 app_pid=$!
 find_icon && icon=found || icon=missing
 check "kestrix.exe: icon in the notification area" found "$icon"

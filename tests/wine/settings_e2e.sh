@@ -162,7 +162,7 @@ shown_texts() {  # the same texts as the window shows them, in that order
 
 # Starts kestrix.exe as the first copy; its icon shows when it is up.
 start_app() {  # start_app NAME
-    "$KESTRIX_WINE" "$exe" >"$work/$1.out" 2>"$work/$1.err" &
+    "$KESTRIX_WINE" "$exe" "$KESTRIX_QUIET_START" >"$work/$1.out" 2>"$work/$1.err" &
     app_pid=$!
 }
 # A second start: exits at once after asking the first copy to open Settings.

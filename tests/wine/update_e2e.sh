@@ -139,7 +139,7 @@ request_paths() { case_requests | awk '{print $2}' | tr '\n' ' ' | sed 's/ $//';
 # --- the program -----------------------------------------------------------------------
 
 start_app() {  # start_app EXE: starts a copy and waits for its host window
-    "$KESTRIX_WINE" "$1" >"$work/app.out" 2>"$work/app.err" &
+    "$KESTRIX_WINE" "$1" "$KESTRIX_QUIET_START" >"$work/app.out" 2>"$work/app.err" &
     app_pid=$!
     wait_for_hosts 1 20
 }

@@ -33,9 +33,10 @@ struct StartHotkey {
 // default gives way. A hotkey the user wrote is registered as written.
 StartHotkey start_hotkey(const Hotkey& configured, bool written, std::span<const KeyboardLayout> layouts);
 
-// What a start says once, near the notification area: that Kestrix runs and how to
-// capture, or why the hotkey is not the usual one. A start at login says nothing.
-std::optional<std::string> start_notice(const StartHotkey& start, bool at_login, const Catalogue& catalogue);
+// What a start by the user says once, near the notification area: that Kestrix runs
+// and how to capture, or why the hotkey is not the usual one. A quiet start (at login,
+// or the restart that finishes an update) says nothing.
+std::optional<std::string> start_notice(const StartHotkey& start, bool quiet, const Catalogue& catalogue);
 
 // Windows 11 opens its own screen capture with PrintScreen unless the user turned that
 // off. `setting` is the value of PrintScreenKeyForSnippingEnabled when it exists; a

@@ -41,7 +41,7 @@ struct HostSettings {
     Hotkey hotkey;
     bool show_tray_icon = true;
     // Said once near the notification area when the hotkey is registered: that Kestrix
-    // runs and how to capture. None at login.
+    // runs and how to capture. None at login or after an update.
     std::optional<std::string> start_notice;
     friend bool operator==(const HostSettings&, const HostSettings&) = default;
 };
