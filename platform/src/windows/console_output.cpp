@@ -40,12 +40,12 @@ void write_console(HANDLE handle, std::string_view text) {
 }
 
 // A file read later by an editor or PowerShell: without a byte-order mark they take
-// the bytes for the ANSI code page and garble every non-ASCII character. Only at the
-// start of a new file; a pipe's reader and a file appended to (">>") get none.
+// the bytes for the ANSI code page and garble every non-ASCII character. Only in an
+// empty file; a pipe's reader and a file appended to (">>") get none.
 bool wants_byte_order_mark(HANDLE handle) {
     if (GetFileType(handle) != FILE_TYPE_DISK) return false;
-    LARGE_INTEGER position{};
-    return SetFilePointerEx(handle, LARGE_INTEGER{}, &position, FILE_CURRENT) && position.QuadPart == 0;
+    LARGE_INTEGER size{};
+    return GetFileSizeEx(handle, &size) && size.QuadPart == 0;
 }
 
 }  // namespace
