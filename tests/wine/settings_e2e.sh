@@ -464,7 +464,7 @@ run_value() { wine reg query "$run_key" /v Kestrix 2>/dev/null | tr -d '\r' | se
 click_control $login
 wait_field $login 5 checked || true
 check "ticked" checked "$(field $login 5)"
-check "ticking writes the Run value with the quoted path" "\"$exe_windows\"" "$(run_value)"
+check "ticking writes the Run value: the quoted path and --at-login" "\"$exe_windows\" --at-login" "$(run_value)"
 click_control $login
 wait_field $login 5 unchecked || true
 check "unticked" unchecked "$(field $login 5)"
@@ -489,7 +489,7 @@ click_control $login
 sleep 0.5
 refresh
 check "clicking it: the box stays unticked" unchecked "$(field $login 5)"
-check "clicking it: the Run value is written with this copy's path" "\"$exe_windows\"" "$(run_value)"
+check "clicking it: the Run value is written with this copy's path" "\"$exe_windows\" --at-login" "$(run_value)"
 check "clicking it: the note still explains" 1 "$(shows "$elsewhere")"
 check "StartupApproved is never written" "$approved_before" "$(approved_value)"
 

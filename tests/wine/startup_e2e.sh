@@ -32,6 +32,7 @@ cleanup() {
         wait "$pid" 2>/dev/null || true
     done
     [ -z "$appdata_config" ] || rm -f "$appdata_config"
+    "$KESTRIX_WINE" reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Kestrix /f >/dev/null 2>&1 || true
     release_own_display
 }
 kestrix_cleanup_on_exit cleanup
@@ -217,9 +218,17 @@ start_copy() {  # start_copy NAME [ARGUMENTS...]
     pids+=("$started_pid")
 }
 
+# An earlier version's Run value for this executable (its path alone) gains --at-login,
+# so that its starts at login are told from the user's; another program's is left alone.
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+run_value() { wine reg query "$run_key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_SZ *//p"; }
+wine reg add "$run_key" /v Kestrix /t REG_SZ /d "\"$(winpath "$exe")\"" /f >/dev/null
 start_copy first
 first_pid=$started_pid
 check "the first copy holds the single-instance mutex" 0 "$(mutex held 30)"
+for _ in $(seq 1 50); do [ "$(run_value Kestrix)" != "\"$(winpath "$exe")\"" ] && break; sleep 0.2; done
+check "an earlier version's Run value gains --at-login" "\"$(winpath "$exe")\" --at-login" "$(run_value Kestrix)"
+wine reg delete "$run_key" /v Kestrix /f >/dev/null 2>&1 || true
 started=$SECONDS
 kestrix
 check "a second start exits with 0" 0 "$code"
