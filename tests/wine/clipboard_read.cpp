@@ -1,9 +1,9 @@
 // Reads the clipboard as another program would and leaves what it holds where a
 // script can look at it:
-//   clipboard_read DIR         prints the formats, the DIB's header and resolution, the
-//                              "PNG" decoded and compared with the DIB with its pHYs
-//                              chunk, the Unicode text and the sequence number; writes
-//                              DIR\dib.bmp and DIR\clip.png
+//   clipboard_read DIR         prints the owner's window class, the formats, the DIB's
+//                              header and resolution, the "PNG" decoded and compared with
+//                              the DIB with its pHYs chunk, the Unicode text and the
+//                              sequence number; writes DIR\dib.bmp and DIR\clip.png
 //   clipboard_read --set-text TEXT   puts TEXT on the clipboard (a marker that must survive)
 #include <windows.h>
 
@@ -52,7 +52,16 @@ bool dib_pixel(const std::vector<uint8_t>& dib, const BITMAPINFOHEADER& header, 
     return true;
 }
 
+// The class of the window that owns the clipboard, "none" without one.
+std::string owner_class() {
+    const HWND owner = GetClipboardOwner();
+    wchar_t name[128] = {};
+    if (!owner || GetClassNameW(owner, name, int(std::size(name))) == 0) return "none";
+    return kestrix::win::narrow(name);
+}
+
 int dump(const std::wstring& dir) {
+    const std::string owner = owner_class();
     if (!OpenClipboard(nullptr)) {
         std::printf("error: OpenClipboard failed (%lu)\n", GetLastError());
         return 1;
@@ -65,6 +74,7 @@ int dump(const std::wstring& dir) {
     const std::vector<uint8_t> text = read_format(CF_UNICODETEXT);
     CloseClipboard();
 
+    std::printf("owner: %s\n", owner.c_str());
     std::printf("formats: %s\n", formats.empty() ? "none" : formats.c_str());
     BITMAPINFOHEADER header{};
     if (dib.size() >= sizeof header) {

@@ -145,7 +145,7 @@ code_column() {
 # presses the toolbar's Send button; waits for the panel.
 sel_x=400 sel_y=200
 start_kestrix() {
-    (cd "$work/$phase/save" && exec "$KESTRIX_WINE" "$work/$phase/app/kestrix.exe") \
+    (cd "$work/$phase/save" && exec "$KESTRIX_WINE" "$work/$phase/app/kestrix.exe" "$KESTRIX_QUIET_START") \
         >"$work/$phase-kestrix.out" 2>"$work/$phase-kestrix.err" &
     app_pid=$!
     find_icon

@@ -8,6 +8,9 @@
 //   window_texts --states TITLE   (each line ends in "|enabled" or "|disabled" as well)
 //   window_texts --client TITLE   (after each window's line, "client||left,top,right,bottom":
 //                                  its client area in screen coordinates)
+//   window_texts --styles TITLE   (a top-level line ends in "|topmost" or "|not topmost" and
+//                                  "|owner CLASS" or "|no owner": a taskbar button or not;
+//                                  Wine's message boxes ignore MB_TOPMOST)
 #include <windows.h>
 
 #include <cstdio>
@@ -26,6 +29,17 @@ std::wstring text_of(HWND window) {
 
 bool with_states = false;
 bool with_client = false;
+bool with_styles = false;
+
+std::string styles_of(HWND window) {
+    if (!with_styles || (GetWindowLongW(window, GWL_STYLE) & WS_CHILD)) return {};
+    std::string styles = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? "|topmost" : "|not topmost";
+    const HWND owner = GetWindow(window, GW_OWNER);
+    if (!owner) return styles + "|no owner";
+    wchar_t name[128] = {};
+    GetClassNameW(owner, name, int(std::size(name)));
+    return styles + "|owner " + kestrix::win::narrow(name);
+}
 
 void print(HWND window, const char* prefix) {
     wchar_t name[128] = {};
@@ -35,8 +49,9 @@ void print(HWND window, const char* prefix) {
     for (size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', at)) text.erase(at, 1);
     RECT rect{};
     GetWindowRect(window, &rect);
-    std::printf("%s%s|%s|%ld,%ld,%ld,%ld%s\n", prefix, kestrix::win::narrow(name).c_str(), text.c_str(), rect.left, rect.top,
-                rect.right, rect.bottom, with_states ? (IsWindowEnabled(window) ? "|enabled" : "|disabled") : "");
+    std::printf("%s%s|%s|%ld,%ld,%ld,%ld%s%s\n", prefix, kestrix::win::narrow(name).c_str(), text.c_str(), rect.left,
+                rect.top, rect.right, rect.bottom, with_states ? (IsWindowEnabled(window) ? "|enabled" : "|disabled") : "",
+                styles_of(window).c_str());
 }
 
 BOOL CALLBACK print_child(HWND child, LPARAM) {
@@ -89,6 +104,9 @@ int wmain(int argc, wchar_t** argv) {
     } else if (argc == 3 && std::wstring(argv[1]) == L"--client") {
         with_client = true;
         search.title = argv[2];
+    } else if (argc == 3 && std::wstring(argv[1]) == L"--styles") {
+        with_styles = true;
+        search.title = argv[2];
     } else if (argc == 2 && std::wstring(argv[1]) == L"--all") {
         search.all = true;
     } else if (argc == 2) {
@@ -96,7 +114,7 @@ int wmain(int argc, wchar_t** argv) {
     } else if (argc == 3 && std::wstring(argv[1]) == L"--class") {
         search.class_name = argv[2];
     } else {
-        std::fprintf(stderr, "usage: window_texts <title> | --states <title> | --client <title> | --class <class name> | --all\n");
+        std::fprintf(stderr, "usage: window_texts <title> | --states <title> | --client <title> | --styles <title> | --class <class name> | --all\n");
         return 2;
     }
     EnumWindows(visit_top_level, reinterpret_cast<LPARAM>(&search));

@@ -177,7 +177,7 @@ take_language() {
 
     set_system_fonts "$(system_font_for "$lang")"
 
-    (cd "$dir" && exec "$KESTRIX_WINE" ./kestrix.exe >"$dir/out.txt" 2>&1) &
+    (cd "$dir" && exec "$KESTRIX_WINE" ./kestrix.exe "$KESTRIX_QUIET_START" >"$dir/out.txt" 2>&1) &
     app_pid=$!
     find_icon || return 1
 
@@ -252,7 +252,7 @@ take_language() {
         "$KESTRIX_WINE" "$hold_hotkey" 60 >"$dir/hold.txt" 2>&1 &
         holder_pid=$!
         for _ in $(seq 1 100); do grep -q held "$dir/hold.txt" 2>/dev/null && break; sleep 0.2; done
-        (cd "$dir" && exec "$KESTRIX_WINE" ./kestrix.exe >>"$dir/out.txt" 2>&1) &
+        (cd "$dir" && exec "$KESTRIX_WINE" ./kestrix.exe "$KESTRIX_QUIET_START" >>"$dir/out.txt" 2>&1) &
         app_pid=$!
         sleep 8
         shot

@@ -8,6 +8,7 @@
 #include "host.h"
 #include "kestrix/frame.h"
 #include "kestrix/i18n.h"
+#include "keyboard_layouts.h"
 #include "languages.h"
 #include "settings_window.h"
 #include "start_at_login.h"
@@ -130,14 +131,16 @@ LRESULT CALLBACK hotkey_button_procedure(HWND button, UINT message, WPARAM wpara
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
             if (!recording) break;
-            apply(*settings, press_key_while_recording(settings->state, uint32_t(wparam), key_is_down, catalogue()));
+            apply(*settings, press_key_while_recording(settings->state, uint32_t(wparam), key_is_down,
+                                                      installed_keyboard_layouts(), catalogue()));
             return 0;
         case WM_KEYUP:
         case WM_SYSKEYUP:
             if (!recording) break;
             // PrintScreen tells only of its release.
             if (wparam == VK_SNAPSHOT)
-                apply(*settings, press_key_while_recording(settings->state, VK_SNAPSHOT, key_is_down, catalogue()));
+                apply(*settings, press_key_while_recording(settings->state, VK_SNAPSHOT, key_is_down,
+                                                          installed_keyboard_layouts(), catalogue()));
             return 0;
         case WM_CHAR:
         case WM_DEADCHAR:
@@ -207,16 +210,16 @@ std::optional<int> run_modal_loop(SettingsWindow& settings) {
 
 // Shows or hides the status icon and registers the hotkey as the result says.
 void apply_result(const Config& result, const Config& given, bool quitting) {
-    if (result.show_tray_icon != tray_icon_shown()) {
+    if (result.show_tray_icon != tray_icon_wanted()) {
         if (result.show_tray_icon)
-            (void)add_tray_icon();  // nothing more to do if the shell refuses it
+            show_tray_icon();  // a refusal of the shell is retried there
         else
             remove_tray_icon();
     }
     if (result.hotkey != given.hotkey || result.language != given.language) set_tray_tooltip(result.hotkey);
     // A program on its way out does not need to hear that its hotkey is taken.
     if (!register_hotkey(result.hotkey) && !quitting)
-        show_message("Kestrix", msg(Message::error_hotkey_in_use, result.hotkey.text()));
+        show_error_message("Kestrix", hotkey_unavailable_message(result.hotkey));
 }
 
 void centre_on_primary_screen(HWND window) {
