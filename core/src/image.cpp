@@ -35,6 +35,8 @@ std::optional<uint32_t> Image::pixel_at(uint32_t x, uint32_t y) const {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
+uint32_t pixels_per_metre(uint32_t dpi) { return uint32_t((uint64_t(dpi) * 10000 + 127) / 254); }
+
 namespace {
 
 // memset called through a pointer the compiler cannot see through: the wipe of

@@ -51,12 +51,15 @@ bool inside_one(const Box& b, const std::vector<Rect>& areas) {
 struct Scene {
     Rect monitor{0, 0, 1920, 1080};
     Rect selection{300, 200, 640, 420};
-    ToolbarLayout layout = layout_toolbar(Tool::Arrow, true);
+    uint32_t scale = 100;
+    ToolbarLayout layout = layout_toolbar(Tool::Arrow, true, scale);
     ToolbarPosition at;
     // An arrow of the selection that reaches past its right edge.
     std::vector<HandlePoint> handles = annotation_handles(ArrowMark{{500, 300}, {1100, 380}, 1, PALETTE[1]});
 
-    Scene() { at = place_toolbar(layout, selection, monitor); }
+    explicit Scene(uint32_t ui_scale = 100) : scale(ui_scale), layout(layout_toolbar(Tool::Arrow, true, ui_scale)) {
+        at = place_toolbar(layout, selection, monitor);
+    }
 
     EditingChrome chrome(bool tooltip) const {
         EditingChrome c;
@@ -64,6 +67,7 @@ struct Scene {
         for (const HandlePoint& h : handles) c.annotation_handles.push_back(h.centre);
         c.toolbar = {at.x, at.y, int32_t(std::ceil(layout.width)), int32_t(std::ceil(layout.height))};
         if (tooltip) c.tooltip_monitor = monitor;
+        c.ui_scale = scale;
         return c;
     }
 
@@ -74,8 +78,9 @@ struct Scene {
         canvas.advance = 1.2;
         canvas.lineHeight = 2.2;
         paint_selection_frame(canvas, {double(selection.x), double(selection.y), double(selection.width),
-                                       double(selection.height)});
-        paint_annotation_handles(canvas, handles, Origin{0, 0});
+                                       double(selection.height)},
+                              scale);
+        paint_annotation_handles(canvas, handles, Origin{0, 0}, scale);
         ToolbarLook look{Tool::Arrow, PALETTE[2], 1, false, true, hover};
         paint_toolbar(canvas, layout, {double(at.x), double(at.y)}, look,
                       {double(monitor.x), double(monitor.y), double(monitor.width), double(monitor.height)});
@@ -85,29 +90,34 @@ struct Scene {
 
 }  // namespace
 
-TEST(EditingRepaint, CoversEverythingTheChromeDrawsWithAndWithoutATooltip) {
+TEST(EditingRepaint, CoversEverythingTheChromeDrawsWithAndWithoutATooltipAtEachScale) {
     set_language(kEnglish);
-    Scene scene;
-    ASSERT_GT(scene.handles.size(), 1u);
-    std::vector<std::optional<ToolbarItem>> hovers{std::nullopt};
-    for (const ToolbarItem& item : scene.layout.items) hovers.push_back(item);
-    for (const auto& hover : hovers) {
-        const RecordingCanvas canvas = scene.painted(hover);
-        const std::vector<Rect> areas = editing_chrome_areas(scene.chrome(hover.has_value()));
-        for (const DrawCall& call : canvas.calls) {
-            if (call.kind == DrawCall::Kind::SetClip || call.kind == DrawCall::Kind::ResetClip) continue;
-            const Box b = touched(call, canvas);
-            EXPECT_TRUE(inside_one(b, areas)) << "a drawing at " << b.x << "," << b.y << " " << b.width << "x" << b.height
-                                               << (hover ? " with a tooltip" : "") << " is outside every repainted area";
+    for (const uint32_t scale : {100u, 150u, 250u}) {
+        SCOPED_TRACE(scale);
+        Scene scene(scale);
+        ASSERT_GT(scene.handles.size(), 1u);
+        std::vector<std::optional<ToolbarItem>> hovers{std::nullopt};
+        for (const ToolbarItem& item : scene.layout.items) hovers.push_back(item);
+        for (const auto& hover : hovers) {
+            const RecordingCanvas canvas = scene.painted(hover);
+            const std::vector<Rect> areas = editing_chrome_areas(scene.chrome(hover.has_value()));
+            for (const DrawCall& call : canvas.calls) {
+                if (call.kind == DrawCall::Kind::SetClip || call.kind == DrawCall::Kind::ResetClip) continue;
+                const Box b = touched(call, canvas);
+                EXPECT_TRUE(inside_one(b, areas)) << "a drawing at " << b.x << "," << b.y << " " << b.width << "x"
+                                                   << b.height << (hover ? " with a tooltip" : "")
+                                                   << " is outside every repainted area";
+            }
         }
+        // Near the monitor's bottom the tooltip goes above the item: still covered.
+        scene.selection = {300, 500, 640, 560};
+        scene.at = place_toolbar(scene.layout, scene.selection, scene.monitor);
+        const ToolbarItem last = scene.layout.items.back();
+        const RecordingCanvas canvas = scene.painted(last);
+        const std::vector<Rect> areas = editing_chrome_areas(scene.chrome(true));
+        for (const DrawCall& call : canvas.only(DrawCall::Kind::Text))
+            EXPECT_TRUE(inside_one(touched(call, canvas), areas));
     }
-    // Near the monitor's bottom the tooltip goes above the item: still covered.
-    scene.selection = {300, 500, 640, 560};
-    scene.at = place_toolbar(scene.layout, scene.selection, scene.monitor);
-    const ToolbarItem last = scene.layout.items.back();
-    const RecordingCanvas canvas = scene.painted(last);
-    const std::vector<Rect> areas = editing_chrome_areas(scene.chrome(true));
-    for (const DrawCall& call : canvas.only(DrawCall::Kind::Text)) EXPECT_TRUE(inside_one(touched(call, canvas), areas));
 }
 
 TEST(EditingRepaint, LeavesTheRestOfTheDesktopAloneAndGrowsWithTheScale) {

@@ -27,7 +27,7 @@ start_kestrix() {  # start_kestrix KESTRIX_EXE CONFIG
     mkdir -p "$work/app" "$work/save"
     cp "$1" "$work/app/kestrix.exe"
     printf '%s\n' "$2" >"$work/app/kestrix.toml"
-    (cd "$work/save" && exec "$KESTRIX_WINE" "$work/app/kestrix.exe") >"$work/kestrix.out" 2>"$work/kestrix.err" &
+    (cd "$work/save" && exec "$KESTRIX_WINE" "$work/app/kestrix.exe" "$KESTRIX_QUIET_START") >"$work/kestrix.out" 2>"$work/kestrix.err" &
     app_pid=$!
     find_icon
 }

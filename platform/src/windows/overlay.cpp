@@ -133,7 +133,7 @@ void adopt(OverlayState& state, PreparedOverlay&& p, bool save_as, bool transfer
     POINT at{};
     if (GetCursorPos(&at)) selecting_move(state.gesture, state.model, at.x, at.y);
 
-    state.toolbar = layout_toolbar(std::nullopt, state.transfer_enabled);
+    state.toolbar = layout_toolbar(std::nullopt, state.transfer_enabled, state.ui_scale);
     state.border_brush = std::move(p.border_brush);
     state.label_brush = std::move(p.label_brush);
     state.label_font = std::move(p.label_font);
