@@ -4,14 +4,39 @@
 //   e.g. post_to_host 275 1 (WM_TIMER, id 1); post_to_host 0x8001 0 0x205 (the icon, right button up)
 // or a quit request to the host's thread, as PostQuitMessage would:
 //   post_to_host quit <exit code>
+// With --answer first, it then times how long the host takes to answer a message
+// sent to it (the tray's unresponsive time: a modal loop, such as a message box's,
+// answers too) and prints "answered after N ms", or "no answer within N ms".
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cwchar>
 
+namespace {
+
+constexpr UINT kAnswerLimitMs = 180000;
+
+int time_answer(HWND host) {
+    const auto start = std::chrono::steady_clock::now();
+    DWORD_PTR result = 0;
+    const bool answered = SendMessageTimeoutW(host, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerLimitMs, &result) != 0;
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    if (answered) std::printf("answered after %lld ms\n", static_cast<long long>(ms));
+    else std::printf("no answer within %u ms\n", kAnswerLimitMs);
+    return answered ? 0 : 1;
+}
+
+}  // namespace
+
 int wmain(int argc, wchar_t** argv) {
+    const bool answer = argc > 1 && std::wcscmp(argv[1], L"--answer") == 0;
+    if (answer) {
+        --argc;
+        ++argv;
+    }
     if (argc != 3 && argc != 4) {
-        std::fprintf(stderr, "usage: post_to_host <message> <wparam> [<lparam>] | post_to_host quit <exit code>\n");
+        std::fprintf(stderr, "usage: post_to_host [--answer] <message> <wparam> [<lparam>] | post_to_host quit <exit code>\n");
         return 2;
     }
     HWND host = FindWindowW(L"SnapHostWindow", nullptr);
@@ -24,5 +49,6 @@ int wmain(int argc, wchar_t** argv) {
         return PostThreadMessageW(GetWindowThreadProcessId(host, nullptr), WM_QUIT, wparam, 0) ? 0 : 1;
     const UINT message = UINT(std::wcstoul(argv[1], nullptr, 0));
     const LPARAM lparam = argc == 4 ? LPARAM(std::wcstoll(argv[3], nullptr, 0)) : 0;
-    return PostMessageW(host, message, wparam, lparam) ? 0 : 1;
+    if (!PostMessageW(host, message, wparam, lparam)) return 1;
+    return answer ? time_answer(host) : 0;
 }

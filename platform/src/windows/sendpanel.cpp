@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "clipboard.h"
 #include "dialog_class.h"
 #include "dib_surface.h"
+#include "firewall.h"
 #include "gdi_handles.h"
 #include "kestrix/i18n.h"
 #include "kestrix/qr.h"
@@ -28,6 +30,7 @@ namespace {
 constexpr wchar_t kPanelClass[] = L"KestrixSendPanel";
 constexpr int kCopyLinkId = 0x3001;
 constexpr int kStopId = 0x3002;
+constexpr int kFirewallSettingsId = 0x3003;
 constexpr UINT_PTR kStatusTimer = 1;
 constexpr UINT kStatusIntervalMs = 500;
 
@@ -38,7 +41,14 @@ struct SendPanel {
     std::unique_ptr<DibSurface> qr;
     HWND scan = nullptr, url_label = nullptr, warning = nullptr, status = nullptr;
     HWND copy_link = nullptr, stop = nullptr;
+    HWND vpn_note = nullptr;                          // only when the address is a tunnel's
+    HWND notice = nullptr, firewall_button = nullptr;  // only while a notice is shown
     GdiObject<HFONT> font;
+    int32_t url_lines = 1, warning_lines = 1;
+    bool public_blocks = false;  // the firewall most likely keeps every device out
+    SendNotice shown_notice = SendNotice::None;
+    std::chrono::steady_clock::time_point opened = std::chrono::steady_clock::now();
+    bool placed = false;  // centred once; later changes keep the window where it is
     bool link_closed = false;
     bool closed = false;
 };
@@ -80,6 +90,19 @@ std::optional<int32_t> single_line_width(HWND window, HFONT font, std::string_vi
     return int32_t(rect.right - rect.left);
 }
 
+// The lines a text takes wrapped at `width` in the panel's font, at most `most`.
+int32_t wrapped_lines(HWND window, HFONT font, std::string_view text, int32_t width, int32_t most) {
+    const ScreenDc dc(window);
+    if (!dc) return 1;
+    const SelectGuard select(dc.get(), font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc.get(), &metrics);
+    const std::wstring w = wide(text);
+    RECT rect{0, 0, width, 0};
+    DrawTextW(dc.get(), w.c_str(), int(w.size()), &rect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    return send_panel_wrapped_lines(int32_t(rect.bottom - rect.top), int32_t(metrics.tmHeight), most);
+}
+
 HWND make_control(const SendPanel& panel, const wchar_t* window_class, DWORD style, DWORD ex_style, std::string_view text,
                   int x, int y, int width, int height, int id = 0) {
     const HWND control =
@@ -96,40 +119,108 @@ HWND make_label(const SendPanel& panel, std::string_view text, int y, int width,
                         kSendPanelMargin, y, width, height);
 }
 
-void build_controls(SendPanel& panel) {
-    const int32_t qr_side = panel.qr ? panel.qr->width() : 0;
-    const int32_t content_width = std::max(kSendPanelMinWidth, qr_side);
-    const std::string_view warning_text = msg(Message::send_not_encrypted);
-    const int32_t url_lines = send_panel_lines(
-        panel.session ? single_line_width(panel.window, panel.font.get(), panel.url) : std::nullopt, content_width);
-    const int32_t warning_lines =
-        send_panel_lines(single_line_width(panel.window, panel.font.get(), warning_text), content_width);
-    const SendPanelLayout layout = layout_send_panel(qr_side, url_lines, warning_lines);
-    const int32_t w = layout.content_width;
+int32_t content_width(const SendPanel& panel) { return std::max(kSendPanelMinWidth, panel.qr ? panel.qr->width() : 0); }
 
-    panel.scan = make_label(panel, msg(Message::send_scan), layout.scan_y, w, kSendPanelLineHeight);
+// Where everything goes with the rows the panel has now.
+SendPanelLayout current_layout(const SendPanel& panel) {
+    SendPanelNotes notes;
+    const int32_t w = content_width(panel);
+    if (panel.vpn_note) notes.vpn_lines = wrapped_lines(panel.window, panel.font.get(), msg(Message::send_vpn_note), w, 3);
+    if (panel.notice) {
+        notes.notice_lines =
+            wrapped_lines(panel.window, panel.font.get(), send_notice_text(panel.shown_notice), w, 8);
+        notes.firewall_label_width =
+            single_line_width(panel.window, panel.font.get(), msg(Message::send_firewall_settings)).value_or(0);
+    }
+    return layout_send_panel(panel.qr ? panel.qr->width() : 0, panel.url_lines, panel.warning_lines, notes);
+}
+
+void move(HWND control, int x, int y, int width, int height) {
+    if (control) SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Puts every control in its place and sizes the window: centred on the primary
+// screen the first time, and from then on grown or shrunk downwards only, so the
+// code a camera may be aimed at stays where it is.
+void place_controls(SendPanel& panel) {
+    const SendPanelLayout layout = current_layout(panel);
+    const int32_t w = layout.content_width;
+    const int x = kSendPanelMargin;
+    move(panel.scan, x, layout.scan_y, w, kSendPanelLineHeight);
+    move(panel.url_label, x, layout.url_y, w, layout.url_height);
+    move(panel.warning, x, layout.warning_y, w, layout.warning_height);
+    move(panel.vpn_note, x, layout.vpn_y, w, layout.vpn_height);
+    move(panel.status, x, layout.status_y, w, kSendPanelLineHeight);
+    move(panel.notice, x, layout.notice_y, w, layout.notice_height);
+    move(panel.firewall_button, x, layout.firewall_y, layout.firewall_width, kSendPanelButtonHeight);
+    move(panel.copy_link, layout.copy_x, layout.buttons_y, kSendPanelButtonWidth, kSendPanelButtonHeight);
+    move(panel.stop, layout.stop_x, layout.buttons_y, kSendPanelButtonWidth, kSendPanelButtonHeight);
+    if (panel.placed) {
+        SetWindowPos(panel.window, nullptr, 0, 0, layout.window_width, layout.window_height,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+        return;
+    }
+    panel.placed = true;
+    const int screen_w = GetSystemMetrics(SM_CXSCREEN), screen_h = GetSystemMetrics(SM_CYSCREEN);
+    SetWindowPos(panel.window, nullptr, (screen_w - layout.window_width) / 2, (screen_h - layout.window_height) / 2,
+                 layout.window_width, layout.window_height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void build_controls(SendPanel& panel) {
+    const int32_t w = content_width(panel);
+    const std::string_view warning_text = msg(Message::send_not_encrypted);
+    panel.url_lines =
+        send_panel_lines(panel.session ? single_line_width(panel.window, panel.font.get(), panel.url) : std::nullopt, w);
+    panel.warning_lines = send_panel_lines(single_line_width(panel.window, panel.font.get(), warning_text), w);
+
+    panel.scan = make_label(panel, msg(Message::send_scan), 0, w, kSendPanelLineHeight);
     // The URL stays left to right in every language; SS_EDITCONTROL breaks it where it must.
     panel.url_label = make_control(panel, L"STATIC", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, panel.url,
-                                   kSendPanelMargin, layout.url_y, w, layout.url_height);
-    panel.warning = make_label(panel, warning_text, layout.warning_y, w, layout.warning_height);
-    panel.status = make_label(panel, msg(Message::send_waiting), layout.status_y, w, kSendPanelLineHeight);
+                                   kSendPanelMargin, 0, w, kSendPanelLineHeight);
+    panel.warning = make_label(panel, warning_text, 0, w, kSendPanelLineHeight);
+    panel.status = make_label(panel, msg(Message::send_waiting), 0, w, kSendPanelLineHeight);
     panel.copy_link = make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, msg(Message::send_copy_link),
-                                   layout.copy_x, layout.buttons_y, kSendPanelButtonWidth, kSendPanelButtonHeight,
-                                   kCopyLinkId);
-    panel.stop = make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, msg(Message::send_stop), layout.stop_x,
-                              layout.buttons_y, kSendPanelButtonWidth, kSendPanelButtonHeight, kStopId);
+                                   kSendPanelMargin, 0, kSendPanelButtonWidth, kSendPanelButtonHeight, kCopyLinkId);
+    panel.stop = make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, msg(Message::send_stop),
+                              kSendPanelMargin, 0, kSendPanelButtonWidth, kSendPanelButtonHeight, kStopId);
     EnableWindow(panel.copy_link, panel.session ? TRUE : FALSE);
+    // A tunnel's address is all there is: say so under the warning.
+    if (panel.session && panel.session->local_address().behind_vpn()) {
+        panel.vpn_note = make_label(panel, msg(Message::send_vpn_note), 0, w, kSendPanelLineHeight);
+        // Read after the warning it qualifies.
+        SetWindowPos(panel.vpn_note, panel.warning, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
 
     if (!panel.session) {
         set_text(panel.scan, msg(Message::send_no_network));
         set_text(panel.status, "");
         set_text(panel.warning, "");
     }
+}
 
-    // Centred on the primary screen.
-    const int screen_w = GetSystemMetrics(SM_CXSCREEN), screen_h = GetSystemMetrics(SM_CYSCREEN);
-    SetWindowPos(panel.window, nullptr, (screen_w - layout.window_width) / 2, (screen_h - layout.window_height) / 2,
-                 layout.window_width, layout.window_height, SWP_NOZORDER | SWP_NOACTIVATE);
+// Shows `notice` with its button under the status line, or takes them away.
+void show_notice(SendPanel& panel, SendNotice notice) {
+    if (notice == panel.shown_notice) return;
+    panel.shown_notice = notice;
+    const bool had_focus = panel.firewall_button && GetFocus() == panel.firewall_button;
+    for (HWND* control : {&panel.notice, &panel.firewall_button}) {
+        if (*control) DestroyWindow(*control);
+        *control = nullptr;
+    }
+    if (notice != SendNotice::None) {
+        const int32_t w = content_width(panel);
+        panel.notice = make_label(panel, send_notice_text(notice), 0, w, kSendPanelLineHeight);
+        panel.firewall_button =
+            make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, msg(Message::send_firewall_settings),
+                         kSendPanelMargin, 0, kSendPanelButtonWidth, kSendPanelButtonHeight, kFirewallSettingsId);
+        // In the tab order after the status, before Copy link.
+        SetWindowPos(panel.firewall_button, panel.status, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SetWindowPos(panel.notice, panel.status, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    } else if (had_focus) {
+        SetFocus(IsWindowEnabled(panel.copy_link) ? panel.copy_link : panel.stop);
+    }
+    place_controls(panel);
+    InvalidateRect(panel.window, nullptr, TRUE);
 }
 
 // Every 500 ms: the count and the time left, or the closed link.
@@ -137,6 +228,8 @@ void update_status(SendPanel& panel) {
     if (!panel.session) return;
     const bool active = panel.session->is_active();
     set_text(panel.status, send_status_text(active, panel.session->delivered_count(), panel.session->remaining()));
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - panel.opened);
+    show_notice(panel, send_notice(panel.session->reached(), panel.public_blocks, waited));
     if (active || panel.link_closed) return;
     panel.link_closed = true;
     set_text(panel.url_label, "");
@@ -167,6 +260,9 @@ LRESULT CALLBACK panel_procedure(HWND window, UINT message, WPARAM wparam, LPARA
         switch (LOWORD(wparam)) {
         case kCopyLinkId:
             if (panel->session && !panel->link_closed) (void)copy_text(panel->url);  // a busy clipboard is not worth a message
+            return 0;
+        case kFirewallSettingsId:
+            open_firewall_settings();
             return 0;
         case kStopId:
         case IDCANCEL:  // Esc
@@ -245,12 +341,15 @@ Result<void, PlatformError> send_to_device(std::span<const uint8_t> png, std::st
     if (panel.session) {
         panel.url = panel.session->url();
         panel.qr = qr_bitmap(panel.url);
+        panel.public_blocks = public_network_blocks(read_firewall_facts(panel.session->local_address().adapter_id));
     }
     build_controls(panel);
-    update_status(panel);
+    update_status(panel);  // a Public network's notice is there from the start
+    if (!panel.placed) place_controls(panel);
     ShowWindow(panel.window, SW_SHOW);
     SetForegroundWindow(panel.window);
     SetFocus(panel.session ? panel.copy_link : panel.stop);
+    panel.opened = std::chrono::steady_clock::now();
     SetTimer(panel.window, kStatusTimer, kStatusIntervalMs, nullptr);
 
     int quit_code = 0;
