@@ -16,8 +16,12 @@ TransferFailure transfer_failure(const PlatformError& error) {
     }
     switch (os->code) {
     case winhttp::kNameNotResolved: return TransferFailure::NameNotResolved;
-    case winhttp::kCannotConnect: return TransferFailure::CannotConnect;
-    case winhttp::kTimeout: return TransferFailure::TimedOut;
+    case winhttp::kCannotConnect:
+    case winsock::kRefused:
+    case winsock::kNetworkUnreachable:
+    case winsock::kHostUnreachable: return TransferFailure::CannotConnect;
+    case winhttp::kTimeout:
+    case winsock::kTimedOut: return TransferFailure::TimedOut;
     case winhttp::kSecureFailure:
     case winhttp::kSecureChannelError:
     case winhttp::kInvalidCa:

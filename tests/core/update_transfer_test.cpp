@@ -23,6 +23,10 @@ TEST(UpdateTransfer, FailuresSortedByWhatTheUserCanDo) {
     EXPECT_EQ(transfer_failure(os("WinHttpSendRequest", 12029)), CannotConnect);
     EXPECT_EQ(transfer_failure(os("WinHttpReceiveResponse", 12002)), TimedOut);
     EXPECT_EQ(transfer_failure(os("WinHttpReadData", 12002)), TimedOut);
+    // Wine passes the socket's own errors on.
+    EXPECT_EQ(transfer_failure(os("WinHttpReceiveResponse", 10060)), TimedOut);
+    EXPECT_EQ(transfer_failure(os("WinHttpSendRequest", 10061)), CannotConnect);
+    EXPECT_EQ(transfer_failure(os("WinHttpSendRequest", 10051)), CannotConnect);
     // Windows says 12175 where Wine says 12157; certificate faults have codes of their own.
     for (int32_t code : {12175, 12157, 12045, 12038, 12037, 12169, 12170, 12057, 12179})
         EXPECT_EQ(transfer_failure(os("WinHttpSendRequest", code)), SecureChannel) << code;

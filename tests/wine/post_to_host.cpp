@@ -4,9 +4,11 @@
 //   e.g. post_to_host 275 1 (WM_TIMER, id 1); post_to_host 0x8001 0 0x205 (the icon, right button up)
 // or a quit request to the host's thread, as PostQuitMessage would:
 //   post_to_host quit <exit code>
-// With --answer first, it then times how long the host takes to answer a message
-// sent to it (the tray's unresponsive time: a modal loop, such as a message box's,
-// answers too) and prints "answered after N ms", or "no answer within N ms".
+// With --answer first, it then times how long the host takes, from the post, to
+// answer a message sent to it (the tray's unresponsive time: a modal loop, such as
+// a message box's, answers too) and prints "answered after N ms", or "no answer
+// within N ms". Sent messages overtake posted ones, so the message is sent only
+// after a moment in which the idle host has taken the posted one.
 #include <windows.h>
 
 #include <chrono>
@@ -17,8 +19,10 @@ namespace {
 
 constexpr UINT kAnswerLimitMs = 180000;
 
-int time_answer(HWND host) {
-    const auto start = std::chrono::steady_clock::now();
+constexpr DWORD kTakeUpMs = 250;
+
+int time_answer(HWND host, std::chrono::steady_clock::time_point start) {
+    Sleep(kTakeUpMs);
     DWORD_PTR result = 0;
     const bool answered = SendMessageTimeoutW(host, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerLimitMs, &result) != 0;
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
@@ -49,6 +53,7 @@ int wmain(int argc, wchar_t** argv) {
         return PostThreadMessageW(GetWindowThreadProcessId(host, nullptr), WM_QUIT, wparam, 0) ? 0 : 1;
     const UINT message = UINT(std::wcstoul(argv[1], nullptr, 0));
     const LPARAM lparam = argc == 4 ? LPARAM(std::wcstoll(argv[3], nullptr, 0)) : 0;
+    const auto posted = std::chrono::steady_clock::now();
     if (!PostMessageW(host, message, wparam, lparam)) return 1;
-    return answer ? time_answer(host) : 0;
+    return answer ? time_answer(host, posted) : 0;
 }

@@ -207,7 +207,7 @@ if [ "$phase" = online ]; then
     check "the scan hint and the warning" "Scan with the other device's camera|Not encrypted — anyone on this network could read it." \
         "$(statics 1 <<<"$panel" | field 2)|$(statics 3 <<<"$panel" | field 2)"
     check "the status counts down from two minutes" yes \
-        "$(statics 4 <<<"$panel" | field 2 | grep -qE '^Waiting…  ·  1:5[0-9]$' && echo yes || statics 4 <<<"$panel" | field 2)"
+        "$(statics 4 <<<"$panel" | field 2 | grep -qE '^Waiting…  ·  1:[0-5][0-9]$' && echo yes || statics 4 <<<"$panel" | field 2)"
     check "Copy link and Stop, both enabled" "Copy link|enabled Stop|enabled" \
         "$(control 'Button|Copy link' <<<"$panel" | field 2,4) $(control 'Button|Stop' <<<"$panel" | field 2,4)"
 
@@ -339,7 +339,7 @@ if [ "$phase" = online ]; then
         "at $qx2,$qy2, $qw2 wide, $((qh2 + 48 + notice_h)) high, the buttons 14 below Firewall settings" \
         "at $nx,$ny, $nw wide, $nh high, the buttons $((copy_top - firewall_bottom)) below Firewall settings"
     convert "$work/$phase-notice.png" -crop "${nw}x${nh}+$nx+$ny" +repage "$work/send-panel-notice.png"
-    before_click=$(ps -eo pid=,args= | grep -i '[c]ontrol\.exe' | awk '{print $1}' | sort)
+    before_click=$(ps -eo pid=,args= | grep -i '[c]ontrol\.exe' | awk '{print $1}' || true)
     click_control "$panel" 'Button|Firewall settings'
     opened_page=
     for _ in $(seq 1 40); do

@@ -190,8 +190,9 @@ feed_mode stall
 begin_case "interactive check, the feed never answers"
 answered=$(check_for_updates --answer | answer_ms)
 wait_for_dialog 5 || true
-check "never answers: one message within 15 s" "in time" \
-    "$([ -n "$answered" ] && [ "$answered" -lt 15000 ] && echo "in time" || echo "after ${answered:-no answer} ms")"
+# At least the feed's receive time-out went by (so the wait was measured), well within 15 s.
+in_time() { [ -n "$1" ] && [ "$1" -ge 5000 ] && [ "$1" -lt 15000 ] && echo "in time" || echo "after ${1:-no answer} ms"; }
+check "never answers: one message within 15 s" "in time" "$(in_time "$answered")"
 check "never answers: the message says so" "$failed the update server did not answer in time. Try again later." \
     "$(dialog_text | sed 's/\\n\\n.*//')"
 close_dialog || true
@@ -204,7 +205,7 @@ check "never answers, scheduled: nothing shown" "windows 0" "$(texts Kestrix | t
 open_menu || true
 close_menu
 check "never answers, scheduled: the tray answers the menu right after (held ${silent:-?} ms)" "in time, menu" \
-    "$([ -n "$silent" ] && [ "$silent" -lt 15000 ] && echo "in time" || echo "after ${silent:-no answer} ms"), $([ "$menu_width" -gt 0 ] && echo menu || echo "no menu")"
+    "$(in_time "$silent"), $([ "$menu_width" -gt 0 ] && echo menu || echo "no menu")"
 end_case
 feed_mode
 echo "   the tray waited ${answered:-?} ms for the interactive check, ${silent:-?} ms for the scheduled one"

@@ -48,6 +48,13 @@ inline constexpr int32_t kCertificateRevoked = 12170;
 inline constexpr int32_t kSecureFailure = 12175;
 inline constexpr int32_t kCertificateWrongUsage = 12179;
 }  // namespace winhttp
+// Socket errors WinHTTP may pass on as they are (Wine does, for time-outs).
+namespace winsock {
+inline constexpr int32_t kNetworkUnreachable = 10051;
+inline constexpr int32_t kTimedOut = 10060;
+inline constexpr int32_t kRefused = 10061;
+inline constexpr int32_t kHostUnreachable = 10065;
+}  // namespace winsock
 
 enum class TransferFailure : uint8_t {
     Other,             // told by its code alone

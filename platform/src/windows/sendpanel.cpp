@@ -39,6 +39,7 @@ struct SendPanel {
     std::optional<DeliverySession> session;  // none: not on a network
     std::string url;
     std::unique_ptr<DibSurface> qr;
+    int32_t qr_side = 0;  // as laid out; the code itself goes when the link closes
     HWND scan = nullptr, url_label = nullptr, warning = nullptr, status = nullptr;
     HWND copy_link = nullptr, stop = nullptr;
     HWND vpn_note = nullptr;                          // only when the address is a tunnel's
@@ -119,7 +120,7 @@ HWND make_label(const SendPanel& panel, std::string_view text, int y, int width,
                         kSendPanelMargin, y, width, height);
 }
 
-int32_t content_width(const SendPanel& panel) { return std::max(kSendPanelMinWidth, panel.qr ? panel.qr->width() : 0); }
+int32_t content_width(const SendPanel& panel) { return std::max(kSendPanelMinWidth, panel.qr_side); }
 
 // Where everything goes with the rows the panel has now.
 SendPanelLayout current_layout(const SendPanel& panel) {
@@ -132,7 +133,7 @@ SendPanelLayout current_layout(const SendPanel& panel) {
         notes.firewall_label_width =
             single_line_width(panel.window, panel.font.get(), msg(Message::send_firewall_settings)).value_or(0);
     }
-    return layout_send_panel(panel.qr ? panel.qr->width() : 0, panel.url_lines, panel.warning_lines, notes);
+    return layout_send_panel(panel.qr_side, panel.url_lines, panel.warning_lines, notes);
 }
 
 void move(HWND control, int x, int y, int width, int height) {
@@ -341,6 +342,7 @@ Result<void, PlatformError> send_to_device(std::span<const uint8_t> png, std::st
     if (panel.session) {
         panel.url = panel.session->url();
         panel.qr = qr_bitmap(panel.url);
+        panel.qr_side = panel.qr ? panel.qr->width() : 0;
         panel.public_blocks = public_network_blocks(read_firewall_facts(panel.session->local_address().adapter_id));
     }
     build_controls(panel);
