@@ -5,6 +5,7 @@
 //   probe <address>|failed
 //   chosen <address> <kind>|unlisted [vpn]|none
 //   firewall public=<yes|no|?> profiles=<mask|?> on=<yes|no|?> blocks=<yes|no|?> -> public-blocks <yes|no>
+// With --open-firewall it opens the system's firewall page instead, as the panel's button does.
 #include <cstdio>
 #include <string>
 
@@ -44,7 +45,11 @@ std::string known(const std::optional<T>& value) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--open-firewall") {
+        win::open_firewall_settings();
+        return 0;
+    }
     win::WinsockServices& services = win::winsock_services();
     const std::vector<NetworkAdapter> adapters = services.network_adapters();
     for (const NetworkAdapter& a : adapters) {

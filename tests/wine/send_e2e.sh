@@ -161,7 +161,8 @@ code_column() {
 # presses the toolbar's Send button; waits for the panel.
 sel_x=400 sel_y=200
 start_kestrix() {
-    (cd "$work/$phase/save" && exec "$KESTRIX_WINE" "$work/$phase/app/kestrix.exe") \
+    # The process trace says what the program starts (the firewall page).
+    (cd "$work/$phase/save" && WINEDEBUG=-all,+process exec "$KESTRIX_WINE" "$work/$phase/app/kestrix.exe") \
         >"$work/$phase-kestrix.out" 2>"$work/$phase-kestrix.err" &
     app_pid=$!
     find_icon
@@ -339,17 +340,17 @@ if [ "$phase" = online ]; then
         "at $qx2,$qy2, $qw2 wide, $((qh2 + 48 + notice_h)) high, the buttons 14 below Firewall settings" \
         "at $nx,$ny, $nw wide, $nh high, the buttons $((copy_top - firewall_bottom)) below Firewall settings"
     convert "$work/$phase-notice.png" -crop "${nw}x${nh}+$nx+$ny" +repage "$work/send-panel-notice.png"
-    before_click=$(ps -eo pid=,args= | grep -i '[c]ontrol\.exe' | awk '{print $1}' || true)
-    click_control "$panel" 'Button|Firewall settings'
-    opened_page=
+    click_control "$(texts "Send to a device")" 'Button|Firewall settings'
+    # Wine's control.exe ends at once; the process trace of kestrix.exe shows what it started.
+    started_page=
     for _ in $(seq 1 40); do
-        opened_page=$(ps -eo pid=,args= | grep -i '[c]ontrol\.exe' | grep -i 'Microsoft.WindowsFirewall' | awk '{print $1}' |
-            grep -vxF "${before_click:-none}" | head -n1 || true)
-        [ -n "$opened_page" ] && break
+        started_page=$(grep -o 'cmdline L"\\"C:\\\\windows\\\\system32\\\\control.exe\\" [^"]*"' \
+            "$work/$phase-kestrix.err" | head -n1 || true)
+        [ -n "$started_page" ] && break
         sleep 0.25
     done
-    check "Firewall settings starts the system's firewall page" started "$([ -n "$opened_page" ] && echo started || echo "no control.exe")"
-    [ -z "$opened_page" ] || kill "$opened_page" 2>/dev/null || true
+    check "Firewall settings starts the system's firewall page" "/name Microsoft.WindowsFirewall /page pageConfigureApps" \
+        "$(sed -E 's/.*control.exe\\" (.*)"$/\1/' <<<"$started_page")"
     for i in $(seq 1 19); do curl -s --max-time 5 -o /dev/null "http://127.0.0.1:$port2/s/AAAAAAAAAAAAAAAAAAAAAA/i" || true; done
     sleep 0.8
     check "nineteen wrong tokens leave the link open" yes "$(status_now | grep -qE '^Waiting…  ·' && echo yes || status_now)"
