@@ -113,19 +113,26 @@ enum class Message : uint8_t {
     menu_capture_and_save_as_windows = 90,
     menu_check_for_updates_windows = 91,
     menu_exit_windows = 92,
-    send_vpn_note = 93,
-    send_no_device_yet = 94,
-    send_public_network = 95,
-    send_firewall_settings = 96,
-    update_error_name_not_resolved = 97,
-    update_error_cannot_connect = 98,
-    update_error_timed_out = 99,
-    update_error_secure_channel = 100,
-    update_error_proxy_credentials = 101,
-    update_error_not_found = 102,
-    update_cannot_update_here = 103,
+    // The installer's and uninstaller's own texts (tools/package/kestrix.nsi).
+    setup_options_title = 93,
+    setup_options_subtitle = 94,
+    setup_folder = 95,
+    setup_start_at_sign_in = 96,
+    setup_still_running = 97,
+    setup_remove_settings = 98,
+    send_vpn_note = 99,
+    send_no_device_yet = 100,
+    send_public_network = 101,
+    send_firewall_settings = 102,
+    update_error_name_not_resolved = 103,
+    update_error_cannot_connect = 104,
+    update_error_timed_out = 105,
+    update_error_secure_channel = 106,
+    update_error_proxy_credentials = 107,
+    update_error_not_found = 108,
+    update_cannot_update_here = 109,
 };
-inline constexpr size_t kMessageCount = 104;
+inline constexpr size_t kMessageCount = 110;
 
 // The Windows wording of the tray menu: English only, other languages use the general labels.
 constexpr bool is_english_only(Message message) {
