@@ -7,7 +7,8 @@ the client's User-Agent. Writes READY once it listens; runs until it is killed.
 
 A file ROOT/.mode, read at each request, makes the feed misbehave as real networks
 do (each request logged with the status 0 when nothing was answered):
-    stall             read the request, then answer nothing until the client gives up
+    stall [SECONDS]   read the request, then answer nothing until the client gives up (or
+                      SECONDS pass, 600 by default: then close the connection)
     status CODE       answer every request with CODE and no file (407 asks for proxy credentials)
     stall-body BYTES  send the head and the first BYTES of the file, then nothing more
 """
@@ -56,7 +57,7 @@ def main():
             if words[:1] == ["stall"]:
                 self.log_request(0)
                 self.wfile.flush()
-                hold(self.connection)
+                hold(self.connection, float(words[1]) if len(words) > 1 else 600)
                 self.close_connection = True
                 return
             if words[:1] == ["status"] and len(words) > 1:

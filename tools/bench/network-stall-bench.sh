@@ -7,26 +7,27 @@
 #   tools/bench/network-stall-bench.sh [WINDOWS_BUILD] [LABEL=EXE:KEY ...]
 #   (default: the build's own kestrix_local_feed.exe and local-feed/feed.key)
 # Cases, each from the menu command (or the timer) to the tray answering again:
-#   never answers      the feed takes the request and answers nothing (interactive, scheduled)
+#   never answers      the feed takes the request and answers nothing for 4 minutes, then
+#                      closes the connection (interactive, scheduled)
 #   stalled download   the executable stops after 64 KiB ("Install and Restart" to the message)
 #   swallowed packets  nothing comes back from the feed's address at all (netem loss 100 %)
 #   stalled DNS        the name server never answers ("localhost" left out of the hosts file)
 #   read-only folder   the executable's folder takes no new file (to the message; bytes fetched)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/../.."
-windows=${1:-build/windows}
+windows=$(realpath "${1:-build/windows}")
 shift || true
 builds=("$@")
 [ ${#builds[@]} -gt 0 ] || builds=("current=$windows/tests/wine/kestrix_local_feed.exe:$windows/tests/wine/local-feed/feed.key")
-release_tool=$PWD/$windows/tests/wine/release-tool/kestrix-release
-bin=$PWD/$windows/tests/wine
+release_tool=$windows/tests/wine/release-tool/kestrix-release
+bin=$windows/tests/wine
 source tools/wine/common.sh
 source tools/wine/display.sh
 source tools/wine/checks.sh
 
 if [ -z "${KESTRIX_STALL_BENCH_INSIDE:-}" ]; then
     unshare -n true 2>/dev/null || { echo "network-stall-bench: needs 'unshare' (root)" >&2; exit 1; }
-    export KESTRIX_WINEPREFIX="$PWD/$windows/wine-prefix-bench"
+    export KESTRIX_WINEPREFIX="$windows/wine-prefix-bench"
     kestrix_wine_env
     work=$(mktemp -d "${TMPDIR:-/tmp}/kestrix-stall-bench.XXXXXX")
     export KESTRIX_STALL_BENCH_WORK=$work
@@ -34,7 +35,7 @@ if [ -z "${KESTRIX_STALL_BENCH_INSIDE:-}" ]; then
     kestrix_cleanup_on_exit cleanup
     kestrix_wine_stop
     kestrix_display_start one "$work"
-    KESTRIX_STALL_BENCH_INSIDE=1 unshare --mount --net bash "${BASH_SOURCE[0]}" "$windows" "${builds[@]}"
+    KESTRIX_STALL_BENCH_INSIDE=1 unshare --mount --net bash ${KESTRIX_BENCH_TRACE:+-x} "${BASH_SOURCE[0]}" "$windows" "${builds[@]}"
     exit
 fi
 
@@ -44,7 +45,7 @@ feed_key=
 source tools/wine/feed.sh
 kestrix_feed_start >/dev/null
 feed_origin
-config_dir="$WINEPREFIX/drive_c/users/$USER/AppData/Roaming/Kestrix"
+config_dir="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Kestrix"
 rm -f "$config_dir/kestrix.toml"
 
 # The feed's address swallows every packet; the X server is on a Unix socket and
@@ -65,10 +66,27 @@ unstall_dns() { unswallow; umount /etc/hosts /etc/resolv.conf 2>/dev/null || tru
 report() {  # report CASE MS [NOTE]
     printf '  %-26s %8s ms  %s\n' "$1" "${2:-?}" "${3:-}"
 }
+# Milliseconds from posting the command until the host answers again. With a feed
+# request to wait for, the answer is asked for only once the check has reached the
+# feed, so it cannot overtake the command.
+held_ms() {  # held_ms check_for_updates|timer_fires [FEED_REQUESTS]
+    local start
+    start=$(date +%s%3N)
+    if [ -n "${2:-}" ]; then
+        local mark
+        mark=$(wc -l <"$feed_log")
+        "$1"
+        for _ in $(seq 1 400); do [ "$(($(wc -l <"$feed_log") - mark))" -ge "$2" ] && break; sleep 0.05; done
+        helper post_to_host --answer=600000 0 0 >/dev/null || true
+    else
+        "$1" --answer=600000 >/dev/null || true
+    fi
+    echo $(($(date +%s%3N) - start))
+}
 interactive_ms() {  # the check from the menu until its message; closes it
     local ms
-    ms=$(check_for_updates --answer | answer_ms)
-    wait_for_dialog 200 || true
+    ms=$(held_ms check_for_updates "${1:-}")
+    wait_for_dialog 300 || true
     echo "$ms|$(dialog_text | sed 's/\\n.*//' | cut -c1-70)"
     close_dialog >/dev/null || true
 }
@@ -84,18 +102,20 @@ for build in "${builds[@]}"; do
     newer=$(make_build "$exe_source" 9.0.0)
     publish 9.0.0 "$newer"
 
-    feed_mode stall
-    IFS='|' read -r ms text < <(interactive_ms)
+    feed_mode stall 240
+    IFS='|' read -r ms text < <(interactive_ms 1)
     report "never answers" "$ms" "$text"
-    report "never answers, scheduled" "$(timer_fires --answer | answer_ms)"
+    report "never answers, scheduled" "$(held_ms timer_fires 1)"
     feed_mode
 
     feed_mode stall-body 65536
     check_for_updates
     if wait_for_dialog 60 "Install and Restart"; then
+        start_ms=$(date +%s%3N)
         click_button "Install and Restart" >/dev/null
-        ms=$(helper post_to_host --answer 0 0 | answer_ms)
-        wait_for_dialog 200 'OK|' || true
+        helper post_to_host --answer=600000 0 0 >/dev/null || true
+        ms=$(($(date +%s%3N) - start_ms))
+        wait_for_dialog 300 'OK|' || true
         report "stalled download" "$ms" "$(dialog_text | sed 's/\\n.*//' | cut -c1-70)"
         close_dialog >/dev/null || true
     else

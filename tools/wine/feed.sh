@@ -118,7 +118,7 @@ quit_running_copy() {  # asks the running copy to quit, as a second program may
 # printing how long the host then took to answer (a message box's loop answers too).
 check_for_updates() { helper post_to_host "$@" 273 0x1006; }  # WM_COMMAND of the menu item
 timer_fires() { helper post_to_host "$@" 275 1; }            # WM_TIMER, the update timer
-answer_ms() { sed -n 's/^answered after \([0-9]*\) ms$/\1/p'; }
+answer_ms() { sed -n -e 's/^answered after \([0-9]*\) ms$/\1/p' -e 's/^no answer within \([0-9]*\) ms$/>\1/p'; }
 
 # The texts of the window titled "Kestrix" once it has a button (a message box or the
 # question), or the button LABEL, within SECONDS.
