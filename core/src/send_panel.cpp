@@ -1,10 +1,47 @@
 #include "kestrix/send_panel.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "kestrix/i18n.h"
+#include "kestrix/qr.h"
+#include "kestrix/ui_scale.h"
 
 namespace kestrix {
+
+namespace {
+
+// Rows stacked from the top: each after a gap, both given at 100 % and scaled as
+// they are placed, so that any row added here scales with the rest.
+class Column {
+public:
+    explicit Column(uint32_t ui_scale) : scale_(ui_scale) {}
+    int32_t px(int32_t at_100) const { return px_at_scale(at_100, scale_); }
+    // The top of a row `height` pixels high (already scaled) after a gap of `gap` at 100 %.
+    int32_t row(int32_t gap, int32_t height) {
+        y_ += px(gap);
+        const int32_t top = y_;
+        y_ += height;
+        return top;
+    }
+    int32_t bottom() const { return y_; }
+
+private:
+    uint32_t scale_;
+    int32_t y_ = 0;
+};
+
+}  // namespace
+
+int32_t send_panel_font_height(uint32_t ui_scale) { return px_at_scale(kSendPanelFontHeight, ui_scale); }
+
+uint32_t send_panel_module_pixels(uint32_t ui_scale) {
+    return uint32_t(std::max<int64_t>(1, std::lround(at_scale(double(kQrModulePixels), ui_scale))));
+}
+
+int32_t send_panel_content_width(int32_t qr_side, uint32_t ui_scale) {
+    return std::max(px_at_scale(kSendPanelMinWidth, ui_scale), std::max(qr_side, 0));
+}
 
 int32_t send_panel_lines(std::optional<int32_t> width, int32_t content_width) {
     if (!width || content_width <= 0) return 1;
@@ -18,37 +55,48 @@ int32_t send_panel_wrapped_lines(int32_t text_height, int32_t line_height, int32
     return int32_t(std::clamp<int64_t>(lines, 1, std::max(most, 1)));
 }
 
-SendPanelLayout layout_send_panel(int32_t qr_side, int32_t url_lines, int32_t warning_lines,
+SendPanelLayout layout_send_panel(int32_t qr_side, int32_t url_lines, int32_t warning_lines, uint32_t ui_scale,
                                   const SendPanelNotes& notes) {
     const int32_t q = std::max(qr_side, 0);
     const int32_t u = std::clamp(url_lines, 1, 3);
     const int32_t n = std::clamp(warning_lines, 1, 3);
     const int32_t v = std::clamp(notes.vpn_lines, 0, 3);
     const int32_t f = std::clamp(notes.notice_lines, 0, 8);
+    Column column(ui_scale);
     SendPanelLayout layout;
-    layout.content_width = std::max(kSendPanelMinWidth, q);
-    layout.scan_y = q + 30;
-    layout.url_y = q + 54;
-    layout.url_height = kSendPanelLineHeight * u;
-    layout.warning_y = q + 20 * u + 58;
-    layout.warning_height = kSendPanelLineHeight * n;
+    layout.margin = column.px(kSendPanelMargin);
+    layout.content_width = send_panel_content_width(q, ui_scale);
+    layout.line_height = column.px(kSendPanelLineHeight);
+    layout.button_width = column.px(kSendPanelButtonWidth);
+    layout.button_height = column.px(kSendPanelButtonHeight);
+
+    column.row(kSendPanelMargin, q);  // the code
+    layout.scan_y = column.row(10, layout.line_height);
+    layout.url_height = layout.line_height * u;
+    layout.url_y = column.row(4, layout.url_height);
+    layout.warning_height = layout.line_height * n;
+    layout.warning_y = column.row(4, layout.warning_height);
     // The VPN note sits under the warning and pushes the rest down.
-    const int32_t vpn_room = v > 0 ? kSendPanelLineHeight * v + 4 : 0;
-    layout.vpn_y = layout.warning_y + layout.warning_height + 4;
-    layout.vpn_height = kSendPanelLineHeight * v;
-    layout.status_y = q + 20 * u + 20 * n + 66 + vpn_room;
-    layout.buttons_y = layout.status_y + 30;
+    layout.vpn_height = layout.line_height * v;
+    layout.vpn_y = v > 0 ? column.row(4, layout.vpn_height) : column.bottom() + column.px(4);
+    layout.status_y = column.row(8, layout.line_height);
     // The firewall notice follows the status it explains, its button under it.
-    layout.notice_y = layout.status_y + 28;
-    layout.notice_height = kSendPanelLineHeight * f;
-    layout.firewall_y = layout.notice_y + layout.notice_height + 6;
-    layout.firewall_width = std::clamp(notes.firewall_label_width + 24, kSendPanelButtonWidth, layout.content_width);
-    if (f > 0) layout.buttons_y = layout.firewall_y + kSendPanelButtonHeight + 14;
-    layout.copy_x = kSendPanelMargin;
+    layout.notice_height = layout.line_height * f;
+    layout.firewall_width = std::clamp(notes.firewall_label_width + column.px(24), layout.button_width,
+                                       std::max(layout.button_width, layout.content_width));
+    if (f > 0) {
+        layout.notice_y = column.row(8, layout.notice_height);
+        layout.firewall_y = column.row(6, layout.button_height);
+        layout.buttons_y = column.row(14, layout.button_height);
+    } else {
+        layout.buttons_y = column.row(10, layout.button_height);
+    }
+
+    layout.copy_x = layout.margin;
     // The Stop button's right edge lines up with the labels'.
-    layout.stop_x = layout.content_width - 100;
-    layout.window_width = layout.content_width + 56;
-    layout.window_height = layout.buttons_y + 90;
+    layout.stop_x = layout.margin + layout.content_width - layout.button_width;
+    layout.client_width = layout.content_width + 2 * layout.margin;
+    layout.client_height = column.bottom() + layout.margin;
     return layout;
 }
 

@@ -9,20 +9,20 @@ using namespace kestrix;
 using namespace std::chrono_literals;
 
 TEST(SendPanel, LayoutWithAndWithoutTheCode) {
-    const SendPanelLayout none = layout_send_panel(0, 1, 1);
+    const SendPanelLayout none = layout_send_panel(0, 1, 1, 100);
     EXPECT_EQ(none.content_width, 300);
     EXPECT_EQ(none.scan_y, 30);
     EXPECT_EQ(none.url_y, 54);
     EXPECT_EQ(none.warning_y, 78);
     EXPECT_EQ(none.status_y, 106);
     EXPECT_EQ(none.buttons_y, 136);
-    EXPECT_EQ(none.stop_x + kSendPanelButtonWidth, none.content_width + 20) << "Stop's right edge meets the labels'";
-    EXPECT_EQ(none.window_width, 356);
-    EXPECT_EQ(none.window_height, 226);
+    EXPECT_EQ(none.stop_x + none.button_width, none.content_width + 20) << "Stop's right edge meets the labels'";
+    EXPECT_EQ(none.client_width, 340);
+    EXPECT_EQ(none.client_height, 136 + 30 + 20);
 
     // A version-4 code (328 pixels) widens the column; a two-line URL and a
     // three-line warning push everything below them down.
-    const SendPanelLayout big = layout_send_panel(328, 2, 3);
+    const SendPanelLayout big = layout_send_panel(328, 2, 3, 100);
     EXPECT_EQ(big.content_width, 328);
     EXPECT_EQ(big.scan_y, 358);
     EXPECT_EQ(big.url_height, 40);
@@ -30,8 +30,8 @@ TEST(SendPanel, LayoutWithAndWithoutTheCode) {
     EXPECT_EQ(big.warning_height, 60);
     EXPECT_EQ(big.status_y, 328 + 40 + 60 + 66);
     EXPECT_EQ(big.buttons_y, big.status_y + 30);
-    EXPECT_EQ(big.window_width, 384);
-    EXPECT_EQ(big.window_height, 328 + 40 + 60 + 186);
+    EXPECT_EQ(big.client_width, 368);
+    EXPECT_EQ(big.client_height, big.buttons_y + 30 + 20);
 }
 
 TEST(SendPanel, LinesATextNeeds) {
@@ -58,44 +58,54 @@ TEST(SendPanel, StatusLine) {
 }
 
 TEST(SendPanel, NotesPushTheRowsBelowThemDown) {
-    const SendPanelLayout plain = layout_send_panel(296, 1, 2);
+    const SendPanelLayout plain = layout_send_panel(296, 1, 2, 100);
 
     // The VPN note sits under the warning; status and buttons move down by its lines.
-    const SendPanelLayout vpn = layout_send_panel(296, 1, 2, {.vpn_lines = 2});
+    const SendPanelLayout vpn = layout_send_panel(296, 1, 2, 100, {.vpn_lines = 2});
     EXPECT_EQ(vpn.vpn_y, plain.warning_y + plain.warning_height + 4);
     EXPECT_EQ(vpn.vpn_height, 40);
     EXPECT_EQ(vpn.status_y, plain.status_y + 44);
     EXPECT_GE(vpn.status_y, vpn.vpn_y + vpn.vpn_height) << "the status never overlaps the note";
     EXPECT_EQ(vpn.buttons_y, vpn.status_y + 30);
-    EXPECT_EQ(vpn.window_height, plain.window_height + 44);
+    EXPECT_EQ(vpn.client_height, plain.client_height + 44);
 
     // The firewall notice and its button under the status, then Copy link and Stop.
-    const SendPanelLayout notice = layout_send_panel(296, 1, 2, {.notice_lines = 4, .firewall_label_width = 100});
+    const SendPanelLayout notice = layout_send_panel(296, 1, 2, 100, {.notice_lines = 4, .firewall_label_width = 100});
     EXPECT_EQ(notice.status_y, plain.status_y) << "the code and everything above the notice stay put";
     EXPECT_EQ(notice.notice_y, notice.status_y + 28);
     EXPECT_EQ(notice.notice_height, 80);
     EXPECT_EQ(notice.firewall_y, notice.notice_y + 80 + 6);
     EXPECT_EQ(notice.firewall_width, 124);
     EXPECT_EQ(notice.buttons_y, notice.firewall_y + 30 + 14);
-    EXPECT_EQ(notice.window_height - notice.buttons_y, plain.window_height - plain.buttons_y)
+    EXPECT_EQ(notice.client_height - notice.buttons_y, plain.client_height - plain.buttons_y)
         << "the same margin under the buttons";
-    EXPECT_EQ(notice.window_width, plain.window_width);
+    EXPECT_EQ(notice.client_width, plain.client_width);
 
     // Both at once stack in that order.
-    const SendPanelLayout both = layout_send_panel(296, 1, 2, {.vpn_lines = 1, .notice_lines = 3});
+    const SendPanelLayout both = layout_send_panel(296, 1, 2, 100, {.vpn_lines = 1, .notice_lines = 3});
     EXPECT_EQ(both.notice_y, both.status_y + 28);
     EXPECT_EQ(both.status_y, plain.status_y + 24);
     EXPECT_EQ(both.buttons_y, both.firewall_y + 44);
+
+    // At 200 % the rows and gaps double with the rest of the panel.
+    const SendPanelLayout plain2 = layout_send_panel(592, 1, 2, 200);
+    const SendPanelLayout notice2 = layout_send_panel(592, 1, 2, 200, {.notice_lines = 2, .firewall_label_width = 260});
+    EXPECT_EQ(notice2.notice_y, notice2.status_y + 56);
+    EXPECT_EQ(notice2.notice_height, 80);
+    EXPECT_EQ(notice2.firewall_y, notice2.notice_y + 80 + 12);
+    EXPECT_EQ(notice2.firewall_width, 308) << "the label and its padding at the scale";
+    EXPECT_EQ(notice2.buttons_y, notice2.firewall_y + 60 + 28);
+    EXPECT_EQ(notice2.client_height - notice2.buttons_y, plain2.client_height - plain2.buttons_y);
 }
 
 TEST(SendPanel, FirewallButtonAndNoticeBounds) {
     // The button fits its label, never narrower than the others, never wider than the column.
-    EXPECT_EQ(layout_send_panel(0, 1, 1, {.notice_lines = 1, .firewall_label_width = 40}).firewall_width, 120);
-    EXPECT_EQ(layout_send_panel(0, 1, 1, {.notice_lines = 1, .firewall_label_width = 150}).firewall_width, 174);
-    EXPECT_EQ(layout_send_panel(0, 1, 1, {.notice_lines = 1, .firewall_label_width = 900}).firewall_width, 300);
+    EXPECT_EQ(layout_send_panel(0, 1, 1, 100, {.notice_lines = 1, .firewall_label_width = 40}).firewall_width, 120);
+    EXPECT_EQ(layout_send_panel(0, 1, 1, 100, {.notice_lines = 1, .firewall_label_width = 150}).firewall_width, 174);
+    EXPECT_EQ(layout_send_panel(0, 1, 1, 100, {.notice_lines = 1, .firewall_label_width = 900}).firewall_width, 300);
     // A notice of more lines than a panel should grow by is given eight.
-    EXPECT_EQ(layout_send_panel(0, 1, 1, {.notice_lines = 40}).notice_height, 160);
-    EXPECT_EQ(layout_send_panel(0, 1, 1, {.vpn_lines = 9}).vpn_height, 60);
+    EXPECT_EQ(layout_send_panel(0, 1, 1, 100, {.notice_lines = 40}).notice_height, 160);
+    EXPECT_EQ(layout_send_panel(0, 1, 1, 100, {.vpn_lines = 9}).vpn_height, 60);
     // Wrapped text: the measured height over the line height, rounded up.
     EXPECT_EQ(send_panel_wrapped_lines(60, 20, 8), 3);
     EXPECT_EQ(send_panel_wrapped_lines(61, 20, 8), 4);

@@ -120,19 +120,24 @@ enum class Message : uint8_t {
     setup_start_at_sign_in = 96,
     setup_still_running = 97,
     setup_remove_settings = 98,
-    send_vpn_note = 99,
-    send_no_device_yet = 100,
-    send_public_network = 101,
-    send_firewall_settings = 102,
-    update_error_name_not_resolved = 103,
-    update_error_cannot_connect = 104,
-    update_error_timed_out = 105,
-    update_error_secure_channel = 106,
-    update_error_proxy_credentials = 107,
-    update_error_not_found = 108,
-    update_cannot_update_here = 109,
+    settings_hotkey_types = 99,
+    start_running = 100,
+    start_hotkey_fallback = 101,
+    start_hotkey_types = 102,
+    error_print_screen_windows = 103,
+    send_vpn_note = 104,
+    send_no_device_yet = 105,
+    send_public_network = 106,
+    send_firewall_settings = 107,
+    update_error_name_not_resolved = 108,
+    update_error_cannot_connect = 109,
+    update_error_timed_out = 110,
+    update_error_secure_channel = 111,
+    update_error_proxy_credentials = 112,
+    update_error_not_found = 113,
+    update_cannot_update_here = 114,
 };
-inline constexpr size_t kMessageCount = 110;
+inline constexpr size_t kMessageCount = 115;
 
 // The Windows wording of the tray menu: English only, other languages use the general labels.
 constexpr bool is_english_only(Message message) {

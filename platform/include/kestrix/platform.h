@@ -15,6 +15,7 @@
 #include "kestrix/frame.h"
 #include "kestrix/hotkey.h"
 #include "kestrix/image.h"
+#include "kestrix/keyboard_layout.h"
 #include "kestrix/local_time.h"
 #include "kestrix/overlay_outcome.h"
 #include "kestrix/platform_error.h"
@@ -40,6 +41,9 @@ inline constexpr uint8_t kAppEventCount = 7;
 struct HostSettings {
     Hotkey hotkey;
     bool show_tray_icon = true;
+    // Said once near the notification area when the hotkey is registered: that Kestrix
+    // runs and how to capture. None at login or after an update.
+    std::optional<std::string> start_notice;
     friend bool operator==(const HostSettings&, const HostSettings&) = default;
 };
 
@@ -110,7 +114,10 @@ public:
     // 26. run_host with the two callbacks installed where the host can reach them.
     virtual Result<void, PlatformError> run(const HostSettings& settings, const AppEventCallback& on_event,
                                             const NestedHotkeyCallback& on_nested_hotkey) = 0;
-    // 27. Whether the executable's folder takes a new file, as installing an update
+    // 27. The user's installed keyboard layouts, read now: what each letter and digit
+    // key types with each modifier set that can type.
+    virtual std::vector<KeyboardLayout> keyboard_layouts() = 0;
+    // 28. Whether the executable's folder takes a new file, as installing an update
     // needs; the reason in the system's words when it does not.
     virtual Result<void, PlatformError> check_install_folder() = 0;
 };

@@ -15,12 +15,15 @@
 #include "dib_surface.h"
 #include "firewall.h"
 #include "gdi_handles.h"
+#include "kestrix/frame.h"
 #include "kestrix/i18n.h"
 #include "kestrix/qr.h"
 #include "kestrix/send_panel.h"
 #include "kestrix/transfer.h"
+#include "kestrix/ui_scale.h"
 #include "last_error.h"
 #include "wide_text.h"
+#include "window_dpi.h"
 #include "winsock_sockets.h"
 
 namespace kestrix::win {
@@ -34,6 +37,9 @@ constexpr int kFirewallSettingsId = 0x3003;
 constexpr UINT_PTR kStatusTimer = 1;
 constexpr UINT kStatusIntervalMs = 500;
 
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
+
 struct SendPanel {
     HWND window = nullptr;
     std::optional<DeliverySession> session;  // none: not on a network
@@ -45,11 +51,11 @@ struct SendPanel {
     HWND vpn_note = nullptr;                          // only when the address is a tunnel's
     HWND notice = nullptr, firewall_button = nullptr;  // only while a notice is shown
     GdiObject<HFONT> font;
-    int32_t url_lines = 1, warning_lines = 1;
     bool public_blocks = false;  // the firewall most likely keeps every device out
     SendNotice shown_notice = SendNotice::None;
     std::chrono::steady_clock::time_point opened = std::chrono::steady_clock::now();
-    bool placed = false;  // centred once; later changes keep the window where it is
+    uint32_t ui_scale = 100;  // of the monitor the panel is on
+    int32_t margin = kSendPanelMargin;  // where the code is drawn
     bool link_closed = false;
     bool closed = false;
 };
@@ -70,8 +76,8 @@ bool right_to_left() { return language_tag(current_language()) == "ar"; }
 void set_text(HWND control, std::string_view text) { SetWindowTextW(control, wide(text).c_str()); }
 
 // The code as a bitmap in a memory context, ready to be copied to the window 1:1.
-std::unique_ptr<DibSurface> qr_bitmap(const std::string& url) {
-    const std::optional<Image> code = qr_image(url);
+std::unique_ptr<DibSurface> qr_bitmap(const std::string& url, uint32_t ui_scale) {
+    const std::optional<Image> code = qr_image(url, send_panel_module_pixels(ui_scale));
     if (!code) return nullptr;
     auto surface = DibSurface::create(int32_t(code->width()), int32_t(code->height()), "send panel");
     if (!surface) return nullptr;
@@ -105,89 +111,33 @@ int32_t wrapped_lines(HWND window, HFONT font, std::string_view text, int32_t wi
 }
 
 HWND make_control(const SendPanel& panel, const wchar_t* window_class, DWORD style, DWORD ex_style, std::string_view text,
-                  int x, int y, int width, int height, int id = 0) {
+                  int id = 0) {
     const HWND control =
-        CreateWindowExW(ex_style, window_class, wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+        CreateWindowExW(ex_style, window_class, wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
                         panel.window, reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
     if (control) SendMessageW(control, WM_SETFONT, WPARAM(panel.font.get()), FALSE);
     return control;
 }
 
 // A label of catalogue text: right-aligned and read right to left in Arabic.
-HWND make_label(const SendPanel& panel, std::string_view text, int y, int width, int height) {
+HWND make_label(const SendPanel& panel, std::string_view text) {
     const bool rtl = right_to_left();
-    return make_control(panel, L"STATIC", SS_NOPREFIX | (rtl ? SS_RIGHT : SS_LEFT), rtl ? WS_EX_RTLREADING : 0, text,
-                        kSendPanelMargin, y, width, height);
+    return make_control(panel, L"STATIC", SS_NOPREFIX | (rtl ? SS_RIGHT : SS_LEFT), rtl ? WS_EX_RTLREADING : 0, text);
 }
 
-int32_t content_width(const SendPanel& panel) { return std::max(kSendPanelMinWidth, panel.qr_side); }
-
-// Where everything goes with the rows the panel has now.
-SendPanelLayout current_layout(const SendPanel& panel) {
-    SendPanelNotes notes;
-    const int32_t w = content_width(panel);
-    if (panel.vpn_note) notes.vpn_lines = wrapped_lines(panel.window, panel.font.get(), msg(Message::send_vpn_note), w, 3);
-    if (panel.notice) {
-        notes.notice_lines =
-            wrapped_lines(panel.window, panel.font.get(), send_notice_text(panel.shown_notice), w, 8);
-        notes.firewall_label_width =
-            single_line_width(panel.window, panel.font.get(), msg(Message::send_firewall_settings)).value_or(0);
-    }
-    return layout_send_panel(panel.qr_side, panel.url_lines, panel.warning_lines, notes);
-}
-
-void move(HWND control, int x, int y, int width, int height) {
-    if (control) SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// Puts every control in its place and sizes the window: centred on the primary
-// screen the first time, and from then on grown or shrunk downwards only, so the
-// code a camera may be aimed at stays where it is.
-void place_controls(SendPanel& panel) {
-    const SendPanelLayout layout = current_layout(panel);
-    const int32_t w = layout.content_width;
-    const int x = kSendPanelMargin;
-    move(panel.scan, x, layout.scan_y, w, kSendPanelLineHeight);
-    move(panel.url_label, x, layout.url_y, w, layout.url_height);
-    move(panel.warning, x, layout.warning_y, w, layout.warning_height);
-    move(panel.vpn_note, x, layout.vpn_y, w, layout.vpn_height);
-    move(panel.status, x, layout.status_y, w, kSendPanelLineHeight);
-    move(panel.notice, x, layout.notice_y, w, layout.notice_height);
-    move(panel.firewall_button, x, layout.firewall_y, layout.firewall_width, kSendPanelButtonHeight);
-    move(panel.copy_link, layout.copy_x, layout.buttons_y, kSendPanelButtonWidth, kSendPanelButtonHeight);
-    move(panel.stop, layout.stop_x, layout.buttons_y, kSendPanelButtonWidth, kSendPanelButtonHeight);
-    if (panel.placed) {
-        SetWindowPos(panel.window, nullptr, 0, 0, layout.window_width, layout.window_height,
-                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
-        return;
-    }
-    panel.placed = true;
-    const int screen_w = GetSystemMetrics(SM_CXSCREEN), screen_h = GetSystemMetrics(SM_CYSCREEN);
-    SetWindowPos(panel.window, nullptr, (screen_w - layout.window_width) / 2, (screen_h - layout.window_height) / 2,
-                 layout.window_width, layout.window_height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void build_controls(SendPanel& panel) {
-    const int32_t w = content_width(panel);
-    const std::string_view warning_text = msg(Message::send_not_encrypted);
-    panel.url_lines =
-        send_panel_lines(panel.session ? single_line_width(panel.window, panel.font.get(), panel.url) : std::nullopt, w);
-    panel.warning_lines = send_panel_lines(single_line_width(panel.window, panel.font.get(), warning_text), w);
-
-    panel.scan = make_label(panel, msg(Message::send_scan), 0, w, kSendPanelLineHeight);
+void create_controls(SendPanel& panel) {
+    panel.scan = make_label(panel, msg(Message::send_scan));
     // The URL stays left to right in every language; SS_EDITCONTROL breaks it where it must.
-    panel.url_label = make_control(panel, L"STATIC", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, panel.url,
-                                   kSendPanelMargin, 0, w, kSendPanelLineHeight);
-    panel.warning = make_label(panel, warning_text, 0, w, kSendPanelLineHeight);
-    panel.status = make_label(panel, msg(Message::send_waiting), 0, w, kSendPanelLineHeight);
-    panel.copy_link = make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, msg(Message::send_copy_link),
-                                   kSendPanelMargin, 0, kSendPanelButtonWidth, kSendPanelButtonHeight, kCopyLinkId);
-    panel.stop = make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, msg(Message::send_stop),
-                              kSendPanelMargin, 0, kSendPanelButtonWidth, kSendPanelButtonHeight, kStopId);
+    panel.url_label = make_control(panel, L"STATIC", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, panel.url);
+    panel.warning = make_label(panel, msg(Message::send_not_encrypted));
+    panel.status = make_label(panel, msg(Message::send_waiting));
+    panel.copy_link =
+        make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, msg(Message::send_copy_link), kCopyLinkId);
+    panel.stop = make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, msg(Message::send_stop), kStopId);
     EnableWindow(panel.copy_link, panel.session ? TRUE : FALSE);
     // A tunnel's address is all there is: say so under the warning.
     if (panel.session && panel.session->local_address().behind_vpn()) {
-        panel.vpn_note = make_label(panel, msg(Message::send_vpn_note), 0, w, kSendPanelLineHeight);
+        panel.vpn_note = make_label(panel, msg(Message::send_vpn_note));
         // Read after the warning it qualifies.
         SetWindowPos(panel.vpn_note, panel.warning, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
@@ -197,6 +147,66 @@ void build_controls(SendPanel& panel) {
         set_text(panel.status, "");
         set_text(panel.warning, "");
     }
+}
+
+void place(HWND control, int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (control) SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Every control in its place with the rows the panel has now, and the window sized
+// around them, its top left corner kept (a notice grows or shrinks it downwards, so
+// the code a camera may be aimed at stays where it is); returns the window's size.
+SIZE place_controls(SendPanel& panel) {
+    // The code's area stays when the code goes with the closed link.
+    if (panel.qr) panel.qr_side = panel.qr->width();
+    const int32_t content_width = send_panel_content_width(panel.qr_side, panel.ui_scale);
+    const std::string_view warning_text = msg(Message::send_not_encrypted);
+    const int32_t url_lines = send_panel_lines(
+        panel.session ? single_line_width(panel.window, panel.font.get(), panel.url) : std::nullopt, content_width);
+    const int32_t warning_lines =
+        send_panel_lines(single_line_width(panel.window, panel.font.get(), warning_text), content_width);
+    SendPanelNotes notes;
+    if (panel.vpn_note)
+        notes.vpn_lines = wrapped_lines(panel.window, panel.font.get(), msg(Message::send_vpn_note), content_width, 3);
+    if (panel.notice) {
+        notes.notice_lines =
+            wrapped_lines(panel.window, panel.font.get(), send_notice_text(panel.shown_notice), content_width, 8);
+        notes.firewall_label_width =
+            single_line_width(panel.window, panel.font.get(), msg(Message::send_firewall_settings)).value_or(0);
+    }
+    const SendPanelLayout layout = layout_send_panel(panel.qr_side, url_lines, warning_lines, panel.ui_scale, notes);
+    const int32_t x = layout.margin, w = layout.content_width;
+    panel.margin = layout.margin;
+
+    place(panel.scan, x, layout.scan_y, w, layout.line_height);
+    place(panel.url_label, x, layout.url_y, w, layout.url_height);
+    place(panel.warning, x, layout.warning_y, w, layout.warning_height);
+    place(panel.vpn_note, x, layout.vpn_y, w, layout.vpn_height);
+    place(panel.status, x, layout.status_y, w, layout.line_height);
+    place(panel.notice, x, layout.notice_y, w, layout.notice_height);
+    place(panel.firewall_button, x, layout.firewall_y, layout.firewall_width, layout.button_height);
+    place(panel.copy_link, layout.copy_x, layout.buttons_y, layout.button_width, layout.button_height);
+    place(panel.stop, layout.stop_x, layout.buttons_y, layout.button_width, layout.button_height);
+
+    // The frame around that client area at the window's own DPI.
+    const SIZE size = frame_size(layout.client_width, layout.client_height, kStyle, kExStyle,
+                                 dpi_for_ui_scale(panel.ui_scale));
+    SetWindowPos(panel.window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(panel.window, nullptr, TRUE);
+    return size;
+}
+
+// The font and the code at the panel's scale, then everything laid out at it;
+// returns the window's size.
+SIZE lay_out(SendPanel& panel) {
+    panel.font.reset(CreateFontW(-send_panel_font_height(panel.ui_scale), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI"));
+    for (HWND control : {panel.scan, panel.url_label, panel.warning, panel.vpn_note, panel.status, panel.notice,
+                         panel.firewall_button, panel.copy_link, panel.stop})
+        if (control) SendMessageW(control, WM_SETFONT, WPARAM(panel.font.get()), FALSE);
+    if (panel.session && !panel.link_closed) panel.qr = qr_bitmap(panel.url, panel.ui_scale);
+    return place_controls(panel);
 }
 
 // Shows `notice` with its button under the status line, or takes them away.
@@ -209,11 +219,9 @@ void show_notice(SendPanel& panel, SendNotice notice) {
         *control = nullptr;
     }
     if (notice != SendNotice::None) {
-        const int32_t w = content_width(panel);
-        panel.notice = make_label(panel, send_notice_text(notice), 0, w, kSendPanelLineHeight);
-        panel.firewall_button =
-            make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, msg(Message::send_firewall_settings),
-                         kSendPanelMargin, 0, kSendPanelButtonWidth, kSendPanelButtonHeight, kFirewallSettingsId);
+        panel.notice = make_label(panel, send_notice_text(notice));
+        panel.firewall_button = make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0,
+                                             msg(Message::send_firewall_settings), kFirewallSettingsId);
         // In the tab order after the status, before Copy link.
         SetWindowPos(panel.firewall_button, panel.status, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SetWindowPos(panel.notice, panel.status, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -221,7 +229,6 @@ void show_notice(SendPanel& panel, SendNotice notice) {
         SetFocus(IsWindowEnabled(panel.copy_link) ? panel.copy_link : panel.stop);
     }
     place_controls(panel);
-    InvalidateRect(panel.window, nullptr, TRUE);
 }
 
 // Every 500 ms: the count and the time left, or the closed link.
@@ -245,8 +252,7 @@ void on_paint(const SendPanel& panel) {
     const HDC dc = BeginPaint(panel.window, &paint);
     if (!dc) return;
     if (panel.qr)
-        BitBlt(dc, kSendPanelMargin, kSendPanelMargin, panel.qr->width(), panel.qr->height(), panel.qr->dc(), 0, 0,
-               SRCCOPY);
+        BitBlt(dc, panel.margin, panel.margin, panel.qr->width(), panel.qr->height(), panel.qr->dc(), 0, 0, SRCCOPY);
     EndPaint(panel.window, &paint);
 }
 
@@ -278,17 +284,25 @@ LRESULT CALLBACK panel_procedure(HWND window, UINT message, WPARAM wparam, LPARA
     case WM_TIMER:
         if (wparam == kStatusTimer) update_status(*panel);
         return 0;
+    case WM_DPICHANGED: {
+        // Dragged to a monitor of another scale: everything is laid out again at it,
+        // where the system suggests.
+        const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+        const uint32_t old_scale = panel->ui_scale;
+        panel->ui_scale = usable_ui_scale(ui_scale_for_dpi(LOWORD(wparam)));
+        // With the link closed there is no code to measure: its blank area follows the scale.
+        if (!panel->qr && old_scale > 0)
+            panel->qr_side = int32_t(int64_t(panel->qr_side) * panel->ui_scale / old_scale);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        lay_out(*panel);
+        return 0;
+    }
     default:
         break;
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
-
-HFONT panel_font() {
-    return CreateFontW(-15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI");
-}
 
 // Runs until the panel is closed; false when the application is quitting, with the
 // exit code in `quit_code`.
@@ -332,22 +346,24 @@ Result<void, PlatformError> send_to_device(std::span<const uint8_t> png, std::st
 
     auto registered = register_dialog_class(kPanelClass, panel_procedure, "RegisterClassExW(send panel)");
     if (!registered) return registered;
-    panel.font.reset(panel_font());
-    panel.window = CreateWindowExW(WS_EX_DLGMODALFRAME, kPanelClass, wide(msg(Message::send_panel_title)).c_str(),
-                                   WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 360, 520, nullptr, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
+    panel.window = CreateWindowExW(kExStyle, kPanelClass, wide(msg(Message::send_panel_title)).c_str(), kStyle, 0, 0,
+                                   360, 520, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!panel.window) return fail(last_error("CreateWindowExW(send panel)"));  // the session ends on the way out
     open_panels.push_back(&panel);
 
     if (panel.session) {
         panel.url = panel.session->url();
-        panel.qr = qr_bitmap(panel.url);
-        panel.qr_side = panel.qr ? panel.qr->width() : 0;
         panel.public_blocks = public_network_blocks(read_firewall_facts(panel.session->local_address().adapter_id));
     }
-    build_controls(panel);
+    // At the scale of the primary monitor, where it opens.
+    panel.ui_scale = window_ui_scale(panel.window);
+    create_controls(panel);
+    lay_out(panel);
     update_status(panel);  // a Public network's notice is there from the start
-    if (!panel.placed) place_controls(panel);
+    const SIZE size = place_controls(panel);
+    const int screen_w = GetSystemMetrics(SM_CXSCREEN), screen_h = GetSystemMetrics(SM_CYSCREEN);
+    SetWindowPos(panel.window, nullptr, (screen_w - size.cx) / 2, (screen_h - size.cy) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(panel.window, SW_SHOW);
     SetForegroundWindow(panel.window);
     SetFocus(panel.session ? panel.copy_link : panel.stop);
