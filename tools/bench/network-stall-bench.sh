@@ -11,7 +11,7 @@
 #                      closes the connection (interactive, scheduled)
 #   stalled download   the executable stops after 64 KiB ("Install and Restart" to the message)
 #   swallowed packets  nothing comes back from the feed's address at all (netem loss 100 %)
-#   stalled DNS        the name server never answers ("localhost" left out of the hosts file)
+#   stalled DNS        a name server that never answers ("localhost" left out of the hosts file)
 #   read-only folder   the executable's folder takes no new file (to the message; bytes fetched)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/../.."
@@ -49,19 +49,32 @@ config_dir="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Kestrix"
 rm -f "$config_dir/kestrix.toml"
 
 # The feed's address swallows every packet; the X server is on a Unix socket and
-# keeps answering.
-swallow() { tc qdisc add dev lo root netem loss 100%; }
+# keeps answering. A queue that holds nothing drops all as well, where the kernel
+# has no netem.
+swallow() { tc qdisc add dev lo root netem loss 100% 2>/dev/null || tc qdisc add dev lo root pfifo limit 0; }
 unswallow() { tc qdisc del dev lo root 2>/dev/null || true; }
-# Name resolution that hangs: no "localhost" in the hosts file, a name server
-# whose packets are swallowed, and a resolver told to wait long for it.
+# Name resolution that hangs: no "localhost" in the hosts file, and a name server
+# that takes every question and answers none, with a resolver told to wait long for it.
+dns_sink_pid=
 stall_dns() {
     grep -v -w localhost /etc/hosts >"$work/hosts" || true
     printf 'nameserver 127.0.0.9\noptions timeout:30 attempts:3\n' >"$work/resolv.conf"
     mount --bind "$work/hosts" /etc/hosts
     mount --bind "$work/resolv.conf" /etc/resolv.conf
-    swallow
+    python3 -c '
+import socket
+sink = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+sink.bind(("127.0.0.9", 53))
+while True:
+    sink.recvfrom(4096)
+' &
+    dns_sink_pid=$!
 }
-unstall_dns() { unswallow; umount /etc/hosts /etc/resolv.conf 2>/dev/null || true; }
+unstall_dns() {
+    [ -z "$dns_sink_pid" ] || { kill "$dns_sink_pid" 2>/dev/null || true; wait "$dns_sink_pid" 2>/dev/null || true; }
+    dns_sink_pid=
+    umount /etc/hosts /etc/resolv.conf 2>/dev/null || true
+}
 
 report() {  # report CASE MS [NOTE]
     printf '  %-26s %8s ms  %s\n' "$1" "${2:-?}" "${3:-}"
