@@ -142,6 +142,17 @@ constexpr std::array<std::string_view, kMessageCount> kMessageNames = {
     "start_hotkey_fallback",
     "start_hotkey_types",
     "error_print_screen_windows",
+    "send_vpn_note",
+    "send_no_device_yet",
+    "send_public_network",
+    "send_firewall_settings",
+    "update_error_name_not_resolved",
+    "update_error_cannot_connect",
+    "update_error_timed_out",
+    "update_error_secure_channel",
+    "update_error_proxy_credentials",
+    "update_error_not_found",
+    "update_cannot_update_here",
 };
 
 // The catalogues are constant data, one file per language, one entry per message in

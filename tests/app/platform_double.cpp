@@ -105,11 +105,13 @@ LocalTime PlatformDouble::local_time() {
     return now;
 }
 
-Result<std::vector<uint8_t>, PlatformError> PlatformDouble::http_get(std::string_view url) {
+Result<std::vector<uint8_t>, PlatformError> PlatformDouble::http_get(std::string_view url,
+                                                                     const TransferTimeouts& timeouts) {
     record("http_get");
     fetched.emplace_back(url);
+    fetch_timeouts.push_back(timeouts);
     const auto answer = http_answers.find(url);
-    if (answer == http_answers.end()) return fail(PlatformError::os("the update server did not return the file", 404));
+    if (answer == http_answers.end()) return fail(PlatformError::os(std::string(kHttpStatusCall), 404));
     return answer->second;
 }
 
@@ -134,6 +136,11 @@ Result<void, PlatformError> PlatformDouble::send_to_device(std::span<const uint8
     record("send_to_device");
     sent.push_back({std::vector<uint8_t>(png.begin(), png.end()), std::string(file_name)});
     return send_answer;
+}
+
+Result<void, PlatformError> PlatformDouble::check_install_folder() {
+    record("check_install_folder");
+    return install_folder_answer;
 }
 
 Result<bool, PlatformError> PlatformDouble::ask_install_update(std::string_view question, std::string_view details,

@@ -36,6 +36,7 @@ public:
     std::map<std::string, Result<std::vector<uint8_t>, PlatformError>, std::less<>> http_answers;
     Result<bool, PlatformError> install_question_answer = false;
     Result<void, PlatformError> install_answer;
+    Result<void, PlatformError> install_folder_answer;  // the executable's folder takes new files
     // The clock reads the front of `times` while there is one, then `time`.
     std::deque<LocalTime> times;
     LocalTime time;
@@ -76,6 +77,7 @@ public:
     std::vector<Toast> toasts;  // every toast asked for, shown or not
     std::vector<Config> settings_opened_with;
     std::vector<std::string> fetched;  // http_get addresses in call order
+    std::vector<TransferTimeouts> fetch_timeouts;  // and the time-outs each was given
     struct InstallQuestion {
         std::string question, details, yes_label, no_label;
         friend bool operator==(const InstallQuestion&, const InstallQuestion&) = default;
@@ -105,7 +107,7 @@ public:
     void show_error(const PlatformError& error) override;
     void signal_running_instance() override;
     LocalTime local_time() override;
-    Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url) override;
+    Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url, const TransferTimeouts& timeouts) override;
     void set_available_update(std::optional<std::string> version) override;
     Result<void, PlatformError> install_update(std::span<const uint8_t> executable, std::string_view version) override;
     Result<std::optional<Config>, PlatformError> open_settings(const Config& config) override;
@@ -120,6 +122,7 @@ public:
     Result<void, PlatformError> run(const HostSettings& settings, const AppEventCallback& on_event,
                                     const NestedHotkeyCallback& on_nested_hotkey) override;
     std::vector<KeyboardLayout> keyboard_layouts() override;
+    Result<void, PlatformError> check_install_folder() override;
 
 private:
     void record(std::string operation) const { calls.push_back(std::move(operation)); }

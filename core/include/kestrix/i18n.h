@@ -125,8 +125,19 @@ enum class Message : uint8_t {
     start_hotkey_fallback = 101,
     start_hotkey_types = 102,
     error_print_screen_windows = 103,
+    send_vpn_note = 104,
+    send_no_device_yet = 105,
+    send_public_network = 106,
+    send_firewall_settings = 107,
+    update_error_name_not_resolved = 108,
+    update_error_cannot_connect = 109,
+    update_error_timed_out = 110,
+    update_error_secure_channel = 111,
+    update_error_proxy_credentials = 112,
+    update_error_not_found = 113,
+    update_cannot_update_here = 114,
 };
-inline constexpr size_t kMessageCount = 104;
+inline constexpr size_t kMessageCount = 115;
 
 // The Windows wording of the tray menu: English only, other languages use the general labels.
 constexpr bool is_english_only(Message message) {

@@ -21,6 +21,7 @@
 #include "kestrix/platform_error.h"
 #include "kestrix/rect.h"
 #include "kestrix/result.h"
+#include "kestrix/update_transfer.h"
 
 namespace kestrix {
 
@@ -87,8 +88,9 @@ public:
     virtual void signal_running_instance() = 0;
     // 15. The system's local clock.
     virtual LocalTime local_time() = 0;
-    // 16. The body of an HTTPS GET.
-    virtual Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url) = 0;
+    // 16. The body of an HTTPS GET; a step that waits longer than its time-out fails.
+    virtual Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url,
+                                                                const TransferTimeouts& timeouts) = 0;
     // 17. The version the tray menu offers, or none.
     virtual void set_available_update(std::optional<std::string> version) = 0;
     // 18. Puts the new executable in place and starts it.
@@ -115,6 +117,9 @@ public:
     // 27. The user's installed keyboard layouts, read now: what each letter and digit
     // key types with each modifier set that can type.
     virtual std::vector<KeyboardLayout> keyboard_layouts() = 0;
+    // 28. Whether the executable's folder takes a new file, as installing an update
+    // needs; the reason in the system's words when it does not.
+    virtual Result<void, PlatformError> check_install_folder() = 0;
 };
 
 }  // namespace kestrix

@@ -1,6 +1,5 @@
 #include "host.h"
 
-#include <objbase.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
@@ -10,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "com.h"
 #include "kestrix/event_queue.h"
 #include "kestrix/host_timer.h"
 #include "kestrix/i18n.h"
@@ -55,22 +55,6 @@ struct HostState {
 };
 
 thread_local HostState host;
-
-// COM, apartment-threaded, for the life of the host on its thread: the shell's
-// "open" of About's link and the common dialogs expect it on the calling thread.
-class ComApartment {
-public:
-    ComApartment()
-        : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    ~ComApartment() {
-        if (initialised_) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool initialised_;  // S_OK or S_FALSE: each needs its CoUninitialize
-};
 
 std::chrono::milliseconds jitter_now() {
     return update_jitter(std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -252,6 +236,8 @@ void tear_down(HINSTANCE instance) {
 
 Result<void, PlatformError> run_host(const HostSettings& settings, const HostEventCallback& on_event,
                                      const NestedHotkeyCallback&) {
+    // For the life of the host: the shell's "open" of About's link, the common
+    // dialogs and the send panel's firewall look-up expect COM on this thread.
     const ComApartment com;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
 

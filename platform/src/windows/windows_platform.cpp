@@ -89,7 +89,10 @@ void WindowsPlatform::signal_running_instance() { win::signal_running_instance()
 
 LocalTime WindowsPlatform::local_time() { return local_time_now(); }
 
-Result<std::vector<uint8_t>, PlatformError> WindowsPlatform::http_get(std::string_view url) { return win::http_get(url); }
+Result<std::vector<uint8_t>, PlatformError> WindowsPlatform::http_get(std::string_view url,
+                                                                      const TransferTimeouts& timeouts) {
+    return win::http_get(url, timeouts);
+}
 
 void WindowsPlatform::set_available_update(std::optional<std::string> version) {
     win::set_available_update(std::move(version));
@@ -106,6 +109,8 @@ Result<std::optional<Config>, PlatformError> WindowsPlatform::open_settings(cons
 Result<void, PlatformError> WindowsPlatform::send_to_device(std::span<const uint8_t> png, std::string_view file_name) {
     return win::send_to_device(png, file_name);
 }
+
+Result<void, PlatformError> WindowsPlatform::check_install_folder() { return win::check_install_folder(); }
 
 Result<bool, PlatformError> WindowsPlatform::ask_install_update(std::string_view question, std::string_view details,
                                                                std::string_view yes_label, std::string_view no_label) {

@@ -30,7 +30,7 @@ public:
     void show_error(const PlatformError& error) override;
     void signal_running_instance() override;
     LocalTime local_time() override;
-    Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url) override;
+    Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url, const TransferTimeouts& timeouts) override;
     void set_available_update(std::optional<std::string> version) override;
     Result<void, PlatformError> install_update(std::span<const uint8_t> executable, std::string_view version) override;
     Result<std::optional<Config>, PlatformError> open_settings(const Config& config) override;
@@ -45,6 +45,7 @@ public:
     Result<void, PlatformError> run(const kestrix::HostSettings& settings, const AppEventCallback& on_event,
                                     const NestedHotkeyCallback& on_nested_hotkey) override;
     std::vector<KeyboardLayout> keyboard_layouts() override;
+    Result<void, PlatformError> check_install_folder() override;
 
 private:
     GdiplusSession gdiplus_;
