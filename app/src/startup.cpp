@@ -45,7 +45,7 @@ std::string config_warnings_message(const LoadedConfig& loaded) {
     return std::string(msg(Message::config_warnings_heading)) + "\n\n" + lines + "\n\n" + config_file_line(loaded);
 }
 
-int run_tray_application(AppEnvironment& env, bool after_update) {
+int run_tray_application(AppEnvironment& env, bool after_update, std::optional<CaptureRequest> capture) {
     Platform& platform = env.platform;
     if (auto prepared = platform.prepare(); !prepared) {
         print_cannot_start(env, prepared.error());
@@ -59,7 +59,10 @@ int run_tray_application(AppEnvironment& env, bool after_update) {
     }
     if (!*claimed) {
         if (!after_update) {
-            platform.signal_running_instance();
+            if (capture)
+                platform.signal_capture(*capture);
+            else
+                platform.signal_running_instance();
             return kExitSuccess;
         }
         switch (wait_for_previous_copy(env)) {
@@ -81,11 +84,13 @@ int run_tray_application(AppEnvironment& env, bool after_update) {
     set_language(interface_language(loaded.values, platform));
     if (!loaded.warnings.empty()) platform.show_message(kProductName, config_warnings_message(loaded));
 
-    AppState state{loaded.values, false};
-    const HostSettings settings{loaded.values.hotkey, loaded.values.show_tray_icon};
+    AppState state{loaded.values, false, std::nullopt};
+    const Config& values = loaded.values;
+    const HostSettings settings{values.hotkey,        values.show_tray_icon, values.hotkey_last_region,
+                                values.hotkey_screen, values.hotkey_window,  capture};
     auto hosted = platform.run(
         settings, [&](AppEvent event) { return handle_app_event(event, state, env); },
-        [&] { handle_nested_hotkey(state, env); });
+        [&](const CaptureRequest& request) { handle_nested_hotkey(state, env, request); });
     if (!hosted) {
         env.print("Kestrix stopped: " + hosted.error().plain());
         return kExitFailure;

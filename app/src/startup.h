@@ -1,7 +1,10 @@
 #pragma once
 // Running the tray application: one copy per user, the configuration and the
 // language, then the host until the user quits.
+#include <optional>
 #include <string>
+
+#include "kestrix/capture_modes.h"
 
 #include "app_environment.h"
 
@@ -15,8 +18,9 @@ inline constexpr int kExitUnknownOption = 2;
 inline constexpr std::chrono::milliseconds kAfterUpdateRetryInterval{200};
 inline constexpr int kAfterUpdateRetries = 100;
 
-// Start-up through the end of the host; returns the exit code.
-int run_tray_application(AppEnvironment& env, bool after_update);
+// Start-up through the end of the host; returns the exit code. With `capture` the
+// tray program starts that capture once it is up, or asks the copy already running to.
+int run_tray_application(AppEnvironment& env, bool after_update, std::optional<CaptureRequest> capture = std::nullopt);
 
 // The one message listing ignored configuration lines, in the current language.
 std::string config_warnings_message(const LoadedConfig& loaded);

@@ -131,6 +131,19 @@ constexpr std::array<std::string_view, kMessageCount> kMessageNames = {
     "menu_capture_and_save_as_windows",
     "menu_check_for_updates_windows",
     "menu_exit_windows",
+    "menu_capture_last_region",
+    "menu_capture_screen",
+    "menu_capture_after_delay",
+    "menu_delay_3_seconds",
+    "menu_delay_5_seconds",
+    "menu_delay_10_seconds",
+    "menu_cancel_delayed_capture",
+    "settings_last_region_hotkey",
+    "settings_screen_hotkey",
+    "settings_window_hotkey",
+    "settings_hotkey_off",
+    "settings_hotkey_off_hint",
+    "settings_hotkey_used_by_kestrix",
 };
 
 // The catalogues are constant data, one file per language, one entry per message in

@@ -113,8 +113,21 @@ enum class Message : uint8_t {
     menu_capture_and_save_as_windows = 90,
     menu_check_for_updates_windows = 91,
     menu_exit_windows = 92,
+    menu_capture_last_region = 93,
+    menu_capture_screen = 94,
+    menu_capture_after_delay = 95,
+    menu_delay_3_seconds = 96,
+    menu_delay_5_seconds = 97,
+    menu_delay_10_seconds = 98,
+    menu_cancel_delayed_capture = 99,
+    settings_last_region_hotkey = 100,
+    settings_screen_hotkey = 101,
+    settings_window_hotkey = 102,
+    settings_hotkey_off = 103,
+    settings_hotkey_off_hint = 104,
+    settings_hotkey_used_by_kestrix = 105,
 };
-inline constexpr size_t kMessageCount = 93;
+inline constexpr size_t kMessageCount = 106;
 
 // The Windows wording of the tray menu: English only, other languages use the general labels.
 constexpr bool is_english_only(Message message) {
