@@ -34,6 +34,7 @@ Result<std::vector<Monitor>, PlatformError> PlatformDouble::enumerate_monitors()
 Result<Frame, PlatformError> PlatformDouble::capture_desktop(const std::vector<Monitor>& monitors) {
     record("capture_desktop");
     if (capture_error) return fail(*capture_error);
+    if (frame_answer) return Frame{*frame_answer};
     Frame frame;
     for (const Monitor& monitor : monitors) {
         const uint32_t scale = monitor.pixel_scale == 0 ? 100 : monitor.pixel_scale;

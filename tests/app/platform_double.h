@@ -23,6 +23,7 @@ public:
     // Each call answers with a frame of one tile per monitor, sized by its pixel scale,
     // unless `capture_error` is set.
     std::optional<PlatformError> capture_error;
+    std::optional<Frame> frame_answer;  // answered instead, when set
     // The overlay closes with this; the default is Esc (every field absent).
     Result<OverlayOutcome, PlatformError> overlay_answer = OverlayOutcome{};
     Result<void, PlatformError> copy_answer;
