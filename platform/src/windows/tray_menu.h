@@ -3,12 +3,13 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
+
+#include "kestrix/tray.h"
 
 namespace kestrix::win {
 
 // Pops the tray menu up at the pointer, owned by `owner`, and answers the chosen
-// command's application event; nothing when the menu was dismissed or failed.
-std::optional<uint8_t> track_tray_menu(HWND owner, const std::optional<std::string>& available_update);
+// command; nothing when the menu was dismissed or failed.
+std::optional<uint32_t> track_tray_menu(HWND owner, const TrayMenuState& state);
 
 }  // namespace kestrix::win

@@ -16,15 +16,12 @@ bool is_own_overlay(HWND window) {
     return wcscmp(name, kOverlayClass) == 0;
 }
 
-// Hidden by the compositor, for example on another virtual desktop. A failed query counts as not cloaked.
-bool is_cloaked(HWND window) {
-    DWORD cloaked = 0;
-    return SUCCEEDED(DwmGetWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0;
-}
-
-// The frame without the invisible resize borders and shadow, or the plain window rectangle.
+// The compositor's frame, or the plain window rectangle.
 bool visible_bounds(HWND window, RECT& bounds) {
-    if (SUCCEEDED(DwmGetWindowAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, &bounds, sizeof bounds))) return true;
+    if (const std::optional<RECT> frame = compositor_frame(window)) {
+        bounds = *frame;
+        return true;
+    }
     return GetWindowRect(window, &bounds) != FALSE;
 }
 
@@ -44,6 +41,17 @@ BOOL CALLBACK add_window(HWND window, LPARAM param) {
 }
 
 }  // namespace
+
+bool is_cloaked(HWND window) {
+    DWORD cloaked = 0;
+    return SUCCEEDED(DwmGetWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0;
+}
+
+std::optional<RECT> compositor_frame(HWND window) {
+    RECT frame{};
+    if (FAILED(DwmGetWindowAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, &frame, sizeof frame))) return std::nullopt;
+    return frame;
+}
 
 std::vector<Rect> list_windows() {
     std::vector<Rect> windows;

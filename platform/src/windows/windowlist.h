@@ -1,6 +1,9 @@
 #pragma once
 // The top-level windows a click may snap to, topmost first, with the rectangles they
 // visibly occupy. Taken once per capture, before the overlay window exists.
+#include <windows.h>
+
+#include <optional>
 #include <vector>
 
 #include "kestrix/rect.h"
@@ -13,5 +16,10 @@ inline constexpr wchar_t kOverlayClass[] = L"SnapRegionOverlay";
 inline constexpr int kMinimumSnapSide = 40;
 
 std::vector<Rect> list_windows();
+
+// Hidden by the compositor, for example on another virtual desktop. A failed query counts as not cloaked.
+bool is_cloaked(HWND window);
+// The frame without the invisible resize borders and shadow, when the compositor answers.
+std::optional<RECT> compositor_frame(HWND window);
 
 }  // namespace kestrix::win
