@@ -27,7 +27,8 @@ constexpr DWORD kExStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS
 constexpr BYTE kOpacity = 235;
 constexpr COLORREF kBackground = RGB(26, 26, 26);
 constexpr COLORREF kForeground = RGB(242, 242, 242);
-constexpr UINT kTextFormat = DT_SINGLELINE | DT_NOPREFIX | DT_CENTER | DT_VCENTER;
+constexpr UINT kLineFormat = DT_SINGLELINE | DT_NOPREFIX;
+constexpr UINT kTextFormat = kLineFormat | DT_CENTER | DT_VCENTER;
 // After the pill has gone, the time the windows under it get to paint themselves again.
 constexpr DWORD kRepaintMs = 80;
 
@@ -54,7 +55,8 @@ SIZE measure(HFONT font, const std::wstring& text) {
     MemoryDc dc(screen.get());
     SelectGuard selected(dc.get(), font);
     RECT rect{};
-    DrawTextW(dc.get(), text.c_str(), int(text.size()), &rect, kTextFormat | DT_CALCRECT);
+    // Measured without the centring, which would move the rectangle being measured.
+    DrawTextW(dc.get(), text.c_str(), int(text.size()), &rect, kLineFormat | DT_CALCRECT);
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
