@@ -262,6 +262,9 @@ cp "$kestrix_built" "$exe"
 original_digest=$(digest "$exe")
 wine reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
 wine reg add "$uninstall_key" /v DisplayVersion /d 0.9.22 /f >/dev/null
+# The entry names this copy's folder, as the installer writes it: the updates of this copy
+# keep its DisplayVersion (those of a copy elsewhere leave it alone).
+wine reg add "$uninstall_key" /v InstallLocation /d "$(winepath -w "$app" 2>/dev/null | tr -d '\r')" /f >/dev/null
 display_version() { wine reg query "$uninstall_key" /v DisplayVersion 2>/dev/null | tr -d '\r' | awk '/DisplayVersion/ {print $NF}'; }
 
 new_build=$(make_build 1.0.0)

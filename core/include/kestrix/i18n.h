@@ -113,21 +113,29 @@ enum class Message : uint8_t {
     menu_capture_and_save_as_windows = 90,
     menu_check_for_updates_windows = 91,
     menu_exit_windows = 92,
-    menu_capture_last_region = 93,
-    menu_capture_screen = 94,
-    menu_capture_after_delay = 95,
-    menu_delay_3_seconds = 96,
-    menu_delay_5_seconds = 97,
-    menu_delay_10_seconds = 98,
-    menu_cancel_delayed_capture = 99,
-    settings_last_region_hotkey = 100,
-    settings_screen_hotkey = 101,
-    settings_window_hotkey = 102,
-    settings_hotkey_off = 103,
-    settings_hotkey_off_hint = 104,
-    settings_hotkey_used_by_kestrix = 105,
+    // The installer's and uninstaller's own texts (tools/package/kestrix.nsi).
+    setup_options_title = 93,
+    setup_options_subtitle = 94,
+    setup_folder = 95,
+    setup_start_at_sign_in = 96,
+    setup_still_running = 97,
+    setup_remove_settings = 98,
+    // The capture modes: the tray menu's items and the Settings window's rows.
+    menu_capture_last_region = 99,
+    menu_capture_screen = 100,
+    menu_capture_after_delay = 101,
+    menu_delay_3_seconds = 102,
+    menu_delay_5_seconds = 103,
+    menu_delay_10_seconds = 104,
+    menu_cancel_delayed_capture = 105,
+    settings_last_region_hotkey = 106,
+    settings_screen_hotkey = 107,
+    settings_window_hotkey = 108,
+    settings_hotkey_off = 109,
+    settings_hotkey_off_hint = 110,
+    settings_hotkey_used_by_kestrix = 111,
 };
-inline constexpr size_t kMessageCount = 106;
+inline constexpr size_t kMessageCount = 112;
 
 // The Windows wording of the tray menu: English only, other languages use the general labels.
 constexpr bool is_english_only(Message message) {
