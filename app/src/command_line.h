@@ -29,7 +29,9 @@ struct CaptureCommand {
 };
 
 struct Command {
-    enum class Kind { Run, AfterUpdate, Help, Version, PrintConfig, ConfigPath, Diagnose, Capture, BadArguments, Unknown };
+    enum class Kind {
+        Run, AfterUpdate, AtLogin, Help, Version, PrintConfig, ConfigPath, Diagnose, Capture, BadArguments, Unknown
+    };
     Kind kind = Kind::Run;
     std::string argument;  // Unknown: the argument as given; BadArguments: one line saying what is wrong
     CaptureCommand capture;

@@ -17,9 +17,11 @@ int run_program(std::span<const std::string> arguments, AppEnvironment& env) {
     using Kind = Command::Kind;
     switch (command.kind) {
         case Kind::Run:
-            return run_tray_application(env, false);
+            return run_tray_application(env, StartKind::Normal);
         case Kind::AfterUpdate:
-            return run_tray_application(env, true);
+            return run_tray_application(env, StartKind::AfterUpdate);
+        case Kind::AtLogin:
+            return run_tray_application(env, StartKind::AtLogin);
         case Kind::Help:
             env.print(help_text());
             return kExitSuccess;
@@ -38,7 +40,7 @@ int run_program(std::span<const std::string> arguments, AppEnvironment& env) {
             return kExitSuccess;
         case Kind::Capture:
             if (command.capture.output) return capture_to_file(env, command.capture);
-            return run_tray_application(env, false, command.capture.request);
+            return run_tray_application(env, StartKind::Normal, command.capture.request);
         case Kind::BadArguments:
             env.print(bad_arguments_text(command.argument));
             return kExitUnknownOption;

@@ -2,6 +2,8 @@
 
 #include "answers.h"
 #include "app_events.h"
+#include "kestrix/capture_hotkeys.h"
+#include "kestrix/hotkey_choice.h"
 #include "kestrix/i18n.h"
 
 namespace kestrix {
@@ -45,8 +47,9 @@ std::string config_warnings_message(const LoadedConfig& loaded) {
     return std::string(msg(Message::config_warnings_heading)) + "\n\n" + lines + "\n\n" + config_file_line(loaded);
 }
 
-int run_tray_application(AppEnvironment& env, bool after_update, std::optional<CaptureRequest> capture) {
+int run_tray_application(AppEnvironment& env, StartKind kind, std::optional<CaptureRequest> capture) {
     Platform& platform = env.platform;
+    const bool after_update = kind == StartKind::AfterUpdate;
     if (auto prepared = platform.prepare(); !prepared) {
         print_cannot_start(env, prepared.error());
         return kExitFailure;
@@ -84,10 +87,20 @@ int run_tray_application(AppEnvironment& env, bool after_update, std::optional<C
     set_language(interface_language(loaded.values, platform));
     if (!loaded.warnings.empty()) platform.show_message(kProductName, config_warnings_message(loaded));
 
+    // The hotkey in force: the built-in default gives way where it would type a character.
+    const StartHotkey start = start_hotkey(loaded.values.hotkey, loaded.hotkey_written, platform.keyboard_layouts());
     AppState state{loaded.values, false, std::nullopt};
-    const Config& values = loaded.values;
-    const HostSettings settings{values.hotkey,        values.show_tray_icon, values.hotkey_last_region,
-                                values.hotkey_screen, values.hotkey_window,  capture};
+    state.config.hotkey = start.hotkey;
+    // The stand-in may be a combination another mode has: the capture hotkey keeps it.
+    turn_off_hotkeys_sharing_capture(state.config);
+    const Config& values = state.config;
+    const HostSettings settings{values.hotkey,
+                                values.show_tray_icon,
+                                start_notice(start, kind != StartKind::Normal, catalogue()),
+                                values.hotkey_last_region,
+                                values.hotkey_screen,
+                                values.hotkey_window,
+                                capture};
     auto hosted = platform.run(
         settings, [&](AppEvent event) { return handle_app_event(event, state, env); },
         [&](const CaptureRequest& request) { handle_nested_hotkey(state, env, request); });

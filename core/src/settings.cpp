@@ -108,7 +108,7 @@ SettingsEffect click_hotkey_button(SettingsState& state, const Catalogue& catalo
 }
 
 SettingsEffect press_key_while_recording(SettingsState& state, uint32_t virtual_key, const KeyStateSource& key_is_down,
-                                         const Catalogue& catalogue) {
+                                         std::span<const KeyboardLayout> layouts, const Catalogue& catalogue) {
     if (!state.recording) return {};
     if (virtual_key == kEscapeKey) return stop_recording(state, catalogue);
     const CaptureMode mode = state.recording_mode;
@@ -119,9 +119,8 @@ SettingsEffect press_key_while_recording(SettingsState& state, uint32_t virtual_
     const std::optional<Hotkey> pressed = hotkey_from_key_press(virtual_key, key_is_down);
     if (!pressed) return {};
     SettingsEffect refused;
-    if (is_plain_char(*pressed)) {
-        // Taking a bare letter or digit system-wide would stop it from being typed anywhere.
-        refused.note = plain_key_refusal(catalogue);
+    if (auto refusal = recording_refusal(*pressed, layouts, catalogue)) {
+        refused.note = std::move(*refusal);
         return refused;
     }
     if (const auto owner = capture_hotkey_owner(state, *pressed, mode)) {
@@ -135,6 +134,16 @@ SettingsEffect press_key_while_recording(SettingsState& state, uint32_t virtual_
     SettingsEffect effect = end_recording(state, catalogue);
     effect.recorded = changed;
     return effect;
+}
+
+std::optional<std::string> recording_refusal(const Hotkey& hotkey, std::span<const KeyboardLayout> layouts,
+                                             const Catalogue& catalogue) {
+    // Taking a bare letter or digit system-wide would stop it from being typed anywhere.
+    if (is_plain_char(hotkey)) return plain_key_refusal(catalogue);
+    // So would a combination that types a character: AltGr (Ctrl+Alt) or Shift with a key.
+    if (const auto taken = character_taken(hotkey, layouts))
+        return format_message(catalogue[Message::settings_hotkey_types], character_text(*taken));
+    return std::nullopt;
 }
 
 SettingsEffect stop_recording(SettingsState& state, const Catalogue& catalogue) {

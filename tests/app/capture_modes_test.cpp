@@ -6,6 +6,7 @@
 #include "app_events.h"
 #include "app_fixture.h"
 #include "capture_session.h"
+#include "core/keyboard_tables.h"
 #include "kestrix/file_io.h"
 #include "kestrix/i18n.h"
 #include "png_decode.h"
@@ -189,7 +190,7 @@ TEST(CaptureModes, TheCommandLineStartsTheTrayWithTheCaptureOrHandsItToTheRunnin
 TEST(CaptureModes, TheHostGetsEveryHotkeyOfTheFile) {
     Modes m;
     AppFixture::write(m.beside_program(), "hotkey_screen = Shift+F9\nhotkey_window = Ctrl+Shift+W\n");
-    EXPECT_EQ(run_tray_application(m.env, false), 0);
+    EXPECT_EQ(run_tray_application(m.env), 0);
     ASSERT_EQ(m.platform.host_settings.size(), 1u);
     const HostSettings& host = m.platform.host_settings[0];
     EXPECT_EQ(host.hotkey, Hotkey{});
@@ -197,6 +198,28 @@ TEST(CaptureModes, TheHostGetsEveryHotkeyOfTheFile) {
     EXPECT_EQ(host.hotkey_screen, parse_hotkey("Shift+F9").value());
     EXPECT_EQ(host.hotkey_window, parse_hotkey("Ctrl+Shift+W").value());
     EXPECT_EQ(host.first_capture, std::nullopt);
+}
+
+TEST(CaptureModes, TheStandInForATypingDefaultTakesItsCombinationFromAnotherMode) {
+    Modes m;
+    // Ctrl+Alt+A types on the Polish layout, so Ctrl+Shift+A stands in for it.
+    m.platform.layouts = {test::us_layout(), test::polish_layout()};
+    AppFixture::write(m.beside_program(), "hotkey_screen = Ctrl+Shift+A\nhotkey_window = Ctrl+Alt+A\n");
+    EXPECT_EQ(run_tray_application(m.env), 0);
+    ASSERT_EQ(m.platform.host_settings.size(), 1u);
+    const HostSettings& host = m.platform.host_settings[0];
+    EXPECT_EQ(host.hotkey.text(), "Ctrl+Shift+A");
+    EXPECT_EQ(host.hotkey_screen, std::nullopt);
+    // The file's own clash with the default was already a warning and off.
+    EXPECT_EQ(host.hotkey_window, std::nullopt);
+
+    // On layouts where the default types nothing, the same file keeps the screen's hotkey.
+    Modes plain;
+    plain.platform.layouts = {test::us_layout()};
+    AppFixture::write(plain.beside_program(), "hotkey_screen = Ctrl+Shift+A\n");
+    EXPECT_EQ(run_tray_application(plain.env), 0);
+    ASSERT_EQ(plain.platform.host_settings.size(), 1u);
+    EXPECT_EQ(plain.platform.host_settings[0].hotkey_screen, parse_hotkey("Ctrl+Shift+A").value());
 }
 
 TEST(CaptureModes, BadCaptureArgumentsPrintTheProblemAndTheUsageLine) {

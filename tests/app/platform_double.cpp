@@ -211,4 +211,9 @@ std::optional<CaptureRequest> PlatformDouble::take_capture_request() {
     return request;
 }
 
+std::vector<KeyboardLayout> PlatformDouble::keyboard_layouts() {
+    record("keyboard_layouts");
+    return layouts;
+}
+
 }  // namespace kestrix::testing

@@ -42,6 +42,7 @@ public:
     LocalTime time;
     std::vector<std::string> languages;
     std::vector<std::string> diagnostics;
+    std::vector<KeyboardLayout> layouts;  // keyboard_layouts; none unless a test installs some
     // run hands these events to the event callback in order until one answers quit,
     // calling the nested-hotkey callback first when asked; then it answers `run_answer`.
     std::vector<AppEvent> events_to_raise;
@@ -134,6 +135,7 @@ public:
                                          const NestedHotkeyCallback& on_nested_hotkey) override;
     Result<void, PlatformError> run(const HostSettings& settings, const AppEventCallback& on_event,
                                     const NestedHotkeyCallback& on_nested_hotkey) override;
+    std::vector<KeyboardLayout> keyboard_layouts() override;
     DesktopPoint pointer_position() override;
     std::optional<ForegroundWindow> foreground_window() override;
     Result<CountdownEnd, PlatformError> count_down(uint32_t seconds, bool take_keyboard) override;

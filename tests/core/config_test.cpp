@@ -251,6 +251,15 @@ TEST(ParseConfig, TwoKeysWithOneCombinationTurnTheLaterOneOff) {
     EXPECT_EQ(parsed.warnings[1].text(), "line 3: hotkey_screen: F4 is already taken by `hotkey_window`; turned off");
 }
 
+TEST(ParseConfig, OnlyAUsableHotkeyLineCountsAsTheUsersChoice) {
+    EXPECT_FALSE(parse_config("").hotkey_written);
+    EXPECT_FALSE(parse_config("overlay_dim_percent = 30\n# hotkey = \"F9\"\n").hotkey_written);
+    EXPECT_FALSE(parse_config("hotkey = \"Ctrl+Alt+Esc\"\n").hotkey_written);
+    // The default written out is a choice too: the user asked for exactly it.
+    EXPECT_TRUE(parse_config("HotKey = 'Ctrl+Alt+A'\n").hotkey_written);
+    EXPECT_TRUE(parse_config("hotkey = \"F9\"\nhotkey = \"Ctrl+\"\n").hotkey_written);
+}
+
 TEST(ParseConfig, CrlfAndUnicodeSpaceReadTheSame) {
     const std::string lf = "hotkey = Ctrl+Shift+S\nlanguage = ja\ntransfer_enabled = true\nbogus\n";
     std::string crlf;

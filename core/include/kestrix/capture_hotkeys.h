@@ -51,4 +51,14 @@ std::optional<CaptureMode> capture_hotkey_owner(const Values& values, const Hotk
     return std::nullopt;
 }
 
+// Turns off every other mode's hotkey that is the capture hotkey's combination; the
+// capture hotkey keeps it. Needed where the capture hotkey changes after the file was
+// read (its built-in default giving way to a stand-in).
+template <class Values>
+void turn_off_hotkeys_sharing_capture(Values& values) {
+    for (CaptureMode mode : kHotkeyModes)
+        if (mode != CaptureMode::Region && capture_hotkey(values, mode) == values.hotkey)
+            set_capture_hotkey(values, mode, std::nullopt);
+}
+
 }  // namespace kestrix

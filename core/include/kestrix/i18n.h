@@ -120,22 +120,27 @@ enum class Message : uint8_t {
     setup_start_at_sign_in = 96,
     setup_still_running = 97,
     setup_remove_settings = 98,
+    settings_hotkey_types = 99,
+    start_running = 100,
+    start_hotkey_fallback = 101,
+    start_hotkey_types = 102,
+    error_print_screen_windows = 103,
     // The capture modes: the tray menu's items and the Settings window's rows.
-    menu_capture_last_region = 99,
-    menu_capture_screen = 100,
-    menu_capture_after_delay = 101,
-    menu_delay_3_seconds = 102,
-    menu_delay_5_seconds = 103,
-    menu_delay_10_seconds = 104,
-    menu_cancel_delayed_capture = 105,
-    settings_last_region_hotkey = 106,
-    settings_screen_hotkey = 107,
-    settings_window_hotkey = 108,
-    settings_hotkey_off = 109,
-    settings_hotkey_off_hint = 110,
-    settings_hotkey_used_by_kestrix = 111,
+    menu_capture_last_region = 104,
+    menu_capture_screen = 105,
+    menu_capture_after_delay = 106,
+    menu_delay_3_seconds = 107,
+    menu_delay_5_seconds = 108,
+    menu_delay_10_seconds = 109,
+    menu_cancel_delayed_capture = 110,
+    settings_last_region_hotkey = 111,
+    settings_screen_hotkey = 112,
+    settings_window_hotkey = 113,
+    settings_hotkey_off = 114,
+    settings_hotkey_off_hint = 115,
+    settings_hotkey_used_by_kestrix = 116,
 };
-inline constexpr size_t kMessageCount = 112;
+inline constexpr size_t kMessageCount = 117;
 
 // The Windows wording of the tray menu: English only, other languages use the general labels.
 constexpr bool is_english_only(Message message) {

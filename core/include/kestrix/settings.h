@@ -13,6 +13,7 @@
 #include "kestrix/config.h"
 #include "kestrix/hotkey.h"
 #include "kestrix/i18n.h"
+#include "kestrix/keyboard_layout.h"
 
 namespace kestrix {
 
@@ -99,12 +100,19 @@ struct SettingsEffect {
 SettingsEffect click_hotkey_button(SettingsState& state, const Catalogue& catalogue,
                                    CaptureMode mode = CaptureMode::Region);
 
-// A key pressed on the recording button. Escape ends without a change; modifiers alone
-// and keys that cannot be recorded are ignored; a letter or digit with no modifier is
-// refused with a note, and so is a combination another Kestrix hotkey has; Backspace or
-// Delete turn a hotkey that may be off off; anything else becomes the hotkey.
+// A key pressed on the hotkey button while it records. Escape ends without a change;
+// modifiers alone and keys that cannot be recorded are ignored; a combination the
+// recorder refuses, or one another Kestrix hotkey has, shows why in the note and
+// recording goes on; Backspace or Delete turn a hotkey that may be off off; anything
+// else becomes the hotkey. `layouts` are the user's installed keyboard layouts.
 SettingsEffect press_key_while_recording(SettingsState& state, uint32_t virtual_key, const KeyStateSource& key_is_down,
-                                         const Catalogue& catalogue);
+                                         std::span<const KeyboardLayout> layouts, const Catalogue& catalogue);
+
+// Why a recorder refuses a combination, or nothing when it may become a hotkey: a
+// letter or digit with no modifier, or one that types a character on one of the
+// layouts (any letter or digit with Shift alone does).
+std::optional<std::string> recording_refusal(const Hotkey& hotkey, std::span<const KeyboardLayout> layouts,
+                                             const Catalogue& catalogue);
 
 // A hotkey button's text: the combination, or "Off".
 std::string hotkey_button_text(const SettingsState& state, CaptureMode mode, const Catalogue& catalogue);

@@ -17,6 +17,7 @@
 #include "kestrix/frame.h"
 #include "kestrix/hotkey.h"
 #include "kestrix/image.h"
+#include "kestrix/keyboard_layout.h"
 #include "kestrix/local_time.h"
 #include "kestrix/overlay_outcome.h"
 #include "kestrix/platform_error.h"
@@ -49,6 +50,9 @@ inline constexpr uint8_t kAppEventCount = 14;
 struct HostSettings {
     Hotkey hotkey;
     bool show_tray_icon = true;
+    // Said once near the notification area when the hotkey is registered: that Kestrix
+    // runs and how to capture. None at login or after an update.
+    std::optional<std::string> start_notice;
     std::optional<Hotkey> hotkey_last_region;
     std::optional<Hotkey> hotkey_screen;
     std::optional<Hotkey> hotkey_window;
@@ -127,19 +131,22 @@ public:
     // 26. run_host with the two callbacks installed where the host can reach them.
     virtual Result<void, PlatformError> run(const HostSettings& settings, const AppEventCallback& on_event,
                                             const NestedHotkeyCallback& on_nested_hotkey) = 0;
-    // 27. Where the pointer is, in desktop units.
+    // 27. The user's installed keyboard layouts, read now: what each letter and digit
+    // key types with each modifier set that can type.
+    virtual std::vector<KeyboardLayout> keyboard_layouts() = 0;
+    // 28. Where the pointer is, in desktop units.
     virtual DesktopPoint pointer_position() = 0;
-    // 28. The window that has the keyboard, as far as it can be read; none without one.
+    // 29. The window that has the keyboard, as far as it can be read; none without one.
     virtual std::optional<ForegroundWindow> foreground_window() = 0;
-    // 29. Waits the seconds of a delayed capture with a countdown beside the pointer,
+    // 30. Waits the seconds of a delayed capture with a countdown beside the pointer,
     // gone from the screen before it returns. With `take_keyboard` the countdown takes
     // the keyboard, so that Esc cancels it.
     virtual Result<CountdownEnd, PlatformError> count_down(uint32_t seconds, bool take_keyboard) = 0;
-    // 30. Whether the tray menu offers the last region.
+    // 31. Whether the tray menu offers the last region.
     virtual void set_last_region_available(bool available) = 0;
-    // 31. Asks the copy already running to start this capture.
+    // 32. Asks the copy already running to start this capture.
     virtual void signal_capture(const CaptureRequest& request) = 0;
-    // 32. The capture a RequestedCapture event stands for, oldest first.
+    // 33. The capture a RequestedCapture event stands for, oldest first.
     virtual std::optional<CaptureRequest> take_capture_request() = 0;
 };
 

@@ -21,6 +21,7 @@ namespace kestrix::win {
 struct HostSettings {
     Hotkey hotkey;
     bool show_tray_icon = true;
+    std::optional<std::string> start_notice;  // said once when the capture hotkey is registered
     std::optional<Hotkey> hotkey_last_region;
     std::optional<Hotkey> hotkey_screen;
     std::optional<Hotkey> hotkey_window;
@@ -56,6 +57,9 @@ void purge_capture_events();
 bool register_capture_hotkey(CaptureMode mode, const std::optional<Hotkey>& hotkey);
 // Lets every one go, so that their combinations reach the focused window.
 void unregister_capture_hotkeys();
+// Why `hotkey` could not be registered, in the current language: Windows' own use of
+// PrintScreen when that is the reason, another application otherwise.
+std::string hotkey_unavailable_message(const Hotkey& hotkey);
 
 // The countdown of a delayed capture, while it runs: the capture hotkey hurries it, the
 // tray menu's cancel item cancels it. Null when none runs.
@@ -64,26 +68,33 @@ void set_running_countdown(Countdown* countdown);
 // The tray menu offers the last region once a capture has finished.
 void set_last_region_available(bool available);
 
-// Asks a running copy to start a capture ("Kestrix.Capture", the mode and the delay).
-void signal_capture(const CaptureRequest& request);
-// The capture behind the oldest RequestedCapture event.
-std::optional<CaptureRequest> take_capture_request();
-
-// Shows or removes the notification-area icon (the Settings window's switch).
-Result<void, PlatformError> add_tray_icon();
+// Wants or removes the notification-area icon (the Settings window's switch). A wanted
+// icon the shell refuses is retried until it shows.
+void show_tray_icon();
 void remove_tray_icon();
-bool tray_icon_shown();
+bool tray_icon_wanted();
 // Rebuilds the icon's tooltip for this hotkey in the current language.
 void set_tray_tooltip(const Hotkey& hotkey);
 
 // Remembered for the tray menu's updates item.
 void set_available_update(std::optional<std::string> version);
 
+// True once after a capture command was chosen in the tray menu: that capture waits
+// for the menu's chosen item to fade from the screen.
+bool take_menu_capture();
+
 // Asks a running copy to open its Settings window.
 void signal_running_instance();
+// Asks a running copy to start a capture ("Kestrix.Capture", the mode and the delay).
+void signal_capture(const CaptureRequest& request);
+// The capture behind the oldest RequestedCapture event.
+std::optional<CaptureRequest> take_capture_request();
 
-// An information message box owned by the host window (no owner before it exists).
+// An information message box owned by the host window (no owner before it exists),
+// brought to the foreground so that it is not left behind other windows.
 void show_message(std::string_view title, std::string_view text);
+// The same for an error, which also stays above other windows.
+void show_error_message(std::string_view title, std::string_view text);
 
 // The About dialog: the text and the address as a link that opens in the browser.
 void show_about(std::string_view text, std::string_view address);

@@ -47,13 +47,16 @@ void append_items(HMENU menu, const std::vector<TrayMenuItem>& items) {
 
 }  // namespace
 
-std::optional<uint32_t> track_tray_menu(HWND owner, const TrayMenuState& state) {
+std::optional<uint32_t> track_tray_menu(HWND owner, std::optional<POINT> anchor, const TrayMenuState& state) {
     PopupMenu menu;
     if (!menu.get()) return std::nullopt;
     append_items(menu.get(), tray_menu_items(catalogue(), state));
 
     POINT at{};
-    GetCursorPos(&at);
+    if (anchor)
+        at = *anchor;
+    else
+        GetCursorPos(&at);
     // Without the foreground the menu would not close when the user clicks elsewhere.
     SetForegroundWindow(owner);
     const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | popup_menu_reading_flags();

@@ -12,9 +12,8 @@ namespace kestrix::win {
 
 // The class of the region overlay: a leftover one of this process is never offered.
 inline constexpr wchar_t kOverlayClass[] = L"SnapRegionOverlay";
-// Windows smaller than this on either side are not offered.
-inline constexpr int kMinimumSnapSide = 40;
 
+// Which windows are offered is the core's snap_rect; this reads what it needs.
 std::vector<Rect> list_windows();
 
 // Hidden by the compositor, for example on another virtual desktop. A failed query counts as not cloaked.

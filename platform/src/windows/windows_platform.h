@@ -45,6 +45,7 @@ public:
                                          const NestedHotkeyCallback& on_nested_hotkey) override;
     Result<void, PlatformError> run(const kestrix::HostSettings& settings, const AppEventCallback& on_event,
                                     const NestedHotkeyCallback& on_nested_hotkey) override;
+    std::vector<KeyboardLayout> keyboard_layouts() override;
     DesktopPoint pointer_position() override;
     std::optional<ForegroundWindow> foreground_window() override;
     Result<CountdownEnd, PlatformError> count_down(uint32_t seconds, bool take_keyboard) override;
