@@ -116,7 +116,7 @@ check "the delay submenu offers 3, 5 and 10 seconds" "3 seconds|5 seconds|10 sec
 sleep 0.5
 
 # --- start ------------------------------------------------------------------------------
-(cd "$work/out" && exec "$KESTRIX_WINE" "$work/app/kestrix.exe") >"$work/kestrix.out" 2>"$work/kestrix.err" &
+(cd "$work/out" && exec "$KESTRIX_WINE" "$work/app/kestrix.exe" "$KESTRIX_QUIET_START") >"$work/kestrix.out" 2>"$work/kestrix.err" &
 app_pid=$!
 find_icon && icon=found || icon=missing
 check "kestrix.exe: icon in the notification area" found "$icon"
@@ -199,7 +199,8 @@ if [ -n "$three_dx" ]; then
     sleep 1
     shot countdown
     await "overlay shown" 1 10 || true
-    sleep 0.6
+    watch_end
+    sleep 0.6  # until it has painted and has the keyboard
     check "the countdown counts 3 s, then the overlay opens" "in range" \
         "$(within 2900 5000 "$(between 'countdown shown' 'overlay shown')")"
     check "the countdown has gone before the freeze" "in range" \
@@ -209,10 +210,10 @@ if [ -n "$three_dx" ]; then
         grep -c "(26,26,26)\|#1A1A1A" || true)
     check "the countdown shows beside the pointer" yes "$([ "${pill:-0}" -gt 300 ] && echo yes || echo "no: $pill dark pixels")"
     # Everything from the late window to the pill's place, in the picture.
+    watch delay-copy 10000 --until "toast gone"
     drag $((origin + 880)) 280 $((pointer_x - 1)) $((pointer_y - 1))
     xdotool key Return
-    for _ in $(seq 1 100); do [ "$(tr -d '\r' <"$watch_file" | grep -c 'clipboard changed')" -ge 1 ] && break; sleep 0.05; done
-    sleep 1.5  # until the toast has gone
+    await "toast gone" 1 10 || true
     watch_end
     shot after-delay
     clipboard delay
