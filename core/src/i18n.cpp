@@ -153,6 +153,19 @@ constexpr std::array<std::string_view, kMessageCount> kMessageNames = {
     "update_error_proxy_credentials",
     "update_error_not_found",
     "update_cannot_update_here",
+    "menu_capture_last_region",
+    "menu_capture_screen",
+    "menu_capture_after_delay",
+    "menu_delay_3_seconds",
+    "menu_delay_5_seconds",
+    "menu_delay_10_seconds",
+    "menu_cancel_delayed_capture",
+    "settings_last_region_hotkey",
+    "settings_screen_hotkey",
+    "settings_window_hotkey",
+    "settings_hotkey_off",
+    "settings_hotkey_off_hint",
+    "settings_hotkey_used_by_kestrix",
 };
 
 // The catalogues are constant data, one file per language, one entry per message in

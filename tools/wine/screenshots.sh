@@ -182,7 +182,7 @@ take_language() {
     find_icon || return 1
 
     # The tray menu, opened where the icon is.
-    open_menu && crop "$lang-menu" 480x260+0+0
+    open_menu && crop "$lang-menu" 480x340+0+0
     xdotool key Escape
     sleep 0.5
 

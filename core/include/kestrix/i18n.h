@@ -136,8 +136,22 @@ enum class Message : uint8_t {
     update_error_proxy_credentials = 112,
     update_error_not_found = 113,
     update_cannot_update_here = 114,
+    // The capture modes: the tray menu's items and the Settings window's rows.
+    menu_capture_last_region = 115,
+    menu_capture_screen = 116,
+    menu_capture_after_delay = 117,
+    menu_delay_3_seconds = 118,
+    menu_delay_5_seconds = 119,
+    menu_delay_10_seconds = 120,
+    menu_cancel_delayed_capture = 121,
+    settings_last_region_hotkey = 122,
+    settings_screen_hotkey = 123,
+    settings_window_hotkey = 124,
+    settings_hotkey_off = 125,
+    settings_hotkey_off_hint = 126,
+    settings_hotkey_used_by_kestrix = 127,
 };
-inline constexpr size_t kMessageCount = 115;
+inline constexpr size_t kMessageCount = 128;
 
 // The Windows wording of the tray menu: English only, other languages use the general labels.
 constexpr bool is_english_only(Message message) {

@@ -79,13 +79,6 @@ void finish(OverlayState& state, FinishKind kind) {
     state.outcome = std::move(outcome);
 }
 
-void enter_editing(OverlayState& state, const Rect& selection) {
-    state.editor = start_editing(state.model, selection);
-    state.hover_item.reset();
-    relayout_toolbar(state);
-    invalidate_all(state);
-}
-
 void copy_colour(OverlayState& state) {
     const std::optional<uint32_t> pixel = state.frame.pixel_at(state.gesture.cursor.x, state.gesture.cursor.y);
     if (!pixel) {
@@ -196,7 +189,7 @@ void on_left_up(OverlayState& state, DesktopPoint p) {
         return;
     }
     if (auto selection = selecting_release(state.gesture, state.model, p.x, p.y))
-        enter_editing(state, *selection);
+        begin_editing(state, *selection);
     else
         cancel(state);
 }
@@ -238,6 +231,13 @@ DesktopPoint message_point(const OverlayState& state, LPARAM lparam) {
 }
 
 }  // namespace
+
+void begin_editing(OverlayState& state, const Rect& selection) {
+    state.editor = start_editing(state.model, selection);
+    state.hover_item.reset();
+    relayout_toolbar(state);
+    invalidate_all(state);
+}
 
 void relayout_toolbar(OverlayState& state) {
     if (!state.editing()) return;

@@ -127,6 +127,8 @@ void notify_paint_observer(const OverlayPaint& paint);
 
 // overlay_input.cpp
 void relayout_toolbar(OverlayState& state);
+// The hand-off to the editing phase with this selection (also where the overlay opens with one).
+void begin_editing(OverlayState& state, const Rect& selection);
 void apply_editor_outcome(OverlayState& state, const EditorOutcome& outcome);
 
 // text_box.cpp
