@@ -96,7 +96,8 @@ EditorOutcome Editor::text_committed(std::string text, const Point& anchor, std:
 
     if (!index) {
         const TextExtent e = extent(sizeIndex());
-        annotations_.push_back(TextMark{{anchor.x, anchor.y, e.width, e.height}, sizeIndex(), colour_, std::move(text)});
+        annotations_.push_back(
+            TextMark{{anchor.x, anchor.y, e.width, e.height}, sizeIndex(), colour(), std::move(text), text_background()});
         record(AddedEntry{});
         return {EditorAction::Redraw};
     }
@@ -106,7 +107,7 @@ EditorOutcome Editor::text_committed(std::string text, const Point& anchor, std:
     const auto* old = std::get_if<TextMark>(&annotations_[*index]);
     if (!old) return {};
     const TextExtent e = extent(old->size);
-    TextMark edited{{old->box.x, old->box.y, e.width, e.height}, old->size, old->colour, std::move(text)};
+    TextMark edited{{old->box.x, old->box.y, e.width, e.height}, old->size, old->colour, std::move(text), old->background};
     if (edited == *old) return {};
     Annotation previous = std::exchange(annotations_[*index], Annotation{std::move(edited)});
     record(ReplacedEntry{std::move(previous), *index});

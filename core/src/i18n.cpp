@@ -131,6 +131,11 @@ constexpr std::array<std::string_view, kMessageCount> kMessageNames = {
     "menu_capture_and_save_as_windows",
     "menu_check_for_updates_windows",
     "menu_exit_windows",
+    "tool_line",
+    "tool_highlighter",
+    "tool_redact",
+    "property_text_background",
+    "tooltip_shortcut",
 };
 
 // The catalogues are constant data, one file per language, one entry per message in

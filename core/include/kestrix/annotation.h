@@ -27,9 +27,30 @@ struct Box {
     friend bool operator==(const Box&, const Box&) = default;
 };
 
-// Toolbar order; also the order of the tool labels.
-enum class Tool : uint8_t { Rectangle = 0, Ellipse = 1, Arrow = 2, Pen = 3, Mosaic = 4, Text = 5, Number = 6 };
-inline constexpr int TOOL_COUNT = 7;
+// The mark-up tools. The first seven are numbered in the order of their labels;
+// the toolbar shows them all in TOOLBAR_TOOLS order.
+enum class Tool : uint8_t {
+    Rectangle = 0,
+    Ellipse = 1,
+    Arrow = 2,
+    Pen = 3,
+    Mosaic = 4,
+    Text = 5,
+    Number = 6,
+    Line = 7,
+    Highlighter = 8,
+    Redact = 9,
+};
+inline constexpr int TOOL_COUNT = 10;
+
+inline constexpr std::array<Tool, TOOL_COUNT> TOOLBAR_TOOLS = {
+    Tool::Rectangle, Tool::Ellipse, Tool::Arrow,  Tool::Line, Tool::Pen,
+    Tool::Highlighter, Tool::Mosaic, Tool::Redact, Tool::Text, Tool::Number,
+};
+
+// Mosaic has no colour of its own and Redact no size; every other tool has both.
+constexpr bool tool_has_colours(Tool tool) { return tool != Tool::Mosaic; }
+constexpr bool tool_has_sizes(Tool tool) { return tool != Tool::Redact; }
 
 // 32-bit colour, red in the lowest byte, then green, blue and alpha.
 using Colour = uint32_t;
@@ -60,12 +81,28 @@ inline constexpr std::array<double, 3> MARKER_DIAMETER = {24.0, 32.0, 44.0};
 constexpr uint32_t size_step(uint32_t step) { return step < MAX_SIZE_STEP ? step : MAX_SIZE_STEP; }
 constexpr double thickness(uint32_t step) { return THICKNESS[size_step(step)]; }
 constexpr double mosaic_brush_width(uint32_t step) { return 4.0 * THICKNESS[size_step(step)]; }
+constexpr double highlighter_width(uint32_t step) { return 4.0 * THICKNESS[size_step(step)]; }
+
+// How strongly a highlighter tints what lies under it: each channel is multiplied
+// by (1 - s) + s x colour / 255, so white takes a light tint and black stays black.
+inline constexpr double HIGHLIGHTER_STRENGTH = 0.4;
 constexpr double mosaic_block(uint32_t step) { return MOSAIC_BLOCK[size_step(step)]; }
 constexpr double text_size(uint32_t step) { return TEXT_SIZE[size_step(step)]; }
 constexpr double marker_diameter(uint32_t step) { return MARKER_DIAMETER[size_step(step)]; }
 
 // The tag of an annotation; differs from the tool numbering for Text and Number.
-enum class AnnotationKind : int32_t { Rectangle = 0, Ellipse = 1, Arrow = 2, Pen = 3, Mosaic = 4, Number = 5, Text = 6 };
+enum class AnnotationKind : int32_t {
+    Rectangle = 0,
+    Ellipse = 1,
+    Arrow = 2,
+    Pen = 3,
+    Mosaic = 4,
+    Number = 5,
+    Text = 6,
+    Line = 7,
+    Highlighter = 8,
+    Redact = 9,
+};
 
 struct RectangleMark {
     Point start;
@@ -121,12 +158,41 @@ struct TextMark {
     uint32_t size = 1;
     Colour colour = PALETTE[0];
     std::string text;  // UTF-8
+    // On a rounded box of `colour`, the text in black or white, whichever reads on it.
+    bool background = false;
     friend bool operator==(const TextMark&, const TextMark&) = default;
 };
 
+// A straight line between two points: the arrow's thickness and caps, no head.
+struct LineMark {
+    Point start;
+    Point end;
+    uint32_t size = 1;
+    Colour colour = PALETTE[0];
+    friend bool operator==(const LineMark&, const LineMark&) = default;
+};
+
+// A band highlighter_width() wide that tints what lies under it (HIGHLIGHTER_STRENGTH);
+// where the stroke crosses itself it tints once.
+struct HighlighterMark {
+    uint32_t size = 1;
+    Colour colour = PALETTE[2];
+    std::vector<Point> points;
+    friend bool operator==(const HighlighterMark&, const HighlighterMark&) = default;
+};
+
+// A box filled opaque with its colour over everything else, in every output: no
+// pixel under it survives.
+struct RedactMark {
+    Point start;
+    Point end;
+    Colour colour = PALETTE[7];
+    friend bool operator==(const RedactMark&, const RedactMark&) = default;
+};
+
 // The alternatives are in tag order, so the variant index is the AnnotationKind.
-using Annotation =
-    std::variant<RectangleMark, EllipseMark, ArrowMark, PenMark, MosaicMark, NumberMark, TextMark>;
+using Annotation = std::variant<RectangleMark, EllipseMark, ArrowMark, PenMark, MosaicMark, NumberMark, TextMark,
+                                LineMark, HighlighterMark, RedactMark>;
 
 inline AnnotationKind kind_of(const Annotation& a) { return AnnotationKind(int32_t(a.index())); }
 

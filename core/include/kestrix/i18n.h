@@ -113,8 +113,13 @@ enum class Message : uint8_t {
     menu_capture_and_save_as_windows = 90,
     menu_check_for_updates_windows = 91,
     menu_exit_windows = 92,
+    tool_line = 93,
+    tool_highlighter = 94,
+    tool_redact = 95,
+    property_text_background = 96,
+    tooltip_shortcut = 97,  // a key after a name in a tooltip, as in "Rectangle (R)"
 };
-inline constexpr size_t kMessageCount = 93;
+inline constexpr size_t kMessageCount = 98;
 
 // The Windows wording of the tray menu: English only, other languages use the general labels.
 constexpr bool is_english_only(Message message) {

@@ -56,10 +56,12 @@ struct ToolbarLook {
     bool backdrop = false;
     bool can_undo = false;
     std::optional<ToolbarItem> hover;
+    bool text_background = false;  // the Text tool's background switch
 };
 
-// The tooltip text of an item with `tool` as the current tool.
-std::string_view toolbar_tooltip(const ToolbarItem& item, std::optional<Tool> tool);
+// The tooltip text of an item with `tool` as the current tool; a tool's name
+// comes with its key, as in "Rectangle (R)".
+std::string toolbar_tooltip(const ToolbarItem& item, std::optional<Tool> tool);
 
 // Panels, separators, every item (active highlight, swatches, size symbols,
 // pictograms) and the tooltip of `look.hover` when it is still in the layout.
