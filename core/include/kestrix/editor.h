@@ -106,8 +106,10 @@ struct ToolSettings {
 
     static constexpr std::array<ToolStyle, TOOL_COUNT> default_tool_styles() {
         std::array<ToolStyle, TOOL_COUNT> styles{};
-        styles[std::size_t(Tool::Highlighter)].colour = PALETTE[2];
-        styles[std::size_t(Tool::Redact)].colour = PALETTE[7];
+        // Whole values: when one member of an element is assigned here, GCC 12
+        // at -O2 loses the element's other initialisers in a const ToolSettings.
+        styles[std::size_t(Tool::Highlighter)] = ToolStyle{PALETTE[2], 1, false};
+        styles[std::size_t(Tool::Redact)] = ToolStyle{PALETTE[7], 1, false};
         return styles;
     }
 };
