@@ -222,6 +222,20 @@ TEST_F(OverlayChrome, ActiveItemsAreHighlighted) {
     }
 }
 
+TEST_F(OverlayChrome, TextBackgroundSwitchShowsWhetherItIsOn) {
+    const ToolbarLayout layout = layout_toolbar(Tool::Text, false);
+    const Box item = absolute(find_item(layout, ToolbarItemKind::TextBackground));
+    for (const bool on : {false, true}) {
+        ToolbarLook look{Tool::Text, PALETTE[0], 1, false, true, std::nullopt, on};
+        RecordingCanvas canvas;
+        paint_toolbar(canvas, layout, kAt, look, kBounds);
+        const std::vector<Box> lit = highlights(canvas);
+        EXPECT_EQ(std::count(lit.begin(), lit.end(), grown(item)), on ? 1 : 0);
+        // The box in the pictogram's ink, its letter in what the button sits on.
+        EXPECT_EQ(colours_within(canvas, item), (std::set<Argb>{on ? kWhite : kInk, on ? kActive : opaque(244, 244, 247)}));
+    }
+}
+
 TEST_F(OverlayChrome, PictogramColoursOfTheActions) {
     const ToolbarLayout layout = layout_toolbar(std::nullopt, true);
     const auto colours = [&](bool can_undo, ToolbarItemKind kind) {
