@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of kestrix.exe in other interface languages, to look at: the tray
 # menu, the overlay while dragging (hint and size label), the toolbar with a
-# tooltip, the confirmation toast, About, and the message shown when the hotkey
+# tooltip, the Text tool's property row with another, the confirmation toast, About, and the message shown when the hotkey
 # is taken. Runs on a private 1920x1080 display with its own Wine prefix, in
 # which "Segoe UI" stands for a family that has the language's script (Wine's
 # GDI+ follows no font links).
@@ -204,6 +204,15 @@ take_language() {
         sleep 1.5
         shot
         crop "$lang-toolbar" "$((sel_x1 - tx0 + 80))x$((ty1 - sel_y0 + 90))+$((tx0 - 40))+$((sel_y0 - 20))"
+        # The Text tool chosen by its key: its property row, and the Background switch's tooltip.
+        xdotool key t
+        sleep 0.5
+        xdotool mousemove $((tx0 + 423 + 10)) $((ty0 + 55 + 24))
+        sleep 0.3
+        xdotool mousemove $((tx0 + 423 + 16)) $((ty0 + 55 + 24))
+        sleep 1.5
+        shot
+        crop "$lang-toolbar-text" "$((sel_x1 - tx0 + 80))x$((ty1 - sel_y0 + 150))+$((tx0 - 40))+$((sel_y0 - 20))"
     else
         echo "[screenshots] $lang: no toolbar found below the selection" >&2
     fi
