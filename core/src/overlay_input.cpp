@@ -90,7 +90,8 @@ KeyAction overlay_key_action(OverlayKey key, bool ctrl, bool shift, bool editing
         action.dx = arrow->dx;
         action.dy = arrow->dy;
     }
-    else if (editing && !ctrl)
+    // The brackets are typed characters; on many layouts AltGr, which holds Ctrl, types them.
+    else if (editing && (!ctrl || key == OverlayKey::OpenBracket || key == OverlayKey::CloseBracket))
         return editing_key_action(key, tool);
     // Confirming, saving, pinning, history and the arrows need a selection.
     if (!editing) return {};

@@ -111,6 +111,8 @@ TEST(OverlayKeys, DigitsAndBracketsSetTheCurrentToolsColourAndSize) {
     EXPECT_EQ(key(OverlayKey::CloseBracket, false, false, true, Tool::Text).command, KeyCommand::LargerSize);
     EXPECT_EQ(key(OverlayKey::CloseBracket, false, false, true, Tool::Redact).command, KeyCommand::None)
         << "a redaction has no size";
+    EXPECT_EQ(key(OverlayKey::OpenBracket, true, false, true, Tool::Pen).command, KeyCommand::SmallerSize)
+        << "AltGr types the brackets on many layouts";
     EXPECT_EQ(key(OverlayKey::OpenBracket, false, false, true).command, KeyCommand::None);
     EXPECT_EQ(key(OverlayKey::OpenBracket, false, false, false, Tool::Pen).command, KeyCommand::None);
 }

@@ -85,8 +85,8 @@ struct KeyAction {
 // What a key does. While selecting, only cancel, the save-as toggle and the
 // colour keys act; everything that needs a selection waits for the editing phase.
 // The tool, colour and size keys act while editing without Ctrl (so that AltGr,
-// which holds Ctrl, types instead); colours and sizes only for a current tool
-// that has them (`tool`).
+// which holds Ctrl, types instead), the bracket characters with it too; colours
+// and sizes only for a current tool that has them (`tool`).
 KeyAction overlay_key_action(OverlayKey key, bool ctrl, bool shift, bool editing,
                              std::optional<Tool> tool = std::nullopt);
 
