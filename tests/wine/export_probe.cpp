@@ -178,8 +178,17 @@ Frame paperFrame(uint32_t scale) {
     return frame;
 }
 
-// Line, highlighter, redaction and text on its box through GDI+, at 100 % and 200 %.
-void checkNewMarks() {
+bool savePng(const Image& image, const std::string& path) {
+    auto png = encodePng(image);
+    FILE* file = png ? std::fopen(path.c_str(), "wb") : nullptr;
+    const bool saved = file && std::fwrite(png->data(), 1, png->size(), file) == png->size();
+    if (file) std::fclose(file);
+    return saved;
+}
+
+// Line, highlighter, redaction and text on its box through GDI+, at 100 % and 200 %;
+// the picture at 200 % is saved beside the other as ...-marks.png.
+void checkNewMarks(const std::string& path) {
     const RedactMark secret{{210, 160}, {280.5, 230.5}, PALETTE[7]};
     const std::vector<Annotation> list = {
         MosaicMark{40, 16, {{190, 190}, {300, 200}}},
@@ -213,6 +222,10 @@ void checkNewMarks() {
         }
         auto out = renderExport({frame, selection, list, false}, surfaces);
         if (!out) continue;
+        if (scale == 200) {
+            const std::string marks = path.substr(0, path.rfind('.')) + "-marks.png";
+            check(savePng(*out, marks), "saved " + marks);
+        }
         const auto px = [&](double x, double y) { return rgbAt(*out, uint32_t((x - 20) * s), uint32_t((y - 20) * s)); };
         // The arrows still reach out of the redaction.
         check(similar(px(185, 153.5), rgbOf(kBlue), 24), "the arrow under the redaction shows beside it" + at_scale);
@@ -298,15 +311,11 @@ int main(int argc, char** argv) {
                 }
             check(red == 0, "no mark-up in the backdrop's margin");
             check(transparent == 0, "backdrop is opaque");
-            auto png = encodePng(*composite);
-            FILE* file = png ? std::fopen(path.c_str(), "wb") : nullptr;
-            const bool saved = file && std::fwrite(png->data(), 1, png->size(), file) == png->size();
-            if (file) std::fclose(file);
-            check(saved, "saved " + path);
+            check(savePng(*composite, path), "saved " + path);
         }
         checkClipOnScreen(frame);
 
-        checkNewMarks();
+        checkNewMarks(path);
         checkHighlighterOnADeviceContext();
 
         const TextExtent measured = win::measureAnnotationText("Kestrix", 1);

@@ -109,8 +109,8 @@ start_probe() {  # start_probe NAME [probe options]: waits until the overlay has
     cat "$work/$run.raw" "$work/$run.err"
     return 1
 }
-finish_probe() {  # waits for the probe to end; its output goes to $work/$run.out
-    for _ in $(seq 1 100); do
+finish_probe() {  # waits for the probe to end (up to 30 s); its output goes to $work/$run.out
+    for _ in $(seq 1 300); do
         kill -0 "$probe_pid" 2>/dev/null || break
         sleep 0.1
     done

@@ -98,13 +98,20 @@ HWND open_target_window(const Rect& r) {
                                   nullptr, nullptr, wc.hInstance, nullptr);
     ShowWindow(window, SW_SHOWNOACTIVATE);
     UpdateWindow(window);
-    // Let the X server map and draw it.
-    const auto until = Clock::now() + std::chrono::milliseconds(500);
-    while (Clock::now() < until) {
+    // Until the X server shows it (the screen's pixels are the server's): a window
+    // mapped only after the overlay would lie above it. Then a little longer, for the
+    // server's last word about it.
+    HDC screen = GetDC(nullptr);
+    const auto pump = [] {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         Sleep(20);
-    }
+    };
+    const auto limit = Clock::now() + std::chrono::seconds(15);
+    while (Clock::now() < limit && GetPixel(screen, r.x + 10, r.y + 10) != RGB(30, 160, 90)) pump();
+    ReleaseDC(nullptr, screen);
+    const auto settled = Clock::now() + std::chrono::milliseconds(300);
+    while (Clock::now() < settled) pump();
     return window;
 }
 
