@@ -22,11 +22,15 @@ packages=(
     zbar-tools curl chromium iproute2
     # the updates end-to-end test: a local HTTPS feed in a private network namespace
     openssl ca-certificates python3
+    # the release files: the installer (NSIS), the portable zip, the winget manifests' checker
+    nsis zip unzip python3-yaml
 )
 if [ "${1:-}" = screenshots ]; then
     # One family per script that has Latin letters too, for Wine's GDI+ text,
     # which falls back on no other font.
     packages+=(fonts-noto-cjk fonts-dejavu-core fonts-tlwg-loma-ttf fonts-freefont-ttf)
+    # An image viewer, to see that a capture's PNG (with its pHYs chunk) shows pixel for pixel.
+    packages+=(feh)
 fi
 
 missing=()

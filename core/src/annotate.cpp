@@ -100,8 +100,7 @@ TextExtent fallbackTextExtent(std::string_view utf8, double px) {
     return {std::max(n * px * 0.6, px), 1.4 * px};
 }
 
-TextExtent measureText(Canvas* measurer, std::string_view utf8, uint32_t sizeStep) {
-    const double px = text_size(sizeStep);
+TextExtent measureText(Canvas* measurer, std::string_view utf8, double px) {
     TextExtent extent = fallbackTextExtent(utf8, px);
     if (measurer) {
         const auto measured = measurer->measureText(utf8, px);
@@ -127,7 +126,7 @@ struct Mapper {
 void drawArrow(Canvas& canvas, const Mapper& map, const ArrowMark& a) {
     std::vector<Point> path;
     for (const Point& p : arrow_path(a)) path.push_back(map(p));
-    const double w = thickness(a.size);
+    const double w = stroke_width(a);
     const ArrowShape shape = arrowShape(path, map(a.end), w);
     if (!shape.drawn) return;
     const Argb colour = toArgb(a.colour);
@@ -143,7 +142,7 @@ std::vector<Point> mapped(const Mapper& map, const std::vector<Point>& points) {
 }
 
 void drawText(Canvas& canvas, const Mapper& map, const TextMark& t) {
-    const double px = text_size(t.size);
+    const double px = font_size(t);
     const Point at = map(t.box.x, t.box.y);
     Argb ink = toArgb(t.colour);
     if (t.background) {
@@ -155,7 +154,7 @@ void drawText(Canvas& canvas, const Mapper& map, const TextMark& t) {
 }
 
 void drawNumber(Canvas& canvas, const Mapper& map, const NumberMark& n) {
-    const double d = marker_diameter(n.size);
+    const double d = marker_size(n);
     const Point centre = map(n.centre);
     canvas.fillEllipse({centre.x - d / 2, centre.y - d / 2, d, d}, toArgb(n.colour));
     const std::string label = std::to_string(n.number);
@@ -174,20 +173,20 @@ void drawAnnotation(Canvas& canvas, Origin origin, const Annotation& annotation)
         [&](const auto& a) {
             using T = std::decay_t<decltype(a)>;
             if constexpr (std::is_same_v<T, RectangleMark>) {
-                canvas.strokeRectangle(map.box(a.start, a.end), thickness(a.size), toArgb(a.colour));
+                canvas.strokeRectangle(map.box(a.start, a.end), stroke_width(a), toArgb(a.colour));
             } else if constexpr (std::is_same_v<T, EllipseMark>) {
-                canvas.strokeEllipse(map.box(a.start, a.end), thickness(a.size), toArgb(a.colour));
+                canvas.strokeEllipse(map.box(a.start, a.end), stroke_width(a), toArgb(a.colour));
             } else if constexpr (std::is_same_v<T, ArrowMark>) {
                 drawArrow(canvas, map, a);
             } else if constexpr (std::is_same_v<T, LineMark>) {
                 const Point ends[] = {map(a.start), map(a.end)};
-                canvas.strokePolyline(ends, false, thickness(a.size), toArgb(a.colour));
+                canvas.strokePolyline(ends, false, stroke_width(a), toArgb(a.colour));
             } else if constexpr (std::is_same_v<T, PenMark>) {
                 if (a.points.size() < 2) return;
-                canvas.strokePolyline(mapped(map, a.points), false, thickness(a.size), toArgb(a.colour));
+                canvas.strokePolyline(mapped(map, a.points), false, stroke_width(a), toArgb(a.colour));
             } else if constexpr (std::is_same_v<T, HighlighterMark>) {
                 if (a.points.size() < 2) return;
-                canvas.highlightPolyline(mapped(map, a.points), highlighter_width(a.size), toArgb(a.colour));
+                canvas.highlightPolyline(mapped(map, a.points), stroke_width(a), toArgb(a.colour));
             } else if constexpr (std::is_same_v<T, RedactMark>) {
                 // Opaque whatever the colour's alpha: nothing may show through.
                 detail::fill_box(canvas, map.box(a.start, a.end), toArgb(a.colour) | 0xFF000000u);

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 
+#include "kestrix/ui_scale.h"
+
 namespace kestrix {
 namespace {
 
@@ -97,6 +99,8 @@ EditorOutcome Editor::toggle_backdrop() {
     return {EditorAction::Redraw};
 }
 
+void Editor::set_ui_scale(uint32_t ui_scale) { ui_scale_ = usable_ui_scale(ui_scale); }
+
 const Annotation* Editor::in_progress() const {
     const auto* drawing = std::get_if<DrawingGesture>(&gesture_);
     return drawing ? &drawing->annotation : nullptr;
@@ -116,7 +120,7 @@ EditorOutcome Editor::pointer_down(double x, double y) {
     last_pointer_ = p;
     if (selected_ && *selected_ < annotations_.size()) {
         const Annotation& current = annotations_[*selected_];
-        if (auto h = hit_handle(annotation_handles(current), p, ANNOTATION_HANDLE_TOLERANCE)) {
+        if (auto h = annotation_handle_at(x, y)) {
             gesture_ = ReshapingGesture{*selected_, *h, current};
             return {EditorAction::Redraw};
         }
@@ -138,6 +142,7 @@ EditorOutcome Editor::pointer_down(double x, double y) {
 EditorOutcome Editor::start_gesture(const Point& pointer) {
     const Point p = clamp_into(selection_, pointer);
     const std::optional<Tool> tool = tools_.tool;
+    const double scale = scale_factor(ui_scale_);
     if (!tool) {
         gesture_ = MovingSelectionGesture{pointer, selection_};
         return {EditorAction::Redraw};
@@ -148,33 +153,33 @@ EditorOutcome Editor::start_gesture(const Point& pointer) {
         case Tool::Text:
             text_edit_index_.reset();
             return {EditorAction::OpenTextBox,
-                    TextBoxRequest{p, std::nullopt, {}, size, colour, text_background()}};
+                    TextBoxRequest{p, std::nullopt, {}, size, colour, scale, text_background()}};
         case Tool::Rectangle:
-            gesture_ = DrawingGesture{RectangleMark{p, p, size, colour}};
+            gesture_ = DrawingGesture{RectangleMark{p, p, size, colour, scale}};
             break;
         case Tool::Ellipse:
-            gesture_ = DrawingGesture{EllipseMark{p, p, size, colour}};
+            gesture_ = DrawingGesture{EllipseMark{p, p, size, colour, scale}};
             break;
         case Tool::Arrow:
-            gesture_ = DrawingGesture{ArrowMark{p, p, size, colour, std::nullopt}};
+            gesture_ = DrawingGesture{ArrowMark{p, p, size, colour, std::nullopt, scale}};
             break;
         case Tool::Line:
-            gesture_ = DrawingGesture{LineMark{p, p, size, colour}};
+            gesture_ = DrawingGesture{LineMark{p, p, size, colour, scale}};
             break;
         case Tool::Pen:
-            gesture_ = DrawingGesture{PenMark{size, colour, {p}}};
+            gesture_ = DrawingGesture{PenMark{size, colour, {p}, scale}};
             break;
         case Tool::Highlighter:
-            gesture_ = DrawingGesture{HighlighterMark{size, colour, {p}}};
+            gesture_ = DrawingGesture{HighlighterMark{size, colour, {p}, scale}};
             break;
         case Tool::Mosaic:
-            gesture_ = DrawingGesture{MosaicMark{mosaic_brush_width(size), mosaic_block(size), {p}}};
+            gesture_ = DrawingGesture{MosaicMark{mosaic_brush_width(size) * scale, mosaic_block(size) * scale, {p}}};
             break;
         case Tool::Redact:
             gesture_ = DrawingGesture{RedactMark{p, p, colour}};
             break;
         case Tool::Number:
-            gesture_ = DrawingGesture{NumberMark{next_marker_number(), p, size, colour}};
+            gesture_ = DrawingGesture{NumberMark{next_marker_number(), p, size, colour, scale}};
             break;
     }
     return {EditorAction::Redraw};
@@ -237,8 +242,9 @@ EditorOutcome Editor::double_click(double x, double y) {
     if (auto hit = annotation_at(x, y)) {
         if (const auto* text = std::get_if<TextMark>(&annotations_[*hit])) {
             text_edit_index_ = *hit;
-            return {EditorAction::EditTextBox, TextBoxRequest{{text->box.x, text->box.y}, *hit, text->text,
-                                                              size_step(text->size), text->colour, text->background}};
+            return {EditorAction::EditTextBox,
+                    TextBoxRequest{{text->box.x, text->box.y}, *hit, text->text, size_step(text->size), text->colour,
+                                   text->scale, text->background}};
         }
     }
     return confirm();
@@ -246,15 +252,15 @@ EditorOutcome Editor::double_click(double x, double y) {
 
 std::optional<Handle> Editor::selection_handle_at(double x, double y) const {
     const auto handles = rect_handles(selection_);
-    return hit_handle({handles.begin(), handles.end()}, {x, y}, SELECTION_HANDLE_TOLERANCE);
+    return hit_handle({handles.begin(), handles.end()}, {x, y}, at_scale(SELECTION_HANDLE_TOLERANCE, ui_scale_));
 }
 
 std::optional<Handle> Editor::annotation_handle_at(double x, double y) const {
-    return hit_handle(selected_annotation_handles(), {x, y}, ANNOTATION_HANDLE_TOLERANCE);
+    return hit_handle(selected_annotation_handles(), {x, y}, at_scale(ANNOTATION_HANDLE_TOLERANCE, ui_scale_));
 }
 
 std::optional<std::size_t> Editor::annotation_at(double x, double y) const {
-    return hit_annotation(annotations_, selection_, {x, y});
+    return hit_annotation(annotations_, selection_, {x, y}, ui_scale_);
 }
 
 std::array<HandlePoint, 8> Editor::selection_handles() const { return rect_handles(selection_); }

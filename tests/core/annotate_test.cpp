@@ -124,20 +124,20 @@ TEST(Annotate, MarkerLabelsContrastAndAreCentred) {
 TEST(Annotate, TextExtentFallsBackWhenMeasurementIsEmpty) {
     // "héllo" is 5 characters in 6 bytes; size step 1 is 20 px
     const TextExtent fallback{5 * 20 * 0.6, 28};
-    EXPECT_EQ(measureText(nullptr, "h\xc3\xa9llo", 1), fallback);
+    EXPECT_EQ(measureText(nullptr, "h\xc3\xa9llo", text_size(1)), fallback);
     RecordingCanvas noFont;
     noFont.fontAvailable = false;
-    EXPECT_EQ(measureText(&noFont, "h\xc3\xa9llo", 1), fallback);
+    EXPECT_EQ(measureText(&noFont, "h\xc3\xa9llo", text_size(1)), fallback);
     RecordingCanvas zeroWidth;
     zeroWidth.advance = 0;
-    EXPECT_EQ(measureText(&zeroWidth, "h\xc3\xa9llo", 1), fallback);
+    EXPECT_EQ(measureText(&zeroWidth, "h\xc3\xa9llo", text_size(1)), fallback);
     // an empty text is still one em wide
-    EXPECT_EQ(measureText(nullptr, "", 0), (TextExtent{14, 14 * 1.4}));
+    EXPECT_EQ(measureText(nullptr, "", text_size(0)), (TextExtent{14, 14 * 1.4}));
     // a real measurement wins
     RecordingCanvas measuring;
-    EXPECT_EQ(measureText(&measuring, "abc", 2), (TextExtent{3 * 0.5 * 28, 1.25 * 28}));
+    EXPECT_EQ(measureText(&measuring, "abc", text_size(2)), (TextExtent{3 * 0.5 * 28, 1.25 * 28}));
     // steps beyond the table read as the largest
-    EXPECT_EQ(measureText(nullptr, "a", 9), (TextExtent{28, 28 * 1.4}));
+    EXPECT_EQ(measureText(nullptr, "a", text_size(9)), (TextExtent{28, 28 * 1.4}));
 }
 
 TEST(Annotate, ShapesUseTheirBoxAndWidth) {
@@ -253,8 +253,8 @@ TEST(Annotate, RedactionsAreDrawnOverEverythingWhateverTheOrder) {
 
 TEST(Annotate, TextOnItsBackgroundBoxInInkThatReadsOnIt) {
     RecordingCanvas canvas;
-    drawAnnotation(canvas, {10, 20}, TextMark{{30, 40, 60, 28}, 1, kYellow, "Note", true});
-    drawAnnotation(canvas, {10, 20}, TextMark{{30, 90, 60, 28}, 1, kBlue, "Note", true});
+    drawAnnotation(canvas, {10, 20}, TextMark{{30, 40, 60, 28}, 1, kYellow, "Note", 1.0, true});
+    drawAnnotation(canvas, {10, 20}, TextMark{{30, 90, 60, 28}, 1, kBlue, "Note", 1.0, true});
     ASSERT_EQ(canvas.calls.size(), 4u);
     const DrawCall& box = canvas.calls[0];
     ASSERT_EQ(box.kind, DrawCall::Kind::Polygon);

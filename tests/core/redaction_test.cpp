@@ -67,7 +67,7 @@ TEST(RedactionExport, ExactlyTheFillColourWhateverIsDrawnWithIt) {
     const MosaicMark mosaic{30, 10, {{50, 50}, {120, 60}}};
     const ArrowMark arrow{{40, 45}, {130, 80}, 2, PALETTE[1], std::nullopt};
     const HighlighterMark band{2, PALETTE[2], {{45, 70}, {125, 70}}};
-    const TextMark label{{70, 50, 40, 20}, 1, PALETTE[4], "secret", true};
+    const TextMark label{{70, 50, 40, 20}, 1, PALETTE[4], "secret", 1.0, true};
     const std::vector<std::vector<Annotation>> orders = {
         {mosaic, arrow, kSecret},
         {kSecret, mosaic, arrow},
@@ -173,7 +173,7 @@ TEST(HighlighterExport, TintsWhiteKeepsTextDarkAtEveryScale) {
 
 TEST(TextExport, BackgroundBoxAtTheMeasuredBoxInTheTextsColour) {
     const Frame frame = busyFrame(200);
-    const TextMark label{{60, 40, 60, 28}, 1, PALETTE[4], "Note", true};
+    const TextMark label{{60, 40, 60, 28}, 1, PALETTE[4], "Note", 1.0, true};
     PaintingSurfaces surfaces;
     auto out = renderExport({frame, kSelection, {label}, false}, surfaces);
     ASSERT_TRUE(out);

@@ -23,7 +23,7 @@ const Rect DESKTOP{0, 0, 1920, 1080};
 }  // namespace
 
 TEST(ToolbarLayout, MainRowHasSixteenButtonsOrSeventeenWithSend) {
-    const ToolbarLayout plain = layout_toolbar(std::nullopt, false);
+    const ToolbarLayout plain = layout_toolbar(std::nullopt, false, 100);
     EXPECT_EQ(main_row_items(plain), 16);
     EXPECT_EQ(plain.items.size(), 16u);
     EXPECT_EQ(count_kind(plain, ToolbarItemKind::Send), 0);
@@ -46,7 +46,7 @@ TEST(ToolbarLayout, MainRowHasSixteenButtonsOrSeventeenWithSend) {
     EXPECT_EQ(plain.items.back().kind, ToolbarItemKind::Copy);
     EXPECT_EQ(plain.items.back().rect, (Box{611, 8, 32, 32}));
 
-    const ToolbarLayout send = layout_toolbar(std::nullopt, true);
+    const ToolbarLayout send = layout_toolbar(std::nullopt, true, 100);
     EXPECT_EQ(main_row_items(send), 17);
     EXPECT_EQ(send.main_panel.width, 690.0);
     const auto s = std::find_if(send.items.begin(), send.items.end(),
@@ -57,7 +57,7 @@ TEST(ToolbarLayout, MainRowHasSixteenButtonsOrSeventeenWithSend) {
 }
 
 TEST(ToolbarLayout, PropertyRowHoldsWhatTheToolHas) {
-    const ToolbarLayout pen = layout_toolbar(Tool::Pen, false);
+    const ToolbarLayout pen = layout_toolbar(Tool::Pen, false, 100);
     EXPECT_EQ(count_kind(pen, ToolbarItemKind::Colour), 8);
     EXPECT_EQ(count_kind(pen, ToolbarItemKind::Size), 3);
     ASSERT_TRUE(pen.property_panel);
@@ -67,12 +67,12 @@ TEST(ToolbarLayout, PropertyRowHoldsWhatTheToolHas) {
     EXPECT_EQ(pen.items[16].rect, (Box{8, 63, 28, 32}));
     EXPECT_EQ(pen.separators.size(), 3u);
     for (Tool t : {Tool::Line, Tool::Highlighter, Tool::Rectangle, Tool::Number}) {
-        const ToolbarLayout l = layout_toolbar(t, false);
+        const ToolbarLayout l = layout_toolbar(t, false, 100);
         EXPECT_EQ(*l.property_panel, *pen.property_panel) << int(t);
         EXPECT_EQ(count_kind(l, ToolbarItemKind::TextBackground), 0) << int(t);
     }
 
-    const ToolbarLayout mosaic = layout_toolbar(Tool::Mosaic, false);
+    const ToolbarLayout mosaic = layout_toolbar(Tool::Mosaic, false, 100);
     EXPECT_EQ(count_kind(mosaic, ToolbarItemKind::Colour), 0);
     EXPECT_EQ(count_kind(mosaic, ToolbarItemKind::Size), 3);
     EXPECT_EQ(*mosaic.property_panel, (Box{0, 55, 126, 48}));
@@ -81,14 +81,14 @@ TEST(ToolbarLayout, PropertyRowHoldsWhatTheToolHas) {
     EXPECT_EQ(mosaic.separators.size(), 2u) << "no break before the first group";
 
     // A redaction has a colour and no size.
-    const ToolbarLayout redact = layout_toolbar(Tool::Redact, false);
+    const ToolbarLayout redact = layout_toolbar(Tool::Redact, false, 100);
     EXPECT_EQ(count_kind(redact, ToolbarItemKind::Colour), 8);
     EXPECT_EQ(count_kind(redact, ToolbarItemKind::Size), 0);
     EXPECT_EQ(*redact.property_panel, (Box{0, 55, 289, 48}));
     EXPECT_EQ(redact.separators.size(), 2u);
 
     // Text: colours, sizes, and after a third break the background switch.
-    const ToolbarLayout text = layout_toolbar(Tool::Text, false);
+    const ToolbarLayout text = layout_toolbar(Tool::Text, false, 100);
     EXPECT_EQ(count_kind(text, ToolbarItemKind::TextBackground), 1);
     EXPECT_EQ(text.items.back().kind, ToolbarItemKind::TextBackground);
     EXPECT_EQ(text.items.back().rect, (Box{423, 63, 32, 32}));
@@ -98,7 +98,7 @@ TEST(ToolbarLayout, PropertyRowHoldsWhatTheToolHas) {
 }
 
 TEST(ToolbarPlacement, BelowAboveOrInsideTheSelection) {
-    const ToolbarLayout l = layout_toolbar(std::nullopt, false);
+    const ToolbarLayout l = layout_toolbar(std::nullopt, false, 100);
     EXPECT_EQ(place_toolbar(l, {700, 100, 400, 300}, DESKTOP), (ToolbarPosition{449, 410}));
     // Near the bottom: above the selection.
     EXPECT_EQ(place_toolbar(l, {1000, 900, 400, 150}, DESKTOP), (ToolbarPosition{749, 842}));
@@ -116,7 +116,7 @@ TEST(ToolbarPlacement, BelowAboveOrInsideTheSelection) {
 }
 
 TEST(ToolbarPlacement, OnTheMonitorShowingMostOfTheSelection) {
-    const ToolbarLayout l = layout_toolbar(std::nullopt, false);
+    const ToolbarLayout l = layout_toolbar(std::nullopt, false, 100);
     // A 1920 x 1080 primary and a 1280 x 1024 monitor at (-1280, 200). The whole
     // primary selected: inside its lower edge, not below it at (1269, 1090) where
     // the desktop's box reaches but no monitor shows.
@@ -137,7 +137,7 @@ TEST(ToolbarPlacement, OnTheMonitorShowingMostOfTheSelection) {
 }
 
 TEST(ToolbarHit, ItemsAndPanelsRelativeToThePosition) {
-    const ToolbarLayout l = layout_toolbar(Tool::Rectangle, true);
+    const ToolbarLayout l = layout_toolbar(Tool::Rectangle, true, 100);
     const ToolbarPosition at{100, 200};
     const auto first = toolbar_item_at(l, at, 108, 208);
     ASSERT_TRUE(first);

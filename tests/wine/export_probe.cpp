@@ -196,10 +196,10 @@ void checkNewMarks(const std::string& path) {
         secret,
         ArrowMark{{310, 150}, {190, 240}, 2, kGreen, std::nullopt},
         MosaicMark{28, 10, {{220, 170}, {270, 220}}},
-        TextMark{{230, 190, 60, 28}, 1, kOrange, "hidden", true},
+        TextMark{{230, 190, 60, 28}, 1, kOrange, "hidden", 1.0, true},
         LineMark{{40, 120}, {180, 120}, 1, kRed},
         HighlighterMark{1, kYellow, {{40, 62}, {180, 62}, {60, 62.5}}},
-        TextMark{{60, 180, 90, 30}, 1, kBlue, "Note", true},
+        TextMark{{60, 180, 90, 30}, 1, kBlue, "Note", 1.0, true},
     };
     const Rect selection{20, 20, 360, 260};
     for (const uint32_t scale : {100u, 200u}) {

@@ -90,6 +90,11 @@ constexpr double mosaic_block(uint32_t step) { return MOSAIC_BLOCK[size_step(ste
 constexpr double text_size(uint32_t step) { return TEXT_SIZE[size_step(step)]; }
 constexpr double marker_diameter(uint32_t step) { return MARKER_DIAMETER[size_step(step)]; }
 
+// Marks keep the interface scale they were drawn at (`scale`, 1 at 100 %): their
+// widths and sizes are the tables' values times it, so that a mark looks the same
+// beside the captured interface on a monitor of any scale. Mosaic strokes store
+// their scaled brush width and block size instead; a redaction has no size to scale.
+
 // The tag of an annotation; differs from the tool numbering for Text and Number.
 enum class AnnotationKind : int32_t {
     Rectangle = 0,
@@ -109,6 +114,7 @@ struct RectangleMark {
     Point end;
     uint32_t size = 1;
     Colour colour = PALETTE[0];
+    double scale = 1.0;
     friend bool operator==(const RectangleMark&, const RectangleMark&) = default;
 };
 
@@ -118,6 +124,7 @@ struct EllipseMark {
     Point end;
     uint32_t size = 1;
     Colour colour = PALETTE[0];
+    double scale = 1.0;
     friend bool operator==(const EllipseMark&, const EllipseMark&) = default;
 };
 
@@ -127,6 +134,7 @@ struct ArrowMark {
     uint32_t size = 1;
     Colour colour = PALETTE[0];
     std::optional<Point> bend;  // control point of the curve; none for a straight arrow
+    double scale = 1.0;
     friend bool operator==(const ArrowMark&, const ArrowMark&) = default;
 };
 
@@ -134,6 +142,7 @@ struct PenMark {
     uint32_t size = 1;
     Colour colour = PALETTE[0];
     std::vector<Point> points;
+    double scale = 1.0;
     friend bool operator==(const PenMark&, const PenMark&) = default;
 };
 
@@ -150,6 +159,7 @@ struct NumberMark {
     Point centre;
     uint32_t size = 1;
     Colour colour = PALETTE[0];
+    double scale = 1.0;
     friend bool operator==(const NumberMark&, const NumberMark&) = default;
 };
 
@@ -158,6 +168,7 @@ struct TextMark {
     uint32_t size = 1;
     Colour colour = PALETTE[0];
     std::string text;  // UTF-8
+    double scale = 1.0;
     // On a rounded box of `colour`, the text in black or white, whichever reads on it.
     bool background = false;
     friend bool operator==(const TextMark&, const TextMark&) = default;
@@ -169,6 +180,7 @@ struct LineMark {
     Point end;
     uint32_t size = 1;
     Colour colour = PALETTE[0];
+    double scale = 1.0;
     friend bool operator==(const LineMark&, const LineMark&) = default;
 };
 
@@ -178,6 +190,7 @@ struct HighlighterMark {
     uint32_t size = 1;
     Colour colour = PALETTE[2];
     std::vector<Point> points;
+    double scale = 1.0;
     friend bool operator==(const HighlighterMark&, const HighlighterMark&) = default;
 };
 
@@ -195,6 +208,15 @@ using Annotation = std::variant<RectangleMark, EllipseMark, ArrowMark, PenMark, 
                                 LineMark, HighlighterMark, RedactMark>;
 
 inline AnnotationKind kind_of(const Annotation& a) { return AnnotationKind(int32_t(a.index())); }
+
+// A mark's sizes as drawn, in desktop units: the table's value times its scale.
+template <class Mark>
+double stroke_width(const Mark& m) {
+    return thickness(m.size) * m.scale;
+}
+inline double stroke_width(const HighlighterMark& m) { return highlighter_width(m.size) * m.scale; }
+inline double marker_size(const NumberMark& m) { return marker_diameter(m.size) * m.scale; }
+inline double font_size(const TextMark& m) { return text_size(m.size) * m.scale; }
 
 // The points an arrow is drawn through: [start, end], or 33 points of the
 // quadratic curve through start, bend (control) and end.

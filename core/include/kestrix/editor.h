@@ -84,6 +84,7 @@ struct TextBoxRequest {
     std::string text;                  // initial text (UTF-8)
     uint32_t size_step = 1;
     Colour colour = PALETTE[0];
+    double scale = 1.0;                // the text's interface scale: its font is text_size x scale
     bool background = false;           // the text goes on a box of `colour`
     friend bool operator==(const TextBoxRequest&, const TextBoxRequest&) = default;
 };
@@ -120,9 +121,9 @@ struct EditorOutcome {
     friend bool operator==(const EditorOutcome&, const EditorOutcome&) = default;
 };
 
-// Width and height of a text as drawn at a size step (TextExtent comes with the
-// canvas); supplied by the drawing code.
-using MeasureText = std::function<TextExtent(std::string_view text, uint32_t size_step)>;
+// Width and height of a text as drawn at a font size in pixels (TextExtent comes
+// with the canvas); supplied by the drawing code.
+using MeasureText = std::function<TextExtent(std::string_view text, double pixel_size)>;
 
 // Whether a text is empty once white space (ASCII and Unicode spaces) is trimmed.
 bool is_blank_text(std::string_view utf8);
@@ -145,6 +146,9 @@ public:
     EditorOutcome step_size(int delta);  // one step smaller (-1) or larger (+1); nothing past the ends
     EditorOutcome toggle_text_background();  // the Text tool's background box
     EditorOutcome toggle_backdrop();
+    // The interface scale (percent) of the monitor the selection is on: new marks
+    // take it, and the handles and hit tests work at it. 100 until set.
+    void set_ui_scale(uint32_t ui_scale);
 
     // --- pointer (desktop units) ---
     EditorOutcome pointer_down(double x, double y);
@@ -193,6 +197,7 @@ public:
     bool text_background() const { return tools_.styles[std::size_t(Tool::Text)].text_background; }
     const ToolSettings& tool_settings() const { return tools_; }
     bool backdrop() const { return backdrop_; }
+    uint32_t ui_scale() const { return ui_scale_; }
     bool can_undo() const { return !undo_.empty(); }
     bool can_redo() const { return !redo_.empty(); }
     const std::vector<UndoEntry>& undo_stack() const { return undo_; }
@@ -224,6 +229,7 @@ private:
     ToolSettings tools_;
     ToolStyle untooled_;  // colour and size chosen while no tool is current
     bool backdrop_ = false;
+    uint32_t ui_scale_ = 100;
     std::vector<UndoEntry> undo_;
     std::vector<UndoEntry> redo_;
     std::optional<std::size_t> text_edit_index_;

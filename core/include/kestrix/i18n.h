@@ -113,13 +113,25 @@ enum class Message : uint8_t {
     menu_capture_and_save_as_windows = 90,
     menu_check_for_updates_windows = 91,
     menu_exit_windows = 92,
-    tool_line = 93,
-    tool_highlighter = 94,
-    tool_redact = 95,
-    property_text_background = 96,
-    tooltip_shortcut = 97,  // a key after a name in a tooltip, as in "Rectangle (R)"
+    // The installer's and uninstaller's own texts (tools/package/kestrix.nsi).
+    setup_options_title = 93,
+    setup_options_subtitle = 94,
+    setup_folder = 95,
+    setup_start_at_sign_in = 96,
+    setup_still_running = 97,
+    setup_remove_settings = 98,
+    settings_hotkey_types = 99,
+    start_running = 100,
+    start_hotkey_fallback = 101,
+    start_hotkey_types = 102,
+    error_print_screen_windows = 103,
+    tool_line = 104,
+    tool_highlighter = 105,
+    tool_redact = 106,
+    property_text_background = 107,
+    tooltip_shortcut = 108,  // a key after a name in a tooltip, as in "Rectangle (R)"
 };
-inline constexpr size_t kMessageCount = 98;
+inline constexpr size_t kMessageCount = 109;
 
 // The Windows wording of the tray menu: English only, other languages use the general labels.
 constexpr bool is_english_only(Message message) {

@@ -79,19 +79,19 @@ Gdiplus::RectF boxOf(const Box& b) { return {float(b.x), float(b.y), float(b.wid
 
 }  // namespace
 
-std::unique_ptr<GdiplusCanvas> GdiplusCanvas::withGraphics(Gdiplus::GpGraphics* raw) {
+std::unique_ptr<GdiplusCanvas> GdiplusCanvas::withGraphics(Gdiplus::GpGraphics* raw, Gdiplus::TextRenderingHint text) {
     if (!raw) return nullptr;
     GdipGraphics graphics;
     graphics.reset(raw);
     gp::GdipSetSmoothingMode(raw, Gdiplus::SmoothingModeAntiAlias);
-    gp::GdipSetTextRenderingHint(raw, Gdiplus::TextRenderingHintClearTypeGridFit);
+    gp::GdipSetTextRenderingHint(raw, text);
     return std::unique_ptr<GdiplusCanvas>(new GdiplusCanvas(std::move(graphics)));
 }
 
 std::unique_ptr<GdiplusCanvas> GdiplusCanvas::onDc(HDC dc) {
     Gdiplus::GpGraphics* raw = nullptr;
     if (!dc || gp::GdipCreateFromHDC(dc, &raw) != Ok) return nullptr;
-    auto canvas = withGraphics(raw);
+    auto canvas = withGraphics(raw, Gdiplus::TextRenderingHintClearTypeGridFit);
     if (canvas) canvas->dc_ = dc;
     return canvas;
 }
@@ -99,7 +99,7 @@ std::unique_ptr<GdiplusCanvas> GdiplusCanvas::onDc(HDC dc) {
 std::unique_ptr<GdiplusCanvas> GdiplusCanvas::onImage(Gdiplus::GpImage* image, PixelView pixels) {
     Gdiplus::GpGraphics* raw = nullptr;
     if (!image || gp::GdipGetImageGraphicsContext(image, &raw) != Ok) return nullptr;
-    auto canvas = withGraphics(raw);
+    auto canvas = withGraphics(raw, Gdiplus::TextRenderingHintAntiAliasGridFit);
     if (canvas) canvas->pixels_ = pixels;
     return canvas;
 }
@@ -230,10 +230,10 @@ void GdiplusCanvas::resetScale() {
     scale_ = 1.0;
 }
 
-TextExtent measureAnnotationText(std::string_view utf8, uint32_t sizeStep) {
+TextExtent measureAnnotationText(std::string_view utf8, double pixelSize) {
     MemoryDc dc(nullptr);
     auto canvas = dc ? GdiplusCanvas::onDc(dc.get()) : nullptr;
-    return measureText(canvas.get(), utf8, sizeStep);
+    return measureText(canvas.get(), utf8, pixelSize);
 }
 
 Result<void, PlatformError> BitmapCanvasFactory::paint(Image& image, const std::function<void(Canvas&)>& draw) {

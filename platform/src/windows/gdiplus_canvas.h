@@ -16,7 +16,9 @@ public:
     // null when GDI+ cannot make one (nothing is drawn then). Highlighter strokes
     // reach the pixels of a DIB section selected into `dc`.
     static std::unique_ptr<GdiplusCanvas> onDc(HDC dc);
-    // The same on a GDI+ bitmap whose pixels are `pixels`.
+    // The same on a GDI+ bitmap whose pixels are `pixels`, with grey-scale
+    // grid-fitted text: ClearType's colour fringes belong to one screen's
+    // sub-pixels and look wrong in a picture that is zoomed, printed or shown on a phone.
     static std::unique_ptr<GdiplusCanvas> onImage(Gdiplus::GpImage* image, PixelView pixels);
 
     void strokePolyline(std::span<const Point> points, bool closed, double width, Argb colour) override;
@@ -35,7 +37,7 @@ public:
     Gdiplus::GpGraphics* graphics() const { return graphics_.get(); }
 
 private:
-    static std::unique_ptr<GdiplusCanvas> withGraphics(Gdiplus::GpGraphics* raw);
+    static std::unique_ptr<GdiplusCanvas> withGraphics(Gdiplus::GpGraphics* raw, Gdiplus::TextRenderingHint text);
     explicit GdiplusCanvas(GdipGraphics graphics) : graphics_(std::move(graphics)) {}
     // The pixels under the canvas with everything drawn so far in them; absent
     // when the surface is not a 32-bit one the canvas can reach.
@@ -48,9 +50,9 @@ private:
     std::optional<Box> clip_;           // in pixels
 };
 
-// The box of a Text annotation for `utf8` at size step `sizeStep`, measured on a
+// The box of a Text annotation for `utf8` at a font size in pixels, measured on a
 // memory device context (the fallback extent when that cannot be done).
-TextExtent measureAnnotationText(std::string_view utf8, uint32_t sizeStep);
+TextExtent measureAnnotationText(std::string_view utf8, double pixelSize);
 
 // Paints straight onto an Image's pixels: a GDI+ bitmap (32 bits a pixel, the
 // fourth byte unused) wraps the image's own buffer, so no copy of the screen

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "kernel_handle.h"
+#include "kestrix/install_location.h"
 #include "prepare.h"
 #include "wide_text.h"
 
@@ -90,12 +91,29 @@ struct VersionRecord {
     std::optional<std::wstring> previous;
 };
 
-// For the system's list of programs; every failure here is ignored.
-VersionRecord record_installed_version(std::string_view version) {
+// The entry's InstallLocation, empty when it has none.
+std::wstring install_location(HKEY key) {
+    wchar_t location[1040] = {};
+    DWORD type = 0;
+    DWORD size = sizeof location - sizeof(wchar_t);
+    if (RegQueryValueExW(key, L"InstallLocation", nullptr, &type, reinterpret_cast<BYTE*>(location), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        return {};
+    return location;
+}
+
+// For the system's list of programs, when this is the copy the list's entry installed;
+// every failure here is ignored.
+VersionRecord record_installed_version(std::string_view version, const std::wstring& executable) {
     VersionRecord record;
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return record;
+    if (!is_installed_copy(narrow(install_location(key)), narrow(executable))) {
+        RegCloseKey(key);
+        return record;
+    }
     wchar_t previous[256] = {};
     DWORD type = 0;
     DWORD size = sizeof previous - sizeof(wchar_t);  // room for a terminating zero the value may lack
@@ -155,7 +173,7 @@ Result<void, PlatformError> install_update(std::span<const uint8_t> bytes, std::
         restore(*executable, *parked);
         return failed("writing the new executable", error);
     }
-    const VersionRecord record = record_installed_version(version);
+    const VersionRecord record = record_installed_version(version, *executable);
     if (DWORD error = start_new_copy(*executable)) {
         restore(*executable, *parked);
         // The old version is the installed one again.
