@@ -194,8 +194,16 @@ int capture_once(const Config& config, bool save_as, const char* out_path, bool 
                 " sum " + sum;
         if (out_path && !write_png(*outcome->image, out_path)) line += " (not written)";
         if (copy) {
-            auto copied = win::copy_image(*outcome->image);
-            line += copied ? " copied" : " (not copied: " + copied.error().plain() + ")";
+            // A session's copy belongs to the host window; the probe has none, so a
+            // hidden window of its own holds the data after the overlay closes.
+            static const HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                                      GetModuleHandleW(nullptr), nullptr);
+            if (auto png = encodePng(*outcome->image); !png) {
+                line += " (not copied: no PNG)";
+            } else {
+                auto copied = win::copy_image_owned_by(owner, *outcome->image, *png);
+                line += copied ? " copied" : " (not copied: " + copied.error().plain() + ")";
+            }
         }
     } else {
         line += " image none";
