@@ -166,6 +166,11 @@ constexpr std::array<std::string_view, kMessageCount> kMessageNames = {
     "settings_hotkey_off",
     "settings_hotkey_off_hint",
     "settings_hotkey_used_by_kestrix",
+    "tool_line",
+    "tool_highlighter",
+    "tool_redact",
+    "property_text_background",
+    "tooltip_shortcut",
 };
 
 // The catalogues are constant data, one file per language, one entry per message in

@@ -405,8 +405,8 @@ echo "== Alt+F4 in the text box"
 mark_clipboard "road marker"
 hotkey_capture alt-f4 15000 --until "overlay gone"
 drag "$rx" "$ry" $((rx + 639)) $((ry + 479))
-tb_x=$((rx + 640 - 534)) tb_y=$((ry + 480 + 10))  # the toolbar, right-aligned below the selection
-xdotool mousemove $((tb_x + 8 + 39 * 5 + 16)) $((tb_y + 24)) click 1  # Text
+tb_x=$((rx + 640 - 651)) tb_y=$((ry + 480 + 10))  # the toolbar, right-aligned below the selection
+xdotool mousemove $((tb_x + 8 + 39 * 8 + 16)) $((tb_y + 24)) click 1  # Text
 sleep 0.3
 xdotool mousemove $((rx + 60)) $((ry + 60)) click 1
 sleep 0.4

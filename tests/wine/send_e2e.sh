@@ -175,10 +175,10 @@ capture_and_send() {  # capture_and_send NAME: leaves the watcher running
     await "overlay shown" 1 10 || true
     sleep 0.4
     drag $((sel_x + origin)) "$sel_y" $((sel_x + origin + 639)) $((sel_y + 479))
-    # With sending allowed the toolbar is 573 wide, right-aligned with the selection
-    # and 10 below it; Send is the button at 416..447.
-    local toolbar_x=$((sel_x + 640 - 573)) toolbar_y=$((sel_y + 480 + 10))
-    xdotool mousemove $((toolbar_x + 416 + 16 + origin)) $((toolbar_y + 24)) click 1
+    # With sending allowed the toolbar is 690 wide, right-aligned with the selection
+    # and 10 below it; Send is the button at 533..564.
+    local toolbar_x=$((sel_x + 640 - 690)) toolbar_y=$((sel_y + 480 + 10))
+    xdotool mousemove $((toolbar_x + 533 + 16 + origin)) $((toolbar_y + 24)) click 1
     await "send panel shown" 1 15 || true
     panel_opened=$(date +%s%3N)
     sleep 0.6  # painted

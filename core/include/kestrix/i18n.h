@@ -150,8 +150,13 @@ enum class Message : uint8_t {
     settings_hotkey_off = 125,
     settings_hotkey_off_hint = 126,
     settings_hotkey_used_by_kestrix = 127,
+    tool_line = 128,
+    tool_highlighter = 129,
+    tool_redact = 130,
+    property_text_background = 131,
+    tooltip_shortcut = 132,  // a key after a name in a tooltip, as in "Rectangle (R)"
 };
-inline constexpr size_t kMessageCount = 128;
+inline constexpr size_t kMessageCount = 133;
 
 // The Windows wording of the tray menu: English only, other languages use the general labels.
 constexpr bool is_english_only(Message message) {

@@ -149,6 +149,7 @@ Result<OverlayOutcome, PlatformError> run_overlay(const Frame& frame, const std:
     SetCapture(state.window);
 
     run_modal_loop(state);
+    remember_tools(state);
     return state.outcome ? std::move(*state.outcome) : OverlayOutcome{};
 }
 
