@@ -6,6 +6,7 @@
 #include <variant>
 #include <vector>
 
+#include "frozen_desktop.h"
 #include "kestrix/file_io.h"
 #include "kestrix/i18n.h"
 #include "kestrix/local_time.h"
@@ -20,7 +21,9 @@ namespace fs = std::filesystem;
 
 // What a session ended with; each variant decides its own confirmation.
 struct Nothing {};
-struct Pinned {};
+struct Pinned {
+    Rect selection;
+};
 struct Copied {
     Rect selection;
 };
@@ -56,7 +59,7 @@ SessionOutcome deliver(Platform& platform, const OverlayOutcome& overlay, const 
     if (overlay.pin) {
         // A pinned capture is only pinned, whatever else was asked for.
         if (auto pinned = platform.pin_image(image, selection); !pinned) return pinned.error();
-        return Pinned{};
+        return Pinned{selection};
     }
     // Encoded once: the clipboard carries these bytes, and sending and saving use them too.
     auto png = encodePng(image);
@@ -81,20 +84,16 @@ SessionOutcome decide(Platform& platform, const OverlayOutcome& overlay) {
     return Nothing{};
 }
 
-SessionOutcome run(Platform& platform, const Config& config, bool save_as) {
-    auto monitors = platform.enumerate_monitors();
-    if (!monitors) return monitors.error();
-    // The overlay's window, fonts and window list are made while the screen still shows
-    // what is captured: the first frame then follows the capture at once, while the
-    // hotkey's right to the foreground is fresh.
-    platform.prepare_overlay(*monitors);
-    auto frame = platform.capture_desktop(*monitors);
-    if (!frame) return frame.error();
-    auto overlay = platform.open_overlay(*frame, *monitors, config, save_as);
+SessionOutcome run(Platform& platform, const Config& config, const SessionStart& start) {
+    auto frozen = freeze_desktop(platform, start.request, start.last_region, AfterFreeze::Overlay);
+    if (!frozen) return frozen.error();
+    if (!frozen->has_value()) return Nothing{};  // the countdown was cancelled
+    FrozenDesktop& desktop = **frozen;
+    auto overlay = platform.open_overlay(desktop.frame, desktop.monitors, config, start.save_as, desktop.selection);
     // The frozen desktop is no longer needed; its pixels go before anything else opens
     // (a nested capture started from the Save As dialog freezes a desktop of its own).
-    frame->wipe();
-    *frame = Frame{};
+    desktop.frame.wipe();
+    desktop.frame = Frame{};
     if (!overlay) return overlay.error();
     SessionOutcome outcome = decide(platform, *overlay);
     if (overlay->image) overlay->image->wipe();
@@ -123,15 +122,24 @@ void confirm(Platform& platform, const SessionOutcome& outcome) {
     if (text) (void)platform.show_toast(*text, near);
 }
 
+// The selection of a finished capture; a cancel, a colour or a failure has none.
+std::optional<Rect> finished_selection(const SessionOutcome& outcome) {
+    if (const auto* copied = std::get_if<Copied>(&outcome)) return copied->selection;
+    if (const auto* saved = std::get_if<CopiedAndSaved>(&outcome)) return saved->selection;
+    if (const auto* pinned = std::get_if<Pinned>(&outcome)) return pinned->selection;
+    return std::nullopt;
+}
+
 }  // namespace
 
-void capture_session(Platform& platform, const Config& config, bool save_as) {
-    const SessionOutcome outcome = run(platform, config, save_as);
+std::optional<Rect> capture_session(Platform& platform, const Config& config, const SessionStart& start) {
+    const SessionOutcome outcome = run(platform, config, start);
     if (const auto* error = std::get_if<PlatformError>(&outcome)) {
         platform.show_error(*error);
-        return;
+        return std::nullopt;
     }
     if (config.show_confirmation) confirm(platform, outcome);
+    return finished_selection(outcome);
 }
 
 }  // namespace kestrix

@@ -57,18 +57,23 @@ TEST(SettingsLayout, TheColumnsFollowTheMeasuredTexts) {
     EXPECT_EQ(layout.row_width, 404);
 
     EXPECT_EQ(layout.hotkey_label, (Rect{18, 23, 170, 20}));
-    EXPECT_EQ(layout.language_label, (Rect{18, 57, 170, 20}));
-    EXPECT_EQ(layout.dim_label, (Rect{18, 91, 170, 20}));
     EXPECT_EQ(layout.hotkey_button, (Rect{202, 18, 220, 26}));
-    EXPECT_EQ(layout.language_list, (Rect{202, 52, 220, 226}));
-    EXPECT_EQ(layout.dim_list, (Rect{202, 86, 220, 186}));
-    const int32_t rows[] = {124, 150, 176, 202, 228};
+    // The other modes' hotkeys in rows of their own under it; everything else moves down by them.
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(layout.mode_labels[i], (Rect{18, 57 + 34 * int32_t(i), 170, 20})) << i;
+        EXPECT_EQ(layout.mode_buttons[i], (Rect{202, 52 + 34 * int32_t(i), 220, 26})) << i;
+    }
+    EXPECT_EQ(layout.language_label, (Rect{18, 159, 170, 20}));
+    EXPECT_EQ(layout.dim_label, (Rect{18, 193, 170, 20}));
+    EXPECT_EQ(layout.language_list, (Rect{202, 154, 220, 226}));
+    EXPECT_EQ(layout.dim_list, (Rect{202, 188, 220, 186}));
+    const int32_t rows[] = {226, 252, 278, 304, 330};
     for (size_t i = 0; i < 5; ++i) EXPECT_EQ(layout.switches[i], (Rect{18, rows[i], 404, 22})) << i;
-    EXPECT_EQ(layout.note, (Rect{18, 260, 404, 52}));
+    EXPECT_EQ(layout.note, (Rect{18, 362, 404, 52}));
     // Done: right-aligned with the column (at C + L − 64), below the note.
-    EXPECT_EQ(layout.done, (Rect{326, 320, 96, 30}));
+    EXPECT_EQ(layout.done, (Rect{326, 422, 96, 30}));
     EXPECT_EQ(layout.client_width, 440);
-    EXPECT_EQ(layout.client_height, 366);
+    EXPECT_EQ(layout.client_height, 468);
 }
 
 TEST(SettingsLayout, BoundsOfTheLabelAndColumnWidths) {
@@ -93,7 +98,10 @@ TEST(SettingsLayout, BoundsOfTheLabelAndColumnWidths) {
     layout = layout_settings(english, SettingsTextMeasure{table_font({}).width, [](std::string_view, int32_t) { return 85; }},
                              100);
     EXPECT_EQ(layout.note.height, 85);
-    EXPECT_EQ(layout.done.y, 260 + 85 + 8);
+    EXPECT_EQ(layout.done.y, 362 + 85 + 8);
+    // The widest label may be one of the other modes'.
+    layout = layout_settings(english, table_font({{"Capture active window", 210}}), 100);
+    EXPECT_EQ(layout.label_width, 210);
 }
 
 // Every language, at two scales and with a narrow and a wide stand-in font: nothing
@@ -115,6 +123,8 @@ TEST(SettingsLayout, EveryLanguageFitsWithoutOverlapOrClipping) {
                 std::vector<Rect> controls = {layout.hotkey_label, layout.language_label, layout.dim_label,
                                               layout.hotkey_button, language_list, dim_list, layout.note, layout.done};
                 controls.insert(controls.end(), layout.switches.begin(), layout.switches.end());
+                controls.insert(controls.end(), layout.mode_labels.begin(), layout.mode_labels.end());
+                controls.insert(controls.end(), layout.mode_buttons.begin(), layout.mode_buttons.end());
                 for (size_t i = 0; i < controls.size(); ++i) {
                     EXPECT_GE(controls[i].x, px(18)) << i;
                     EXPECT_LE(controls[i].right(), layout.client_width - px(18)) << i;
@@ -125,8 +135,14 @@ TEST(SettingsLayout, EveryLanguageFitsWithoutOverlapOrClipping) {
                 // The list drop-downs are the only things allowed to cover what lies below.
                 EXPECT_GT(layout.language_list.height, language_list.height);
 
-                for (Message label : {Message::settings_hotkey_label, Message::settings_language_label, Message::settings_dim})
+                for (Message label : {Message::settings_hotkey_label, Message::settings_last_region_hotkey,
+                                      Message::settings_screen_hotkey, Message::settings_window_hotkey,
+                                      Message::settings_language_label, Message::settings_dim})
                     EXPECT_GE(layout.label_width, font.width(texts[label]));
+                for (const Rect& button : layout.mode_buttons) {
+                    EXPECT_EQ(button.width, layout.hotkey_button.width);
+                    EXPECT_GE(button.width, font.width(texts[Message::settings_hotkey_off]) + px(36));
+                }
                 EXPECT_GE(layout.column_x, px(18) + layout.label_width + px(14));
                 const Message switches[] = {Message::settings_confirmation, Message::send_allow,
                                             Message::settings_start_at_login, Message::settings_show_icon,
@@ -138,9 +154,14 @@ TEST(SettingsLayout, EveryLanguageFitsWithoutOverlapOrClipping) {
                 for (const std::string& item : language_list_items(texts))
                     EXPECT_GE(layout.language_list.width, font.width(item) + px(36)) << item;
                 EXPECT_GE(layout.done.width, font.width(texts[Message::settings_done]) + px(24));
-                const std::string notes[] = {
+                std::vector<std::string> notes = {
                     format_message(texts[Message::settings_icon_hidden_note], "Ctrl+Alt+Shift+Win+PrintScreen"),
-                    plain_key_refusal(texts), std::string(texts[Message::settings_login_disabled_elsewhere])};
+                    plain_key_refusal(texts), std::string(texts[Message::settings_login_disabled_elsewhere]),
+                    std::string(texts[Message::settings_hotkey_off_hint]),
+                    std::string(texts[Message::settings_hotkey_taken])};
+                for (CaptureMode mode : kHotkeyModes)
+                    notes.push_back(format_message(texts[Message::settings_hotkey_used_by_kestrix],
+                                                   texts[hotkey_row_label(mode)]));
                 for (const std::string& note : notes)
                     EXPECT_GE(layout.note.height, font.wrapped_height(note, layout.note.width)) << note;
 

@@ -7,6 +7,31 @@
 # watch_file and watch_pid, and app_pid once start_kestrix has run.
 
 wine() { "$KESTRIX_WINE" "$@"; }
+
+# Screenshots of the whole root window in $work, and what they show.
+shot() { import -window root -depth 8 "$work/$1.png"; }
+pixel() {  # pixel SHOT X Y -> r,g,b (root coordinates)
+    convert "$work/$1.png" -format "%[fx:int(255*p{$2,$3}.r+.5)],%[fx:int(255*p{$2,$3}.g+.5)],%[fx:int(255*p{$2,$3}.b+.5)]" info:
+}
+differing() {  # differing A B: pixels that differ between two pictures ("size" when they cannot be compared)
+    local count
+    count=$(compare -metric AE "$1" "$2" null: 2>&1 || true)
+    if [[ "$count" =~ ^[0-9]+$ ]]; then echo "$count"; else echo "not comparable: $count"; fi
+}
+# Each channel of the unlit pixel times (255 - alpha) / 255, alpha = percent x 255 / 100, to +-2.
+dimmed() {  # dimmed UNLIT DIMMED PERCENT -> yes / a reason
+    local alpha=$(($3 * 255 / 100)) IFS=, i
+    local -a want=($1) got=($2)
+    for i in 0 1 2; do
+        local expected=$((want[i] * (255 - alpha) / 255)) d
+        d=$((got[i] - expected))
+        [ "${d#-}" -le 2 ] || { echo "no ($2 from $1)"; return; }
+    done
+    echo yes
+}
+within() {  # within LOW HIGH VALUE -> "in range" or the value with the range
+    if [ "$3" -ge "$1" ] 2>/dev/null && [ "$3" -le "$2" ]; then echo "in range"; else echo "$3 (outside $1..$2)"; fi
+}
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 road_file() { echo "$work/${road_prefix:-}$1"; }
 
@@ -14,11 +39,11 @@ road_file() { echo "$work/${road_prefix:-}$1"; }
 source "$(dirname "${BASH_SOURCE[0]}")/tray.sh"
 icon_x= icon_y=
 find_icon() { kestrix_find_tray_icon 63,197,99 "$(road_file tray.png)" 15; }
-press_hotkey() {
+press_hotkey() {  # press_hotkey [KEYS]: the capture hotkey, or another
     # Wine delivers hotkeys only while one of its windows is under the pointer or focused.
     xdotool mousemove "$icon_x" "$icon_y"
     sleep 0.2
-    xdotool key "${hotkey_keys:-ctrl+alt+a}"
+    xdotool key "${1:-${hotkey_keys:-ctrl+alt+a}}"
 }
 
 # Copies KESTRIX_EXE to $work/app with CONFIG as its kestrix.toml, starts it in
@@ -30,13 +55,6 @@ start_kestrix() {  # start_kestrix KESTRIX_EXE CONFIG
     (cd "$work/save" && exec "$KESTRIX_WINE" "$work/app/kestrix.exe" "$KESTRIX_QUIET_START") >"$work/kestrix.out" 2>"$work/kestrix.err" &
     app_pid=$!
     find_icon
-}
-
-# Pixels that differ between two pictures ("not comparable: ..." when they cannot be compared).
-differing() {  # differing A B
-    local count
-    count=$(compare -metric AE "$1" "$2" null: 2>&1 || true)
-    if [[ "$count" =~ ^[0-9]+$ ]]; then echo "$count"; else echo "not comparable: $count"; fi
 }
 drag() {  # drag X1 Y1 X2 Y2 (root coordinates, both ends inclusive)
     xdotool mousemove "$1" "$2" mousedown 1

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "kestrix/capture_hotkeys.h"
 #include "kestrix/hotkey.h"
 #include "kestrix/i18n.h"
 #include "kestrix/result.h"
@@ -22,6 +23,10 @@ struct Config {
     bool transfer_enabled = false;
     bool show_tray_icon = true;
     bool check_for_updates = true;
+    // The other capture modes' hotkeys; absent is off, the default.
+    std::optional<Hotkey> hotkey_last_region;
+    std::optional<Hotkey> hotkey_screen;
+    std::optional<Hotkey> hotkey_window;
 
     friend bool operator==(const Config&, const Config&) = default;
 };

@@ -125,8 +125,38 @@ enum class Message : uint8_t {
     start_hotkey_fallback = 101,
     start_hotkey_types = 102,
     error_print_screen_windows = 103,
+    send_vpn_note = 104,
+    send_no_device_yet = 105,
+    send_public_network = 106,
+    send_firewall_settings = 107,
+    update_error_name_not_resolved = 108,
+    update_error_cannot_connect = 109,
+    update_error_timed_out = 110,
+    update_error_secure_channel = 111,
+    update_error_proxy_credentials = 112,
+    update_error_not_found = 113,
+    update_cannot_update_here = 114,
+    // The capture modes: the tray menu's items and the Settings window's rows.
+    menu_capture_last_region = 115,
+    menu_capture_screen = 116,
+    menu_capture_after_delay = 117,
+    menu_delay_3_seconds = 118,
+    menu_delay_5_seconds = 119,
+    menu_delay_10_seconds = 120,
+    menu_cancel_delayed_capture = 121,
+    settings_last_region_hotkey = 122,
+    settings_screen_hotkey = 123,
+    settings_window_hotkey = 124,
+    settings_hotkey_off = 125,
+    settings_hotkey_off_hint = 126,
+    settings_hotkey_used_by_kestrix = 127,
+    tool_line = 128,
+    tool_highlighter = 129,
+    tool_redact = 130,
+    property_text_background = 131,
+    tooltip_shortcut = 132,  // a key after a name in a tooltip, as in "Rectangle (R)"
 };
-inline constexpr size_t kMessageCount = 104;
+inline constexpr size_t kMessageCount = 133;
 
 // The Windows wording of the tray menu: English only, other languages use the general labels.
 constexpr bool is_english_only(Message message) {

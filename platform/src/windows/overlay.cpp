@@ -172,7 +172,8 @@ void run_modal_loop(OverlayState& state) {
 }
 
 Result<OverlayOutcome, PlatformError> run_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
-                                                  const Config& config, bool save_as) {
+                                                  const Config& config, bool save_as,
+                                                  const std::optional<Rect>& selection) {
     auto ready = take_prepared(monitors);
     if (!ready) return fail(ready.error());
     if (frame.tiles.size() != 1) return fail(PlatformError::capture("expected one desktop-wide tile"));
@@ -184,12 +185,16 @@ Result<OverlayOutcome, PlatformError> run_overlay(const Frame& frame, const std:
     adopt(state, std::move(*ready), save_as, config.transfer_enabled);
 
     SetWindowLongPtrW(state.window, GWLP_USERDATA, LONG_PTR(&state));
-    invalidate_all(state);
+    if (selection)
+        begin_editing(state, *selection);
+    else
+        invalidate_all(state);
     ShowWindow(state.window, SW_SHOW);
     take_foreground(state.window, state.earlier_foreground);
     SetCapture(state.window);
 
     run_modal_loop(state);
+    remember_tools(state);
     return state.outcome ? std::move(*state.outcome) : OverlayOutcome{};
 }
 
@@ -212,10 +217,10 @@ void prepare_overlay(const std::vector<Monitor>& monitors) {
 void discard_prepared_overlay() { prepared.reset(); }
 
 Result<OverlayOutcome, PlatformError> open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
-                                                  const Config& config, bool save_as) {
+                                                  const Config& config, bool save_as, std::optional<Rect> selection) {
     close_toast();
     set_overlay_open(true);
-    auto outcome = run_overlay(frame, monitors, config, save_as);
+    auto outcome = run_overlay(frame, monitors, config, save_as, selection);
     // The hotkey may have been pressed meanwhile: those captures are dropped.
     set_overlay_open(false);
     purge_capture_events();

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "kestrix/config.h"
@@ -24,8 +25,10 @@ void prepare_overlay(const std::vector<Monitor>& monitors);
 void discard_prepared_overlay();
 
 // Uses what prepare_overlay made for these monitors, and makes it when there is none.
+// With a selection it opens in the editing phase with that rectangle selected.
 Result<OverlayOutcome, PlatformError> open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
-                                                  const Config& config, bool save_as);
+                                                  const Config& config, bool save_as,
+                                                  std::optional<Rect> selection = std::nullopt);
 
 // One finished paint of the overlay, for the probes and benchmarks that watch it.
 struct OverlayPaint {
