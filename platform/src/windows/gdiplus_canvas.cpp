@@ -88,11 +88,14 @@ std::unique_ptr<GdiplusCanvas> GdiplusCanvas::withGraphics(Gdiplus::GpGraphics* 
     return std::unique_ptr<GdiplusCanvas>(new GdiplusCanvas(std::move(graphics)));
 }
 
-std::unique_ptr<GdiplusCanvas> GdiplusCanvas::onDc(HDC dc) {
+std::unique_ptr<GdiplusCanvas> GdiplusCanvas::onDc(HDC dc, std::optional<PixelView> pixels) {
     Gdiplus::GpGraphics* raw = nullptr;
     if (!dc || gp::GdipCreateFromHDC(dc, &raw) != Ok) return nullptr;
     auto canvas = withGraphics(raw, Gdiplus::TextRenderingHintClearTypeGridFit);
-    if (canvas) canvas->dc_ = dc;
+    if (canvas) {
+        canvas->dc_ = dc;
+        canvas->pixels_ = pixels;
+    }
     return canvas;
 }
 

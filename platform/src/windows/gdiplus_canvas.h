@@ -14,8 +14,10 @@ class GdiplusCanvas final : public Canvas {
 public:
     // A graphics object on `dc` with anti-aliasing and ClearType grid-fitted text;
     // null when GDI+ cannot make one (nothing is drawn then). Highlighter strokes
-    // reach the pixels of a DIB section selected into `dc`.
-    static std::unique_ptr<GdiplusCanvas> onDc(HDC dc);
+    // reach `pixels`, the surface selected into `dc`, when given; else the pixels of
+    // a DIB section selected into `dc` when it tells its rows run top-down (Wine's
+    // never does: it reports every section's height as positive).
+    static std::unique_ptr<GdiplusCanvas> onDc(HDC dc, std::optional<PixelView> pixels = std::nullopt);
     // The same on a GDI+ bitmap whose pixels are `pixels`, with grey-scale
     // grid-fitted text: ClearType's colour fringes belong to one screen's
     // sub-pixels and look wrong in a picture that is zoomed, printed or shown on a phone.

@@ -364,7 +364,10 @@ void compose(OverlayState& state, const Rect& band, const SelectingText& text, c
     RestoreDC(dc, saved);
 
     if (!meets_any(band, vectors)) return;
-    auto canvas = GdiplusCanvas::onDc(dc);
+    // The back buffer's own pixels for the highlighter, which multiplies into them.
+    const DibSurface& back = *state.back;
+    auto canvas = GdiplusCanvas::onDc(
+        dc, PixelView{back.pixels(), uint32_t(back.width()), uint32_t(back.height()), size_t(back.width()) * 4});
     if (!canvas) return;
     canvas->shift(-band.x, -band.y);
     if (!state.editing())
