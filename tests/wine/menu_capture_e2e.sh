@@ -9,26 +9,11 @@
 # BINDIR holds hold_menu, road_watch, clipboard_read and post_broadcast.
 # Uses $DISPLAY when it already has the two-monitor layout, else starts its own.
 set -euo pipefail
-kestrix_exe=$(realpath "$1")
-bin=$(cd "$2" && pwd)
-work=$3
-tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine" && pwd)"
-source "$tools/common.sh"
-source "$tools/display.sh"
-source "$tools/checks.sh"
-kestrix_wine_env
-
-rm -rf "$work"
-mkdir -p "$work"
-work=$(cd "$work" && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine/e2e.sh" "$1" "$2" "$3"
+kestrix_fresh_work
 
 app_pid= watch_pid= menu_pid=
 own_display=0
-stop_pid() {
-    [ -n "$1" ] || return 0
-    kill "$1" 2>/dev/null || true
-    wait "$1" 2>/dev/null || true
-}
 cleanup() {
     stop_pid "$watch_pid"
     stop_pid "$menu_pid"
@@ -47,7 +32,6 @@ display -window root "$work/background.png" || true
 
 source "$tools/road.sh"
 hotkey_keys=F9
-shot() { import -window root -depth 8 "$work/$1.png"; }
 
 start_kestrix "$kestrix_exe" 'hotkey = "F9"
 overlay_dim_percent = 45
