@@ -85,7 +85,7 @@ SessionOutcome decide(Platform& platform, const OverlayOutcome& overlay) {
 }
 
 SessionOutcome run(Platform& platform, const Config& config, const SessionStart& start) {
-    auto frozen = freeze_desktop(platform, start.request, start.last_region);
+    auto frozen = freeze_desktop(platform, start.request, start.last_region, AfterFreeze::Overlay);
     if (!frozen) return frozen.error();
     if (!frozen->has_value()) return Nothing{};  // the countdown was cancelled
     FrozenDesktop& desktop = **frozen;

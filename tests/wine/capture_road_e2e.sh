@@ -45,18 +45,15 @@ swatch_pid=$!
 for _ in $(seq 1 100); do xwininfo -name road-swatch >/dev/null 2>&1 && break; sleep 0.1; done
 sleep 0.5
 
-# kestrix.exe with its own configuration beside it: the defaults (45 % dimming,
+# kestrix.exe's own configuration beside it: the defaults (45 % dimming,
 # confirmations on), English, no update checks.
-cp "$kestrix_exe" "$work/app/kestrix.exe"
-cat >"$work/app/kestrix.toml" <<'TOML'
-hotkey = "Ctrl+Alt+A"
+config='hotkey = "Ctrl+Alt+A"
 overlay_dim_percent = 45
 show_confirmation = true
 language = "en"
 transfer_enabled = false
 show_tray_icon = true
-check_for_updates = false
-TOML
+check_for_updates = false'
 
 # --- helpers ---------------------------------------------------------------------
 source "$tools/road.sh"
@@ -95,9 +92,7 @@ check "the tray menu has Capture and save as…" "Capture and save as…" \
 sleep 0.5
 
 shot before
-(cd "$work/save" && exec "$KESTRIX_WINE" "$work/app/kestrix.exe" "$KESTRIX_QUIET_START") >"$work/kestrix.out" 2>"$work/kestrix.err" &
-app_pid=$!
-find_icon && icon=found || icon=missing
+start_kestrix "$kestrix_exe" "$config" && icon=found || icon=missing
 check "kestrix.exe: icon in the notification area" found "$icon"
 [ "$icon" = found ] || { echo "capture road: no tray icon, giving up"; exit 1; }
 

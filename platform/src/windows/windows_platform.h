@@ -53,6 +53,7 @@ public:
     void set_last_region_available(bool available) override;
     void signal_capture(const CaptureRequest& request) override;
     std::optional<CaptureRequest> take_capture_request() override;
+    void prepare_overlay(const std::vector<Monitor>& monitors) override;
 
 private:
     GdiplusSession gdiplus_;
