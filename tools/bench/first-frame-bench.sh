@@ -115,7 +115,10 @@ enter_block() {  # enter_block EXE LABEL CLICK_X CLICK_Y [MEMORY]
     for ((i = 0; i < (runs < 5 ? runs : 5); ++i)); do
         if [ -n "${5:-}" ] && [ "$i" = 0 ]; then
             rm -f "$work/session-done"
-            "$watcher" --sample "$app_pid" --until-file "$work/session-done" >"$work/$2-memory.txt" &
+            # The sampler writes its two lines when it ends: into a file of its own, since
+            # it would write them over the lines this script adds meanwhile.
+            : >"$work/$2-memory.txt"
+            "$watcher" --sample "$app_pid" --until-file "$work/session-done" >"$work/$2-sampler.txt" &
             sampler_pid=$!
         fi
         xdotool mousemove "$icon_x" "$icon_y"
@@ -130,6 +133,7 @@ enter_block() {  # enter_block EXE LABEL CLICK_X CLICK_Y [MEMORY]
         if [ -n "$sampler_pid" ]; then
             touch "$work/session-done"
             wait "$sampler_pid" || true
+            cat "$work/$2-sampler.txt" >>"$work/$2-memory.txt"
             sampler_pid=
             sleep 1
             echo "private-after $(rss_anon "$app_pid")" >>"$work/$2-memory.txt"
@@ -167,7 +171,7 @@ for size in $sizes; do
         peer_pid=$!
         sleep 5  # a program of unknown start-up: there is no condition to wait for
     fi
-    rm -f "$work"/kestrix.txt "$work"/compare.txt "$work"/floor.txt "$work"/floor-frame.txt "$work"/peer.txt "$work"/*-enter.txt "$work"/*-memory.txt
+    rm -f "$work"/kestrix.txt "$work"/compare.txt "$work"/floor.txt "$work"/floor-frame.txt "$work"/peer.txt "$work"/*-enter.txt "$work"/*-memory.txt "$work"/*-sampler.txt
     # Blocks of at most five captures, alternating with the build compared.
     for ((done_runs = 0; done_runs < runs; done_runs += 5)); do
         count=$((runs - done_runs < 5 ? runs - done_runs : 5))
