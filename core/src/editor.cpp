@@ -43,6 +43,15 @@ bool big_enough(const Annotation& a) {
 Editor::Editor(const Rect& selection, const Rect& desktop_bounds)
     : selection_(fit_into(selection, desktop_bounds)), bounds_(desktop_bounds) {}
 
+void Editor::start_from(std::vector<Annotation> annotations, bool backdrop) {
+    annotations_ = std::move(annotations);
+    backdrop_ = backdrop;
+    selected_.reset();
+    gesture_ = std::monostate{};
+    undo_.clear();
+    redo_.clear();
+}
+
 EditorOutcome Editor::select_tool(int index) {
     if (index < 0 || index >= TOOL_COUNT) return {};
     const Tool chosen = Tool(index);

@@ -109,6 +109,10 @@ public:
     // backdrop off.
     Editor(const Rect& selection, const Rect& desktop_bounds);
 
+    // Marks made earlier, to edit again: they can be selected, moved, reshaped,
+    // restyled and deleted like new ones. The history starts empty.
+    void start_from(std::vector<Annotation> annotations, bool backdrop);
+
     // --- properties ---
     EditorOutcome select_tool(int index);  // the current tool again means no tool
     EditorOutcome select_colour(int swatch);
