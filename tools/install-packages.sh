@@ -29,6 +29,8 @@ if [ "${1:-}" = screenshots ]; then
     # One family per script that has Latin letters too, for Wine's GDI+ text,
     # which falls back on no other font.
     packages+=(fonts-noto-cjk fonts-dejavu-core fonts-tlwg-loma-ttf fonts-freefont-ttf)
+    # An image viewer, to see that a capture's PNG (with its pHYs chunk) shows pixel for pixel.
+    packages+=(feh)
 fi
 
 missing=()

@@ -82,7 +82,7 @@ Command parse_command(std::span<const std::string> arguments) {
         {"-h", Kind::Help},                    {"/?", Kind::Help},
         {"--version", Kind::Version},          {"-V", Kind::Version},
         {"--print-config", Kind::PrintConfig}, {"--config-path", Kind::ConfigPath},
-        {"--diagnose", Kind::Diagnose},
+        {"--diagnose", Kind::Diagnose},        {"--at-login", Kind::AtLogin},
     };
     for (const Option& option : kOptions)
         if (first == option.text) return {option.kind, {}};

@@ -16,7 +16,7 @@ namespace kestrix {
 std::vector<std::string> split_command_line(std::u16string_view command_line);
 
 struct Command {
-    enum class Kind { Run, AfterUpdate, Help, Version, PrintConfig, ConfigPath, Diagnose, Unknown };
+    enum class Kind { Run, AfterUpdate, AtLogin, Help, Version, PrintConfig, ConfigPath, Diagnose, Unknown };
     Kind kind = Kind::Run;
     std::string argument;  // Unknown: the argument as given
 

@@ -1,10 +1,12 @@
 #include "diagnostics.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdint>
 #include <limits>
 
 #include "answers.h"
+#include "kestrix/hotkey_choice.h"
 #include "kestrix/i18n.h"
 #include "text_layout.h"
 
@@ -21,11 +23,33 @@ uint64_t captured_pixels(int32_t side, uint32_t scale) {
 
 std::string number(int64_t value) { return std::to_string(value); }
 
+// "pl-PL 04150415": the language tag and the layout handle, as support staff look them up.
+std::string layout_label(uint32_t id, const std::string& name) {
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08X", unsigned(id));
+    return name.empty() ? std::string(hex) : name + " " + hex;
+}
+
 }  // namespace
 
 std::string rect_debug_text(const Rect& rect) {
     return "Rect { x: " + number(rect.x) + ", y: " + number(rect.y) + ", width: " + number(rect.width) +
            ", height: " + number(rect.height) + " }";
+}
+
+std::string keyboard_report(const LoadedConfig& loaded, std::span<const KeyboardLayout> layouts) {
+    std::string report = "Keyboard layouts:";
+    for (size_t i = 0; i < layouts.size(); ++i)
+        report += (i == 0 ? " " : ", ") + layout_label(layouts[i].id, layouts[i].name);
+    if (layouts.empty()) report += " none reported";
+    report += "\n";
+    const Hotkey& configured = loaded.values.hotkey;
+    for (const TypedCharacter& typed : characters_typed(configured, layouts))
+        report += "  " + configured.text() + " types \"" + character_text(typed.character) + "\" with " +
+                  layout_label(typed.layout_id, typed.layout_name) + "\n";
+    const StartHotkey start = start_hotkey(configured, loaded.hotkey_written, layouts);
+    if (start.fallback) report += "  in force instead: " + start.hotkey.text() + ", which types nothing on these layouts\n";
+    return report;
 }
 
 std::string monitor_report_line(const Monitor& m) {
@@ -54,6 +78,7 @@ std::string diagnostics_report(Platform& platform, const ConfigDirs& config_dirs
     report += "\nCapture hotkey: " + loaded.values.hotkey.text() + "\n";
     report += config_file_line(loaded) + "\n";
     for (const ConfigWarning& warning : loaded.warnings) report += "  config " + warning.text() + "\n";
+    report += keyboard_report(loaded, platform.keyboard_layouts());
 
     auto monitors = platform.enumerate_monitors();
     if (!monitors) {

@@ -16,9 +16,11 @@ int run_program(std::span<const std::string> arguments, AppEnvironment& env) {
     using Kind = Command::Kind;
     switch (command.kind) {
         case Kind::Run:
-            return run_tray_application(env, false);
+            return run_tray_application(env, StartKind::Normal);
         case Kind::AfterUpdate:
-            return run_tray_application(env, true);
+            return run_tray_application(env, StartKind::AfterUpdate);
+        case Kind::AtLogin:
+            return run_tray_application(env, StartKind::AtLogin);
         case Kind::Help:
             env.print(help_text());
             return kExitSuccess;

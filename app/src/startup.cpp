@@ -2,6 +2,7 @@
 
 #include "answers.h"
 #include "app_events.h"
+#include "kestrix/hotkey_choice.h"
 #include "kestrix/i18n.h"
 
 namespace kestrix {
@@ -45,8 +46,9 @@ std::string config_warnings_message(const LoadedConfig& loaded) {
     return std::string(msg(Message::config_warnings_heading)) + "\n\n" + lines + "\n\n" + config_file_line(loaded);
 }
 
-int run_tray_application(AppEnvironment& env, bool after_update) {
+int run_tray_application(AppEnvironment& env, StartKind kind) {
     Platform& platform = env.platform;
+    const bool after_update = kind == StartKind::AfterUpdate;
     if (auto prepared = platform.prepare(); !prepared) {
         print_cannot_start(env, prepared.error());
         return kExitFailure;
@@ -81,8 +83,12 @@ int run_tray_application(AppEnvironment& env, bool after_update) {
     set_language(interface_language(loaded.values, platform));
     if (!loaded.warnings.empty()) platform.show_message(kProductName, config_warnings_message(loaded));
 
+    // The hotkey in force: the built-in default gives way where it would type a character.
+    const StartHotkey start = start_hotkey(loaded.values.hotkey, loaded.hotkey_written, platform.keyboard_layouts());
     AppState state{loaded.values, false};
-    const HostSettings settings{loaded.values.hotkey, loaded.values.show_tray_icon};
+    state.config.hotkey = start.hotkey;
+    const HostSettings settings{start.hotkey, loaded.values.show_tray_icon,
+                                start_notice(start, kind != StartKind::Normal, catalogue())};
     auto hosted = platform.run(
         settings, [&](AppEvent event) { return handle_app_event(event, state, env); },
         [&] { handle_nested_hotkey(state, env); });

@@ -15,8 +15,12 @@ inline constexpr int kExitUnknownOption = 2;
 inline constexpr std::chrono::milliseconds kAfterUpdateRetryInterval{200};
 inline constexpr int kAfterUpdateRetries = 100;
 
+// How the tray application was started: by the user (or a program), by the update
+// that installed this version, or by the Run key at login.
+enum class StartKind { Normal, AfterUpdate, AtLogin };
+
 // Start-up through the end of the host; returns the exit code.
-int run_tray_application(AppEnvironment& env, bool after_update);
+int run_tray_application(AppEnvironment& env, StartKind kind = StartKind::Normal);
 
 // The one message listing ignored configuration lines, in the current language.
 std::string config_warnings_message(const LoadedConfig& loaded);

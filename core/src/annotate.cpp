@@ -77,8 +77,7 @@ TextExtent fallbackTextExtent(std::string_view utf8, double px) {
     return {std::max(n * px * 0.6, px), 1.4 * px};
 }
 
-TextExtent measureText(Canvas* measurer, std::string_view utf8, uint32_t sizeStep) {
-    const double px = text_size(sizeStep);
+TextExtent measureText(Canvas* measurer, std::string_view utf8, double px) {
     TextExtent extent = fallbackTextExtent(utf8, px);
     if (measurer) {
         const auto measured = measurer->measureText(utf8, px);
@@ -104,7 +103,7 @@ struct Mapper {
 void drawArrow(Canvas& canvas, const Mapper& map, const ArrowMark& a) {
     std::vector<Point> path;
     for (const Point& p : arrow_path(a)) path.push_back(map(p));
-    const double w = thickness(a.size);
+    const double w = stroke_width(a);
     const ArrowShape shape = arrowShape(path, map(a.end), w);
     if (!shape.drawn) return;
     const Argb colour = toArgb(a.colour);
@@ -113,7 +112,7 @@ void drawArrow(Canvas& canvas, const Mapper& map, const ArrowMark& a) {
 }
 
 void drawNumber(Canvas& canvas, const Mapper& map, const NumberMark& n) {
-    const double d = marker_diameter(n.size);
+    const double d = marker_size(n);
     const Point centre = map(n.centre);
     canvas.fillEllipse({centre.x - d / 2, centre.y - d / 2, d, d}, toArgb(n.colour));
     const std::string label = std::to_string(n.number);
@@ -132,20 +131,20 @@ void drawAnnotation(Canvas& canvas, Origin origin, const Annotation& annotation)
         [&](const auto& a) {
             using T = std::decay_t<decltype(a)>;
             if constexpr (std::is_same_v<T, RectangleMark>) {
-                canvas.strokeRectangle(map.box(a.start, a.end), thickness(a.size), toArgb(a.colour));
+                canvas.strokeRectangle(map.box(a.start, a.end), stroke_width(a), toArgb(a.colour));
             } else if constexpr (std::is_same_v<T, EllipseMark>) {
-                canvas.strokeEllipse(map.box(a.start, a.end), thickness(a.size), toArgb(a.colour));
+                canvas.strokeEllipse(map.box(a.start, a.end), stroke_width(a), toArgb(a.colour));
             } else if constexpr (std::is_same_v<T, ArrowMark>) {
                 drawArrow(canvas, map, a);
             } else if constexpr (std::is_same_v<T, PenMark>) {
                 if (a.points.size() < 2) return;
                 std::vector<Point> points;
                 for (const Point& p : a.points) points.push_back(map(p));
-                canvas.strokePolyline(points, false, thickness(a.size), toArgb(a.colour));
+                canvas.strokePolyline(points, false, stroke_width(a), toArgb(a.colour));
             } else if constexpr (std::is_same_v<T, NumberMark>) {
                 drawNumber(canvas, map, a);
             } else if constexpr (std::is_same_v<T, TextMark>) {
-                canvas.drawText(a.text, map(a.box.x, a.box.y), text_size(a.size), toArgb(a.colour));
+                canvas.drawText(a.text, map(a.box.x, a.box.y), font_size(a), toArgb(a.colour));
             }
             // Mosaic strokes are pixelated into the picture beforehand, not drawn.
         },

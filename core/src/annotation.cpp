@@ -49,17 +49,17 @@ Point arrow_curve_midpoint(const ArrowMark& arrow) {
 
 Box visualBounds(const Annotation& annotation) {
     struct Visitor {
-        Box operator()(const RectangleMark& m) const { return bounds_of({m.start, m.end}, thickness(m.size) / 2.0); }
-        Box operator()(const EllipseMark& m) const { return bounds_of({m.start, m.end}, thickness(m.size) / 2.0); }
+        Box operator()(const RectangleMark& m) const { return bounds_of({m.start, m.end}, stroke_width(m) / 2.0); }
+        Box operator()(const EllipseMark& m) const { return bounds_of({m.start, m.end}, stroke_width(m) / 2.0); }
         Box operator()(const ArrowMark& m) const {
             // The head is wider than the shaft, so the margin covers it too.
-            const double w = thickness(m.size);
+            const double w = stroke_width(m);
             return bounds_of(arrow_path(m), std::max(w / 2.0, 2.5 * w));
         }
-        Box operator()(const PenMark& m) const { return bounds_of(m.points, thickness(m.size) / 2.0); }
+        Box operator()(const PenMark& m) const { return bounds_of(m.points, stroke_width(m) / 2.0); }
         Box operator()(const MosaicMark& m) const { return bounds_of(m.points, m.brush_width / 2.0); }
         Box operator()(const NumberMark& m) const {
-            const double d = marker_diameter(m.size);
+            const double d = marker_size(m);
             return {m.centre.x - d / 2.0, m.centre.y - d / 2.0, d, d};
         }
         Box operator()(const TextMark& m) const { return m.box; }

@@ -118,6 +118,8 @@ ParsedConfig parse_config(std::string_view text) {
         const std::string_view value = unquote(trim_space(line.substr(equals + 1)));
         if (auto warning = apply_setting(parsed.values, key, value))
             parsed.warnings.push_back({std::move(*warning), number});
+        else if (key == "hotkey")
+            parsed.hotkey_written = true;
     }
     return parsed;
 }
@@ -140,7 +142,10 @@ std::string render_config(const Config& config) {
            "# Global capture hotkey. Written the same way on both platforms so\n"
            "# one file can be carried between them: Ctrl, Alt, Shift, Win.\n"
            "# On a Mac those are Control, Option, Shift and Command; the\n"
-           "# Mac names are accepted here too.\n"
+           "# Mac names are accepted here too. Without this line Kestrix uses\n"
+           "# Ctrl+Alt+A, unless that types a character on one of your keyboard\n"
+           "# layouts (AltGr is Ctrl+Alt: AltGr+A is \"\xC4\x85\" on a Polish keyboard); it\n"
+           "# then uses Ctrl+Shift+A, or Ctrl+Shift+F12 where that types too.\n"
            "hotkey = \"";
     out += config.hotkey.text();
     out += "\"\n"
@@ -212,6 +217,7 @@ LoadedConfig load_config(const ConfigDirs& dirs) {
     loaded.path = path;
     loaded.values = parsed->values;
     loaded.warnings = std::move(parsed->warnings);
+    loaded.hotkey_written = parsed->hotkey_written;
     return loaded;
 }
 

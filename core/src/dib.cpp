@@ -40,8 +40,9 @@ void write_packed_dib(const Image& image, uint8_t* out) {
     put16(out + 14, 24);
     put32(out + 16, 0);  // BI_RGB
     put32(out + 20, uint32_t(stride * h));
-    put32(out + 24, uint32_t(DIB_PIXELS_PER_METRE));
-    put32(out + 28, uint32_t(DIB_PIXELS_PER_METRE));
+    const uint32_t density = pixels_per_metre(image.dpi());
+    put32(out + 24, density);
+    put32(out + 28, density);
     put32(out + 32, 0);
     put32(out + 36, 0);
 

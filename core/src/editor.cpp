@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 
+#include "kestrix/ui_scale.h"
+
 namespace kestrix {
 namespace {
 
@@ -74,6 +76,8 @@ EditorOutcome Editor::toggle_backdrop() {
     return {EditorAction::Redraw};
 }
 
+void Editor::set_ui_scale(uint32_t ui_scale) { ui_scale_ = usable_ui_scale(ui_scale); }
+
 const Annotation* Editor::in_progress() const {
     const auto* drawing = std::get_if<DrawingGesture>(&gesture_);
     return drawing ? &drawing->annotation : nullptr;
@@ -93,7 +97,7 @@ EditorOutcome Editor::pointer_down(double x, double y) {
     last_pointer_ = p;
     if (selected_ && *selected_ < annotations_.size()) {
         const Annotation& current = annotations_[*selected_];
-        if (auto h = hit_handle(annotation_handles(current), p, ANNOTATION_HANDLE_TOLERANCE)) {
+        if (auto h = annotation_handle_at(x, y)) {
             gesture_ = ReshapingGesture{*selected_, *h, current};
             return {EditorAction::Redraw};
         }
@@ -114,6 +118,7 @@ EditorOutcome Editor::pointer_down(double x, double y) {
 
 EditorOutcome Editor::start_gesture(const Point& pointer) {
     const Point p = clamp_into(selection_, pointer);
+    const double scale = scale_factor(ui_scale_);
     if (!tool_) {
         gesture_ = MovingSelectionGesture{pointer, selection_};
         return {EditorAction::Redraw};
@@ -121,24 +126,25 @@ EditorOutcome Editor::start_gesture(const Point& pointer) {
     switch (*tool_) {
         case Tool::Text:
             text_edit_index_.reset();
-            return {EditorAction::OpenTextBox, TextBoxRequest{p, std::nullopt, {}, sizeIndex(), colour_}};
+            return {EditorAction::OpenTextBox, TextBoxRequest{p, std::nullopt, {}, sizeIndex(), colour_, scale}};
         case Tool::Rectangle:
-            gesture_ = DrawingGesture{RectangleMark{p, p, sizeIndex(), colour_}};
+            gesture_ = DrawingGesture{RectangleMark{p, p, sizeIndex(), colour_, scale}};
             break;
         case Tool::Ellipse:
-            gesture_ = DrawingGesture{EllipseMark{p, p, sizeIndex(), colour_}};
+            gesture_ = DrawingGesture{EllipseMark{p, p, sizeIndex(), colour_, scale}};
             break;
         case Tool::Arrow:
-            gesture_ = DrawingGesture{ArrowMark{p, p, sizeIndex(), colour_, std::nullopt}};
+            gesture_ = DrawingGesture{ArrowMark{p, p, sizeIndex(), colour_, std::nullopt, scale}};
             break;
         case Tool::Pen:
-            gesture_ = DrawingGesture{PenMark{sizeIndex(), colour_, {p}}};
+            gesture_ = DrawingGesture{PenMark{sizeIndex(), colour_, {p}, scale}};
             break;
         case Tool::Mosaic:
-            gesture_ = DrawingGesture{MosaicMark{mosaic_brush_width(size_), mosaic_block(size_), {p}}};
+            gesture_ =
+                DrawingGesture{MosaicMark{mosaic_brush_width(size_) * scale, mosaic_block(size_) * scale, {p}}};
             break;
         case Tool::Number:
-            gesture_ = DrawingGesture{NumberMark{next_marker_number(), p, sizeIndex(), colour_}};
+            gesture_ = DrawingGesture{NumberMark{next_marker_number(), p, sizeIndex(), colour_, scale}};
             break;
     }
     return {EditorAction::Redraw};
@@ -202,7 +208,8 @@ EditorOutcome Editor::double_click(double x, double y) {
         if (const auto* text = std::get_if<TextMark>(&annotations_[*hit])) {
             text_edit_index_ = *hit;
             return {EditorAction::EditTextBox,
-                    TextBoxRequest{{text->box.x, text->box.y}, *hit, text->text, size_step(text->size), text->colour}};
+                    TextBoxRequest{{text->box.x, text->box.y}, *hit, text->text, size_step(text->size), text->colour,
+                                   text->scale}};
         }
     }
     return confirm();
@@ -210,15 +217,15 @@ EditorOutcome Editor::double_click(double x, double y) {
 
 std::optional<Handle> Editor::selection_handle_at(double x, double y) const {
     const auto handles = rect_handles(selection_);
-    return hit_handle({handles.begin(), handles.end()}, {x, y}, SELECTION_HANDLE_TOLERANCE);
+    return hit_handle({handles.begin(), handles.end()}, {x, y}, at_scale(SELECTION_HANDLE_TOLERANCE, ui_scale_));
 }
 
 std::optional<Handle> Editor::annotation_handle_at(double x, double y) const {
-    return hit_handle(selected_annotation_handles(), {x, y}, ANNOTATION_HANDLE_TOLERANCE);
+    return hit_handle(selected_annotation_handles(), {x, y}, at_scale(ANNOTATION_HANDLE_TOLERANCE, ui_scale_));
 }
 
 std::optional<std::size_t> Editor::annotation_at(double x, double y) const {
-    return hit_annotation(annotations_, selection_, {x, y});
+    return hit_annotation(annotations_, selection_, {x, y}, ui_scale_);
 }
 
 std::array<HandlePoint, 8> Editor::selection_handles() const { return rect_handles(selection_); }

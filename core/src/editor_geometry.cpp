@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "kestrix/ui_scale.h"
+
 namespace kestrix {
 namespace {
 
 constexpr double QUARTER_PI = 0.7853981633974483;
-constexpr double HIT_SLACK = 5.0;  // pixels of grace around every hit shape
 constexpr double EDGE_HANDLE_PENALTY = 1000.0;
 
 bool in_box_inclusive(const Point& p, double left, double top, double right, double bottom) {
@@ -15,8 +16,8 @@ bool in_box_inclusive(const Point& p, double left, double top, double right, dou
 }
 
 // Only the outline band: within the tolerance outside or inside the edges.
-bool rectangle_hit(const RectangleMark& m, const Point& p) {
-    const double tol = HIT_SLACK + 0.5 * thickness(m.size);
+bool rectangle_hit(const RectangleMark& m, const Point& p, double slack) {
+    const double tol = slack + 0.5 * stroke_width(m);
     const Box b = box_of(m.start, m.end);
     if (!in_box_inclusive(p, b.x - tol, b.y - tol, b.x + b.width + tol, b.y + b.height + tol)) return false;
     // A box thinner than twice the tolerance is all band: every point of it is
@@ -27,8 +28,8 @@ bool rectangle_hit(const RectangleMark& m, const Point& p) {
     return !in_box_inclusive(p, b.x + tol, b.y + tol, b.x + tol + inner_w, b.y + tol + inner_h);
 }
 
-bool ellipse_hit(const EllipseMark& m, const Point& p) {
-    const double tol = HIT_SLACK + 0.5 * thickness(m.size);
+bool ellipse_hit(const EllipseMark& m, const Point& p, double slack) {
+    const double tol = slack + 0.5 * stroke_width(m);
     const Box b = box_of(m.start, m.end);
     const double rx = b.width / 2.0, ry = b.height / 2.0;
     if (rx == 0.0 || ry == 0.0) return false;
@@ -40,22 +41,22 @@ bool ellipse_hit(const EllipseMark& m, const Point& p) {
     return std::abs(d - radius) <= tol;
 }
 
-bool arrow_hit(const ArrowMark& m, const Point& p) {
-    const double tol = HIT_SLACK + 0.5 * thickness(m.size);
+bool arrow_hit(const ArrowMark& m, const Point& p, double slack) {
+    const double tol = slack + 0.5 * stroke_width(m);
     const std::vector<Point> path = arrow_path(m);
     for (std::size_t i = 0; i + 1 < path.size(); ++i)
         if (distance_to_segment(p, path[i], path[i + 1]) <= tol) return true;
     return false;
 }
 
-bool number_hit(const NumberMark& m, const Point& p) {
-    return std::hypot(p.x - m.centre.x, p.y - m.centre.y) <= HIT_SLACK + 0.5 * marker_diameter(m.size);
+bool number_hit(const NumberMark& m, const Point& p, double slack) {
+    return std::hypot(p.x - m.centre.x, p.y - m.centre.y) <= slack + 0.5 * marker_size(m);
 }
 
-bool text_hit(const TextMark& m, const Point& p) {
-    const double left = m.box.x - HIT_SLACK, top = m.box.y - HIT_SLACK;
-    return in_box_inclusive(p, left, top, left + std::max(m.box.width + 2 * HIT_SLACK, 0.0),
-                            top + std::max(m.box.height + 2 * HIT_SLACK, 0.0));
+bool text_hit(const TextMark& m, const Point& p, double slack) {
+    const double left = m.box.x - slack, top = m.box.y - slack;
+    return in_box_inclusive(p, left, top, left + std::max(m.box.width + 2 * slack, 0.0),
+                            top + std::max(m.box.height + 2 * slack, 0.0));
 }
 
 }  // namespace
@@ -125,27 +126,28 @@ std::optional<Handle> hit_handle(const std::vector<HandlePoint>& handles, const 
     return best;
 }
 
-bool annotation_hit(const Annotation& annotation, const Point& p) {
+bool annotation_hit(const Annotation& annotation, const Point& p, uint32_t ui_scale) {
     struct Visitor {
         const Point& p;
-        bool operator()(const RectangleMark& m) const { return rectangle_hit(m, p); }
-        bool operator()(const EllipseMark& m) const { return ellipse_hit(m, p); }
-        bool operator()(const ArrowMark& m) const { return arrow_hit(m, p); }
+        double slack;
+        bool operator()(const RectangleMark& m) const { return rectangle_hit(m, p, slack); }
+        bool operator()(const EllipseMark& m) const { return ellipse_hit(m, p, slack); }
+        bool operator()(const ArrowMark& m) const { return arrow_hit(m, p, slack); }
         bool operator()(const PenMark&) const { return false; }
         bool operator()(const MosaicMark&) const { return false; }
-        bool operator()(const NumberMark& m) const { return number_hit(m, p); }
-        bool operator()(const TextMark& m) const { return text_hit(m, p); }
+        bool operator()(const NumberMark& m) const { return number_hit(m, p, slack); }
+        bool operator()(const TextMark& m) const { return text_hit(m, p, slack); }
     };
-    return std::visit(Visitor{p}, annotation);
+    return std::visit(Visitor{p, at_scale(ANNOTATION_HIT_SLACK, ui_scale)}, annotation);
 }
 
 std::optional<std::size_t> hit_annotation(const std::vector<Annotation>& annotations, const Rect& selection,
-                                          const Point& p) {
+                                          const Point& p, uint32_t ui_scale) {
     const bool inside = p.x >= selection.x && p.x < double(selection.right()) && p.y >= selection.y &&
                         p.y < double(selection.bottom());
     if (!inside) return std::nullopt;
     for (std::size_t i = annotations.size(); i-- > 0;)
-        if (annotation_hit(annotations[i], p)) return i;
+        if (annotation_hit(annotations[i], p, ui_scale)) return i;
     return std::nullopt;
 }
 

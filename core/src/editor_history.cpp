@@ -2,6 +2,7 @@
 #include <utility>
 
 #include "kestrix/editor.h"
+#include "kestrix/ui_scale.h"
 
 namespace kestrix {
 namespace {
@@ -92,11 +93,15 @@ EditorOutcome Editor::text_committed(std::string text, const Point& anchor, std:
                                      const MeasureText& measure) {
     text_edit_index_.reset();
     if (is_blank_text(text)) return {};
-    const auto extent = [&](uint32_t step) { return measure ? measure(text, step) : TextExtent{}; };
+    const auto extent = [&](const TextMark& mark) { return measure ? measure(text, font_size(mark)) : TextExtent{}; };
 
     if (!index) {
-        const TextExtent e = extent(sizeIndex());
-        annotations_.push_back(TextMark{{anchor.x, anchor.y, e.width, e.height}, sizeIndex(), colour_, std::move(text)});
+        TextMark mark{{anchor.x, anchor.y, 0, 0}, sizeIndex(), colour_, {}, scale_factor(ui_scale_)};
+        const TextExtent e = extent(mark);
+        mark.box.width = e.width;
+        mark.box.height = e.height;
+        mark.text = std::move(text);
+        annotations_.push_back(std::move(mark));
         record(AddedEntry{});
         return {EditorAction::Redraw};
     }
@@ -105,8 +110,8 @@ EditorOutcome Editor::text_committed(std::string text, const Point& anchor, std:
     if (*index >= annotations_.size()) return {};
     const auto* old = std::get_if<TextMark>(&annotations_[*index]);
     if (!old) return {};
-    const TextExtent e = extent(old->size);
-    TextMark edited{{old->box.x, old->box.y, e.width, e.height}, old->size, old->colour, std::move(text)};
+    const TextExtent e = extent(*old);
+    TextMark edited{{old->box.x, old->box.y, e.width, e.height}, old->size, old->colour, std::move(text), old->scale};
     if (edited == *old) return {};
     Annotation previous = std::exchange(annotations_[*index], Annotation{std::move(edited)});
     record(ReplacedEntry{std::move(previous), *index});

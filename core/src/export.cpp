@@ -65,6 +65,7 @@ Result<Image, PlatformError> renderExport(const ExportInput& input, ImageCanvasF
     }
     // the composite is opaque by itself; the plain picture is made so here
     if (!input.backdrop || !beautifyInPlace(image)) forceOpaque(image);
+    image.set_dpi(input.dpi);
     return image;
 }
 

@@ -5,6 +5,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "kestrix/ui_scale.h"
+
 namespace kestrix {
 
 std::optional<Rect> intersect(const Rect& a, const Rect& b) {
@@ -54,7 +56,7 @@ double squared_gap(const Rect& a, const Rect& b) {
 
 }  // namespace
 
-std::optional<Rect> monitor_of(const std::vector<Monitor>& monitors, const Rect& rect) {
+const Monitor* monitor_for(const std::vector<Monitor>& monitors, const Rect& rect) {
     const Monitor* best = nullptr;
     uint64_t best_area = 0;
     for (const Monitor& m : monitors) {
@@ -69,8 +71,22 @@ std::optional<Rect> monitor_of(const std::vector<Monitor>& monitors, const Rect&
             if (!best || squared_gap(m.rect, rect) < squared_gap(best->rect, rect)) best = &m;
         }
     }
-    if (!best) return std::nullopt;
-    return best->rect;
+    return best;
+}
+
+std::optional<Rect> monitor_of(const std::vector<Monitor>& monitors, const Rect& rect) {
+    const Monitor* monitor = monitor_for(monitors, rect);
+    if (!monitor) return std::nullopt;
+    return monitor->rect;
+}
+
+uint32_t ui_scale_of(const std::vector<Monitor>& monitors, const Rect& rect) {
+    const Monitor* monitor = monitor_for(monitors, rect);
+    return monitor ? usable_ui_scale(monitor->ui_scale) : 100;
+}
+
+uint32_t ui_scale_at(const std::vector<Monitor>& monitors, int32_t x, int32_t y) {
+    return ui_scale_of(monitors, Rect{x, y, 1, 1});
 }
 
 std::optional<Rect> monitor_at(const std::vector<Monitor>& monitors, int32_t x, int32_t y) {

@@ -137,6 +137,11 @@ constexpr std::array<std::string_view, kMessageCount> kMessageNames = {
     "setup_start_at_sign_in",
     "setup_still_running",
     "setup_remove_settings",
+    "settings_hotkey_types",
+    "start_running",
+    "start_hotkey_fallback",
+    "start_hotkey_types",
+    "error_print_screen_windows",
 };
 
 // The catalogues are constant data, one file per language, one entry per message in

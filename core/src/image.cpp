@@ -36,6 +36,8 @@ std::optional<uint32_t> Image::pixel_at(uint32_t x, uint32_t y) const {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
+uint32_t pixels_per_metre(uint32_t dpi) { return uint32_t((uint64_t(dpi) * 10000 + 127) / 254); }
+
 void Image::wipe() {
     // volatile writes so the wipe of screen pixels is not optimised away before release
     volatile uint8_t* p = pixels_.data();

@@ -8,6 +8,7 @@
 #include "kestrix/annotate.h"
 #include "kestrix/i18n.h"
 #include "kestrix/pictogram.h"
+#include "kestrix/ui_scale.h"
 
 namespace kestrix {
 namespace {
@@ -23,7 +24,15 @@ constexpr Argb CANCEL = opaque(217, 59, 54);
 constexpr Argb HANDLE_OUTLINE = opaque(33, 33, 33);
 constexpr Argb TOOLTIP_FILL = 0xF0000000u | (opaque(26, 26, 26) & 0x00FFFFFFu);
 constexpr Argb TOOLTIP_TEXT = opaque(232, 232, 232);
+// Sizes at 100 %.
 constexpr double TOOLTIP_SIZE = 12.0;
+constexpr double TOOLTIP_PADDING_X = 6.0;  // text to box edge
+constexpr double TOOLTIP_PADDING_Y = 3.0;
+constexpr double TOOLTIP_GAP = 6.0;  // item to box
+constexpr double ACTIVE_GROWTH = 3.0;
+constexpr double SELECTION_BORDER = 2.0;
+constexpr double SELECTION_HANDLE_OUTLINE = 1.5;
+constexpr double ANNOTATION_HANDLE_SIZE = 7.0;
 
 constexpr Colour OPAQUE_ALPHA = 0xFF000000u;
 constexpr Colour RGB_BITS = 0x00FFFFFFu;
@@ -66,31 +75,44 @@ Argb ink(const ToolbarItem& item, bool active, bool can_undo) {
     return INK;
 }
 
-void paint_item(Canvas& canvas, const ToolbarItem& item, Point at, const ToolbarLook& look) {
+void paint_item(Canvas& canvas, const ToolbarItem& item, Point at, const ToolbarLook& look, double scale) {
     const Box box = offset(item.rect, at);
     const bool active = is_active(item, look);
-    if (active) detail::fill_box(canvas, {box.x - 3, box.y - 3, box.width + 6, box.height + 6}, ACTIVE);
+    const double grow = ACTIVE_GROWTH * scale;
+    if (active) detail::fill_box(canvas, {box.x - grow, box.y - grow, box.width + 2 * grow, box.height + 2 * grow}, ACTIVE);
     const Argb colour = ink(item, active, look.can_undo);
     switch (item.kind) {
     case ToolbarItemKind::Tool: drawPictogram(canvas, toolPictogram(tool_of(item.index)), box, colour); break;
-    case ToolbarItemKind::Colour: drawSwatch(canvas, box, toArgb(palette_colour(item.index))); break;
+    case ToolbarItemKind::Colour: drawSwatch(canvas, box, toArgb(palette_colour(item.index)), scale); break;
     // The property row only exists with a tool chosen.
     case ToolbarItemKind::Size: drawSizeSymbol(canvas, look.tool.value_or(Tool::Rectangle), item.index, box, colour); break;
     default: drawPictogram(canvas, *action_pictogram(item.kind), box, colour); break;
     }
 }
 
+}  // namespace
+
+TooltipPlacement place_tooltip(const Box& item, TextExtent text, const Box& bounds, uint32_t ui_scale) {
+    const double s = scale_factor(ui_scale);
+    const double pad_x = TOOLTIP_PADDING_X * s, pad_y = TOOLTIP_PADDING_Y * s, gap = TOOLTIP_GAP * s;
+    const double width = text.width + 2 * pad_x, height = text.height + 2 * pad_y;
+    double top = item.y + item.height + gap;
+    if (top + height > bounds.y + bounds.height) top = item.y - gap - height;
+    const double left = std::max(bounds.x, std::min(item.x + (item.width - width) / 2, bounds.x + bounds.width - width));
+    return {{left, top, width, height}, {left + pad_x, top + pad_y}, TOOLTIP_SIZE * s};
+}
+
+namespace {
+
 // Centred under the item, or above it when it would pass the bottom of
 // `bounds`; always inside `bounds` horizontally.
-void paint_tooltip(Canvas& canvas, const Box& item, std::string_view text, const Box& bounds) {
-    const auto extent = canvas.measureText(text, TOOLTIP_SIZE);
+void paint_tooltip(Canvas& canvas, const Box& item, std::string_view text, const Box& bounds, uint32_t ui_scale) {
+    const double size = at_scale(TOOLTIP_SIZE, ui_scale);
+    const auto extent = canvas.measureText(text, size);
     if (!extent) return;
-    const double width = extent->width + 12, height = extent->height + 6;
-    double top = item.y + item.height + 6;
-    if (top + height > bounds.y + bounds.height) top = item.y - extent->height - 12;
-    const double left = std::max(bounds.x, std::min(item.x + (item.width - width) / 2, bounds.x + bounds.width - width));
-    detail::fill_box(canvas, {left, top, width, height}, TOOLTIP_FILL);
-    canvas.drawText(text, {left + 6, top + 3}, TOOLTIP_SIZE, TOOLTIP_TEXT);
+    const TooltipPlacement at = place_tooltip(item, *extent, bounds, ui_scale);
+    detail::fill_box(canvas, at.box, TOOLTIP_FILL);
+    canvas.drawText(text, at.text, at.text_size, TOOLTIP_TEXT);
 }
 
 }  // namespace
@@ -118,35 +140,39 @@ std::string_view toolbar_tooltip(const ToolbarItem& item, std::optional<Tool> to
 }
 
 void paint_toolbar(Canvas& canvas, const ToolbarLayout& layout, Point at, const ToolbarLook& look, const Box& bounds) {
+    const double scale = scale_factor(layout.ui_scale);
     detail::fill_box(canvas, offset(layout.main_panel, at), PANEL);
     if (layout.property_panel) detail::fill_box(canvas, offset(*layout.property_panel, at), PANEL);
     for (const ToolbarSeparator& s : layout.separators) {
         const Point line[] = {{at.x + s.x, at.y + s.top}, {at.x + s.x, at.y + s.top + s.length}};
-        canvas.strokePolyline(line, false, 1, SEPARATOR);
+        canvas.strokePolyline(line, false, scale, SEPARATOR);
     }
-    for (const ToolbarItem& item : layout.items) paint_item(canvas, item, at, look);
+    for (const ToolbarItem& item : layout.items) paint_item(canvas, item, at, look, scale);
 
     // A hover left over from an earlier layout shows nothing.
     if (look.hover && std::find(layout.items.begin(), layout.items.end(), *look.hover) != layout.items.end())
-        paint_tooltip(canvas, offset(look.hover->rect, at), toolbar_tooltip(*look.hover, look.tool), bounds);
+        paint_tooltip(canvas, offset(look.hover->rect, at), toolbar_tooltip(*look.hover, look.tool), bounds,
+                      layout.ui_scale);
 }
 
-void paint_selection_frame(Canvas& canvas, const Box& selection) {
-    canvas.strokeRectangle(selection, 2, GREEN);
-    constexpr double half = SELECTION_HANDLE_SIZE / 2, inset = 0.75;
+void paint_selection_frame(Canvas& canvas, const Box& selection, uint32_t ui_scale) {
+    const double s = scale_factor(ui_scale);
+    canvas.strokeRectangle(selection, SELECTION_BORDER * s, GREEN);
+    const double size = SELECTION_HANDLE_SIZE * s, half = size / 2, inset = SELECTION_HANDLE_OUTLINE * s / 2;
     for (const HandlePoint& h : box_handles(selection)) {
-        const Box disc{h.centre.x - half + inset, h.centre.y - half + inset, SELECTION_HANDLE_SIZE - 2 * inset,
-                       SELECTION_HANDLE_SIZE - 2 * inset};
+        const Box disc{h.centre.x - half + inset, h.centre.y - half + inset, size - 2 * inset, size - 2 * inset};
         canvas.fillEllipse(disc, WHITE);
-        canvas.strokeEllipse(disc, 1.5, GREEN);
+        canvas.strokeEllipse(disc, SELECTION_HANDLE_OUTLINE * s, GREEN);
     }
 }
 
-void paint_annotation_handles(Canvas& canvas, std::span<const HandlePoint> handles, Origin origin) {
+void paint_annotation_handles(Canvas& canvas, std::span<const HandlePoint> handles, Origin origin, uint32_t ui_scale) {
+    const double s = scale_factor(ui_scale);
+    const double half = ANNOTATION_HANDLE_SIZE * s / 2, outline = s, inner = half - outline / 2;
     for (const HandlePoint& h : handles) {
         const Point c{h.centre.x - origin.x, h.centre.y - origin.y};
-        detail::fill_box(canvas, {c.x - 3.5, c.y - 3.5, 7, 7}, WHITE);
-        canvas.strokeRectangle({c.x - 3, c.y - 3, 6, 6}, 1, HANDLE_OUTLINE);
+        detail::fill_box(canvas, {c.x - half, c.y - half, 2 * half, 2 * half}, WHITE);
+        canvas.strokeRectangle({c.x - inner, c.y - inner, 2 * inner, 2 * inner}, outline, HANDLE_OUTLINE);
     }
 }
 

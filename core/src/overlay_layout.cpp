@@ -56,13 +56,12 @@ TextPlacement size_label_placement(const Rect& sel, int32_t t, int32_t text_widt
     return {{left, top_kept, width, height}, left + 3 * t, top_kept + 3 * t / 2};
 }
 
-Rect text_box_rect(const Point& anchor, const Rect& selection, const Rect& desktop, uint32_t step) {
+Rect text_box_rect(const Point& anchor, const Rect& selection, const Rect& desktop, double font, double scale) {
     // std::lround rounds halves away from zero.
     const double room = double(selection.right()) - anchor.x;
-    const double font = text_size(step);
     return {int32_t(std::lround(anchor.x)) - desktop.x, int32_t(std::lround(anchor.y)) - desktop.y,
-            int32_t(std::lround(std::min(420.0, std::max(80.0, room)))),
-            int32_t(std::lround(std::max(24.0, 1.9 * font)))};
+            int32_t(std::lround(std::min(420.0 * scale, std::max(80.0 * scale, room)))),
+            int32_t(std::lround(std::max(24.0 * scale, 1.9 * font)))};
 }
 
 Rect inflate(const Rect& r, int32_t by) { return {r.x - by, r.y - by, r.width + 2 * by, r.height + 2 * by}; }

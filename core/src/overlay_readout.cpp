@@ -1,18 +1,22 @@
 // The magnifier's placement and its vector parts: cross-hair, zoom frame,
 // swatch and the two text lines that shrink to fit the panel.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "fill_box.h"
 #include "kestrix/overlay_chrome.h"
+#include "kestrix/ui_scale.h"
 
 namespace kestrix {
 namespace {
 
-constexpr int32_t PANEL_WIDTH = 128;
-constexpr int32_t PANEL_HEIGHT = 167;
-constexpr int32_t CURSOR_OFFSET = 18;
-constexpr double ZOOM = 128.0;
+// Sizes at 100 %: 16 x 16 desktop pixels blown up 8 times, 39 pixels of text
+// below them, 18 pixels away from the cursor.
+constexpr int32_t ZOOM_PIXELS = 16;
+constexpr double BLOCK = 8.0;
+constexpr double TEXT_ROOM = 39.0;
+constexpr double CURSOR_OFFSET = 18.0;
 
 constexpr Argb CROSS_HAIR = opaque(46, 158, 74);
 constexpr Argb FRAME = opaque(106, 106, 106);
@@ -23,13 +27,15 @@ constexpr double LINE_SIZE = 12.0;
 constexpr double LINE_MIN_SIZE = 9.5;
 constexpr double HINT_SIZE = 9.5;
 constexpr double HINT_MIN_SIZE = 8.0;
-constexpr double HINT_ROOM = 116.0;
+constexpr double HINT_MARGIN = 6.0;  // the hint's room is the panel less this on each side
+
+int32_t rounded(double v) { return int32_t(std::lround(v)); }
 
 // One axis: after the cursor, else before it, else against the far edge.
-int32_t place_axis(int32_t cursor, int32_t start, int32_t length, int32_t extent) {
+int32_t place_axis(int32_t cursor, int32_t offset, int32_t start, int32_t length, int32_t extent) {
     const int64_t end = int64_t(start) + length;
-    if (int64_t(cursor) + CURSOR_OFFSET + extent <= end) return int32_t(int64_t(cursor) + CURSOR_OFFSET);
-    const int64_t before = int64_t(cursor) - CURSOR_OFFSET - extent;
+    if (int64_t(cursor) + offset + extent <= end) return int32_t(int64_t(cursor) + offset);
+    const int64_t before = int64_t(cursor) - offset - extent;
     if (before >= start) return int32_t(before);
     return int32_t(std::max<int64_t>(start, end - extent));
 }
@@ -49,30 +55,35 @@ std::string_view first_part(std::string_view hint) {
     return part;
 }
 
-void paint_first_line(Canvas& canvas, Point panel, const ReadoutContent& content) {
+void paint_first_line(Canvas& canvas, Point panel, const ReadoutContent& content, const ReadoutGeometry& g) {
+    const double s = scale_factor(content.ui_scale);
     std::string line = std::to_string(content.cursor_x) + ", " + std::to_string(content.cursor_y);
     if (content.pixel) {
         line += "  ";
         if (content.copied) line += "\xE2\x9C\x93 ";
         line += colour_text(*content.pixel, content.decimal);
     }
-    const double start = panel.x + (content.pixel ? 23.0 : 8.0);
-    const double room = panel.x + PANEL_WIDTH - 6.0 - start;
-    double size = LINE_SIZE;
-    if (const auto extent = canvas.measureText(line, LINE_SIZE)) size = shrunk_size(LINE_SIZE, LINE_MIN_SIZE, extent->width, room);
-    canvas.drawText(line, {start, panel.y + 132}, size, FIRST_LINE);
+    const double start = panel.x + (content.pixel ? 23.0 : 8.0) * s;
+    const double room = panel.x + g.width - 6.0 * s - start;
+    const double nominal = LINE_SIZE * s;
+    double size = nominal;
+    if (const auto extent = canvas.measureText(line, nominal))
+        size = shrunk_size(nominal, LINE_MIN_SIZE * s, extent->width, room);
+    canvas.drawText(line, {start, panel.y + g.zoom + 4 * s}, size, FIRST_LINE);
 }
 
-void paint_hint(Canvas& canvas, Point panel, std::string_view hint) {
+void paint_hint(Canvas& canvas, Point panel, std::string_view hint, uint32_t ui_scale, const ReadoutGeometry& g) {
+    const double s = scale_factor(ui_scale);
+    const double nominal = HINT_SIZE * s, room = g.width - 2 * HINT_MARGIN * s;
     std::string_view text = hint;
-    double size = HINT_SIZE;
-    if (const auto extent = canvas.measureText(text, HINT_SIZE); extent && extent->width > HINT_ROOM) {
-        size = shrunk_size(HINT_SIZE, HINT_MIN_SIZE, extent->width, HINT_ROOM);
+    double size = nominal;
+    if (const auto extent = canvas.measureText(text, nominal); extent && extent->width > room) {
+        size = shrunk_size(nominal, HINT_MIN_SIZE * s, extent->width, room);
         const auto shrunk = canvas.measureText(text, size);
         // A measure that scales with the size lands on the room itself, give or take rounding.
-        if (shrunk && shrunk->width > HINT_ROOM + 1e-6) text = first_part(text);
+        if (shrunk && shrunk->width > room + 1e-6) text = first_part(text);
     }
-    canvas.drawText(text, {panel.x + 6, panel.y + 151}, size, HINT);
+    canvas.drawText(text, {panel.x + HINT_MARGIN * s, panel.y + g.zoom + 23 * s}, size, HINT);
 }
 
 }  // namespace
@@ -86,27 +97,42 @@ std::string colour_text(Rgb colour, bool decimal) {
     return text;
 }
 
-Rect readout_panel(int32_t cursor_x, int32_t cursor_y, const Rect& area) {
-    return {place_axis(cursor_x, area.x, area.width, PANEL_WIDTH), place_axis(cursor_y, area.y, area.height, PANEL_HEIGHT),
-            PANEL_WIDTH, PANEL_HEIGHT};
+ReadoutGeometry readout_geometry(uint32_t ui_scale) {
+    const double s = scale_factor(ui_scale);
+    ReadoutGeometry g;
+    g.block = std::max(1, rounded(BLOCK * s));
+    g.zoom = ZOOM_PIXELS * g.block;
+    g.width = g.zoom;
+    g.height = g.zoom + rounded(TEXT_ROOM * s);
+    g.offset = rounded(CURSOR_OFFSET * s);
+    return g;
+}
+
+Rect readout_panel(int32_t cursor_x, int32_t cursor_y, const Rect& area, uint32_t ui_scale) {
+    const ReadoutGeometry g = readout_geometry(ui_scale);
+    return {place_axis(cursor_x, g.offset, area.x, area.width, g.width),
+            place_axis(cursor_y, g.offset, area.y, area.height, g.height), g.width, g.height};
 }
 
 void paint_readout_chrome(Canvas& canvas, Point panel, const ReadoutContent& content) {
-    const double x = panel.x, y = panel.y;
-    const Point across[] = {{x, y + ZOOM / 2}, {x + ZOOM, y + ZOOM / 2}};
-    const Point down[] = {{x + ZOOM / 2, y}, {x + ZOOM / 2, y + ZOOM}};
-    canvas.strokePolyline(across, false, 1, CROSS_HAIR);
-    canvas.strokePolyline(down, false, 1, CROSS_HAIR);
-    canvas.strokeRectangle({x + 60, y + 60, 8, 8}, 1.5, CROSS_HAIR);
-    canvas.strokeRectangle({x, y, ZOOM, ZOOM}, 1, FRAME);
+    const ReadoutGeometry g = readout_geometry(content.ui_scale);
+    const double s = scale_factor(content.ui_scale);
+    const double x = panel.x, y = panel.y, zoom = g.zoom, mid = zoom / 2;
+    const Point across[] = {{x, y + mid}, {x + zoom, y + mid}};
+    const Point down[] = {{x + mid, y}, {x + mid, y + zoom}};
+    canvas.strokePolyline(across, false, s, CROSS_HAIR);
+    canvas.strokePolyline(down, false, s, CROSS_HAIR);
+    canvas.strokeRectangle({x + mid - g.block / 2.0, y + mid - g.block / 2.0, double(g.block), double(g.block)}, 1.5 * s,
+                           CROSS_HAIR);
+    canvas.strokeRectangle({x, y, zoom, zoom}, s, FRAME);
 
     if (content.pixel) {
-        const Box swatch{x + 8, y + 135, 10, 10};
+        const Box swatch{x + 8 * s, y + zoom + 7 * s, 10 * s, 10 * s};
         detail::fill_box(canvas, swatch, opaque(content.pixel->r, content.pixel->g, content.pixel->b));
-        canvas.strokeRectangle(swatch, 1, FRAME);
+        canvas.strokeRectangle(swatch, s, FRAME);
     }
-    paint_first_line(canvas, panel, content);
-    paint_hint(canvas, panel, content.hint);
+    paint_first_line(canvas, panel, content, g);
+    paint_hint(canvas, panel, content.hint, content.ui_scale, g);
 }
 
 }  // namespace kestrix

@@ -171,10 +171,11 @@ void drawSizeSymbol(Canvas& canvas, Tool tool, uint32_t step, const Box& item, A
     }
 }
 
-void drawSwatch(Canvas& canvas, const Box& item, Argb colour) {
-    const Box disc{item.x + item.width / 2 - 7, item.y + item.height / 2 - 7, 14, 14};
+void drawSwatch(Canvas& canvas, const Box& item, Argb colour, double scale) {
+    const double d = 14 * scale;
+    const Box disc{item.x + item.width / 2 - d / 2, item.y + item.height / 2 - d / 2, d, d};
     canvas.fillEllipse(disc, colour);
-    canvas.strokeEllipse(disc, 1, kSwatchOutline);
+    canvas.strokeEllipse(disc, scale, kSwatchOutline);
 }
 
 }  // namespace kestrix

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "kestrix/ui_scale.h"
+
 namespace kestrix {
 
 namespace {
@@ -24,8 +26,9 @@ double clamp_low_first(double value, double lo, double hi) { return std::min(std
 
 }  // namespace
 
-PinState new_pin(const Rect& rect) {
+PinState new_pin(const Rect& rect, uint32_t ui_scale) {
     PinState pin;
+    pin.ui_scale = usable_ui_scale(ui_scale);
     pin.base_width = std::max(rect.width, 1);
     pin.base_height = std::max(rect.height, 1);
     pin.x = rect.x;
@@ -56,8 +59,9 @@ void keep_pin_on_screen(PinState& pin, const std::vector<Rect>& monitors) {
     }
     if (!any) return;
     const Rect window = pin_window_rect(pin);
-    const int64_t k = std::min(window.width, kPinKeepVisible);
-    const int64_t j = std::min(window.height, kPinKeepVisible);
+    const int32_t keep = px_at_scale(kPinKeepVisible, pin.ui_scale);
+    const int64_t k = std::min(window.width, keep);
+    const int64_t j = std::min(window.height, keep);
     pin.x = clamp_low_first(pin.x, double(left - window.width + k), double(right - k));
     pin.y = clamp_low_first(pin.y, double(top - window.height + j), double(bottom - j));
 }
@@ -104,14 +108,21 @@ void drag_pin_to(PinState& pin, int32_t cx, int32_t cy) {
     pin.y = pin.drag->start_y + (int64_t(cy) - pin.drag->press_y);
 }
 
-std::optional<Rect> pin_close_box(const Rect& window) {
-    if (window.width < kPinCloseMinSize || window.height < kPinCloseMinSize) return std::nullopt;
-    return kPinCloseBox;
+std::optional<Rect> pin_close_box(const Rect& window, uint32_t ui_scale) {
+    const int32_t min_size = px_at_scale(kPinCloseMinSize, ui_scale);
+    if (window.width < min_size || window.height < min_size) return std::nullopt;
+    return Rect{px_at_scale(kPinCloseBox.x, ui_scale), px_at_scale(kPinCloseBox.y, ui_scale),
+                px_at_scale(kPinCloseBox.width, ui_scale), px_at_scale(kPinCloseBox.height, ui_scale)};
+}
+
+PinChrome pin_chrome(uint32_t ui_scale) {
+    const auto at_least_1 = [ui_scale](int32_t px) { return std::max(1, px_at_scale(px, ui_scale)); };
+    return {at_least_1(1), at_least_1(1), at_least_1(2)};
 }
 
 bool pin_close_hit(const PinState& pin, int32_t px, int32_t py) {
     if (!pin.hover) return false;
-    const std::optional<Rect> box = pin_close_box(pin_window_rect(pin));
+    const std::optional<Rect> box = pin_close_box(pin_window_rect(pin), pin.ui_scale);
     if (!box) return false;
     const int64_t radius = box->width / 2;
     const int64_t dx = int64_t(px) - (box->x + radius);

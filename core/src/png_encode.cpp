@@ -294,6 +294,8 @@ bool set_header(png_structp png, png_infop info, const Image& image, const PngSe
     if (settings.filters >= 0) png_set_filter(png, PNG_FILTER_TYPE_BASE, settings.filters);
     png_set_IHDR(png, info, image.width(), image.height(), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    const uint32_t density = pixels_per_metre(image.dpi());
+    png_set_pHYs(png, info, density, density, PNG_RESOLUTION_METER);
     png_write_info(png, info);
     return true;
 }

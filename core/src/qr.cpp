@@ -16,7 +16,8 @@ struct QrCodeDeleter {
 
 }  // namespace
 
-std::optional<Image> qr_image(std::string_view text) {
+std::optional<Image> qr_image(std::string_view text, uint32_t module_pixels) {
+    if (module_pixels == 0) return std::nullopt;
     // The encoder reads up to a NUL: a text holding one would be cut, so it is refused.
     if (text.find('\0') != std::string_view::npos) return std::nullopt;
     const std::string terminated(text);
@@ -27,17 +28,17 @@ std::optional<Image> qr_image(std::string_view text) {
     if (!code || code->width <= 0) return std::nullopt;
 
     const uint32_t modules = uint32_t(code->width);
-    const uint32_t side = kQrModulePixels * (modules + 2 * kQrQuietModules);
+    const uint32_t side = module_pixels * (modules + 2 * kQrQuietModules);
     const size_t stride = size_t(side) * 4;
     std::vector<uint8_t> pixels(stride * side, 255);
     for (uint32_t r = 0; r < modules; ++r) {
         for (uint32_t c = 0; c < modules; ++c) {
             if (!(code->data[size_t(r) * modules + c] & 1)) continue;  // bit 0: dark module
-            const uint32_t x0 = kQrModulePixels * (kQrQuietModules + c);
-            const uint32_t y0 = kQrModulePixels * (kQrQuietModules + r);
-            for (uint32_t y = y0; y < y0 + kQrModulePixels; ++y) {
-                uint8_t* px = pixels.data() + y * stride + size_t(x0) * 4;
-                for (uint32_t x = 0; x < kQrModulePixels; ++x, px += 4) px[0] = px[1] = px[2] = 0;  // alpha stays 255
+            const uint32_t x0 = module_pixels * (kQrQuietModules + c);
+            const uint32_t y0 = module_pixels * (kQrQuietModules + r);
+            for (uint32_t y = y0; y < y0 + module_pixels; ++y) {
+                uint8_t* px = pixels.data() + size_t(y) * stride + size_t(x0) * 4;
+                for (uint32_t x = 0; x < module_pixels; ++x, px += 4) px[0] = px[1] = px[2] = 0;  // alpha stays 255
             }
         }
     }

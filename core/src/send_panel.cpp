@@ -1,10 +1,47 @@
 #include "kestrix/send_panel.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "kestrix/i18n.h"
+#include "kestrix/qr.h"
+#include "kestrix/ui_scale.h"
 
 namespace kestrix {
+
+namespace {
+
+// Rows stacked from the top: each after a gap, both given at 100 % and scaled as
+// they are placed, so that any row added here scales with the rest.
+class Column {
+public:
+    explicit Column(uint32_t ui_scale) : scale_(ui_scale) {}
+    int32_t px(int32_t at_100) const { return px_at_scale(at_100, scale_); }
+    // The top of a row `height` pixels high (already scaled) after a gap of `gap` at 100 %.
+    int32_t row(int32_t gap, int32_t height) {
+        y_ += px(gap);
+        const int32_t top = y_;
+        y_ += height;
+        return top;
+    }
+    int32_t bottom() const { return y_; }
+
+private:
+    uint32_t scale_;
+    int32_t y_ = 0;
+};
+
+}  // namespace
+
+int32_t send_panel_font_height(uint32_t ui_scale) { return px_at_scale(kSendPanelFontHeight, ui_scale); }
+
+uint32_t send_panel_module_pixels(uint32_t ui_scale) {
+    return uint32_t(std::max<int64_t>(1, std::lround(at_scale(double(kQrModulePixels), ui_scale))));
+}
+
+int32_t send_panel_content_width(int32_t qr_side, uint32_t ui_scale) {
+    return std::max(px_at_scale(kSendPanelMinWidth, ui_scale), std::max(qr_side, 0));
+}
 
 int32_t send_panel_lines(std::optional<int32_t> width, int32_t content_width) {
     if (!width || content_width <= 0) return 1;
@@ -12,24 +49,32 @@ int32_t send_panel_lines(std::optional<int32_t> width, int32_t content_width) {
     return int32_t(std::clamp<int64_t>(lines, 1, 3));
 }
 
-SendPanelLayout layout_send_panel(int32_t qr_side, int32_t url_lines, int32_t warning_lines) {
+SendPanelLayout layout_send_panel(int32_t qr_side, int32_t url_lines, int32_t warning_lines, uint32_t ui_scale) {
     const int32_t q = std::max(qr_side, 0);
     const int32_t u = std::clamp(url_lines, 1, 3);
     const int32_t n = std::clamp(warning_lines, 1, 3);
+    Column column(ui_scale);
     SendPanelLayout layout;
-    layout.content_width = std::max(kSendPanelMinWidth, q);
-    layout.scan_y = q + 30;
-    layout.url_y = q + 54;
-    layout.url_height = kSendPanelLineHeight * u;
-    layout.warning_y = q + 20 * u + 58;
-    layout.warning_height = kSendPanelLineHeight * n;
-    layout.status_y = q + 20 * u + 20 * n + 66;
-    layout.buttons_y = q + 20 * u + 20 * n + 96;
-    layout.copy_x = kSendPanelMargin;
+    layout.margin = column.px(kSendPanelMargin);
+    layout.content_width = send_panel_content_width(q, ui_scale);
+    layout.line_height = column.px(kSendPanelLineHeight);
+    layout.button_width = column.px(kSendPanelButtonWidth);
+    layout.button_height = column.px(kSendPanelButtonHeight);
+
+    column.row(kSendPanelMargin, q);  // the code
+    layout.scan_y = column.row(10, layout.line_height);
+    layout.url_height = layout.line_height * u;
+    layout.url_y = column.row(4, layout.url_height);
+    layout.warning_height = layout.line_height * n;
+    layout.warning_y = column.row(4, layout.warning_height);
+    layout.status_y = column.row(8, layout.line_height);
+    layout.buttons_y = column.row(10, layout.button_height);
+
+    layout.copy_x = layout.margin;
     // The Stop button's right edge lines up with the labels'.
-    layout.stop_x = layout.content_width - 100;
-    layout.window_width = layout.content_width + 56;
-    layout.window_height = layout.status_y + 120;
+    layout.stop_x = layout.margin + layout.content_width - layout.button_width;
+    layout.client_width = layout.content_width + 2 * layout.margin;
+    layout.client_height = column.bottom() + layout.margin;
     return layout;
 }
 

@@ -79,19 +79,28 @@ SettingsEffect click_hotkey_button(SettingsState& state, const Catalogue& catalo
 }
 
 SettingsEffect press_key_while_recording(SettingsState& state, uint32_t virtual_key, const KeyStateSource& key_is_down,
-                                         const Catalogue& catalogue) {
+                                         std::span<const KeyboardLayout> layouts, const Catalogue& catalogue) {
     if (!state.recording) return {};
     if (virtual_key == kEscapeKey) return stop_recording(state, catalogue);
     const std::optional<Hotkey> pressed = hotkey_from_key_press(virtual_key, key_is_down);
     if (!pressed) return {};
-    if (is_plain_char(*pressed)) {
-        // Taking a bare letter or digit system-wide would stop it from being typed anywhere.
+    if (auto refusal = recording_refusal(*pressed, layouts, catalogue)) {
         SettingsEffect effect;
-        effect.note = plain_key_refusal(catalogue);
+        effect.note = std::move(*refusal);
         return effect;
     }
     state.hotkey = *pressed;
     return end_recording(state, catalogue);
+}
+
+std::optional<std::string> recording_refusal(const Hotkey& hotkey, std::span<const KeyboardLayout> layouts,
+                                             const Catalogue& catalogue) {
+    // Taking a bare letter or digit system-wide would stop it from being typed anywhere.
+    if (is_plain_char(hotkey)) return plain_key_refusal(catalogue);
+    // So would a combination that types a character: AltGr (Ctrl+Alt) or Shift with a key.
+    if (const auto taken = character_taken(hotkey, layouts))
+        return format_message(catalogue[Message::settings_hotkey_types], character_text(*taken));
+    return std::nullopt;
 }
 
 SettingsEffect stop_recording(SettingsState& state, const Catalogue& catalogue) {

@@ -20,10 +20,8 @@ const Monitor* main_monitor(const std::vector<Monitor>& monitors) {
 
 }  // namespace
 
-uint32_t toast_scale(const std::vector<Monitor>& monitors) {
-    const Monitor* monitor = main_monitor(monitors);
-    if (!monitor) return 100;
-    return std::max<uint32_t>(monitor->ui_scale, 50);
+uint32_t toast_scale(const std::optional<Rect>& near, const std::vector<Monitor>& monitors) {
+    return ui_scale_of(monitors, toast_anchor(near, monitors));
 }
 
 int32_t toast_font_height(uint32_t scale) { return clamp32(std::max<int64_t>(12, scaled(14, scale))); }
@@ -49,14 +47,14 @@ Rect toast_rect(const std::optional<TextExtent>& measured, uint32_t scale, const
     x = std::max<int64_t>(x, area.x);
     x = std::min<int64_t>(x, area.right() - width);
 
-    // Below the anchor unless that leaves less than 8 units under it; never above the top.
+    // Below the anchor unless that leaves less than 8 units (scaled) under it; never above the top.
     int64_t y = anchor.bottom() + scaled(12, scale);
-    y = std::min<int64_t>(y, area.bottom() - height - 8);
+    y = std::min<int64_t>(y, area.bottom() - height - scaled(8, scale));
     y = std::max<int64_t>(y, area.y);
 
     return Rect{clamp32(x), clamp32(y), clamp32(width), clamp32(height)};
 }
 
-int32_t toast_corner(int32_t height) { return std::min(height, 24); }
+int32_t toast_corner(int32_t height, uint32_t scale) { return clamp32(std::min<int64_t>(height, scaled(24, scale))); }
 
 }  // namespace kestrix

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "kestrix/ui_scale.h"
+
 namespace kestrix {
 namespace {
 
+// Sizes at 100 %; the layout multiplies them by the monitor's scale.
 constexpr double PADDING = 8.0;      // panel edge to the first and after the last item
 constexpr double GAP = 7.0;          // between items
 constexpr double GROUP_BREAK = 9.0;  // extra room where a separator goes
@@ -16,27 +19,37 @@ constexpr double PANEL_HEIGHT = 48.0;
 constexpr double PROPERTY_ROW_Y = 55.0;
 constexpr double SEPARATOR_INSET = 12.0;
 constexpr double SEPARATOR_LENGTH = 24.0;
-constexpr int64_t SELECTION_GAP = 10;  // between the selection and the toolbar
+constexpr double SELECTION_GAP = 10.0;  // between the selection and the toolbar
 constexpr int SIZE_STEPS = 3;
 
-// Places items left to right along one row.
+// Places items left to right along one row. Positions run at 100 % and are
+// scaled as they are stored, each edge on a whole pixel, so that a button's
+// outline and its active highlight stay sharp at 125 % or 175 % too.
 class RowBuilder {
 public:
-    RowBuilder(ToolbarLayout& layout, double row_y) : layout_(layout), row_y_(row_y) {}
+    RowBuilder(ToolbarLayout& layout, double row_y, double scale) : layout_(layout), row_y_(row_y), scale_(scale) {}
 
     void add(ToolbarItemKind kind, int index, double width) {
-        layout_.items.push_back({kind, uint8_t(index), {x_, row_y_ + PADDING, width, ITEM_HEIGHT}});
+        layout_.items.push_back({kind, uint8_t(index), scaled({x_, row_y_ + PADDING, width, ITEM_HEIGHT})});
         x_ += width + GAP;
     }
     void group_break() {
         x_ += GROUP_BREAK;
-        layout_.separators.push_back({x_ - PADDING, row_y_ + SEPARATOR_INSET, SEPARATOR_LENGTH});
+        const Box line = scaled({x_ - PADDING, row_y_ + SEPARATOR_INSET, 0.0, SEPARATOR_LENGTH});
+        layout_.separators.push_back({line.x, line.y, line.height});
     }
-    Box panel() const { return {0.0, row_y_, x_ - GAP + PADDING, PANEL_HEIGHT}; }
+    Box panel() const { return scaled({0.0, row_y_, x_ - GAP + PADDING, PANEL_HEIGHT}); }
 
 private:
+    double snap(double at_100) const { return std::round(at_100 * scale_); }
+    Box scaled(const Box& b) const {
+        const double left = snap(b.x), top = snap(b.y);
+        return {left, top, snap(b.x + b.width) - left, snap(b.y + b.height) - top};
+    }
+
     ToolbarLayout& layout_;
     double row_y_;
+    double scale_;
     double x_ = PADDING;
 };
 
@@ -46,9 +59,11 @@ bool in_box(const Box& b, double px, double py) {
 
 }  // namespace
 
-ToolbarLayout layout_toolbar(std::optional<Tool> tool, bool transfer_enabled) {
+ToolbarLayout layout_toolbar(std::optional<Tool> tool, bool transfer_enabled, uint32_t ui_scale) {
+    const double scale = scale_factor(ui_scale);
     ToolbarLayout layout;
-    RowBuilder main(layout, 0.0);
+    layout.ui_scale = usable_ui_scale(ui_scale);
+    RowBuilder main(layout, 0.0, scale);
     for (int t = 0; t < TOOL_COUNT; ++t) main.add(ToolbarItemKind::Tool, t, BUTTON_WIDTH);
     main.group_break();
     main.add(ToolbarItemKind::Undo, 0, BUTTON_WIDTH);
@@ -61,10 +76,10 @@ ToolbarLayout layout_toolbar(std::optional<Tool> tool, bool transfer_enabled) {
     main.add(ToolbarItemKind::Copy, 0, BUTTON_WIDTH);
     layout.main_panel = main.panel();
     layout.width = layout.main_panel.width;
-    layout.height = PANEL_HEIGHT;
+    layout.height = layout.main_panel.height;
 
     if (tool) {
-        RowBuilder props(layout, PROPERTY_ROW_Y);
+        RowBuilder props(layout, PROPERTY_ROW_Y, scale);
         if (*tool != Tool::Mosaic) {
             for (int c = 0; c < int(PALETTE.size()); ++c) props.add(ToolbarItemKind::Colour, c, SWATCH_WIDTH);
             props.group_break();
@@ -72,23 +87,24 @@ ToolbarLayout layout_toolbar(std::optional<Tool> tool, bool transfer_enabled) {
         for (int s = 0; s < SIZE_STEPS; ++s) props.add(ToolbarItemKind::Size, s, BUTTON_WIDTH);
         layout.property_panel = props.panel();
         layout.width = std::max(layout.width, layout.property_panel->width);
-        layout.height = PROPERTY_ROW_Y + PANEL_HEIGHT;
+        layout.height = layout.property_panel->y + layout.property_panel->height;
     }
     return layout;
 }
 
 ToolbarPosition place_toolbar(const ToolbarLayout& layout, const Rect& selection, const Rect& area) {
+    const auto gap = int64_t(std::lround(at_scale(SELECTION_GAP, layout.ui_scale)));
     const int64_t tw = int64_t(std::ceil(layout.width));
     const int64_t th = int64_t(std::ceil(layout.height));
     const int64_t sel_bottom = selection.bottom();
     const int64_t area_bottom = area.bottom();
 
     int64_t y;
-    if (sel_bottom + th + SELECTION_GAP <= area_bottom) {
-        y = sel_bottom + SELECTION_GAP;
+    if (sel_bottom + th + gap <= area_bottom) {
+        y = sel_bottom + gap;
     } else {
-        y = int64_t(selection.y) - th - SELECTION_GAP;
-        if (y < area.y) y = std::max(int64_t(area.y), sel_bottom - th - SELECTION_GAP);
+        y = int64_t(selection.y) - th - gap;
+        if (y < area.y) y = std::max(int64_t(area.y), sel_bottom - th - gap);
     }
     y = std::max(std::min(y, area_bottom - th), int64_t(area.y));
 

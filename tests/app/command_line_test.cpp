@@ -65,6 +65,7 @@ TEST(CommandParse, EveryRowOfTheCommandTable) {
     using Kind = Command::Kind;
     EXPECT_EQ(command_of({}).kind, Kind::Run);
     EXPECT_EQ(command_of({"--after-update"}).kind, Kind::AfterUpdate);
+    EXPECT_EQ(command_of({"--at-login"}).kind, Kind::AtLogin);
     EXPECT_EQ(command_of({"--help"}).kind, Kind::Help);
     EXPECT_EQ(command_of({"-h"}).kind, Kind::Help);
     EXPECT_EQ(command_of({"/?"}).kind, Kind::Help);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app_fixture.h"
+#include "core/keyboard_tables.h"
 #include "kestrix/i18n.h"
 #include "kestrix/utf8.h"
 
@@ -42,6 +43,7 @@ TEST(Diagnostics, TwoMonitorReportInTheExactFormat) {
               "\n"
               "Capture hotkey: Ctrl+Alt+A\n"
               "No config file. Kestrix is using its defaults and has written nothing.\n"
+              "Keyboard layouts: none reported\n"
               "\n"
               "Virtual desktop: Rect { x: -1280, y: 0, width: 3200, height: 1080 }\n"
               "2 screen(s), in desktop units:\n"
@@ -53,7 +55,7 @@ TEST(Diagnostics, TwoMonitorReportInTheExactFormat) {
               "  ok   1920x1080  units -> 1920x1080 px at 100%\n"
               "  ok   1280x1024  units -> 1920x1536 px at 150%\n");
     EXPECT_EQ(d.platform.calls, (std::vector<std::string>{"platform_name", "prepare", "diagnostic_lines",
-                                                          "enumerate_monitors", "capture_desktop"}));
+                                                          "keyboard_layouts", "enumerate_monitors", "capture_desktop"}));
 }
 
 TEST(Diagnostics, MonitorLinePadsEveryField) {
@@ -96,6 +98,7 @@ TEST(Diagnostics, PrepareFailureAndConfigWarningsBecomeLines) {
                   utf8_from_path(d.per_user()) +
                   "\n"
                   "  config line 3: unknown key `wallpaper`\n"
+                  "Keyboard layouts: none reported\n"
                   "\n"
                   "Virtual desktop: Rect { x: 0, y: 0, width: 0, height: 0 }\n"
                   "0 screen(s), in desktop units:\n"
@@ -104,12 +107,33 @@ TEST(Diagnostics, PrepareFailureAndConfigWarningsBecomeLines) {
                   "Capture test:\n");
 }
 
+TEST(Diagnostics, TheKeyboardLinesNameEveryCharacterTheHotkeyTakesPerLayout) {
+    const std::vector<KeyboardLayout> layouts = {test::us_layout(), test::german_layout(), test::polish_layout()};
+    LoadedConfig loaded;
+    EXPECT_EQ(keyboard_report(loaded, layouts),
+              "Keyboard layouts: en-US 04090409, de-DE 04070407, pl-PL 04150415\n"
+              "  Ctrl+Alt+A types \"\u0105\" with pl-PL 04150415\n"
+              "  in force instead: Ctrl+Shift+A, which types nothing on these layouts\n");
+    // Written in the file, it stays in force; every layout it types on is named.
+    loaded.values.hotkey = *parse_hotkey("Ctrl+Alt+E");
+    loaded.hotkey_written = true;
+    EXPECT_EQ(keyboard_report(loaded, layouts),
+              "Keyboard layouts: en-US 04090409, de-DE 04070407, pl-PL 04150415\n"
+              "  Ctrl+Alt+E types \"\u20AC\" with de-DE 04070407\n"
+              "  Ctrl+Alt+E types \"\u0119\" with pl-PL 04150415\n");
+    KeyboardLayout unnamed = test::us_layout();
+    unnamed.name.clear();
+    loaded.values.hotkey = *parse_hotkey("Shift+F12");
+    EXPECT_EQ(keyboard_report(loaded, std::vector{unnamed}), "Keyboard layouts: 04090409\n");
+}
+
 TEST(Diagnostics, ScreensThatCannotBeReadEndTheReport) {
     Diagnose d;
     d.platform.monitors_answer = fail(PlatformError::os("EnumDisplayMonitors", 1));
     const std::string report = d.report();
     const std::string ending =
         "No config file. Kestrix is using its defaults and has written nothing.\n"
+        "Keyboard layouts: none reported\n"
         "\n"
         "Screens could not be read: EnumDisplayMonitors failed (os error 1)\n";
     ASSERT_GE(report.size(), ending.size());

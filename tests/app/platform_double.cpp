@@ -175,4 +175,9 @@ Result<void, PlatformError> PlatformDouble::run(const HostSettings& settings, co
     return run_host(settings, on_event, on_nested_hotkey);
 }
 
+std::vector<KeyboardLayout> PlatformDouble::keyboard_layouts() {
+    record("keyboard_layouts");
+    return layouts;
+}
+
 }  // namespace kestrix::testing

@@ -41,6 +41,7 @@ public:
     LocalTime time;
     std::vector<std::string> languages;
     std::vector<std::string> diagnostics;
+    std::vector<KeyboardLayout> layouts;  // keyboard_layouts; none unless a test installs some
     // run hands these events to the event callback in order until one answers quit,
     // calling the nested-hotkey callback first when asked; then it answers `run_answer`.
     std::vector<AppEvent> events_to_raise;
@@ -118,6 +119,7 @@ public:
                                          const NestedHotkeyCallback& on_nested_hotkey) override;
     Result<void, PlatformError> run(const HostSettings& settings, const AppEventCallback& on_event,
                                     const NestedHotkeyCallback& on_nested_hotkey) override;
+    std::vector<KeyboardLayout> keyboard_layouts() override;
 
 private:
     void record(std::string operation) const { calls.push_back(std::move(operation)); }

@@ -167,4 +167,15 @@ TEST(Program, NoArgumentRunsTheTrayApplicationAndAfterUpdateToo) {
         EXPECT_EQ(p.platform.count("signal_running_instance"), 0u);
         EXPECT_EQ(p.sleeps.size(), 1u);
     }
+    {
+        // The Run key's start: the tray application, without the running notice.
+        Program p;
+        EXPECT_EQ(p.run({"--at-login"}), 0);
+        ASSERT_EQ(p.platform.host_settings.size(), 1u);
+        EXPECT_EQ(p.platform.host_settings[0].start_notice, std::nullopt);
+        Program second;
+        second.platform.claim_default = false;
+        EXPECT_EQ(second.run({"--at-login"}), 0);
+        EXPECT_EQ(second.platform.count("signal_running_instance"), 1u);
+    }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app_fixture.h"
+#include "core/keyboard_tables.h"
 #include "kestrix/i18n.h"
 #include "kestrix/utf8.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 struct Startup : AppFixture {
     Startup() { set_language(kEnglish); }
-    int start(bool after_update = false) { return run_tray_application(env, after_update); }
+    int start(StartKind kind = StartKind::Normal) { return run_tray_application(env, kind); }
 };
 
 const std::string kOldCopyRunning =
@@ -26,7 +27,7 @@ TEST(Startup, FirstCopyPreparesClaimsLoadsAndRunsTheHost) {
     Startup s;
     EXPECT_EQ(s.start(), 0);
     EXPECT_EQ(s.platform.calls, (std::vector<std::string>{"prepare", "claim_single_instance", "preferred_languages",
-                                                          "run", "run_host"}));
+                                                          "keyboard_layouts", "run", "run_host"}));
     EXPECT_TRUE(s.printed.empty());
     EXPECT_TRUE(s.sleeps.empty());
 }
@@ -64,7 +65,7 @@ TEST(Startup, PrepareOrClaimErrorsStopTheStartWithExitCodeOne) {
 TEST(Startup, AfterUpdateStartsAsSoonAsALaterClaimSucceeds) {
     Startup s;
     s.platform.claim_answers = {false, false, false, true};
-    EXPECT_EQ(s.start(true), 0);
+    EXPECT_EQ(s.start(StartKind::AfterUpdate), 0);
     EXPECT_EQ(s.platform.count("claim_single_instance"), 4u);
     EXPECT_EQ(s.sleeps, std::vector<milliseconds>(3, milliseconds(200)));
     // The parked copies are removed once more after the previous copy has let go.
@@ -79,7 +80,7 @@ TEST(Startup, AfterUpdateStartsAsSoonAsALaterClaimSucceeds) {
 TEST(Startup, AfterUpdateReportsAClaimErrorDuringTheWait) {
     Startup s;
     s.platform.claim_answers = {false, false, fail(PlatformError::os("CreateMutexW", 1450))};
-    EXPECT_EQ(s.start(true), 1);
+    EXPECT_EQ(s.start(StartKind::AfterUpdate), 1);
     EXPECT_EQ(s.sleeps.size(), 2u);
     EXPECT_EQ(s.printed, std::vector<std::string>{"Kestrix cannot start: CreateMutexW failed (os error 1450)"});
     EXPECT_EQ(s.platform.count("run"), 0u);
@@ -88,7 +89,7 @@ TEST(Startup, AfterUpdateReportsAClaimErrorDuringTheWait) {
 TEST(Startup, AfterUpdateGivesUpAfterAHundredTriesWithTheCatalogueText) {
     Startup s;
     s.platform.claim_default = false;
-    EXPECT_EQ(s.start(true), 0);
+    EXPECT_EQ(s.start(StartKind::AfterUpdate), 0);
     EXPECT_EQ(s.platform.count("claim_single_instance"), 101u);  // the first claim and 100 retries
     EXPECT_EQ(s.sleeps, std::vector<milliseconds>(100, milliseconds(200)));
     EXPECT_EQ(s.printed, std::vector<std::string>{kOldCopyRunning});
@@ -112,7 +113,7 @@ TEST(Startup, TwoConfigWarningsGiveExactlyOneMessage) {
                   utf8_from_path(s.beside_program()));
     // The message comes before the host starts.
     EXPECT_EQ(s.platform.calls.back(), "run_host");
-    EXPECT_EQ(s.platform.calls[s.platform.calls.size() - 3], "show_message");
+    EXPECT_EQ(s.platform.calls[s.platform.calls.size() - 4], "show_message");
 }
 
 TEST(Startup, NoWarningsNoMessage) {
@@ -165,7 +166,65 @@ TEST(Startup, HostGetsTheConfiguredHotkeyAndIconSwitch) {
     s.write(s.beside_program(), "hotkey = \"Shift+F9\"\nshow_tray_icon = false\n");
     EXPECT_EQ(s.start(), 0);
     ASSERT_EQ(s.platform.host_settings.size(), 1u);
-    EXPECT_EQ(s.platform.host_settings[0], (HostSettings{*parse_hotkey("Shift+F9"), false}));
+    EXPECT_EQ(s.platform.host_settings[0],
+              (HostSettings{*parse_hotkey("Shift+F9"), false, "Kestrix is running. Press Shift+F9 to capture."}));
+}
+
+TEST(Startup, ADefaultThatTypesOnAnInstalledLayoutGivesWayAndTheNoticeSaysSo) {
+    Startup s;
+    s.platform.layouts = {test::us_layout(), test::polish_layout()};
+    s.platform.events_to_raise = {AppEvent::ShowAbout, AppEvent::OpenSettings};
+    EXPECT_EQ(s.start(), 0);
+    ASSERT_EQ(s.platform.host_settings.size(), 1u);
+    const HostSettings& host = s.platform.host_settings[0];
+    EXPECT_EQ(host.hotkey.text(), "Ctrl+Shift+A");
+    EXPECT_EQ(host.start_notice, "Kestrix is running. Press Ctrl+Shift+A to capture \u2014 Ctrl+Alt+A types a character "
+                                 "on one of your keyboards.");
+    // About and Settings show the hotkey in force; nothing is written to a file.
+    ASSERT_EQ(s.platform.abouts.size(), 1u);
+    EXPECT_NE(s.platform.abouts[0].first.find("Capture hotkey: Ctrl+Shift+A"), std::string::npos);
+    ASSERT_EQ(s.platform.settings_opened_with.size(), 1u);
+    EXPECT_EQ(s.platform.settings_opened_with[0].hotkey.text(), "Ctrl+Shift+A");
+    EXPECT_FALSE(std::filesystem::exists(s.beside_program()));
+    EXPECT_FALSE(std::filesystem::exists(s.per_user()));
+    EXPECT_TRUE(s.platform.messages.empty());
+}
+
+TEST(Startup, AHotkeyWrittenInTheFileIsRegisteredAsWrittenAndItsCharacterNamed) {
+    Startup s;
+    s.platform.layouts = {test::us_layout(), test::polish_layout()};
+    s.write(s.beside_program(), "hotkey = \"Ctrl+Alt+A\"\n");
+    EXPECT_EQ(s.start(), 0);
+    const HostSettings& host = s.platform.host_settings.at(0);
+    EXPECT_EQ(host.hotkey, Hotkey{});
+    EXPECT_EQ(host.start_notice, "Kestrix is running. Its capture shortcut types \u201C\u0105\u201D on one of your "
+                                 "keyboards, so that character cannot be typed while Kestrix runs.");
+    // A line the file cannot use leaves the default in charge, which gives way again.
+    Startup bad;
+    bad.platform.layouts = {test::polish_layout()};
+    bad.write(bad.beside_program(), "hotkey = \"Ctrl+Alt+Esc\"\n");
+    EXPECT_EQ(bad.start(), 0);
+    EXPECT_EQ(bad.platform.host_settings.at(0).hotkey.text(), "Ctrl+Shift+A");
+}
+
+TEST(Startup, AStartAtLoginOrAfterAnUpdateSaysNothing) {
+    Startup login;
+    EXPECT_EQ(login.start(StartKind::AtLogin), 0);
+    EXPECT_EQ(login.platform.host_settings.at(0).start_notice, std::nullopt);
+    // Also when a fallback is in force: the user heard of it when Kestrix was started by hand.
+    Startup polish_login;
+    polish_login.platform.layouts = {test::polish_layout()};
+    EXPECT_EQ(polish_login.start(StartKind::AtLogin), 0);
+    EXPECT_EQ(polish_login.platform.host_settings.at(0).hotkey.text(), "Ctrl+Shift+A");
+    EXPECT_EQ(polish_login.platform.host_settings.at(0).start_notice, std::nullopt);
+
+    // The new version takes the icon's place once the user chose to install it.
+    Startup updated;
+    EXPECT_EQ(updated.start(StartKind::AfterUpdate), 0);
+    EXPECT_EQ(updated.platform.host_settings.at(0).start_notice, std::nullopt);
+    Startup by_hand;
+    EXPECT_EQ(by_hand.start(), 0);
+    EXPECT_EQ(by_hand.platform.host_settings.at(0).start_notice, "Kestrix is running. Press Ctrl+Alt+A to capture.");
 }
 
 TEST(Startup, HostErrorIsPrintedAndExitsWithOne) {

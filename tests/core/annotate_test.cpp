@@ -123,20 +123,20 @@ TEST(Annotate, MarkerLabelsContrastAndAreCentred) {
 TEST(Annotate, TextExtentFallsBackWhenMeasurementIsEmpty) {
     // "héllo" is 5 characters in 6 bytes; size step 1 is 20 px
     const TextExtent fallback{5 * 20 * 0.6, 28};
-    EXPECT_EQ(measureText(nullptr, "h\xc3\xa9llo", 1), fallback);
+    EXPECT_EQ(measureText(nullptr, "h\xc3\xa9llo", text_size(1)), fallback);
     RecordingCanvas noFont;
     noFont.fontAvailable = false;
-    EXPECT_EQ(measureText(&noFont, "h\xc3\xa9llo", 1), fallback);
+    EXPECT_EQ(measureText(&noFont, "h\xc3\xa9llo", text_size(1)), fallback);
     RecordingCanvas zeroWidth;
     zeroWidth.advance = 0;
-    EXPECT_EQ(measureText(&zeroWidth, "h\xc3\xa9llo", 1), fallback);
+    EXPECT_EQ(measureText(&zeroWidth, "h\xc3\xa9llo", text_size(1)), fallback);
     // an empty text is still one em wide
-    EXPECT_EQ(measureText(nullptr, "", 0), (TextExtent{14, 14 * 1.4}));
+    EXPECT_EQ(measureText(nullptr, "", text_size(0)), (TextExtent{14, 14 * 1.4}));
     // a real measurement wins
     RecordingCanvas measuring;
-    EXPECT_EQ(measureText(&measuring, "abc", 2), (TextExtent{3 * 0.5 * 28, 1.25 * 28}));
+    EXPECT_EQ(measureText(&measuring, "abc", text_size(2)), (TextExtent{3 * 0.5 * 28, 1.25 * 28}));
     // steps beyond the table read as the largest
-    EXPECT_EQ(measureText(nullptr, "a", 9), (TextExtent{28, 28 * 1.4}));
+    EXPECT_EQ(measureText(nullptr, "a", text_size(9)), (TextExtent{28, 28 * 1.4}));
 }
 
 TEST(Annotate, ShapesUseTheirBoxAndWidth) {

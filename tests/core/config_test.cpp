@@ -191,6 +191,15 @@ TEST(ParseConfig, LaterLinesWinAndARejectedHotkeyKeepsTheEarlierOne) {
     EXPECT_EQ(parsed.values.overlay_dim_percent, 20);
 }
 
+TEST(ParseConfig, OnlyAUsableHotkeyLineCountsAsTheUsersChoice) {
+    EXPECT_FALSE(parse_config("").hotkey_written);
+    EXPECT_FALSE(parse_config("overlay_dim_percent = 30\n# hotkey = \"F9\"\n").hotkey_written);
+    EXPECT_FALSE(parse_config("hotkey = \"Ctrl+Alt+Esc\"\n").hotkey_written);
+    // The default written out is a choice too: the user asked for exactly it.
+    EXPECT_TRUE(parse_config("HotKey = 'Ctrl+Alt+A'\n").hotkey_written);
+    EXPECT_TRUE(parse_config("hotkey = \"F9\"\nhotkey = \"Ctrl+\"\n").hotkey_written);
+}
+
 TEST(ParseConfig, CrlfAndUnicodeSpaceReadTheSame) {
     const std::string lf = "hotkey = Ctrl+Shift+S\nlanguage = ja\ntransfer_enabled = true\nbogus\n";
     std::string crlf;

@@ -47,6 +47,20 @@ TEST(PackedDib, OnePixelIsHeaderThenBgrAndOnePadByte) {
     EXPECT_EQ(std::vector<uint8_t>(dib->begin() + 40, dib->end()), (std::vector<uint8_t>{10, 20, 30, 0}));
 }
 
+TEST(PackedDib, StatesTheDpiOfThePictureInPixelsPerMetre) {
+    auto image = make_image(2, 2, std::vector<uint8_t>(16, 9));
+    ASSERT_TRUE(image);
+    image->set_dpi(192);
+    auto dib = packed_dib(*image);
+    ASSERT_TRUE(dib);
+    EXPECT_EQ(u32(*dib, 24), 7559u);
+    EXPECT_EQ(u32(*dib, 28), 7559u);
+    image->set_dpi(144);
+    std::vector<uint8_t> out(*packed_dib_size(2, 2));
+    write_packed_dib(*image, out.data());
+    EXPECT_EQ(u32(out, 24), 5669u);
+}
+
 TEST(PackedDib, ThreeByTwoStartsWithTheBottomRowAndPadsToTwelve) {
     const Image image = numbered(3, 2);
     auto dib = packed_dib(image);

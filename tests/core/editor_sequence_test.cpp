@@ -31,9 +31,7 @@ private:
 
 const Rect DESKTOP{-300, -200, 1600, 1000};
 
-TextExtent measure(std::string_view text, uint32_t step) {
-    return {7.5 * double(text.size()), 1.4 * text_size(step)};
-}
+TextExtent measure(std::string_view text, double pixel_size) { return {7.5 * double(text.size()), 1.4 * pixel_size}; }
 
 bool inside_bounds(const Rect& r, const Rect& bounds) {
     return r.x >= bounds.x && r.y >= bounds.y && r.right() <= bounds.right() && r.bottom() <= bounds.bottom();

@@ -27,9 +27,7 @@ void drag(Editor& e, Point from, Point to, bool shift = false) {
 void click(Editor& e, Point at) { drag(e, at, at); }
 
 // A stand-in for the drawing code's text measurement: 10 px per byte, 1.4 lines high.
-TextExtent measure(std::string_view text, uint32_t step) {
-    return {10.0 * double(text.size()), 1.4 * text_size(step)};
-}
+TextExtent measure(std::string_view text, double pixel_size) { return {10.0 * double(text.size()), 1.4 * pixel_size}; }
 
 template <class T>
 const T& at(const Editor& e, std::size_t i) {
@@ -174,32 +172,32 @@ TEST(EditorHit, RectangleOnlyOnItsOutlineAndLaterAnnotationsFirst) {
 
 TEST(EditorHit, ThinRectangleIsAllOutline) {
     RectangleMark thin{{150, 150}, {154, 250}, 1, PALETTE[0]};
-    EXPECT_TRUE(annotation_hit(thin, {157, 200}));
-    EXPECT_TRUE(annotation_hit(thin, {152, 200}));
-    EXPECT_FALSE(annotation_hit(thin, {162, 200}));
+    EXPECT_TRUE(annotation_hit(thin, {157, 200}, 100));
+    EXPECT_TRUE(annotation_hit(thin, {152, 200}, 100));
+    EXPECT_FALSE(annotation_hit(thin, {162, 200}, 100));
 }
 
 TEST(EditorHit, EllipseArrowNumberAndTextShapes) {
     const EllipseMark ellipse{{100, 100}, {300, 200}, 0, PALETTE[0]};  // tolerance 6
-    EXPECT_TRUE(annotation_hit(ellipse, {300, 150}));
-    EXPECT_TRUE(annotation_hit(ellipse, {200, 106}));
-    EXPECT_FALSE(annotation_hit(ellipse, {200, 150})) << "the centre is far from the outline";
-    EXPECT_FALSE(annotation_hit(EllipseMark{{100, 100}, {100, 200}, 0, PALETTE[0]}, {100, 150}));
+    EXPECT_TRUE(annotation_hit(ellipse, {300, 150}, 100));
+    EXPECT_TRUE(annotation_hit(ellipse, {200, 106}, 100));
+    EXPECT_FALSE(annotation_hit(ellipse, {200, 150}, 100)) << "the centre is far from the outline";
+    EXPECT_FALSE(annotation_hit(EllipseMark{{100, 100}, {100, 200}, 0, PALETTE[0]}, {100, 150}, 100));
 
     ArrowMark arrow{{100, 100}, {300, 100}, 0, PALETTE[0], Point{200, 300}};
-    EXPECT_TRUE(annotation_hit(arrow, arrow_curve_midpoint(arrow)));
-    EXPECT_FALSE(annotation_hit(arrow, {200, 100})) << "the straight line is not the bent arrow";
+    EXPECT_TRUE(annotation_hit(arrow, arrow_curve_midpoint(arrow), 100));
+    EXPECT_FALSE(annotation_hit(arrow, {200, 100}, 100)) << "the straight line is not the bent arrow";
     arrow.bend.reset();
-    EXPECT_TRUE(annotation_hit(arrow, {200, 106}));
-    EXPECT_FALSE(annotation_hit(arrow, {307, 100}));
+    EXPECT_TRUE(annotation_hit(arrow, {200, 106}, 100));
+    EXPECT_FALSE(annotation_hit(arrow, {307, 100}, 100));
 
     const NumberMark marker{1, {50, 50}, 2, PALETTE[0]};  // diameter 44: radius of hit 27
-    EXPECT_TRUE(annotation_hit(marker, {77, 50}));
-    EXPECT_FALSE(annotation_hit(marker, {78, 50}));
+    EXPECT_TRUE(annotation_hit(marker, {77, 50}, 100));
+    EXPECT_FALSE(annotation_hit(marker, {78, 50}, 100));
 
     const TextMark text{{10, 10, 50, 20}, 1, PALETTE[0], "hi"};
-    EXPECT_TRUE(annotation_hit(text, {5, 35}));
-    EXPECT_FALSE(annotation_hit(text, {66, 20}));
+    EXPECT_TRUE(annotation_hit(text, {5, 35}, 100));
+    EXPECT_FALSE(annotation_hit(text, {66, 20}, 100));
 }
 
 TEST(EditorHandles, CornersWinOverEdgesAndTiesGoToTheLowerId) {

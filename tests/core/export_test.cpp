@@ -142,3 +142,16 @@ TEST(Export, BackdropWrapsTheFinishedPicture) {
     EXPECT_EQ(result->height(), 98u);
     EXPECT_EQ(*result, beautify(opaqueCopy(*frame.crop(selection))).value());
 }
+
+TEST(Export, ThePictureCarriesTheDpiOfItsMonitor) {
+    const Frame frame = twoMonitors();
+    FakeSurfaces surfaces;
+    for (const bool backdrop : {false, true}) {
+        auto at_200 = renderExport({frame, Rect{0, 0, 60, 40}, {}, backdrop, 192}, surfaces);
+        ASSERT_TRUE(at_200);
+        EXPECT_EQ(at_200->dpi(), 192u) << "backdrop " << backdrop;
+    }
+    auto plain = renderExport({frame, Rect{0, 0, 60, 40}, {}, false}, surfaces);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->dpi(), 96u);
+}

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include <zlib.h>
 
 #include "png_decode.h"
@@ -53,6 +56,32 @@ TEST(EncodePng, SinglePixelDropsAlphaAndSwapsToRgb) {
     EXPECT_EQ(decoded.color_type, 2);
     EXPECT_EQ(decoded.bit_depth, 8);
     EXPECT_EQ(decoded.rgb, (std::vector<uint8_t>{30, 20, 10}));
+}
+
+TEST(EncodePng, StatesTheDpiInItsOnlyAncillaryChunkRightAfterTheHeader) {
+    auto image = make_image(3, 2, std::vector<uint8_t>(24, 7));
+    ASSERT_TRUE(image);
+    for (const auto& [dpi, per_metre] : {std::pair{96u, 3780u}, {120u, 4724u}, {144u, 5669u}, {192u, 7559u}}) {
+        image->set_dpi(dpi);
+        for (const uint32_t strips : {0u, 1u}) {  // the parallel encoder and libpng's own
+            PngSettings settings;
+            settings.strips = strips;
+            auto png = encodePng(*image, settings);
+            ASSERT_TRUE(png);
+            std::vector<std::string> types;
+            for (const test::PngChunk& chunk : test::png_chunks(*png)) types.push_back(chunk.type);
+            ASSERT_GE(types.size(), 4u) << dpi;
+            EXPECT_EQ(types[0], "IHDR");
+            EXPECT_EQ(types[1], "pHYs");
+            EXPECT_EQ(types.back(), "IEND");
+            EXPECT_EQ(std::count(types.begin(), types.end(), "pHYs"), 1);
+            EXPECT_EQ(test::png_density(*png), (test::PngDensity{per_metre, per_metre, 1})) << dpi;
+            // What readers make of it: pixels per metre back to the dots per inch.
+            EXPECT_EQ(std::lround(per_metre * 0.0254), long(dpi));
+        }
+    }
+    image->set_dpi(0);
+    EXPECT_EQ(image->dpi(), 96u) << "an unknown DPI is the standard 96";
 }
 
 TEST(EncodePng, RoundTripsEveryPixelExactly) {

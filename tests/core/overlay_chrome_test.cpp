@@ -74,12 +74,12 @@ TEST(ColourText, HexIsUpperCaseAndPaddedDecimalIsCommaSeparated) {
 }
 
 TEST(ReadoutPanel, FollowsTheCursorAndFlipsAtTheRightAndBottomEdges) {
-    EXPECT_EQ(readout_panel(100, 100, {0, 0, 1920, 1080}), (Rect{118, 118, 128, 167}));
+    EXPECT_EQ(readout_panel(100, 100, {0, 0, 1920, 1080}, 100), (Rect{118, 118, 128, 167}));
     // The panel may end exactly on the edge; one unit further it flips.
-    EXPECT_EQ(readout_panel(1774, 895, {0, 0, 1920, 1080}), (Rect{1792, 913, 128, 167}));
-    EXPECT_EQ(readout_panel(1775, 896, {0, 0, 1920, 1080}), (Rect{1629, 711, 128, 167}));
+    EXPECT_EQ(readout_panel(1774, 895, {0, 0, 1920, 1080}, 100), (Rect{1792, 913, 128, 167}));
+    EXPECT_EQ(readout_panel(1775, 896, {0, 0, 1920, 1080}, 100), (Rect{1629, 711, 128, 167}));
     // A desktop left of and above the primary monitor.
-    EXPECT_EQ(readout_panel(-1900, -190, {-1920, -200, 3840, 1280}), (Rect{-1882, -172, 128, 167}));
+    EXPECT_EQ(readout_panel(-1900, -190, {-1920, -200, 3840, 1280}, 100), (Rect{-1882, -172, 128, 167}));
 }
 
 TEST(ReadoutPanel, FlipsAtTheEdgeOfTheMonitorUnderTheCursor) {
@@ -89,18 +89,18 @@ TEST(ReadoutPanel, FlipsAtTheEdgeOfTheMonitorUnderTheCursor) {
                                         {2, {-1280, 0, 1280, 1024}, 100, 100, false}};
     const Rect under = *monitor_at(monitors, -980, 880);
     EXPECT_EQ(under, (Rect{-1280, 0, 1280, 1024}));
-    EXPECT_EQ(readout_panel(-980, 880, under), (Rect{-962, 695, 128, 167}));
+    EXPECT_EQ(readout_panel(-980, 880, under, 100), (Rect{-962, 695, 128, 167}));
     // On the primary the same height still has room below.
-    EXPECT_EQ(readout_panel(980, 880, *monitor_at(monitors, 980, 880)).y, 898);
+    EXPECT_EQ(readout_panel(980, 880, *monitor_at(monitors, 980, 880), 100).y, 898);
     // Near the left monitor's right edge the panel flips left rather than cross onto the primary.
-    EXPECT_EQ(readout_panel(-100, 100, *monitor_at(monitors, -100, 100)).x, -100 - 18 - 128);
+    EXPECT_EQ(readout_panel(-100, 100, *monitor_at(monitors, -100, 100), 100).x, -100 - 18 - 128);
 }
 
 TEST(ReadoutPanel, AgainstTheFarEdgeWhenNeitherSideHasRoom) {
     // 200 wide: neither right of nor left of the cursor fits, so the panel ends on the right edge.
-    EXPECT_EQ(readout_panel(0, 0, {-100, -120, 200, 250}), (Rect{-28, -37, 128, 167}));
+    EXPECT_EQ(readout_panel(0, 0, {-100, -120, 200, 250}, 100), (Rect{-28, -37, 128, 167}));
     // Smaller than the panel: it starts on the desktop's top-left.
-    EXPECT_EQ(readout_panel(50, 50, {0, 0, 100, 100}), (Rect{0, 0, 128, 167}));
+    EXPECT_EQ(readout_panel(50, 50, {0, 0, 100, 100}, 100), (Rect{0, 0, 128, 167}));
 }
 
 TEST(ReadoutChrome, CrossHairFrameSwatchAndLines) {
@@ -198,7 +198,7 @@ TEST(ReadoutChrome, HintShrinksThenIsCutBeforeTheFirstDot) {
 }
 
 TEST_F(OverlayChrome, ActiveItemsAreHighlighted) {
-    const ToolbarLayout layout = layout_toolbar(Tool::Pen, false);
+    const ToolbarLayout layout = layout_toolbar(Tool::Pen, false, 100);
     ToolbarLook look{Tool::Pen, PALETTE[3], 7, true, true, std::nullopt};
     RecordingCanvas canvas;
     paint_toolbar(canvas, layout, kAt, look, kBounds);
@@ -222,7 +222,7 @@ TEST_F(OverlayChrome, ActiveItemsAreHighlighted) {
 }
 
 TEST_F(OverlayChrome, PictogramColoursOfTheActions) {
-    const ToolbarLayout layout = layout_toolbar(std::nullopt, true);
+    const ToolbarLayout layout = layout_toolbar(std::nullopt, true, 100);
     const auto colours = [&](bool can_undo, ToolbarItemKind kind) {
         RecordingCanvas canvas;
         paint_toolbar(canvas, layout, kAt, {std::nullopt, PALETTE[0], 1, false, can_undo, std::nullopt}, kBounds);
@@ -237,7 +237,7 @@ TEST_F(OverlayChrome, PictogramColoursOfTheActions) {
 }
 
 TEST_F(OverlayChrome, TooltipUnderTheItemAboveNearTheBottomAndInsideTheBounds) {
-    const ToolbarLayout layout = layout_toolbar(std::nullopt, false);
+    const ToolbarLayout layout = layout_toolbar(std::nullopt, false, 100);
     const ToolbarItem copy = find_item(layout, ToolbarItemKind::Copy);  // at (594, 508, 32, 32)
     const auto tooltip = [&](const ToolbarItem& hover, const Box& bounds, Point at = kAt) {
         RecordingCanvas canvas;
@@ -269,17 +269,17 @@ TEST_F(OverlayChrome, TooltipUnderTheItemAboveNearTheBottomAndInsideTheBounds) {
 }
 
 TEST_F(OverlayChrome, NoTooltipForAnItemGoneFromTheLayout) {
-    const ToolbarLayout pen = layout_toolbar(Tool::Pen, false);
+    const ToolbarLayout pen = layout_toolbar(Tool::Pen, false, 100);
     const ToolbarItem swatch = find_item(pen, ToolbarItemKind::Colour, 2);
     RecordingCanvas canvas;
-    paint_toolbar(canvas, layout_toolbar(std::nullopt, false), kAt, {std::nullopt, PALETTE[0], 1, false, false, swatch},
+    paint_toolbar(canvas, layout_toolbar(std::nullopt, false, 100), kAt, {std::nullopt, PALETTE[0], 1, false, false, swatch},
                   kBounds);
     for (const DrawCall& c : canvas.calls) EXPECT_NE(c.colour, 0xF01A1A1Au);
     EXPECT_NE(canvas.only(DrawCall::Kind::Text).back().text, "Colour");
 }
 
 TEST_F(OverlayChrome, TooltipLabels) {
-    const ToolbarLayout layout = layout_toolbar(Tool::Mosaic, true);
+    const ToolbarLayout layout = layout_toolbar(Tool::Mosaic, true, 100);
     const ToolbarItem size = find_item(layout, ToolbarItemKind::Size, 0);
     EXPECT_EQ(toolbar_tooltip(size, Tool::Mosaic), "Block size");
     EXPECT_EQ(toolbar_tooltip(size, Tool::Text), "Text size");
@@ -291,7 +291,7 @@ TEST_F(OverlayChrome, TooltipLabels) {
 
 TEST(SelectionChrome, BorderAndEightHandleDiscs) {
     RecordingCanvas canvas;
-    paint_selection_frame(canvas, {10, 20, 100, 50});
+    paint_selection_frame(canvas, {10, 20, 100, 50}, 100);
     const auto border = canvas.only(DrawCall::Kind::StrokeRectangle);
     ASSERT_EQ(border.size(), 1u);
     EXPECT_EQ(border[0].box, (Box{10, 20, 100, 50}));
@@ -311,7 +311,7 @@ TEST(SelectionChrome, BorderAndEightHandleDiscs) {
 TEST(SelectionChrome, AnnotationHandlesAreMovedByTheOrigin) {
     const HandlePoint handles[] = {{Handle::TopLeft, {-1900, 50}}};
     RecordingCanvas canvas;
-    paint_annotation_handles(canvas, handles, {-1920, 10});
+    paint_annotation_handles(canvas, handles, {-1920, 10}, 100);
     ASSERT_EQ(canvas.calls.size(), 2u);
     EXPECT_EQ(canvas.calls[0].points[0], (Point{16.5, 36.5}));
     EXPECT_EQ(canvas.calls[0].points[2], (Point{23.5, 43.5}));

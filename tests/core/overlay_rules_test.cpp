@@ -155,8 +155,8 @@ TEST(OverlayLayout, TextBoxWidthFollowsTheRoomAndHeightTheFont) {
     const Rect desktop{-1280, 0, 3200, 1080};
     const Rect selection{0, 0, 1000, 500};
     // 30 from the right edge: the minimum width.
-    EXPECT_EQ(text_box_rect({970, 40.5}, selection, desktop, 2), (Rect{2250, 41, 80, 53}));
+    EXPECT_EQ(text_box_rect({970, 40.5}, selection, desktop, text_size(2), 1.0), (Rect{2250, 41, 80, 53}));
     // Far left in a wide selection: the maximum width.
-    EXPECT_EQ(text_box_rect({10, 10}, selection, desktop, 0), (Rect{1290, 10, 420, 27}));
-    EXPECT_EQ(text_box_rect({700, 10}, selection, desktop, 1).width, 300);
+    EXPECT_EQ(text_box_rect({10, 10}, selection, desktop, text_size(0), 1.0), (Rect{1290, 10, 420, 27}));
+    EXPECT_EQ(text_box_rect({700, 10}, selection, desktop, text_size(1), 1.0).width, 300);
 }

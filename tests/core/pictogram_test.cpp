@@ -160,7 +160,7 @@ TEST(Pictogram, SizeSymbolsGrowWithTheStep) {
     EXPECT_EQ(toolPictogram(Tool::Mosaic), Pictogram::MosaicTool);
 
     RecordingCanvas swatch;
-    drawSwatch(swatch, {10, 0, 28, 32}, opaque(0xE5, 0x39, 0x35));
+    drawSwatch(swatch, {10, 0, 28, 32}, opaque(0xE5, 0x39, 0x35), 1.0);
     ASSERT_EQ(swatch.calls.size(), 2u);
     EXPECT_EQ(swatch.calls[0].box, (Box{17, 9, 14, 14}));
     EXPECT_EQ(swatch.calls[0].colour, 0xFFE53935u);

@@ -215,10 +215,10 @@ TEST(PinDragging, FollowsTheCursorFromThePress) {
 }
 
 TEST(PinCloseButton, OnlyOnWindowsOfAtLeastSixtyBySixty) {
-    EXPECT_FALSE(pin_close_box({0, 0, 50, 50}));
-    EXPECT_FALSE(pin_close_box({0, 0, 59, 400}));
-    EXPECT_FALSE(pin_close_box({0, 0, 400, 59}));
-    EXPECT_EQ(pin_close_box({-7, 9, 60, 60}), (Rect{8, 8, 22, 22}));
+    EXPECT_FALSE(pin_close_box({0, 0, 50, 50}, 100));
+    EXPECT_FALSE(pin_close_box({0, 0, 59, 400}, 100));
+    EXPECT_FALSE(pin_close_box({0, 0, 400, 59}, 100));
+    EXPECT_EQ(pin_close_box({-7, 9, 60, 60}, 100), (Rect{8, 8, 22, 22}));
 
     PinState small = pin_at(0, 0, 50, 50);
     small.hover = true;

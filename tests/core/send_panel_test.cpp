@@ -9,20 +9,20 @@ using namespace kestrix;
 using namespace std::chrono_literals;
 
 TEST(SendPanel, LayoutWithAndWithoutTheCode) {
-    const SendPanelLayout none = layout_send_panel(0, 1, 1);
+    const SendPanelLayout none = layout_send_panel(0, 1, 1, 100);
     EXPECT_EQ(none.content_width, 300);
     EXPECT_EQ(none.scan_y, 30);
     EXPECT_EQ(none.url_y, 54);
     EXPECT_EQ(none.warning_y, 78);
     EXPECT_EQ(none.status_y, 106);
     EXPECT_EQ(none.buttons_y, 136);
-    EXPECT_EQ(none.stop_x + kSendPanelButtonWidth, none.content_width + 20) << "Stop's right edge meets the labels'";
-    EXPECT_EQ(none.window_width, 356);
-    EXPECT_EQ(none.window_height, 226);
+    EXPECT_EQ(none.stop_x + none.button_width, none.content_width + 20) << "Stop's right edge meets the labels'";
+    EXPECT_EQ(none.client_width, 340);
+    EXPECT_EQ(none.client_height, 136 + 30 + 20);
 
     // A version-4 code (328 pixels) widens the column; a two-line URL and a
     // three-line warning push everything below them down.
-    const SendPanelLayout big = layout_send_panel(328, 2, 3);
+    const SendPanelLayout big = layout_send_panel(328, 2, 3, 100);
     EXPECT_EQ(big.content_width, 328);
     EXPECT_EQ(big.scan_y, 358);
     EXPECT_EQ(big.url_height, 40);
@@ -30,8 +30,8 @@ TEST(SendPanel, LayoutWithAndWithoutTheCode) {
     EXPECT_EQ(big.warning_height, 60);
     EXPECT_EQ(big.status_y, 328 + 40 + 60 + 66);
     EXPECT_EQ(big.buttons_y, big.status_y + 30);
-    EXPECT_EQ(big.window_width, 384);
-    EXPECT_EQ(big.window_height, 328 + 40 + 60 + 186);
+    EXPECT_EQ(big.client_width, 368);
+    EXPECT_EQ(big.client_height, big.buttons_y + 30 + 20);
 }
 
 TEST(SendPanel, LinesATextNeeds) {

@@ -5,6 +5,8 @@
 #include <functional>
 #include <set>
 
+#include "keyboard_tables.h"
+
 namespace kestrix {
 namespace {
 
@@ -145,7 +147,7 @@ TEST(SettingsRecording, ClickLetsTheHotkeyGoAndAsksForACombination) {
 TEST(SettingsRecording, ModifiersAloneAndUnrecordableKeysAreIgnored) {
     SettingsState state = recording_state();
     for (uint32_t vk : {kShift, kCtrl, kAlt, kLeftWin, kF21, kSpace}) {
-        EXPECT_EQ(press_key_while_recording(state, vk, holding({kCtrl, kShift}), english()), SettingsEffect{}) << vk;
+        EXPECT_EQ(press_key_while_recording(state, vk, holding({kCtrl, kShift}), test::us_only(), english()), SettingsEffect{}) << vk;
         EXPECT_TRUE(state.recording) << vk;
     }
     EXPECT_EQ(state.hotkey, Hotkey{});
@@ -153,21 +155,21 @@ TEST(SettingsRecording, ModifiersAloneAndUnrecordableKeysAreIgnored) {
 
 TEST(SettingsRecording, ACombinationBecomesTheHotkeyAndIsRegistered) {
     SettingsState state = recording_state();
-    const SettingsEffect effect = press_key_while_recording(state, 'S', holding({kCtrl, kShift}), english());
+    const SettingsEffect effect = press_key_while_recording(state, 'S', holding({kCtrl, kShift}), test::us_only(), english());
     EXPECT_FALSE(state.recording);
     EXPECT_EQ(state.hotkey.text(), "Ctrl+Shift+S");
     EXPECT_EQ(effect.registration, HotkeyRegistration::Register);
     EXPECT_EQ(effect.button_text, std::optional<std::string>("Ctrl+Shift+S"));
     EXPECT_EQ(effect.note, std::optional<std::string>(""));
     // Once recording has ended, keys do nothing.
-    EXPECT_EQ(press_key_while_recording(state, 'Q', holding({kCtrl}), english()), SettingsEffect{});
+    EXPECT_EQ(press_key_while_recording(state, 'Q', holding({kCtrl}), test::us_only(), english()), SettingsEffect{});
     EXPECT_EQ(state.hotkey.text(), "Ctrl+Shift+S");
 }
 
 TEST(SettingsRecording, APlainLetterOrDigitIsRefusedAndRecordingGoesOn) {
     SettingsState state = recording_state();
     for (uint32_t vk : {uint32_t('S'), uint32_t('7')}) {
-        const SettingsEffect effect = press_key_while_recording(state, vk, holding({}), english());
+        const SettingsEffect effect = press_key_while_recording(state, vk, holding({}), test::us_only(), english());
         EXPECT_TRUE(state.recording);
         EXPECT_EQ(effect.registration, HotkeyRegistration::Keep);
         EXPECT_EQ(effect.note,
@@ -175,15 +177,56 @@ TEST(SettingsRecording, APlainLetterOrDigitIsRefusedAndRecordingGoesOn) {
     }
     EXPECT_EQ(state.hotkey, Hotkey{});
     // With a modifier the digit is fine, and the refusal goes away.
-    const SettingsEffect effect = press_key_while_recording(state, '7', holding({kAlt}), english());
+    const SettingsEffect effect = press_key_while_recording(state, '7', holding({kAlt}), test::us_only(), english());
     EXPECT_EQ(state.hotkey.text(), "Alt+7");
     EXPECT_EQ(effect.note, std::optional<std::string>(""));
+}
+
+TEST(SettingsRecording, ACombinationThatTypesOnAnInstalledLayoutIsRefusedAndNamed) {
+    const std::vector<KeyboardLayout> us_and_polish = {test::us_layout(), test::polish_layout()};
+    SettingsState state = recording_state();
+    // AltGr+A (Ctrl+Alt+A) types "ą" on the Polish layout, AltGr+Shift+A "Ą".
+    SettingsEffect effect = press_key_while_recording(state, 'A', holding({kCtrl, kAlt}), us_and_polish, english());
+    EXPECT_TRUE(state.recording);
+    EXPECT_EQ(effect.registration, HotkeyRegistration::Keep);
+    EXPECT_EQ(effect.note, std::optional<std::string>(
+                               "This shortcut types \u201C\u0105\u201D on one of your keyboards. Choose another shortcut."));
+    effect = press_key_while_recording(state, 'A', holding({kCtrl, kAlt, kShift}), us_and_polish, english());
+    EXPECT_TRUE(state.recording);
+    EXPECT_NE(effect.note->find("\u201C\u0104\u201D"), std::string::npos) << *effect.note;
+    // Shift with a letter or digit types on every layout, and is refused even when no layout was read.
+    effect = press_key_while_recording(state, '1', holding({kShift}), us_and_polish, english());
+    EXPECT_NE(effect.note->find("\u201C!\u201D"), std::string::npos) << *effect.note;
+    effect = press_key_while_recording(state, 'S', holding({kShift}), {}, english());
+    EXPECT_NE(effect.note->find("\u201CS\u201D"), std::string::npos) << *effect.note;
+    EXPECT_TRUE(state.recording);
+    EXPECT_EQ(state.hotkey, Hotkey{});
+
+    // Ctrl+Alt+Q is "@" on a German keyboard only, so it is fine with these two.
+    effect = press_key_while_recording(state, 'Q', holding({kCtrl, kAlt}), us_and_polish, english());
+    EXPECT_FALSE(state.recording);
+    EXPECT_EQ(state.hotkey.text(), "Ctrl+Alt+Q");
+    EXPECT_EQ(effect.note, std::optional<std::string>(""));
+
+    SettingsState german = recording_state();
+    press_key_while_recording(german, 'Q', holding({kCtrl, kAlt}), std::vector{test::german_layout()}, english());
+    EXPECT_TRUE(german.recording);
+}
+
+TEST(SettingsRecording, TheRefusalRuleIsTheRecordersWhereverItIsUsed) {
+    const std::vector<KeyboardLayout> layouts = {test::german_layout()};
+    EXPECT_EQ(recording_refusal(*parse_hotkey("S"), layouts, english()), plain_key_refusal(english()));
+    EXPECT_NE(recording_refusal(*parse_hotkey("Ctrl+Alt+E"), layouts, english())->find("\u20AC"), std::string::npos);
+    EXPECT_EQ(recording_refusal(*parse_hotkey("Ctrl+Alt+A"), layouts, english()), std::nullopt);
+    EXPECT_EQ(recording_refusal(*parse_hotkey("Ctrl+Shift+7"), layouts, english()), std::nullopt);
+    EXPECT_EQ(recording_refusal(*parse_hotkey("Win+Shift+7"), layouts, english()), std::nullopt);
+    EXPECT_EQ(recording_refusal(*parse_hotkey("Shift+F9"), layouts, english()), std::nullopt);
 }
 
 TEST(SettingsRecording, FunctionKeysPrintScreenAndInsertAreAcceptedAlone) {
     for (const auto& [vk, text] : {std::pair{kF9, "F9"}, {kPrintScreen, "PrintScreen"}, {kInsert, "Insert"}}) {
         SettingsState state = recording_state();
-        const SettingsEffect effect = press_key_while_recording(state, vk, holding({}), english());
+        const SettingsEffect effect = press_key_while_recording(state, vk, holding({}), test::us_only(), english());
         EXPECT_FALSE(state.recording) << text;
         EXPECT_EQ(state.hotkey.text(), text);
         EXPECT_EQ(effect.registration, HotkeyRegistration::Register) << text;
@@ -193,8 +236,8 @@ TEST(SettingsRecording, FunctionKeysPrintScreenAndInsertAreAcceptedAlone) {
 TEST(SettingsRecording, EscapeOrASecondClickKeepsTheEarlierHotkey) {
     for (int way = 0; way < 3; ++way) {
         SettingsState state = recording_state(unusual_config());
-        press_key_while_recording(state, 'S', holding({}), english());  // a refusal first
-        const SettingsEffect effect = way == 0   ? press_key_while_recording(state, kEscape, holding({kCtrl}), english())
+        press_key_while_recording(state, 'S', holding({}), test::us_only(), english());  // a refusal first
+        const SettingsEffect effect = way == 0   ? press_key_while_recording(state, kEscape, holding({kCtrl}), test::us_only(), english())
                                       : way == 1 ? click_hotkey_button(state, english())
                                                  : stop_recording(state, english());
         EXPECT_FALSE(state.recording) << way;
@@ -226,7 +269,7 @@ TEST(SettingsSwitches, EachBoxEditsItsValueAndHidingTheIconNamesTheHotkey) {
                                                       "Start Kestrix again to reopen this window."));
     // A hotkey recorded afterwards is the one the note names.
     click_hotkey_button(state, english());
-    effect = press_key_while_recording(state, kF9, holding({}), english());
+    effect = press_key_while_recording(state, kF9, holding({}), test::us_only(), english());
     EXPECT_EQ(effect.note, std::optional<std::string>("With the icon hidden, F9 is the only way to capture. "
                                                       "Start Kestrix again to reopen this window."));
     effect = set_switch(state, SettingsControl::ShowIcon, true, english());

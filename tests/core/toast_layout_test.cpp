@@ -20,11 +20,15 @@ const Rect kTwo{-1280, 0, 3200, 1080};
 
 }  // namespace
 
-TEST(ToastScale, ComesFromThePrimaryMonitorWithAFloorOf50) {
-    EXPECT_EQ(toast_scale({monitor({-1280, 0, 1280, 1024}, 150), monitor(kSingle, 125, true)}), 125u);
-    EXPECT_EQ(toast_scale({monitor({-1280, 0, 1280, 1024}, 150), monitor(kSingle, 125)}), 150u);
-    EXPECT_EQ(toast_scale({monitor(kSingle, 30, true)}), 50u);
-    EXPECT_EQ(toast_scale({}), 100u);
+TEST(ToastScale, ComesFromTheMonitorItAppearsOnWithAFloorOf50) {
+    const std::vector<Monitor> mixed{monitor(kSingle, 100, true), monitor({-1280, 0, 1280, 1024}, 150)};
+    EXPECT_EQ(toast_scale(Rect{-900, 100, 400, 300}, mixed), 150u) << "under a selection on the 150 % monitor";
+    EXPECT_EQ(toast_scale(Rect{100, 100, 400, 300}, mixed), 100u);
+    EXPECT_EQ(toast_scale(Rect{-100, 100, 400, 300}, mixed), 100u) << "most of it on the primary";
+    EXPECT_EQ(toast_scale(std::nullopt, mixed), 100u) << "without an anchor: under the primary";
+    EXPECT_EQ(toast_scale(std::nullopt, {monitor({-1280, 0, 1280, 1024}, 150), monitor(kSingle, 125, true)}), 125u);
+    EXPECT_EQ(toast_scale(std::nullopt, {monitor(kSingle, 30, true)}), 50u);
+    EXPECT_EQ(toast_scale(std::nullopt, {}), 100u);
 }
 
 TEST(ToastScale, FontHeightGrowsWithTheScaleButNotBelow12) {
@@ -97,6 +101,22 @@ TEST(ToastRect, StaysOnTheMonitorOfItsAnchor) {
 }
 
 TEST(ToastRect, CornersAreAtMost24Across) {
-    EXPECT_EQ(toast_corner(40), 24);
-    EXPECT_EQ(toast_corner(20), 20);
+    EXPECT_EQ(toast_corner(40, 100), 24);
+    EXPECT_EQ(toast_corner(20, 100), 20);
+}
+
+TEST(ToastAtScale, FollowsTheMonitorItAppearsOn) {
+    const std::vector<Monitor> mixed{monitor(kSingle, 100, true), monitor({-2560, 0, 2560, 1440}, 150)};
+    const Rect selection{-900, 200, 400, 300};
+    const uint32_t scale = toast_scale(selection, mixed);
+    ASSERT_EQ(scale, 150u);
+    EXPECT_EQ(toast_font_height(scale), 21);
+    const Rect rect = toast_rect(TextExtent{100, 20}, scale, selection, toast_area(selection, mixed));
+    EXPECT_EQ(rect.width, 100 + 2 * 27);
+    EXPECT_EQ(rect.height, 20 + 2 * 15);
+    EXPECT_EQ(rect.y, 500 + 18);
+    EXPECT_EQ(toast_corner(rect.height, scale), 36);
+    // Against the second monitor's bottom it keeps 12 pixels clear, not 8.
+    const Rect low{-900, 1400, 400, 40};
+    EXPECT_EQ(toast_rect(TextExtent{100, 20}, scale, low, toast_area(low, mixed)).y, 1440 - 50 - 12);
 }

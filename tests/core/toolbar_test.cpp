@@ -23,7 +23,7 @@ const Rect DESKTOP{0, 0, 1920, 1080};
 }  // namespace
 
 TEST(ToolbarLayout, MainRowHasThirteenButtonsOrFourteenWithSend) {
-    const ToolbarLayout plain = layout_toolbar(std::nullopt, false);
+    const ToolbarLayout plain = layout_toolbar(std::nullopt, false, 100);
     EXPECT_EQ(main_row_items(plain), 13);
     EXPECT_EQ(plain.items.size(), 13u);
     EXPECT_EQ(count_kind(plain, ToolbarItemKind::Send), 0);
@@ -37,7 +37,7 @@ TEST(ToolbarLayout, MainRowHasThirteenButtonsOrFourteenWithSend) {
     EXPECT_EQ(plain.items[7].rect, (Box{290, 8, 32, 32}));
     EXPECT_EQ(plain.items.back().kind, ToolbarItemKind::Copy);
 
-    const ToolbarLayout send = layout_toolbar(std::nullopt, true);
+    const ToolbarLayout send = layout_toolbar(std::nullopt, true, 100);
     EXPECT_EQ(main_row_items(send), 14);
     EXPECT_EQ(send.main_panel.width, 573.0);
     const auto s = std::find_if(send.items.begin(), send.items.end(),
@@ -48,7 +48,7 @@ TEST(ToolbarLayout, MainRowHasThirteenButtonsOrFourteenWithSend) {
 }
 
 TEST(ToolbarLayout, PropertyRowHasSwatchesAndSizesButOnlySizesForMosaic) {
-    const ToolbarLayout pen = layout_toolbar(Tool::Pen, false);
+    const ToolbarLayout pen = layout_toolbar(Tool::Pen, false, 100);
     EXPECT_EQ(count_kind(pen, ToolbarItemKind::Colour), 8);
     EXPECT_EQ(count_kind(pen, ToolbarItemKind::Size), 3);
     ASSERT_TRUE(pen.property_panel);
@@ -58,7 +58,7 @@ TEST(ToolbarLayout, PropertyRowHasSwatchesAndSizesButOnlySizesForMosaic) {
     EXPECT_EQ(pen.items[13].rect, (Box{8, 63, 28, 32}));
     EXPECT_EQ(pen.separators.size(), 3u);
 
-    const ToolbarLayout mosaic = layout_toolbar(Tool::Mosaic, false);
+    const ToolbarLayout mosaic = layout_toolbar(Tool::Mosaic, false, 100);
     EXPECT_EQ(count_kind(mosaic, ToolbarItemKind::Colour), 0);
     EXPECT_EQ(count_kind(mosaic, ToolbarItemKind::Size), 3);
     EXPECT_EQ(*mosaic.property_panel, (Box{0, 55, 126, 48}));
@@ -67,7 +67,7 @@ TEST(ToolbarLayout, PropertyRowHasSwatchesAndSizesButOnlySizesForMosaic) {
 }
 
 TEST(ToolbarPlacement, BelowAboveOrInsideTheSelection) {
-    const ToolbarLayout l = layout_toolbar(std::nullopt, false);
+    const ToolbarLayout l = layout_toolbar(std::nullopt, false, 100);
     EXPECT_EQ(place_toolbar(l, {700, 100, 400, 300}, DESKTOP), (ToolbarPosition{566, 410}));
     // Near the bottom: above the selection.
     EXPECT_EQ(place_toolbar(l, {1000, 900, 400, 150}, DESKTOP), (ToolbarPosition{866, 842}));
@@ -85,7 +85,7 @@ TEST(ToolbarPlacement, BelowAboveOrInsideTheSelection) {
 }
 
 TEST(ToolbarPlacement, OnTheMonitorShowingMostOfTheSelection) {
-    const ToolbarLayout l = layout_toolbar(std::nullopt, false);
+    const ToolbarLayout l = layout_toolbar(std::nullopt, false, 100);
     // A 1920 x 1080 primary and a 1280 x 1024 monitor at (-1280, 200). The whole
     // primary selected: inside its lower edge, not below it at (1386, 1090) where
     // the desktop's box reaches but no monitor shows.
@@ -106,7 +106,7 @@ TEST(ToolbarPlacement, OnTheMonitorShowingMostOfTheSelection) {
 }
 
 TEST(ToolbarHit, ItemsAndPanelsRelativeToThePosition) {
-    const ToolbarLayout l = layout_toolbar(Tool::Rectangle, true);
+    const ToolbarLayout l = layout_toolbar(Tool::Rectangle, true, 100);
     const ToolbarPosition at{100, 200};
     const auto first = toolbar_item_at(l, at, 108, 208);
     ASSERT_TRUE(first);

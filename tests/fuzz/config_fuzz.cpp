@@ -1,7 +1,8 @@
 // The settings file is edited by hand: any bytes must read without throwing, give
 // values in range, and read the same with CRLF line ends. What was read renders to
 // a file that reads back to the same values without a warning. The first line is
-// also tried as a language tag.
+// also tried as a language tag. Whether a hotkey line chose the hotkey is told apart
+// from the default.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -105,10 +106,15 @@ void check(std::string_view input) {
         if (is_valid_utf8(input)) FUZZ_CHECK(is_valid_utf8(w.message), where() + " warning: " + escaped(w.text()));
     }
 
+    // Without a usable hotkey line the built-in default is in charge (it may give way to a
+    // fallback at start-up); a rendered file always chooses its hotkey.
+    if (!parsed.hotkey_written) FUZZ_CHECK(parsed.values.hotkey == Hotkey{}, where());
+
     // CRLF files read the same, warnings included.
     const ParsedConfig crlf = parse_config(with_crlf(input));
     FUZZ_CHECK(crlf.values == parsed.values, where());
     FUZZ_CHECK(crlf.warnings == parsed.warnings, where());
+    FUZZ_CHECK(crlf.hotkey_written == parsed.hotkey_written, where());
 
     // What was read renders to a file that reads back the same, with no warning.
     const std::string rendered = render_config(parsed.values);
@@ -116,6 +122,7 @@ void check(std::string_view input) {
     FUZZ_CHECK(again.values == parsed.values,
                where() + "\nrendered:\n" + rendered + "read back:\n" + render_config(again.values));
     FUZZ_CHECK(again.warnings.empty(), where() + " warning: " + escaped(again.warnings[0].text()));
+    FUZZ_CHECK(again.hotkey_written, where());
     FUZZ_CHECK(render_config(again.values) == rendered, where());
 
     // A whole rendered file appended after the text sets every value (later lines win)

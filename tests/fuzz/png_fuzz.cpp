@@ -1,7 +1,7 @@
 // encodePng over random sizes, deflate settings and contents: whenever it reports
 // success, libpng reads the bytes back as an 8-bit RGB image of the same size and
-// the same pixels, with only the critical chunks; with settings zlib accepts it
-// always succeeds.
+// the same pixels, with only the critical chunks and the pHYs chunk of the image's
+// DPI; with settings zlib accepts it always succeeds.
 #include <zlib.h>
 
 #include <cstddef>
@@ -17,23 +17,11 @@ using namespace kestrix;
 
 namespace {
 
-uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
-
-// The chunk types in file order, with each chunk's CRC checked; empty when the
-// layout is broken.
+// The chunk types in file order (png_chunks checks each chunk's CRC); empty when
+// the layout is broken.
 std::vector<std::string> chunk_types(const std::vector<uint8_t>& png) {
-    static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (png.size() < 8 || !std::equal(kSignature, kSignature + 8, png.begin())) return {};
     std::vector<std::string> types;
-    for (size_t at = 8; at < png.size();) {
-        if (png.size() - at < 12) return {};
-        const uint32_t length = be32(&png[at]);
-        if (png.size() - at - 12 < length) return {};
-        const uint32_t crc = uint32_t(crc32(0, &png[at + 4], uInt(length + 4)));
-        if (crc != be32(&png[at + 8 + length])) return {};
-        types.emplace_back(reinterpret_cast<const char*>(&png[at + 4]), 4);
-        at += 12 + size_t(length);
-    }
+    for (const test::PngChunk& chunk : test::png_chunks(png)) types.push_back(chunk.type);
     return types;
 }
 
@@ -81,12 +69,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     settings.strips = reader.in_range(0, 9);
     const bool zlib_accepts = settings.level <= 9 && settings.strategy <= 4;
 
+    const uint32_t dpi = reader.in_range(0, 600);  // 0 reads as 96
     auto image = make_image(w, h, pixels_for(reader, w, h));
     FUZZ_CHECK(image.ok(), "make_image");
+    image->set_dpi(dpi);
     const auto where = [&] {
         return std::to_string(w) + "x" + std::to_string(h) + " level " + std::to_string(settings.level) + " filters " +
                std::to_string(settings.filters) + " strategy " + std::to_string(settings.strategy) + " strips " +
-               std::to_string(settings.strips);
+               std::to_string(settings.strips) + " dpi " + std::to_string(dpi);
     };
 
     const auto png = encodePng(*image, settings);
@@ -97,8 +87,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     const std::vector<std::string> types = chunk_types(*png);
-    FUZZ_CHECK(types.size() >= 3 && types.front() == "IHDR" && types.back() == "IEND", where());
-    for (size_t i = 1; i + 1 < types.size(); ++i) FUZZ_CHECK(types[i] == "IDAT", where() + " chunk " + types[i]);
+    FUZZ_CHECK(types.size() >= 4 && types[0] == "IHDR" && types[1] == "pHYs" && types.back() == "IEND", where());
+    for (size_t i = 2; i + 1 < types.size(); ++i) FUZZ_CHECK(types[i] == "IDAT", where() + " chunk " + types[i]);
+    const uint32_t per_metre = pixels_per_metre(dpi == 0 ? 96 : dpi);
+    FUZZ_CHECK(test::png_density(*png) == (test::PngDensity{per_metre, per_metre, 1}), where());
 
     const test::DecodedPng decoded = test::decode_png(*png);
     FUZZ_CHECK(decoded.ok, where() + ": " + decoded.error);

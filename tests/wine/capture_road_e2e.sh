@@ -135,7 +135,7 @@ check "the tray menu's second item is Capture and save as…" "Capture and save 
 sleep 0.5
 
 shot before
-(cd "$work/save" && exec "$KESTRIX_WINE" "$work/app/kestrix.exe") >"$work/kestrix.out" 2>"$work/kestrix.err" &
+(cd "$work/save" && exec "$KESTRIX_WINE" "$work/app/kestrix.exe" "$KESTRIX_QUIET_START") >"$work/kestrix.out" 2>"$work/kestrix.err" &
 app_pid=$!
 find_icon && icon=found || icon=missing
 check "kestrix.exe: icon in the notification area" found "$icon"
@@ -167,6 +167,8 @@ clipboard copy
 check "the clipboard holds a DIB and a PNG" yes \
     "$(grep -q 'CF_DIB' <<<"$(clip copy formats)" && grep -qw 'PNG' <<<"$(clip copy formats)" && echo yes || clip copy formats)"
 check "the DIB: 640 x 480, 24 bits, bottom-up, uncompressed" "640x480 24 bits compression 0" "$(clip copy dib)"
+# Opened without an owner, the clipboard would be left ownerless, which makes SetClipboardData fail on Windows.
+check "the host window owns the clipboard" SnapHostWindow "$(clip copy owner)"
 check "the PNG decodes to 640 x 480" 640x480 "$(clip copy png)"
 check "the PNG's pixels equal the DIB's" yes "$(clip copy 'png equals dib')"
 convert "$work/before.png" -crop "640x480+$rx+$ry" +repage "$work/before-selection.png"

@@ -1,7 +1,8 @@
 // Reads the clipboard as another program would and leaves what it holds where a
 // script can look at it:
-//   clipboard_read DIR         prints the formats, the DIB's header, the "PNG" decoded
-//                              and compared with the DIB, the Unicode text and the
+//   clipboard_read DIR         prints the owner's window class, the formats, the DIB's
+//                              header and resolution, the "PNG" decoded and compared with
+//                              the DIB with its pHYs chunk, the Unicode text and the
 //                              sequence number; writes DIR\dib.bmp and DIR\clip.png
 //   clipboard_read --set-text TEXT   puts TEXT on the clipboard (a marker that must survive)
 #include <windows.h>
@@ -51,7 +52,16 @@ bool dib_pixel(const std::vector<uint8_t>& dib, const BITMAPINFOHEADER& header, 
     return true;
 }
 
+// The class of the window that owns the clipboard, "none" without one.
+std::string owner_class() {
+    const HWND owner = GetClipboardOwner();
+    wchar_t name[128] = {};
+    if (!owner || GetClassNameW(owner, name, int(std::size(name))) == 0) return "none";
+    return kestrix::win::narrow(name);
+}
+
 int dump(const std::wstring& dir) {
+    const std::string owner = owner_class();
     if (!OpenClipboard(nullptr)) {
         std::printf("error: OpenClipboard failed (%lu)\n", GetLastError());
         return 1;
@@ -64,12 +74,14 @@ int dump(const std::wstring& dir) {
     const std::vector<uint8_t> text = read_format(CF_UNICODETEXT);
     CloseClipboard();
 
+    std::printf("owner: %s\n", owner.c_str());
     std::printf("formats: %s\n", formats.empty() ? "none" : formats.c_str());
     BITMAPINFOHEADER header{};
     if (dib.size() >= sizeof header) {
         std::memcpy(&header, dib.data(), sizeof header);
         std::printf("dib: %ldx%ld %u bits compression %lu\n", header.biWidth, header.biHeight, header.biBitCount,
                     header.biCompression);
+        std::printf("dib pixels per metre: %ld %ld\n", header.biXPelsPerMeter, header.biYPelsPerMeter);
         // A .bmp file is the DIB behind a file header naming where the pixels start.
         BITMAPFILEHEADER file{};
         file.bfType = 0x4D42;
@@ -89,6 +101,10 @@ int dump(const std::wstring& dir) {
             std::printf("png: undecodable (%s)\n", decoded.error.c_str());
         } else {
             std::printf("png: %ux%u\n", decoded.width, decoded.height);
+            if (const auto density = kestrix::test::png_density(png))
+                std::printf("png pHYs: %u %u unit %u\n", density->x, density->y, unsigned(density->unit));
+            else
+                std::printf("png pHYs: none\n");
             // Every pixel of the PNG against the DIB's, so the two formats cannot disagree.
             bool same = header.biBitCount == 24 && header.biCompression == BI_RGB &&
                         uint32_t(header.biWidth) == decoded.width &&

@@ -146,8 +146,9 @@ wait_until_uninstalled() {  # the uninstaller hands over to a copy of itself and
     done
 }
 
-# The ready prefix may keep what earlier tests left: this one starts with no Kestrix at all.
-rm -f "$user_config"
+# The ready prefix may keep what earlier tests left (settings, their folder, saved
+# pictures): this one starts with no Kestrix at all.
+(cd "$WINEPREFIX/drive_c/users" && find . -depth -ipath '*kestrix*' -exec rm -rf {} +)
 for value in "$run_key /v Kestrix" "HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run /v Kestrix" \
     "$uninstall_key"; do
     # shellcheck disable=SC2086
@@ -169,7 +170,7 @@ check "the Uninstall key has its values" "$(expected_values "$older")" "$(instal
 size_kb=$(( ($(stat -c %s "$installed") + $(stat -c %s "$(dirname "$installed")/uninstall.exe")) / 1024 ))
 estimated=$(( $(reg_value "$uninstall_key" EstimatedSize) ))
 check "EstimatedSize is the folder's size in KB" yes "$([ "$estimated" -ge $((size_kb - 8)) ] && [ "$estimated" -le $((size_kb + 8)) ] && echo yes || echo "no ($estimated for $size_kb)")"
-check "start at sign-in is on: the Run value names the installed copy" "\"$install_dir\\kestrix.exe\"" "$(run_value)"
+check "start at sign-in is on: the Run value names the installed copy" "\"$install_dir\\kestrix.exe\" --at-login" "$(run_value)"
 check "--version prints the installed version" "Kestrix $older (windows-gdi)" "$(version_of)"
 check "the installed copy starts and shows its icon" shown "$(start_installed)"
 old_host=$(hosts | sed -n 's/^host //p')
@@ -199,7 +200,7 @@ check "the new copy is another process" different "$( [ "$(hosts | sed -n 's/^ho
 check "--version prints the new version" "Kestrix $version (windows-gdi)" "$(version_of)"
 check "the Uninstall key names the new version" "$(expected_values "$version")" "$(installed_values)"
 check "the installed executable is the new one" same "$(cmp -s "$installed" "$release/kestrix.exe" && echo same || echo different)"
-check "start at sign-in stays on" "\"$install_dir\\kestrix.exe\"" "$(run_value)"
+check "start at sign-in stays on" "\"$install_dir\\kestrix.exe\" --at-login" "$(run_value)"
 
 # --- a silent reinstall keeps start at sign-in off and starts nothing ----------------------
 echo "-- a silent reinstall keeps start at sign-in off and starts nothing ($SECONDS s)"
@@ -237,7 +238,7 @@ wine reg delete "$run_key" /v Kestrix /f >/dev/null 2>&1
 echo "-- an uninstall that removes the settings too ($SECONDS s)"
 
 wine "$release/$setup" /S >/dev/null 2>&1 || true
-check "a fresh install turns start at sign-in on" "\"$install_dir\\kestrix.exe\"" "$(run_value)"
+check "a fresh install turns start at sign-in on" "\"$install_dir\\kestrix.exe\" --at-login" "$(run_value)"
 wine "$(dirname "$installed")/uninstall.exe" >/dev/null 2>&1 &
 confirm=$(installer_page "Kestrix Uninstall" 'Button|Also remove my settings') || confirm=
 installer_shot "$confirm" "$work/uninstaller-confirm.png"

@@ -1,7 +1,8 @@
 // Posts a message to the running host window, as the system does for its timer or
 // the shell for a click on the notification-area icon:
 //   post_to_host <message number> <first parameter> [<second parameter>]
-//   e.g. post_to_host 275 1 (WM_TIMER, id 1); post_to_host 0x8001 0 0x205 (the icon, right button up)
+//   e.g. post_to_host 275 1 (WM_TIMER, id 1); post_to_host 0x8001 0x12C012C 0x1007B (the icon's
+//   version-4 callback: WM_CONTEXTMENU for icon 1, anchored at 300, 300)
 // or a quit request to the host's thread, as PostQuitMessage would:
 //   post_to_host quit <exit code>
 #include <windows.h>

@@ -120,6 +120,8 @@ statics() { grep '^  Static|' | sed -n "${1}p"; }  # the Nth label: scan hint, U
 control() { grep -F "  $1|" | head -n1; }  # control 'Button|Copy link'
 # The panel's window in root coordinates: "x y w h".
 panel_geometry() { head -n1 | field 3 | awk -F, -v o=$origin '{print $1 + o, $2, $3 - $1, $4 - $2}'; }
+# Its client area's size, "WxH": the layout's, inside whatever frame the system draws.
+panel_client() { texts --client "Send to a device" | grep '^client|' | head -n1 | field 3 | awk -F, '{print $3 - $1 "x" $4 - $2}'; }
 # The black pixels' bounding box in a region of a screenshot: "w h x y" relative to the
 # region (nothing when there are none).
 black_box() {  # black_box SHOT GEOMETRY
@@ -143,7 +145,7 @@ code_column() {
 # presses the toolbar's Send button; waits for the panel.
 sel_x=400 sel_y=200
 start_kestrix() {
-    (cd "$work/$phase/save" && exec "$KESTRIX_WINE" "$work/$phase/app/kestrix.exe") \
+    (cd "$work/$phase/save" && exec "$KESTRIX_WINE" "$work/$phase/app/kestrix.exe" "$KESTRIX_QUIET_START") \
         >"$work/$phase-kestrix.out" 2>"$work/$phase-kestrix.err" &
     app_pid=$!
     find_icon
@@ -199,9 +201,9 @@ if [ "$phase" = online ]; then
         "$([ "${qw:-0}" = "${qh:-1}" ] && [ $((${qw:-1} % 8)) = 0 ] && echo "square, whole modules" || echo "${qw:-none}x${qh:-none}")"
     check "the code sits at the labels' margin, the scan hint 10 below it" "0 $((q + 10))" \
         "$((${qx:-0} - 32)) $((scan_top - (py + 30 + ${qy:-0} - 32)))"
-    check "the window: the code's side plus 56 wide, as high as its lines need, centred on the primary" \
-        "$((width + 56))x$((q + 20 * url_lines + 20 * warning_lines + 186)) at $(((1920 - width - 56) / 2 + origin)),$(((1080 - q - 20 * url_lines - 20 * warning_lines - 186) / 2))" \
-        "${pw}x$ph at $px,$py"
+    check "the client area: the code's side plus the margins, as high as its lines need" \
+        "$((width + 40))x$((q + 20 * url_lines + 20 * warning_lines + 146))" "$(panel_client)"
+    check "the window is centred on the primary" "$(((1920 - pw) / 2 + origin)),$(((1080 - ph) / 2))" "$px,$py"
     convert "$work/panel-window.png" -resize 50% "$work/send-panel-small.png"
 
     echo "== the page and the image from 127.0.0.1:$port"
@@ -316,9 +318,9 @@ if [ "$phase" = offline ]; then
     check "Copy link disabled, Stop enabled" "disabled enabled" \
         "$(control 'Button|Copy link' <<<"$panel" | field 4) $(control 'Button|Stop' <<<"$panel" | field 4)"
     read -r px py pw ph < <(panel_geometry <<<"$panel")
-    height=$((20 + $(statics 3 <<<"$panel" | field 3 | awk -F, '{print $4 - $2}') + 186))
-    check "no code: 356 wide, as high as the labels need, centred on the primary monitor" \
-        "356x$height at $(((1920 - 356) / 2 + origin)),$(((1080 - height) / 2))" "${pw}x$ph at $px,$py"
+    height=$((20 + $(statics 3 <<<"$panel" | field 3 | awk -F, '{print $4 - $2}') + 146))
+    check "no code: a client area 340 wide, as high as the labels need" "340x$height" "$(panel_client)"
+    check "centred on the primary monitor" "$(((1920 - pw) / 2 + origin)),$(((1080 - ph) / 2))" "$px,$py"
     wine "$bin/close_window.exe" "Send to a device" >/dev/null 2>&1 || true
     await "send panel gone" 1 5 || true
     await "toast shown" 1 5 || true

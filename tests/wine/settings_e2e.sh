@@ -162,7 +162,7 @@ shown_texts() {  # the same texts as the window shows them, in that order
 
 # Starts kestrix.exe as the first copy; its icon shows when it is up.
 start_app() {  # start_app NAME
-    "$KESTRIX_WINE" "$exe" >"$work/$1.out" 2>"$work/$1.err" &
+    "$KESTRIX_WINE" "$exe" "$KESTRIX_QUIET_START" >"$work/$1.out" 2>"$work/$1.err" &
     app_pid=$!
 }
 # A second start: exits at once after asking the first copy to open Settings.
@@ -371,10 +371,18 @@ wait_text "$refused" || true
 check "plain S is refused with Ctrl / Alt / Shift / Win" 1 "$(shows "$refused")"
 check "after the refusal it still waits" "$(texts en settings_recording)" "$(field $button 3)"
 shot_settings settings-refused
+# Shift with a letter types it, read from the keyboard layout (Wine has only the US one;
+# AltGr layouts are the core's tests).
+xdotool key shift+s
+types_s=$(text en settings_hotkey_types "S")
+wait_text "$types_s" || true
+check "Shift+S is refused: it types \"S\"" 1 "$(shows "$types_s")"
+check "after that refusal it still waits" "$(texts en settings_recording)" "$(field $button 3)"
+shot_settings settings-types-character
 xdotool key F9
 wait_field $button 3 F9 || true
 check "F9 alone is accepted" F9 "$(field $button 3)"
-check "the refusal is gone" 0 "$(shows "$refused")"
+check "the refusals are gone" 00 "$(shows "$refused")$(shows "$types_s")"
 click_control $button
 wait_field $button 3 "$(texts en settings_recording)" || true
 xdotool key Escape
@@ -464,7 +472,7 @@ run_value() { wine reg query "$run_key" /v Kestrix 2>/dev/null | tr -d '\r' | se
 click_control $login
 wait_field $login 5 checked || true
 check "ticked" checked "$(field $login 5)"
-check "ticking writes the Run value with the quoted path" "\"$exe_windows\"" "$(run_value)"
+check "ticking writes the Run value: the quoted path and --at-login" "\"$exe_windows\" --at-login" "$(run_value)"
 click_control $login
 wait_field $login 5 unchecked || true
 check "unticked" unchecked "$(field $login 5)"
@@ -489,7 +497,7 @@ click_control $login
 sleep 0.5
 refresh
 check "clicking it: the box stays unticked" unchecked "$(field $login 5)"
-check "clicking it: the Run value is written with this copy's path" "\"$exe_windows\"" "$(run_value)"
+check "clicking it: the Run value is written with this copy's path" "\"$exe_windows\" --at-login" "$(run_value)"
 check "clicking it: the note still explains" 1 "$(shows "$elsewhere")"
 check "StartupApproved is never written" "$approved_before" "$(approved_value)"
 

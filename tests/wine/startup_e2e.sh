@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End to end under Wine: kestrix.exe's command line and exit codes, its output on a
-# redirected stdout (and nowhere when there is none), the configuration file beside
+# redirected stdout (a file's with a byte-order mark; nowhere when there is none), the configuration file beside
 # the executable, in %APPDATA%\Kestrix or absent, the diagnostics report on the
 # two-monitor display with windows of known size open, the removal of parked
 # copies, and the single instance (a second start, and a start after an update).
@@ -32,6 +32,7 @@ cleanup() {
         wait "$pid" 2>/dev/null || true
     done
     [ -z "$appdata_config" ] || rm -f "$appdata_config"
+    "$KESTRIX_WINE" reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Kestrix /f >/dev/null 2>&1 || true
     release_own_display
 }
 kestrix_cleanup_on_exit cleanup
@@ -50,12 +51,15 @@ cp "$kestrix_built" "$exe"
 beside="$work/app/kestrix.toml"
 winpath() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
-# Runs kestrix.exe with stdout redirected to a file; sets `out` and `code`.
+# Runs kestrix.exe with stdout redirected to a new file; sets `out` (the text after the
+# UTF-8 byte-order mark that a file gets) and `code`.
 kestrix() {
     code=0
     timeout 60 "$KESTRIX_WINE" "$exe" "$@" >"$work/stdout" 2>"$work/stderr" || code=$?
-    out=$(cat "$work/stdout")
+    out=$(sed '1s/^\xEF\xBB\xBF//' "$work/stdout")
 }
+bom=$'\xEF\xBB\xBF'
+
 
 # --- the informational options ----------------------------------------------------
 
@@ -92,7 +96,8 @@ kestrix --version
 check "--version prints the version line" "Kestrix 0.9.22 (windows-gdi)" "$out"
 check "--version exits with 0" 0 "$code"
 same_bytes() { cmp -s "$1" "$2" && echo same || echo different; }
-check "--version prints exactly one line" same "$(same_bytes <(printf 'Kestrix 0.9.22 (windows-gdi)\n') "$work/stdout")"
+check "--version to a file prints a byte-order mark and exactly one line" same \
+    "$(same_bytes <(printf '%sKestrix 0.9.22 (windows-gdi)\n' "$bom") "$work/stdout")"
 kestrix -V --help
 check "-V ignores the arguments after it" "Kestrix 0.9.22 (windows-gdi)" "$out"
 
@@ -101,7 +106,7 @@ for option in --help -h '/?'; do
     check "$option prints the help text" "$help_text" "$out"
     check "$option exits with 0" 0 "$code"
 done
-check "the help text ends with exactly one line feed" same "$(same_bytes <(printf '%s\n' "$help_text") "$work/stdout")"
+check "the help text ends with exactly one line feed" same "$(same_bytes <(printf '%s%s\n' "$bom" "$help_text") "$work/stdout")"
 
 kestrix -H
 check "-H is an unknown option" "$(printf 'Unknown option `-H`.\n\n%s' "$help_text")" "$out"
@@ -114,7 +119,13 @@ check "an empty argument exits with 2" 2 "$code"
 
 # A pipe is a redirected stdout too; with no stdout at all the text is dropped and the
 # exit code stays.
-check "output reaches a pipe" "Kestrix 0.9.22 (windows-gdi)" "$(timeout 60 "$KESTRIX_WINE" "$exe" --version 2>/dev/null | cat)"
+check "output reaches a pipe, without a byte-order mark" same \
+    "$(same_bytes <(printf 'Kestrix 0.9.22 (windows-gdi)\n') <(timeout 60 "$KESTRIX_WINE" "$exe" --version 2>/dev/null))"
+# Appended to a file (">>"), the text follows what is there without a mark in between.
+printf 'earlier\n' >"$work/appended"
+timeout 60 "$KESTRIX_WINE" "$exe" --version >>"$work/appended" 2>/dev/null || true
+check "appended to a file: no byte-order mark in the middle" same \
+    "$(same_bytes <(printf 'earlier\nKestrix 0.9.22 (windows-gdi)\n') "$work/appended")"
 code=0; timeout 60 "$KESTRIX_WINE" "$exe" --version >&- 2>/dev/null || code=$?
 check "without a stdout --version still exits with 0" 0 "$code"
 code=0; timeout 60 "$KESTRIX_WINE" "$exe" -H >&- 2>/dev/null || code=$?
@@ -180,6 +191,7 @@ Windows offered for snapping: $((before + 3))
 Capture hotkey: Shift+F12
 Config file: $(winpath "$beside")
   config line 3: unknown key \`theme\`
+Keyboard layouts: en-US 04090409
 
 Virtual desktop: Rect { x: -1280, y: 0, width: 3200, height: 1080 }
 2 screen(s), in desktop units:
@@ -206,9 +218,17 @@ start_copy() {  # start_copy NAME [ARGUMENTS...]
     pids+=("$started_pid")
 }
 
+# An earlier version's Run value for this executable (its path alone) gains --at-login,
+# so that its starts at login are told from the user's; another program's is left alone.
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+run_value() { wine reg query "$run_key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_SZ *//p"; }
+wine reg add "$run_key" /v Kestrix /t REG_SZ /d "\"$(winpath "$exe")\"" /f >/dev/null
 start_copy first
 first_pid=$started_pid
 check "the first copy holds the single-instance mutex" 0 "$(mutex held 30)"
+for _ in $(seq 1 50); do [ "$(run_value Kestrix)" != "\"$(winpath "$exe")\"" ] && break; sleep 0.2; done
+check "an earlier version's Run value gains --at-login" "\"$(winpath "$exe")\" --at-login" "$(run_value Kestrix)"
+wine reg delete "$run_key" /v Kestrix /f >/dev/null 2>&1 || true
 started=$SECONDS
 kestrix
 check "a second start exits with 0" 0 "$code"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End to end under Wine, driven with xdotool as a user would: the tray icon and its
-# tooltip, the menu opened by either button, every menu command, the hotkey, the
-# two broadcasts, About with its link, a hotkey already owned by another program,
-# the icon in both theme colours, and the exit code.
+# tooltip, the menu opened by either button or the keyboard, every menu command, the
+# hotkey, the two broadcasts, About with its link, a hotkey already owned by another
+# program, the icon in both theme colours and redrawn when the theme switches, a shell
+# that refuses the icon at first, the start's notice, and the exit code.
 #   tray_e2e.sh BINDIR WORKDIR [kestrix.exe]
 # BINDIR holds host_probe.exe and its helpers. Uses $DISPLAY when it answers, else
 # starts its own. Screenshots are left in WORKDIR.
@@ -345,6 +346,63 @@ check "exit code without an icon" 0 "$app_status"
 check "the host initialises COM, apartment-threaded, on its thread" "apartment sta" \
     "$(out | grep '^apartment ' | tail -n1)"
 
+# --- a shell that is not ready, the theme switched, keyboard selection --------------
+
+echo "== probe: the shell refuses the icon at first"
+"$KESTRIX_WINE" "$bin/refuse_tray_icons.exe" 7 >"$work/refuse.out" 2>&1 &
+helper_pid=$!
+refusals() { tr -d '\r' <"$work/refuse.out"; }
+for _ in $(seq 1 100); do refusals | grep -q '^refusing' && break; sleep 0.1; done
+check "a stand-in shell refuses every icon" refusing "$(refusals | head -n1)"
+events_seen=0
+start_app probe-refused "$bin/host_probe.exe"
+wait_for '^ready' || true
+sleep 1
+check "refused: no icon" "" "$(tray_window)"
+check "refused: the host keeps running" 0 "$(kill -0 "$app_pid" 2>/dev/null; echo $?)"
+# With no icon Wine shows no notification area: the hotkey reaches Wine over the helper's window.
+refusing_window=$(xdotool search --onlyvisible --name '^refusing tray icons$' 2>/dev/null | head -n1 || true)
+[ -n "$refusing_window" ] && xdotool mousemove --window "$refusing_window" 60 60
+sleep 0.3
+xdotool key ctrl+alt+a
+expect_event "refused: the hotkey works meanwhile" 0
+wait "$helper_pid" 2>/dev/null || true
+helper_pid=
+find_icon "$dark" && icon=found || icon=missing
+check "refused: the icon comes once the shell takes it" found "$icon"
+adds=$(refusals | awk '/^add / {print $2}')
+gaps=$(awk 'NR > 1 {gap = $1 - last; if (gap < 1800 || gap > 6000) bad++} {last = $1} END {print ((NR >= 3 && !bad) ? "every 2 s" : "no: " NR " adds, " bad + 0 " odd gaps")}' <<<"$adds")
+check "refused: the add was tried again every 2 s ($(tr '\n' ' ' <<<"$adds")ms)" "every 2 s" "$gaps"
+
+# The taskbar switched to light: the icon is drawn again in its green at once.
+wine reg add "$theme_key" /v SystemUsesLightTheme /t REG_DWORD /d 1 /f >/dev/null
+wine "$bin/send_setting_change.exe" ImmersiveColorSet
+find_icon "$light" && icon=found || icon=missing
+check "theme switch: the icon turns the light taskbar's green" found "$icon"
+# A shell start that still knows the icon refuses a second add; it is brought up to
+# date instead (here with the dark green again).
+wine reg delete "$theme_key" /v SystemUsesLightTheme /f >/dev/null 2>&1 || true
+wine "$bin/post_broadcast.exe" TaskbarCreated
+find_icon "$dark" && icon=found || icon=missing
+check "shell start with the icon still there: the icon is updated" found "$icon"
+
+# Enter on the focused icon (NIN_KEYSELECT in the version-4 callback, the icon's anchor
+# in wParam) opens the menu at the anchor, wherever the pointer is.
+menus=$(count_lines '^menu ')
+wine "$bin/post_to_host.exe" 0x8001 $(((500 << 16) | 700)) $(((1 << 16) | 0x401))
+wait_for_count '^menu ' $((menus + 1)) || true
+check "keyboard selection: the menu opens at the icon's anchor" "700 500" \
+    "$(out | grep '^menu ' | tail -n1 | awk '{print $2, $3}')"
+# Keys go to the Wine window under the pointer: Esc over the menu closes it.
+xdotool mousemove $((700 + off_x + 30)) $((500 + off_y + 8))
+sleep 0.2
+xdotool key Escape
+sleep 0.5
+wine "$bin/post_broadcast.exe" Kestrix.Quit
+expect_event "Kestrix.Quit after the shell took the icon" 6
+finish_app
+check "exit code after the shell took the icon" 0 "$app_status"
+
 # --- the hotkey already owned by another program --------------------------------
 
 echo "== probe: hotkey taken"
@@ -411,10 +469,38 @@ if [ -n "$kestrix_exe" ]; then
     }
     about_expected='Kestrix 0.9.22\nOne shortcut. Capture, mark up, copy, continue.\n\nCapture hotkey: Ctrl+Alt+A\n<a href="https://kestrix.app/">https://kestrix.app/</a>'
 
+    balloon() { texts --class tooltips_class32 | grep -c "^tooltips_class32|$1" || true; }
+    running_notice="Kestrix is running. Press Ctrl+Alt+A to capture."
+
+    echo "== kestrix.exe: a start by the user, while the shell is not ready"
+    "$KESTRIX_WINE" "$bin/refuse_tray_icons.exe" 3 >"$work/refuse-kestrix.out" 2>&1 &
+    helper_pid=$!
+    for _ in $(seq 1 100); do grep -q '^refusing' "$work/refuse-kestrix.out" && break; sleep 0.1; done
+    start_app kestrix-notice "$kestrix_exe"
+    wait "$helper_pid" 2>/dev/null || true
+    helper_pid=
+    find_icon "$dark" && icon=found || icon=missing
+    check "kestrix.exe: the icon comes after the shell refused it" found "$icon"
+    notices=0
+    for _ in $(seq 1 100); do
+        notices=$(balloon "$running_notice")
+        [ "$notices" -ge 1 ] && break
+        sleep 0.1
+    done
+    check "kestrix.exe: then its balloon says how to capture" 1 "$notices"
+    import -window root "$work/kestrix-running-notice.png"
+    wine "$bin/post_broadcast.exe" Kestrix.Quit
+    finish_app
+    check "kestrix.exe: Kestrix.Quit after the notice" 0 "$app_status"
+    for _ in $(seq 1 50); do [ "$(balloon "$running_notice")" = 0 ] && break; sleep 0.2; done
+
     echo "== kestrix.exe"
-    start_app kestrix "$kestrix_exe"
+    # As at login: no balloon over the menu.
+    start_app kestrix "$kestrix_exe" "$KESTRIX_QUIET_START"
     find_icon "$dark" && icon=found || icon=missing
     check "kestrix.exe: icon in the notification area" found "$icon"
+    sleep 2.5  # a balloon would be up by now
+    check "kestrix.exe: a start at login says nothing" 0 "$(balloon Kestrix)"
     check "kestrix.exe: tooltip" "Kestrix — Ctrl+Alt+A to capture" "$(read_tooltip)"
     check "kestrix.exe: left click shows the same menu at the pointer" 0 "$(open_app_menu 1 kestrix-menu-left)"
     # Capture region and the hotkey each open the overlay; Esc cancels it quietly
@@ -432,6 +518,8 @@ if [ -n "$kestrix_exe" ]; then
     choose_at 5
     about=$(wait_for_window Kestrix)
     check "kestrix.exe: About text" "$about_expected" "$(grep '^  SysLink|' <<<"$about" | cut -d'|' -f2)"
+    check "kestrix.exe: About has no owner, so it has a taskbar button" "no owner" \
+        "$(texts --styles Kestrix | head -n1 | awk -F'|' '{print $NF}')"
     import -window root "$work/kestrix-about.png"
     read -r ok_left ok_top ok_right ok_bottom < <(rect_of 'Button|OK' "$about")
     xdotool mousemove $(((ok_left + ok_right) / 2 + off_x)) $(((ok_top + ok_bottom) / 2 + off_y)) click 1
@@ -445,7 +533,7 @@ if [ -n "$kestrix_exe" ]; then
     sleep 0.5
     check "kestrix.exe: the icon is gone after Exit" "" "$(tray_window)"
 
-    start_app kestrix-quit "$kestrix_exe"
+    start_app kestrix-quit "$kestrix_exe" "$KESTRIX_QUIET_START"
     find_icon "$dark" || true
     wine "$bin/post_broadcast.exe" Kestrix.Quit
     finish_app
@@ -456,7 +544,7 @@ if [ -n "$kestrix_exe" ]; then
     "$KESTRIX_WINE" "$bin/hold_hotkey.exe" 120 >"$work/hold-kestrix.out" 2>&1 &
     helper_pid=$!
     for _ in $(seq 1 100); do grep -q held "$work/hold-kestrix.out" && break; sleep 0.1; done
-    start_app kestrix-taken "$kestrix_exe"
+    start_app kestrix-taken "$kestrix_exe" "$KESTRIX_QUIET_START"
     message=$(wait_for_window Kestrix)
     sleep 1.5  # a second message would have appeared by now
     message=$(texts Kestrix)

@@ -139,7 +139,7 @@ request_paths() { case_requests | awk '{print $2}' | tr '\n' ' ' | sed 's/ $//';
 # --- the program -----------------------------------------------------------------------
 
 start_app() {  # start_app EXE: starts a copy and waits for its host window
-    "$KESTRIX_WINE" "$1" >"$work/app.out" 2>"$work/app.err" &
+    "$KESTRIX_WINE" "$1" "$KESTRIX_QUIET_START" >"$work/app.out" 2>"$work/app.err" &
     app_pid=$!
     wait_for_hosts 1 20
 }
@@ -209,9 +209,11 @@ screenshot() {  # screenshot NAME: the screen around the open dialog
 # ("left top right bottom") and menu_width, 0 when no menu opened.
 menu_rect= menu_width=0
 open_menu() {
-    # The menu opens at the pointer: somewhere with room around it on the primary monitor.
+    # The menu opens at the anchor the shell names (the pointer, for a right click):
+    # somewhere with room around it on the primary monitor. The version-4 callback:
+    # WM_CONTEXTMENU with the icon's id, the anchor in the first parameter.
     xdotool mousemove $((origin_x + 300)) $((origin_y + 300))
-    helper post_to_host 0x8001 0 0x205 >/dev/null
+    helper post_to_host 0x8001 $(((300 << 16) | 300)) $(((1 << 16) | 0x7B)) >/dev/null
     local line= left top right bottom
     menu_rect= menu_width=0
     for _ in $(seq 1 40); do

@@ -6,6 +6,11 @@
 //   window_texts --class tooltips_class32
 //   window_texts --all      (every visible top-level window, without children)
 //   window_texts --states TITLE   (each line ends in "|enabled" or "|disabled" as well)
+//   window_texts --client TITLE   (after each window's line, "client||left,top,right,bottom":
+//                                  its client area in screen coordinates)
+//   window_texts --styles TITLE   (a top-level line ends in "|topmost" or "|not topmost" and
+//                                  "|owner CLASS" or "|no owner": a taskbar button or not;
+//                                  Wine's message boxes ignore MB_TOPMOST)
 #include <windows.h>
 
 #include <cstdio>
@@ -23,6 +28,18 @@ std::wstring text_of(HWND window) {
 }
 
 bool with_states = false;
+bool with_client = false;
+bool with_styles = false;
+
+std::string styles_of(HWND window) {
+    if (!with_styles || (GetWindowLongW(window, GWL_STYLE) & WS_CHILD)) return {};
+    std::string styles = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? "|topmost" : "|not topmost";
+    const HWND owner = GetWindow(window, GW_OWNER);
+    if (!owner) return styles + "|no owner";
+    wchar_t name[128] = {};
+    GetClassNameW(owner, name, int(std::size(name)));
+    return styles + "|owner " + kestrix::win::narrow(name);
+}
 
 void print(HWND window, const char* prefix) {
     wchar_t name[128] = {};
@@ -32,8 +49,9 @@ void print(HWND window, const char* prefix) {
     for (size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', at)) text.erase(at, 1);
     RECT rect{};
     GetWindowRect(window, &rect);
-    std::printf("%s%s|%s|%ld,%ld,%ld,%ld%s\n", prefix, kestrix::win::narrow(name).c_str(), text.c_str(), rect.left, rect.top,
-                rect.right, rect.bottom, with_states ? (IsWindowEnabled(window) ? "|enabled" : "|disabled") : "");
+    std::printf("%s%s|%s|%ld,%ld,%ld,%ld%s%s\n", prefix, kestrix::win::narrow(name).c_str(), text.c_str(), rect.left,
+                rect.top, rect.right, rect.bottom, with_states ? (IsWindowEnabled(window) ? "|enabled" : "|disabled") : "",
+                styles_of(window).c_str());
 }
 
 BOOL CALLBACK print_child(HWND child, LPARAM) {
@@ -65,6 +83,13 @@ BOOL CALLBACK visit_top_level(HWND window, LPARAM param) {
     }
     ++search->found;
     print(window, "");
+    if (with_client) {
+        RECT client{};
+        GetClientRect(window, &client);
+        POINT corners[2] = {{client.left, client.top}, {client.right, client.bottom}};
+        MapWindowPoints(window, nullptr, corners, 2);
+        std::printf("client||%ld,%ld,%ld,%ld\n", corners[0].x, corners[0].y, corners[1].x, corners[1].y);
+    }
     EnumChildWindows(window, print_child, 0);
     return TRUE;
 }
@@ -76,6 +101,12 @@ int wmain(int argc, wchar_t** argv) {
     if (argc == 3 && std::wstring(argv[1]) == L"--states") {
         with_states = true;
         search.title = argv[2];
+    } else if (argc == 3 && std::wstring(argv[1]) == L"--client") {
+        with_client = true;
+        search.title = argv[2];
+    } else if (argc == 3 && std::wstring(argv[1]) == L"--styles") {
+        with_styles = true;
+        search.title = argv[2];
     } else if (argc == 2 && std::wstring(argv[1]) == L"--all") {
         search.all = true;
     } else if (argc == 2) {
@@ -83,7 +114,7 @@ int wmain(int argc, wchar_t** argv) {
     } else if (argc == 3 && std::wstring(argv[1]) == L"--class") {
         search.class_name = argv[2];
     } else {
-        std::fprintf(stderr, "usage: window_texts <title> | --states <title> | --class <class name> | --all\n");
+        std::fprintf(stderr, "usage: window_texts <title> | --states <title> | --client <title> | --styles <title> | --class <class name> | --all\n");
         return 2;
     }
     EnumWindows(visit_top_level, reinterpret_cast<LPARAM>(&search));

@@ -46,7 +46,7 @@ probes="$windows/tests/wine"
 mkdir -p "$work/app"
 cp "$windows/kestrix.exe" "$work/app/"
 printf 'language = "en"\ntransfer_enabled = true\nshow_confirmation = false\ncheck_for_updates = false\n' >"$work/app/kestrix.toml"
-(cd "$work" && exec "$KESTRIX_WINE" "$work/app/kestrix.exe") >/dev/null 2>&1 &
+(cd "$work" && exec "$KESTRIX_WINE" "$work/app/kestrix.exe" "$KESTRIX_QUIET_START") >/dev/null 2>&1 &
 app=$!
 tray=
 for _ in $(seq 1 150); do

@@ -138,12 +138,14 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Kestrix"
     Exch $0
   FunctionEnd
 
-  ; Deletes the Run value and Windows' record of it when they start this copy, and
+  ; Deletes the Run value and Windows' record of it when they start this copy (as the
+  ; program writes it, with --at-login, or as earlier versions did, without), and
   ; leaves them when they start another one (a portable copy elsewhere).
   Function ${UN}DeleteOwnRunValue
     Push $0
     ReadRegStr $0 HKCU "${RUN_KEY}" "Kestrix"
-    ${If} $0 == '"$INSTDIR\${EXE}"'
+    ${If} $0 == '"$INSTDIR\${EXE}" --at-login'
+    ${OrIf} $0 == '"$INSTDIR\${EXE}"'
       DeleteRegValue HKCU "${RUN_KEY}" "Kestrix"
       DeleteRegValue HKCU "${APPROVED_KEY}" "Kestrix"
     ${EndIf}
@@ -259,7 +261,8 @@ Section
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 
   ${If} $StartAtSignIn = 1
-    WriteRegStr HKCU "${RUN_KEY}" "Kestrix" '"$INSTDIR\${EXE}"'
+    ; The value the Settings window writes: --at-login tells a start at sign-in from the user's.
+    WriteRegStr HKCU "${RUN_KEY}" "Kestrix" '"$INSTDIR\${EXE}" --at-login'
   ${Else}
     Call DeleteOwnRunValue
   ${EndIf}

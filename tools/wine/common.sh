@@ -4,6 +4,12 @@
 KESTRIX_WINE_TOOLS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 KESTRIX_SOURCE_DIR=$(cd "$KESTRIX_WINE_TOOLS/../.." && pwd)
 
+# kestrix.exe's argument for a start as the Run key makes it at login. A start by the
+# user says once, in the notification icon's balloon, that Kestrix is running; under
+# Wine the balloon covers the icon's menu for 10 s. Scripts that drive the tray start
+# Kestrix quietly this way; the tray test checks the balloon itself.
+KESTRIX_QUIET_START=--at-login
+
 # The build directory the caller works in: the nearest parent of the current
 # directory holding a CMakeCache.txt (CTest runs tests inside the build tree).
 kestrix_find_build_dir() {
@@ -57,4 +63,20 @@ kestrix_wine_stop() {
         "$KESTRIX_WINESERVER" -k 2>/dev/null || true
         "$KESTRIX_WINESERVER" -w 2>/dev/null || true
     fi
+}
+
+# Sets the prefix's LogPixels, the DPI Wine reports for every monitor (144: 150 %,
+# 192: 200 %), and stops its wineserver so that the next one reads it.
+kestrix_set_logpixels() {  # kestrix_set_logpixels DPI
+    "$KESTRIX_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    kestrix_wine_stop
+}
+
+# A copy of a ready prefix for a test of its own (LogPixels, say): the DLLs shared by
+# hard links, the registry files copied, since Wine rewrites those.
+kestrix_copy_prefix() {  # kestrix_copy_prefix FROM TO
+    rm -rf "$2"
+    cp -al "$1" "$2"
+    local reg
+    for reg in "$2"/*.reg; do cp --remove-destination "$1/$(basename "$reg")" "$reg"; done
 }

@@ -6,7 +6,9 @@
 # which "Segoe UI" stands for a family that has the language's script (Wine's
 # GDI+ follows no font links).
 #   tools/wine/screenshots.sh [LANG...]        # default: ja zh-Hans ko ar th hi
-# The PNGs go to build/windows/screenshots/LANG-*.png; kestrix.exe is built first.
+#   KESTRIX_SCREENSHOT_DPI=192 tools/wine/screenshots.sh en de ja   # at 200 % (144: 150 %)
+# The PNGs go to build/windows/screenshots/LANG-*.png (screenshots-DPI/ at another
+# DPI); kestrix.exe is built first.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 source tools/wine/common.sh
@@ -65,9 +67,12 @@ cmake --build --preset windows -j"${KESTRIX_JOBS:-2}" --target kestrix hold_hotk
 exe=$PWD/build/windows/kestrix.exe
 hold_hotkey=$(find "$PWD/build/windows" -name hold_hotkey.exe -print -quit)
 
-out=$PWD/build/windows/screenshots
+dpi=${KESTRIX_SCREENSHOT_DPI:-96}
+suffix=
+[ "$dpi" = 96 ] || suffix="-$dpi"
+out=$PWD/build/windows/screenshots$suffix
 mkdir -p "$out"
-export KESTRIX_WINEPREFIX="$PWD/build/windows/wine-prefix-screenshots"
+export KESTRIX_WINEPREFIX="$PWD/build/windows/wine-prefix-screenshots$suffix"
 kestrix_wine_env
 
 app_pid= holder_pid=
@@ -88,6 +93,7 @@ kestrix_cleanup_on_exit cleanup
 
 kestrix_display_start one "$out/display"
 tools/wine/setup-prefix
+[ "$dpi" = 96 ] || kestrix_set_logpixels "$dpi"
 # Something to look at behind the dimmed overlay.
 convert -size 1920x1080 gradient:'#2b5876-#4e4376' "$out/display/background.png"
 # display returns 1 here even when the background is set.
@@ -171,7 +177,7 @@ take_language() {
 
     set_system_fonts "$(system_font_for "$lang")"
 
-    (cd "$dir" && exec "$KESTRIX_WINE" ./kestrix.exe >"$dir/out.txt" 2>&1) &
+    (cd "$dir" && exec "$KESTRIX_WINE" ./kestrix.exe "$KESTRIX_QUIET_START" >"$dir/out.txt" 2>&1) &
     app_pid=$!
     find_icon || return 1
 
@@ -246,7 +252,7 @@ take_language() {
         "$KESTRIX_WINE" "$hold_hotkey" 60 >"$dir/hold.txt" 2>&1 &
         holder_pid=$!
         for _ in $(seq 1 100); do grep -q held "$dir/hold.txt" 2>/dev/null && break; sleep 0.2; done
-        (cd "$dir" && exec "$KESTRIX_WINE" ./kestrix.exe >>"$dir/out.txt" 2>&1) &
+        (cd "$dir" && exec "$KESTRIX_WINE" ./kestrix.exe "$KESTRIX_QUIET_START" >>"$dir/out.txt" 2>&1) &
         app_pid=$!
         sleep 8
         shot

@@ -38,9 +38,10 @@ ArrowShape arrowShape(const std::vector<Point>& path, Point tip, double width);
 // least px) by 1.4 x px, counting Unicode scalar values.
 TextExtent fallbackTextExtent(std::string_view utf8, double pixelSize);
 
-// The box of a Text annotation for `text` at size step `sizeStep`: measured with
-// `measurer` when there is one and the measurement is not empty, else the fallback.
-TextExtent measureText(Canvas* measurer, std::string_view utf8, uint32_t sizeStep);
+// The box of a Text annotation for `text` at a font size in pixels (font_size of
+// the mark): measured with `measurer` when there is one and the measurement is not
+// empty, else the fallback.
+TextExtent measureText(Canvas* measurer, std::string_view utf8, double pixelSize);
 
 // Draws one annotation; `origin` is the desktop point at the canvas's (0, 0).
 void drawAnnotation(Canvas& canvas, Origin origin, const Annotation& annotation);

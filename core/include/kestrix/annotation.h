@@ -64,6 +64,11 @@ constexpr double mosaic_block(uint32_t step) { return MOSAIC_BLOCK[size_step(ste
 constexpr double text_size(uint32_t step) { return TEXT_SIZE[size_step(step)]; }
 constexpr double marker_diameter(uint32_t step) { return MARKER_DIAMETER[size_step(step)]; }
 
+// Marks keep the interface scale they were drawn at (`scale`, 1 at 100 %): their
+// widths and sizes are the tables' values times it, so that a mark looks the same
+// beside the captured interface on a monitor of any scale. Mosaic strokes store
+// their scaled brush width and block size instead.
+
 // The tag of an annotation; differs from the tool numbering for Text and Number.
 enum class AnnotationKind : int32_t { Rectangle = 0, Ellipse = 1, Arrow = 2, Pen = 3, Mosaic = 4, Number = 5, Text = 6 };
 
@@ -72,6 +77,7 @@ struct RectangleMark {
     Point end;
     uint32_t size = 1;
     Colour colour = PALETTE[0];
+    double scale = 1.0;
     friend bool operator==(const RectangleMark&, const RectangleMark&) = default;
 };
 
@@ -81,6 +87,7 @@ struct EllipseMark {
     Point end;
     uint32_t size = 1;
     Colour colour = PALETTE[0];
+    double scale = 1.0;
     friend bool operator==(const EllipseMark&, const EllipseMark&) = default;
 };
 
@@ -90,6 +97,7 @@ struct ArrowMark {
     uint32_t size = 1;
     Colour colour = PALETTE[0];
     std::optional<Point> bend;  // control point of the curve; none for a straight arrow
+    double scale = 1.0;
     friend bool operator==(const ArrowMark&, const ArrowMark&) = default;
 };
 
@@ -97,6 +105,7 @@ struct PenMark {
     uint32_t size = 1;
     Colour colour = PALETTE[0];
     std::vector<Point> points;
+    double scale = 1.0;
     friend bool operator==(const PenMark&, const PenMark&) = default;
 };
 
@@ -113,6 +122,7 @@ struct NumberMark {
     Point centre;
     uint32_t size = 1;
     Colour colour = PALETTE[0];
+    double scale = 1.0;
     friend bool operator==(const NumberMark&, const NumberMark&) = default;
 };
 
@@ -121,6 +131,7 @@ struct TextMark {
     uint32_t size = 1;
     Colour colour = PALETTE[0];
     std::string text;  // UTF-8
+    double scale = 1.0;
     friend bool operator==(const TextMark&, const TextMark&) = default;
 };
 
@@ -129,6 +140,14 @@ using Annotation =
     std::variant<RectangleMark, EllipseMark, ArrowMark, PenMark, MosaicMark, NumberMark, TextMark>;
 
 inline AnnotationKind kind_of(const Annotation& a) { return AnnotationKind(int32_t(a.index())); }
+
+// A mark's sizes as drawn, in desktop units: the table's value times its scale.
+template <class Mark>
+double stroke_width(const Mark& m) {
+    return thickness(m.size) * m.scale;
+}
+inline double marker_size(const NumberMark& m) { return marker_diameter(m.size) * m.scale; }
+inline double font_size(const TextMark& m) { return text_size(m.size) * m.scale; }
 
 // The points an arrow is drawn through: [start, end], or 33 points of the
 // quadratic curve through start, bend (control) and end.

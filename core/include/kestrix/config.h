@@ -43,6 +43,7 @@ struct LoadedConfig {
     std::optional<std::filesystem::path> path;  // present unless source is None
     Config values;
     std::vector<ConfigWarning> warnings;        // in line order; empty when source is None
+    bool hotkey_written = false;                // a valid `hotkey` line chose the hotkey
 };
 
 // The two directories the file may live under. Tests point them at temporary directories.
@@ -68,6 +69,7 @@ inline LoadedConfig load_config() { return load_config(process_config_dirs()); }
 struct ParsedConfig {
     Config values;
     std::vector<ConfigWarning> warnings;
+    bool hotkey_written = false;  // a valid `hotkey` line was read; the default gives way only without one
 };
 ParsedConfig parse_config(std::string_view text);
 // The same for a file's raw bytes: nothing when they are not UTF-8; a leading

@@ -12,7 +12,6 @@
 namespace kestrix {
 
 inline constexpr size_t DIB_HEADER_SIZE = 40;
-inline constexpr int32_t DIB_PIXELS_PER_METRE = 3780;  // 96 dots per inch
 
 // Bytes of one DIB row: three a pixel, rounded up to a multiple of four.
 inline uint64_t dib_stride(uint32_t width) { return (uint64_t(width) * 3 + 3) & ~uint64_t(3); }
@@ -21,7 +20,7 @@ inline uint64_t dib_stride(uint32_t width) { return (uint64_t(width) * 3 + 3) & 
 // (width or height above the signed 32-bit range, or rows above 4 GiB).
 Result<size_t, ImageError> packed_dib_size(uint32_t width, uint32_t height);
 
-// Writes the whole packed DIB of `image` to `out`, which must hold
+// Writes the whole packed DIB of `image` (its resolution from the image's dpi) to `out`, which must hold
 // packed_dib_size(image.width(), image.height()) bytes.
 void write_packed_dib(const Image& image, uint8_t* out);
 

@@ -84,6 +84,7 @@ struct TextBoxRequest {
     std::string text;                  // initial text (UTF-8)
     uint32_t size_step = 1;
     Colour colour = PALETTE[0];
+    double scale = 1.0;                // the text's interface scale: its font is text_size x scale
     friend bool operator==(const TextBoxRequest&, const TextBoxRequest&) = default;
 };
 
@@ -93,9 +94,9 @@ struct EditorOutcome {
     friend bool operator==(const EditorOutcome&, const EditorOutcome&) = default;
 };
 
-// Width and height of a text as drawn at a size step (TextExtent comes with the
-// canvas); supplied by the drawing code.
-using MeasureText = std::function<TextExtent(std::string_view text, uint32_t size_step)>;
+// Width and height of a text as drawn at a font size in pixels (TextExtent comes
+// with the canvas); supplied by the drawing code.
+using MeasureText = std::function<TextExtent(std::string_view text, double pixel_size)>;
 
 // Whether a text is empty once white space (ASCII and Unicode spaces) is trimmed.
 bool is_blank_text(std::string_view utf8);
@@ -118,6 +119,9 @@ public:
     EditorOutcome select_colour(int swatch);
     EditorOutcome select_size(int step);
     EditorOutcome toggle_backdrop();
+    // The interface scale (percent) of the monitor the selection is on: new marks
+    // take it, and the handles and hit tests work at it. 100 until set.
+    void set_ui_scale(uint32_t ui_scale);
 
     // --- pointer (desktop units) ---
     EditorOutcome pointer_down(double x, double y);
@@ -164,6 +168,7 @@ public:
     uint32_t sizeIndex() const { return size_step(size_); }
     Colour colour() const { return colour_; }
     bool backdrop() const { return backdrop_; }
+    uint32_t ui_scale() const { return ui_scale_; }
     bool can_undo() const { return !undo_.empty(); }
     bool can_redo() const { return !redo_.empty(); }
     const std::vector<UndoEntry>& undo_stack() const { return undo_; }
@@ -194,6 +199,7 @@ private:
     uint32_t size_ = 1;
     Colour colour_ = PALETTE[0];
     bool backdrop_ = false;
+    uint32_t ui_scale_ = 100;
     std::vector<UndoEntry> undo_;
     std::vector<UndoEntry> redo_;
     std::optional<std::size_t> text_edit_index_;

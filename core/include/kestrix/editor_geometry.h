@@ -32,9 +32,11 @@ struct HandlePoint {
     friend bool operator==(const HandlePoint&, const HandlePoint&) = default;
 };
 
+// At 100 %; the editor multiplies them by its interface scale.
 inline constexpr double SELECTION_HANDLE_SIZE = 10.0;       // edge of the drawn square
 inline constexpr double SELECTION_HANDLE_TOLERANCE = 11.0;  // per axis, for hits
 inline constexpr double ANNOTATION_HANDLE_TOLERANCE = 6.0;
+inline constexpr double ANNOTATION_HIT_SLACK = 5.0;  // grace around every hit shape
 
 // The smallest double step the hit tests and constraints treat as "no distance".
 inline constexpr double GEOMETRY_EPSILON = 2.220446049250313e-16;
@@ -61,13 +63,14 @@ std::vector<HandlePoint> annotation_handles(const Annotation& annotation);
 // the nearest wins, corners before edge midpoints, then the lowest id.
 std::optional<Handle> hit_handle(const std::vector<HandlePoint>& handles, const Point& p, double tolerance);
 
-// Whether p touches the drawn annotation (outline, path, marker or text box).
-// Pen and Mosaic strokes are never hit.
-bool annotation_hit(const Annotation& annotation, const Point& p);
+// Whether p touches the drawn annotation (outline, path, marker or text box),
+// with the grace of ANNOTATION_HIT_SLACK at the interface scale (percent) beside
+// half the mark's own stroke. Pen and Mosaic strokes are never hit.
+bool annotation_hit(const Annotation& annotation, const Point& p, uint32_t ui_scale);
 
 // The topmost annotation under p; only points inside the selection can hit.
 std::optional<std::size_t> hit_annotation(const std::vector<Annotation>& annotations, const Rect& selection,
-                                          const Point& p);
+                                          const Point& p, uint32_t ui_scale);
 
 // Distance from p to the segment a-b.
 double distance_to_segment(const Point& p, const Point& a, const Point& b);

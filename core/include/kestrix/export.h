@@ -19,6 +19,7 @@ struct ExportInput {
     Rect selection;  // desktop units
     const std::vector<Annotation>& annotations;
     bool backdrop = false;
+    uint32_t dpi = Image::kDefaultDpi;  // of the selection's monitor: the picture carries it
 };
 
 // Fails when the selection shows no captured monitor, when there is not enough

@@ -40,6 +40,15 @@ std::optional<Rect> monitor_of(const std::vector<Monitor>& monitors, const Rect&
 // The rectangle of the monitor holding the point, else of the nearest one.
 std::optional<Rect> monitor_at(const std::vector<Monitor>& monitors, int32_t x, int32_t y);
 
+// The monitor monitor_of picks, or null.
+const Monitor* monitor_for(const std::vector<Monitor>& monitors, const Rect& rect);
+
+// The usable interface scale (usable_ui_scale) of the monitor showing most of `rect`,
+// or of the one holding the point; 100 without monitors. What is drawn beside a
+// selection or at the pointer is drawn at this scale.
+uint32_t ui_scale_of(const std::vector<Monitor>& monitors, const Rect& rect);
+uint32_t ui_scale_at(const std::vector<Monitor>& monitors, int32_t x, int32_t y);
+
 // ui_scale for an effective DPI; 0 (a failed query) gives 100.
 uint32_t ui_scale_for_dpi(uint32_t dpi);
 

@@ -120,8 +120,13 @@ enum class Message : uint8_t {
     setup_start_at_sign_in = 96,
     setup_still_running = 97,
     setup_remove_settings = 98,
+    settings_hotkey_types = 99,
+    start_running = 100,
+    start_hotkey_fallback = 101,
+    start_hotkey_types = 102,
+    error_print_screen_windows = 103,
 };
-inline constexpr size_t kMessageCount = 99;
+inline constexpr size_t kMessageCount = 104;
 
 // The Windows wording of the tray menu: English only, other languages use the general labels.
 constexpr bool is_english_only(Message message) {

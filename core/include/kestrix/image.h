@@ -35,6 +35,13 @@ public:
     // Overwrites every byte with zero; used before screen pixels are released.
     void wipe();
 
+    // The dots per inch of the monitor the picture was taken on (96 at 100 %, 192 at
+    // 200 %). The PNG's pHYs chunk and the clipboard DIB's pixels per metre state it,
+    // so that document programs show a capture at its on-screen size.
+    uint32_t dpi() const { return dpi_; }
+    void set_dpi(uint32_t dpi) { dpi_ = dpi == 0 ? kDefaultDpi : dpi; }
+    static constexpr uint32_t kDefaultDpi = 96;
+
     friend bool operator==(const Image&, const Image&) = default;
 
 private:
@@ -44,7 +51,11 @@ private:
     std::vector<uint8_t> pixels_;
     uint32_t width_ = 0;
     uint32_t height_ = 0;
+    uint32_t dpi_ = kDefaultDpi;
 };
+
+// Dots per inch as pixels per metre, rounded: 96 gives 3780, 192 gives 7559.
+uint32_t pixels_per_metre(uint32_t dpi);
 
 // The only way to build an Image: checks zero size, then overflow, then length.
 Result<Image, ImageError> make_image(uint32_t width, uint32_t height, std::vector<uint8_t> pixels);
@@ -66,8 +77,9 @@ struct PngSettings {
     size_t piece = 0;
 };
 
-// 8-bit RGB PNG without alpha or ancillary chunks, entirely in memory. Running out
-// of memory is an Encode error like any other.
+// 8-bit RGB PNG without alpha, entirely in memory; its one ancillary chunk, pHYs,
+// gives the image's dpi in pixels per metre. Running out of memory is an Encode
+// error like any other.
 Result<std::vector<uint8_t>, ImageError> encodePng(const Image& image, const PngSettings& settings = PngSettings{});
 
 // A PNG of any colour type back into an opaque picture (Kestrix reads only the PNGs

@@ -47,9 +47,10 @@ TextPlacement size_label_placement(const Rect& selection, int32_t thickness, int
                                    const Rect& area);
 
 // The text box for a text anchored at `anchor` (desktop units) in `selection`:
-// as wide as the room to the selection's right edge (80 to 420) and 1.9 lines
-// of the size step's font high (at least 24); in client coordinates.
-Rect text_box_rect(const Point& anchor, const Rect& selection, const Rect& desktop, uint32_t size_step);
+// as wide as the room to the selection's right edge (80 to 420 at 100 %) and 1.9
+// lines of its font (font_size pixels) high (at least 24 at 100 %); `scale` is the
+// text's interface scale (1 at 100 %). In client coordinates.
+Rect text_box_rect(const Point& anchor, const Rect& selection, const Rect& desktop, double font_size, double scale);
 
 // A rectangle grown by `by` on every side.
 Rect inflate(const Rect& rect, int32_t by);

@@ -32,8 +32,9 @@ void drawPictogram(Canvas& canvas, Pictogram pictogram, const Box& item, Argb co
 // The size button of step 0..2 for a tool: a disc, a square for Mosaic, the letter "A" for Text.
 void drawSizeSymbol(Canvas& canvas, Tool tool, uint32_t step, const Box& item, Argb colour);
 
-// A palette swatch: a disc 14 across in the middle of the item, outlined in grey.
-void drawSwatch(Canvas& canvas, const Box& item, Argb colour);
+// A palette swatch: a disc 14 across in the middle of the item, outlined 1 wide in
+// grey, both times `scale` (1 at 100 %).
+void drawSwatch(Canvas& canvas, const Box& item, Argb colour, double scale);
 
 // Measures `text` and draws it so that its measured box is centred on `box`;
 // false when the font cannot be made.

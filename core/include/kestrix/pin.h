@@ -15,6 +15,7 @@ inline constexpr double kPinMaxScale = 8.0;
 inline constexpr double kPinZoomFactor = 1.1;
 inline constexpr double kPinMinOpacity = 0.2;
 inline constexpr double kPinMaxOpacity = 1.0;
+// The chrome's sizes at 100 %; the picture itself always shows 1:1 at zoom 1.
 inline constexpr int32_t kPinKeepVisible = 28;      // pixels that stay on the desktop
 inline constexpr int32_t kPinCloseMinSize = 60;     // smaller pins have no close button
 inline constexpr Rect kPinCloseBox{8, 8, 22, 22};   // window coordinates
@@ -37,10 +38,11 @@ struct PinState {
     bool hover = false;
     std::optional<PinDrag> drag;
     int32_t wheel_rest = 0;  // wheel units short of a whole notch, kept for the next message
+    uint32_t ui_scale = 100;  // of the monitor the pin is on: its chrome is drawn at it
 };
 
 // A pin at zoom 1 and full opacity covering `rect` (a side below 1 becomes 1).
-PinState new_pin(const Rect& rect);
+PinState new_pin(const Rect& rect, uint32_t ui_scale = 100);
 
 // The window rectangle: position rounded, size = base x scale rounded and at least 1,
 // every value saturated to 32 bits.
@@ -49,8 +51,9 @@ Rect pin_window_rect(const PinState& pin);
 // The layered-window alpha for the pin's opacity, 0 to 255.
 uint8_t pin_alpha(const PinState& pin);
 
-// Pulls the pin back so that at least 28 pixels of it (all of it, if smaller) stay
-// inside the bounding box of the monitors with a positive size. No such monitor: unchanged.
+// Pulls the pin back so that at least 28 pixels (at its scale) of it (all of it, if
+// smaller) stay inside the bounding box of the monitors with a positive size. No
+// such monitor: unchanged.
 void keep_pin_on_screen(PinState& pin, const std::vector<Rect>& monitors);
 
 // Zooms by `steps` factors of 1.1 about the screen point (a, b), which stays put.
@@ -76,8 +79,17 @@ bool change_pin_opacity(PinState& pin, int steps);
 void drag_pin_to(PinState& pin, int32_t cx, int32_t cy);
 
 // The close button's box in window coordinates, present only for windows of at
-// least 60 x 60.
-std::optional<Rect> pin_close_box(const Rect& window);
+// least 60 x 60; both at the scale.
+std::optional<Rect> pin_close_box(const Rect& window, uint32_t ui_scale);
+
+// The widths of the pin's frame, the close button's outline and its cross at the scale.
+struct PinChrome {
+    int32_t frame = 1;
+    int32_t outline = 1;
+    int32_t cross = 2;
+    friend bool operator==(const PinChrome&, const PinChrome&) = default;
+};
+PinChrome pin_chrome(uint32_t ui_scale);
 
 // Whether a press at window coordinates (px, py) hits the close button: the pointer
 // hovers, the button exists and the press is within half its width of its centre.

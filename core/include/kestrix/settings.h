@@ -12,6 +12,7 @@
 #include "kestrix/config.h"
 #include "kestrix/hotkey.h"
 #include "kestrix/i18n.h"
+#include "kestrix/keyboard_layout.h"
 
 namespace kestrix {
 
@@ -80,10 +81,17 @@ struct SettingsEffect {
 SettingsEffect click_hotkey_button(SettingsState& state, const Catalogue& catalogue);
 
 // A key pressed on the hotkey button while it records. Escape ends without a change;
-// modifiers alone and keys that cannot be recorded are ignored; a letter or digit with
-// no modifier is refused with a note; anything else becomes the hotkey.
+// modifiers alone and keys that cannot be recorded are ignored; a combination the
+// recorder refuses shows why in the note and recording goes on; anything else becomes
+// the hotkey. `layouts` are the user's installed keyboard layouts.
 SettingsEffect press_key_while_recording(SettingsState& state, uint32_t virtual_key, const KeyStateSource& key_is_down,
-                                         const Catalogue& catalogue);
+                                         std::span<const KeyboardLayout> layouts, const Catalogue& catalogue);
+
+// Why a recorder refuses a combination, or nothing when it may become a hotkey: a
+// letter or digit with no modifier, or one that types a character on one of the
+// layouts (any letter or digit with Shift alone does).
+std::optional<std::string> recording_refusal(const Hotkey& hotkey, std::span<const KeyboardLayout> layouts,
+                                             const Catalogue& catalogue);
 
 // Ends a recording without a change (Escape, a second click, the focus going elsewhere).
 SettingsEffect stop_recording(SettingsState& state, const Catalogue& catalogue);

@@ -46,6 +46,7 @@ struct ToolbarLayout {
     std::optional<Box> property_panel;  // only with a tool chosen
     double width = 0.0;
     double height = 0.0;
+    uint32_t ui_scale = 100;  // the scale it was laid out at: its placement and painting follow it
 };
 
 struct ToolbarPosition {
@@ -55,11 +56,13 @@ struct ToolbarPosition {
 };
 
 // The main row of tools and actions, and with a tool chosen the row of its
-// colours and sizes (sizes only for Mosaic).
-ToolbarLayout layout_toolbar(std::optional<Tool> tool, bool transfer_enabled);
+// colours and sizes (sizes only for Mosaic), at the interface scale (percent) of
+// the monitor it is shown on: every size at 100 % times the scale, every edge on
+// a whole pixel.
+ToolbarLayout layout_toolbar(std::optional<Tool> tool, bool transfer_enabled, uint32_t ui_scale);
 
-// Below the selection, else above it, else inside its lower edge; right-aligned
-// with it and always inside `area`: the monitor showing most of the selection
+// Below the selection, else above it, else inside its lower edge, with the gaps
+// at the layout's scale; right-aligned with it and always inside `area`: the monitor showing most of the selection
 // (monitor_of), so that it never lands where no monitor shows it.
 ToolbarPosition place_toolbar(const ToolbarLayout& layout, const Rect& selection, const Rect& area);
 

@@ -15,6 +15,7 @@
 #include "kestrix/frame.h"
 #include "kestrix/hotkey.h"
 #include "kestrix/image.h"
+#include "kestrix/keyboard_layout.h"
 #include "kestrix/local_time.h"
 #include "kestrix/overlay_outcome.h"
 #include "kestrix/platform_error.h"
@@ -39,6 +40,9 @@ inline constexpr uint8_t kAppEventCount = 7;
 struct HostSettings {
     Hotkey hotkey;
     bool show_tray_icon = true;
+    // Said once near the notification area when the hotkey is registered: that Kestrix
+    // runs and how to capture. None at login or after an update.
+    std::optional<std::string> start_notice;
     friend bool operator==(const HostSettings&, const HostSettings&) = default;
 };
 
@@ -108,6 +112,9 @@ public:
     // 26. run_host with the two callbacks installed where the host can reach them.
     virtual Result<void, PlatformError> run(const HostSettings& settings, const AppEventCallback& on_event,
                                             const NestedHotkeyCallback& on_nested_hotkey) = 0;
+    // 27. The user's installed keyboard layouts, read now: what each letter and digit
+    // key types with each modifier set that can type.
+    virtual std::vector<KeyboardLayout> keyboard_layouts() = 0;
 };
 
 }  // namespace kestrix

@@ -7,14 +7,16 @@
 #include <utility>
 
 #include "kestrix/dib.h"
+#include "host.h"
 #include "kestrix/utf8.h"
 
 namespace kestrix::win {
 
 namespace {
 
-// Other programs often hold the clipboard for a moment: 12 tries, 20 ms apart.
-constexpr int OPEN_TRIES = 12;
+// Other programs often hold the clipboard for a moment, and a remote desktop session
+// holds it longer while it syncs a big image: 50 tries, 20 ms apart, about 1 s in all.
+constexpr int OPEN_TRIES = 50;
 constexpr DWORD OPEN_RETRY_MS = 20;
 
 // The names a failed call is reported under; text copies add "(text)".
@@ -72,14 +74,16 @@ Result<void, PlatformError> place(UINT format, GlobalBlock block, const CallName
     return {};
 }
 
-// The clipboard held open by this thread until the scope ends. Opening makes
-// up to OPEN_TRIES attempts without an owner window, with a sleep between two
-// attempts and none after the last.
+// The clipboard held open by this thread until the scope ends. Opening makes up to
+// OPEN_TRIES attempts, with a sleep between two attempts and none after the last. The
+// host window owns it: opened without an owner, EmptyClipboard leaves the clipboard
+// ownerless and SetClipboardData fails.
 class ClipboardScope {
 public:
     ClipboardScope() {
+        const HWND owner = host_window();
         for (int attempt = 1; attempt <= OPEN_TRIES && !open_; ++attempt) {
-            open_ = OpenClipboard(nullptr);
+            open_ = OpenClipboard(owner);
             if (!open_ && attempt < OPEN_TRIES) Sleep(OPEN_RETRY_MS);
         }
     }

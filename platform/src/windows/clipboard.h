@@ -1,6 +1,7 @@
 #pragma once
 // The clipboard: an image as a packed 24-bit DIB plus the registered "PNG" format,
-// or Unicode text. Opening retries briefly while another program holds it.
+// or Unicode text, owned by the host window. Opening retries for about a second while
+// another program holds it.
 #include <cstdint>
 #include <span>
 #include <string_view>

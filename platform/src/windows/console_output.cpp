@@ -39,6 +39,15 @@ void write_console(HANDLE handle, std::string_view text) {
     }
 }
 
+// A file read later by an editor or PowerShell: without a byte-order mark they take
+// the bytes for the ANSI code page and garble every non-ASCII character. Only in an
+// empty file; a pipe's reader and a file appended to (">>") get none.
+bool wants_byte_order_mark(HANDLE handle) {
+    if (GetFileType(handle) != FILE_TYPE_DISK) return false;
+    LARGE_INTEGER size{};
+    return GetFileSizeEx(handle, &size) && size.QuadPart == 0;
+}
+
 }  // namespace
 
 void ConsoleOutput::find_target() {
@@ -47,6 +56,7 @@ void ConsoleOutput::find_target() {
     if (usable(standard) && GetFileType(standard) != FILE_TYPE_UNKNOWN) {
         handle_ = standard;
         target_ = is_console(standard) ? Target::Console : Target::Redirected;
+        if (target_ == Target::Redirected && wants_byte_order_mark(standard)) write_all(standard, "\xEF\xBB\xBF");
         return;
     }
     // Otherwise the console of the program that started us, if it has one.

@@ -1,7 +1,7 @@
 #pragma once
 // Standard output of a windowed program: text reaches a redirected stdout (file or
 // pipe) or the console of the program that started it, and is dropped silently
-// when there is neither.
+// when there is neither. A new file gets a UTF-8 byte-order mark first.
 #include <string_view>
 
 #include "kernel_handle.h"

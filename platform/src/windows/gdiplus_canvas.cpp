@@ -78,25 +78,25 @@ Gdiplus::RectF boxOf(const Box& b) { return {float(b.x), float(b.y), float(b.wid
 
 }  // namespace
 
-std::unique_ptr<GdiplusCanvas> GdiplusCanvas::withGraphics(Gdiplus::GpGraphics* raw) {
+std::unique_ptr<GdiplusCanvas> GdiplusCanvas::withGraphics(Gdiplus::GpGraphics* raw, Gdiplus::TextRenderingHint text) {
     if (!raw) return nullptr;
     GdipGraphics graphics;
     graphics.reset(raw);
     gp::GdipSetSmoothingMode(raw, Gdiplus::SmoothingModeAntiAlias);
-    gp::GdipSetTextRenderingHint(raw, Gdiplus::TextRenderingHintClearTypeGridFit);
+    gp::GdipSetTextRenderingHint(raw, text);
     return std::unique_ptr<GdiplusCanvas>(new GdiplusCanvas(std::move(graphics)));
 }
 
 std::unique_ptr<GdiplusCanvas> GdiplusCanvas::onDc(HDC dc) {
     Gdiplus::GpGraphics* raw = nullptr;
     if (!dc || gp::GdipCreateFromHDC(dc, &raw) != Ok) return nullptr;
-    return withGraphics(raw);
+    return withGraphics(raw, Gdiplus::TextRenderingHintClearTypeGridFit);
 }
 
 std::unique_ptr<GdiplusCanvas> GdiplusCanvas::onImage(Gdiplus::GpImage* image) {
     Gdiplus::GpGraphics* raw = nullptr;
     if (!image || gp::GdipGetImageGraphicsContext(image, &raw) != Ok) return nullptr;
-    return withGraphics(raw);
+    return withGraphics(raw, Gdiplus::TextRenderingHintAntiAliasGridFit);
 }
 
 void GdiplusCanvas::strokePolyline(std::span<const Point> points, bool closed, double width, Argb colour) {
@@ -175,10 +175,10 @@ void GdiplusCanvas::setScale(double scale) {
 
 void GdiplusCanvas::resetScale() { gp::GdipResetWorldTransform(graphics_.get()); }
 
-TextExtent measureAnnotationText(std::string_view utf8, uint32_t sizeStep) {
+TextExtent measureAnnotationText(std::string_view utf8, double pixelSize) {
     MemoryDc dc(nullptr);
     auto canvas = dc ? GdiplusCanvas::onDc(dc.get()) : nullptr;
-    return measureText(canvas.get(), utf8, sizeStep);
+    return measureText(canvas.get(), utf8, pixelSize);
 }
 
 Result<void, PlatformError> BitmapCanvasFactory::paint(Image& image, const std::function<void(Canvas&)>& draw) {

@@ -15,7 +15,9 @@ public:
     // A graphics object on `dc` with anti-aliasing and ClearType grid-fitted text;
     // null when GDI+ cannot make one (nothing is drawn then).
     static std::unique_ptr<GdiplusCanvas> onDc(HDC dc);
-    // The same on a GDI+ bitmap.
+    // The same on a GDI+ bitmap, with grey-scale grid-fitted text: ClearType's
+    // colour fringes belong to one screen's sub-pixels and look wrong in a picture
+    // that is zoomed, printed or shown on a phone.
     static std::unique_ptr<GdiplusCanvas> onImage(Gdiplus::GpImage* image);
 
     void strokePolyline(std::span<const Point> points, bool closed, double width, Argb colour) override;
@@ -33,14 +35,14 @@ public:
     Gdiplus::GpGraphics* graphics() const { return graphics_.get(); }
 
 private:
-    static std::unique_ptr<GdiplusCanvas> withGraphics(Gdiplus::GpGraphics* raw);
+    static std::unique_ptr<GdiplusCanvas> withGraphics(Gdiplus::GpGraphics* raw, Gdiplus::TextRenderingHint text);
     explicit GdiplusCanvas(GdipGraphics graphics) : graphics_(std::move(graphics)) {}
     GdipGraphics graphics_;
 };
 
-// The box of a Text annotation for `utf8` at size step `sizeStep`, measured on a
+// The box of a Text annotation for `utf8` at a font size in pixels, measured on a
 // memory device context (the fallback extent when that cannot be done).
-TextExtent measureAnnotationText(std::string_view utf8, uint32_t sizeStep);
+TextExtent measureAnnotationText(std::string_view utf8, double pixelSize);
 
 // Paints straight onto an Image's pixels: a GDI+ bitmap (32 bits a pixel, the
 // fourth byte unused) wraps the image's own buffer, so no copy of the screen

@@ -2,18 +2,23 @@
 
 #include <objbase.h>
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <chrono>
 #include <cstring>
+#include <cwchar>
 #include <string>
+#include <utility>
 
 #include "kestrix/event_queue.h"
 #include "kestrix/host_timer.h"
 #include "kestrix/i18n.h"
 #include "kestrix/tray.h"
+#include "kestrix/hotkey_choice.h"
+#include "notify_icon.h"
+#include "print_screen_setting.h"
 #include "settings.h"
 #include "toast.h"
-#include "tray_icon.h"
 #include "tray_menu.h"
 #include "warm_up.h"
 #include "wide_text.h"
@@ -25,7 +30,6 @@ namespace {
 constexpr wchar_t kHostClass[] = L"SnapHostWindow";
 constexpr UINT kTrayCallback = 0x8001;
 constexpr UINT kWarmUp = 0x8002;  // posted once when the loop starts
-constexpr UINT kTrayIconId = 1;
 constexpr int kHotkeyId = 1;
 constexpr UINT_PTR kTimerId = 1;
 constexpr uint8_t kEventCaptureRegion = 0;
@@ -35,10 +39,9 @@ constexpr uint8_t kEventQuit = 6;
 
 struct HostState {
     HWND window = nullptr;
-    IconHandle icon;
-    bool icon_made = false;
-    bool icon_shown = false;
-    std::u16string tooltip;
+    NotifyIcon tray;
+    bool menu_open = false;     // the tray menu is up: a second callback must not open another
+    bool menu_capture = false;  // the last capture command came from the tray menu
     UINT taskbar_created = 0;
     UINT show_settings = 0;
     UINT quit = 0;
@@ -79,34 +82,6 @@ void arm_timer(uint32_t delay_ms) {
     SetTimer(host.window, kTimerId, delay_ms, nullptr);
 }
 
-void copy_tooltip(NOTIFYICONDATAW& data) {
-    const size_t units = std::min(host.tooltip.size(), std::size(data.szTip) - 1);
-    std::memcpy(data.szTip, host.tooltip.data(), units * sizeof(wchar_t));
-    data.szTip[units] = L'\0';
-}
-
-NOTIFYICONDATAW icon_record() {
-    NOTIFYICONDATAW data{};
-    static_assert(sizeof data == 976, "the notification-icon record of the current shell");
-    data.cbSize = sizeof data;
-    data.hWnd = host.window;
-    data.uID = kTrayIconId;
-    return data;
-}
-
-bool notify_add() {
-    if (!host.icon_made) {
-        host.icon = make_tray_icon();  // drawn once, kept for re-adding after a shell restart
-        host.icon_made = true;
-    }
-    NOTIFYICONDATAW data = icon_record();
-    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data.uCallbackMessage = kTrayCallback;
-    data.hIcon = host.icon.get();
-    copy_tooltip(data);
-    return Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
-}
-
 void on_hotkey() {
     switch (hotkey_action(host.overlay_open, host.in_event, bool(host.on_nested_hotkey))) {
     case HotkeyAction::Ignore:
@@ -142,6 +117,50 @@ void raise_command(uint8_t event) {
         raise_event(event);
 }
 
+// A command chosen in the tray menu. The chosen item fades out on screen after the
+// menu has closed, so a capture from the menu waits for it (see take_menu_capture).
+void raise_menu_command(uint8_t event) {
+    if (event < kFirstNonCaptureEvent) host.menu_capture = true;
+    raise_command(event);
+}
+
+void open_tray_menu(std::optional<POINT> anchor, bool from_keyboard) {
+    if (host.menu_open) return;
+    host.menu_open = true;
+    const std::optional<uint8_t> event = track_tray_menu(host.window, anchor, host.available_update);
+    host.menu_open = false;
+    if (event) {
+        raise_menu_command(*event);
+    } else if (from_keyboard) {
+        // Dismissed from the keyboard: the focus goes back to the notification area.
+        NOTIFYICONDATAW data{};
+        data.cbSize = sizeof data;
+        data.hWnd = host.window;
+        data.uID = 1;
+        Shell_NotifyIconW(NIM_SETFOCUS, &data);
+    }
+}
+
+// The icon's callback. With the version-4 callbacks the low word of lParam is the
+// event and wParam the anchor: a click (NIN_SELECT), Enter or Space on the focused icon
+// (NIN_KEYSELECT), or the context-menu gesture of mouse or keyboard (WM_CONTEXTMENU).
+// Without them the shell sends the plain mouse messages.
+void on_tray_callback(WPARAM wparam, LPARAM lparam) {
+    const UINT event = LOWORD(lparam);
+    if (!host.tray.version4()) {
+        if (event == WM_LBUTTONUP || event == WM_RBUTTONUP) open_tray_menu(std::nullopt, false);
+        return;
+    }
+    if (event != NIN_SELECT && event != NIN_KEYSELECT && event != WM_CONTEXTMENU) return;
+    const POINT anchor{GET_X_LPARAM(wparam), GET_Y_LPARAM(wparam)};
+    open_tray_menu(anchor, event == NIN_KEYSELECT);
+}
+
+bool is_theme_change(LPARAM lparam) {
+    const auto* area = reinterpret_cast<const wchar_t*>(lparam);
+    return area && std::wcscmp(area, L"ImmersiveColorSet") == 0;
+}
+
 void on_timer() {
     const UpdateSchedule::Firing firing = host.schedule.fired(HostClock::now(), jitter_now(), host.overlay_open);
     if (firing.raise_check) raise_event(kEventScheduledUpdateCheck);
@@ -159,7 +178,7 @@ LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
         return 0;
     }
     if (message != 0 && message == host.taskbar_created) {
-        if (host.icon_shown) notify_add();  // the shell restarted; a failure leaves the icon away
+        host.tray.shell_started();
         return 0;
     }
     switch (message) {
@@ -172,9 +191,20 @@ LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
         if (const auto event = event_for_menu_command(LOWORD(wparam))) raise_command(*event);
         return 0;
     case WM_TIMER:
+        if (wparam == NotifyIcon::kRetryTimer) {
+            host.tray.retry();
+            return 0;
+        }
         if (wparam != kTimerId) break;
         on_timer();
         return 0;
+    case WM_SETTINGCHANGE:
+        if (is_theme_change(lparam)) host.tray.refresh_image();  // light or dark taskbar
+        break;
+    case WM_DISPLAYCHANGE:
+    case WM_DPICHANGED:
+        host.tray.refresh_image();
+        break;
     case WM_HOTKEY:
         on_hotkey();
         return 0;
@@ -182,10 +212,7 @@ LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
         warm_up_drawing();
         return 0;
     case kTrayCallback:
-        // The low word carries the mouse message in every notification-icon version.
-        if (LOWORD(lparam) == WM_LBUTTONUP || LOWORD(lparam) == WM_RBUTTONUP) {
-            if (const auto event = track_tray_menu(window, host.available_update)) raise_command(*event);
-        }
+        on_tray_callback(wparam, lparam);
         return 0;
     default:
         break;
@@ -214,13 +241,7 @@ Result<void, PlatformError> message_loop(const HostEventCallback& on_event) {
 void tear_down(HINSTANCE instance) {
     host.tearing_down = true;
     close_toast();
-    if (host.window) {
-        NOTIFYICONDATAW data = icon_record();
-        Shell_NotifyIconW(NIM_DELETE, &data);
-        host.icon_shown = false;
-    }
-    host.icon.reset();
-    host.icon_made = false;
+    if (host.window) host.tray.remove();
     if (host.window) DestroyWindow(host.window);
     host.window = nullptr;
     UnregisterClassW(kHostClass, instance);
@@ -254,23 +275,24 @@ Result<void, PlatformError> run_host(const HostSettings& settings, const HostEve
     host.taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
     host.show_settings = RegisterWindowMessageW(L"Kestrix.ShowSettings");
     host.quit = RegisterWindowMessageW(L"Kestrix.Quit");
-    // Rebuilt when Settings changes the hotkey or the language.
-    host.tooltip = tray_tooltip(catalogue(), settings.hotkey.text());
+    // A copy started as administrator still hears the shell start and a second copy of
+    // the user's; the quit request stays for programs at its own level.
+    for (UINT message : {host.taskbar_created, host.show_settings})
+        if (message) ChangeWindowMessageFilterEx(host.window, message, MSGFLT_ALLOW, nullptr);
 
-    if (settings.show_tray_icon) {
-        if (auto added = add_tray_icon(); !added) {
-            const PlatformError error = added.error();
-            tear_down(instance);
-            return fail(error);
-        }
-    }
+    host.tray.attach(host.window, kTrayCallback);
+    // Rebuilt when Settings changes the hotkey or the language.
+    host.tray.set_tooltip(tray_tooltip(catalogue(), settings.hotkey.text()));
+    // Never fatal: an icon the shell refuses at sign-in is retried while the hotkey works.
+    if (settings.show_tray_icon) host.tray.show();
 
     Result<void, PlatformError> result;
     if (register_hotkey(settings.hotkey)) {
+        if (settings.start_notice) host.tray.announce(*settings.start_notice);
         result = message_loop(on_event);
         UnregisterHotKey(host.window, kHotkeyId);
     } else {
-        show_message("Kestrix", msg(Message::error_hotkey_in_use, settings.hotkey.text()));
+        show_error_message("Kestrix", hotkey_unavailable_message(settings.hotkey));
         result = message_loop(on_event);
     }
     tear_down(instance);
@@ -303,37 +325,31 @@ bool register_hotkey(const Hotkey& hotkey) {
 
 void unregister_hotkey() { UnregisterHotKey(host.window, kHotkeyId); }
 
-Result<void, PlatformError> add_tray_icon() {
-    if (!notify_add()) return fail(PlatformError::os("Shell_NotifyIconW(NIM_ADD)", int32_t(GetLastError())));
-    host.icon_shown = true;
-    return {};
+std::string hotkey_unavailable_message(const Hotkey& hotkey) {
+    return hotkey_unavailable_text(hotkey, print_screen_claimed_by_windows(), catalogue());
 }
 
-void remove_tray_icon() {
-    NOTIFYICONDATAW data = icon_record();
-    Shell_NotifyIconW(NIM_DELETE, &data);
-    host.icon_shown = false;
-}
+bool take_menu_capture() { return std::exchange(host.menu_capture, false); }
 
-bool tray_icon_shown() { return host.icon_shown; }
+void show_tray_icon() { host.tray.show(); }
 
-void set_tray_tooltip(const Hotkey& hotkey) {
-    host.tooltip = tray_tooltip(catalogue(), hotkey.text());
-    if (!host.icon_shown) return;
-    NOTIFYICONDATAW data = icon_record();
-    data.uFlags = NIF_TIP;
-    copy_tooltip(data);
-    Shell_NotifyIconW(NIM_MODIFY, &data);
-}
+void remove_tray_icon() { host.tray.hide(); }
+
+bool tray_icon_wanted() { return host.tray.wanted(); }
+
+void set_tray_tooltip(const Hotkey& hotkey) { host.tray.set_tooltip(tray_tooltip(catalogue(), hotkey.text())); }
 
 void set_available_update(std::optional<std::string> version) { host.available_update = std::move(version); }
 
 void signal_running_instance() {
     const UINT message = RegisterWindowMessageW(L"Kestrix.ShowSettings");
     if (message == 0) return;
-    // This copy was just started by the user, so it may hand the foreground on: the
-    // running copy's Settings window then comes up in front rather than behind.
-    AllowSetForegroundWindow(ASFW_ANY);
+    // This copy was just started by the user, so it may hand the foreground on: to the
+    // running copy alone, whose Settings window then comes up in front rather than behind.
+    if (const HWND running = FindWindowW(kHostClass, nullptr)) {
+        DWORD process = 0;
+        if (GetWindowThreadProcessId(running, &process) && process) AllowSetForegroundWindow(process);
+    }
     PostMessageW(HWND_BROADCAST, message, 0, 0);
 }
 

@@ -19,6 +19,7 @@ namespace kestrix::win {
 struct HostSettings {
     Hotkey hotkey;
     bool show_tray_icon = true;
+    std::optional<std::string> start_notice;  // said once when the hotkey is registered
 };
 
 // Takes an application event code and answers true when the application must quit now.
@@ -46,24 +47,35 @@ void purge_capture_events();
 
 // Registers the global hotkey (id 1, no auto-repeat) in place of the current one.
 bool register_hotkey(const Hotkey& hotkey);
+// Why `hotkey` could not be registered, in the current language: Windows' own use of
+// PrintScreen when that is the reason, another application otherwise.
+std::string hotkey_unavailable_message(const Hotkey& hotkey);
 // Lets the global hotkey go, so that its combination reaches the focused window.
 void unregister_hotkey();
 
-// Shows or removes the notification-area icon (the Settings window's switch).
-Result<void, PlatformError> add_tray_icon();
+// Wants or removes the notification-area icon (the Settings window's switch). A wanted
+// icon the shell refuses is retried until it shows.
+void show_tray_icon();
 void remove_tray_icon();
-bool tray_icon_shown();
+bool tray_icon_wanted();
 // Rebuilds the icon's tooltip for this hotkey in the current language.
 void set_tray_tooltip(const Hotkey& hotkey);
 
 // Remembered for the tray menu's updates item.
 void set_available_update(std::optional<std::string> version);
 
+// True once after a capture command was chosen in the tray menu: that capture waits
+// for the menu's chosen item to fade from the screen.
+bool take_menu_capture();
+
 // Asks a running copy to open its Settings window.
 void signal_running_instance();
 
-// An information message box owned by the host window (no owner before it exists).
+// An information message box owned by the host window (no owner before it exists),
+// brought to the foreground so that it is not left behind other windows.
 void show_message(std::string_view title, std::string_view text);
+// The same for an error, which also stays above other windows.
+void show_error_message(std::string_view title, std::string_view text);
 
 // The About dialog: the text and the address as a link that opens in the browser.
 void show_about(std::string_view text, std::string_view address);

@@ -85,7 +85,7 @@ void build_state(OverlayState& state, bool save_as, bool transfer_enabled) {
     POINT at{};
     if (GetCursorPos(&at)) selecting_move(state.gesture, state.model, at.x, at.y);
 
-    state.toolbar = layout_toolbar(std::nullopt, state.transfer_enabled);
+    state.toolbar = layout_toolbar(std::nullopt, state.transfer_enabled, state.ui_scale);
     state.border_brush.reset(CreateSolidBrush(RGB(74, 158, 46)));
     state.label_brush.reset(CreateSolidBrush(RGB(26, 26, 26)));
     state.label_font.reset(overlay_font(size_label_font_height(state.ui_scale)));

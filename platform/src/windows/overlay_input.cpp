@@ -7,6 +7,7 @@
 #include "kestrix/export.h"
 #include "kestrix/overlay_chrome.h"
 #include "kestrix/overlay_input.h"
+#include "kestrix/ui_scale.h"
 #include "overlay_state.h"
 
 namespace kestrix::win {
@@ -62,8 +63,10 @@ void finish(OverlayState& state, FinishKind kind) {
     if (!state.editing()) return;
     const Editor& editor = *state.editor;
     BitmapCanvasFactory canvases;
-    auto image = renderExport(ExportInput{state.frame, editor.selection(), editor.annotations(), editor.backdrop()},
-                              canvases);
+    // The picture states the DPI of the monitor it was taken on.
+    const uint32_t dpi = dpi_for_ui_scale(ui_scale_of(state.monitors, editor.selection()));
+    auto image = renderExport(
+        ExportInput{state.frame, editor.selection(), editor.annotations(), editor.backdrop(), dpi}, canvases);
     OverlayOutcome outcome;
     if (image)
         outcome.image = std::move(*image);
@@ -238,8 +241,12 @@ DesktopPoint message_point(const OverlayState& state, LPARAM lparam) {
 
 void relayout_toolbar(OverlayState& state) {
     if (!state.editing()) return;
-    state.toolbar = layout_toolbar(state.editor->tool(), state.transfer_enabled);
+    // While editing, the toolbar, the handles and new marks follow the monitor the
+    // toolbar is placed on: the one showing most of the selection.
     const Rect& selection = state.editor->selection();
+    const uint32_t scale = ui_scale_of(state.monitors, selection);
+    state.editor->set_ui_scale(scale);
+    state.toolbar = layout_toolbar(state.editor->tool(), state.transfer_enabled, scale);
     state.toolbar_at = place_toolbar(state.toolbar, selection, state.area_of(selection));
 }
 

@@ -13,6 +13,7 @@
 #include "kestrix/mosaic.h"
 #include "kestrix/overlay_chrome.h"
 #include "kestrix/overlay_layout.h"
+#include "kestrix/ui_scale.h"
 #include "overlay_state.h"
 #include "reading_order.h"
 #include "wide_text.h"
@@ -23,10 +24,9 @@ namespace {
 
 thread_local OverlayPaintObserver paint_observer;
 
-constexpr int32_t kHighlightMargin = 96;  // room for the border and the size label around the highlight
+constexpr int32_t kHighlightMargin = 96;  // room for the border and the size label around the highlight, at 100 %
 constexpr int32_t kReadoutMargin = 2;
 constexpr int32_t kZoomSource = 16;       // desktop pixels across the magnifier
-constexpr int32_t kZoomSize = 128;
 
 RECT to_win(const Rect& r) { return {r.x, r.y, LONG(r.right()), LONG(r.bottom())}; }
 Rect from_win(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
@@ -95,7 +95,7 @@ OverlayState::Highlight current_highlight(const OverlayState& state) {
     h.save_as = state.save_as;
     h.thickness = border_thickness(state.monitors, state.gesture.cursor.x, state.gesture.cursor.y);
     if (!h.shown) return h;
-    Rect area = inflate(state.to_client(*h.shown), kHighlightMargin);
+    Rect area = inflate(state.to_client(*h.shown), px_at_scale(kHighlightMargin, state.pointer_scale()));
     if (auto label = size_label_box(state, state.back->dc(), *h.shown)) area = union_of(area, label->box);
     h.area = area;
     return h;
@@ -104,7 +104,7 @@ OverlayState::Highlight current_highlight(const OverlayState& state) {
 // The magnifier panel at the cursor, client coordinates.
 Rect readout_rect(const OverlayState& state) {
     const DesktopPoint c = state.gesture.cursor;
-    return state.to_client(readout_panel(c.x, c.y, state.area_at(c)));
+    return state.to_client(readout_panel(c.x, c.y, state.area_at(c), state.pointer_scale()));
 }
 
 Rect readout_area(const OverlayState& state) { return inflate(readout_rect(state), kReadoutMargin); }
@@ -139,17 +139,20 @@ void paint_border_and_label(const OverlayState& state, HDC dc, const Rect& highl
 }
 
 // The magnifier: the panel, the 16 x 16 pixels around the cursor blown up 8
-// times, then the chrome (cross-hair, swatch, coordinates and colour text).
+// times (at 100 %), then the chrome (cross-hair, swatch, coordinates and colour
+// text), all at the scale of the monitor under the cursor.
 void paint_readout(const OverlayState& state, HDC dc, Canvas* canvas) {
     const DesktopPoint c = state.gesture.cursor;
     const Rect panel = readout_rect(state);
+    const uint32_t scale = state.pointer_scale();
+    const int32_t zoom = readout_geometry(scale).zoom;
     const GdiObject<HBRUSH> fill(CreateSolidBrush(RGB(34, 34, 34)));
     if (fill) {
         const RECT r = to_win(panel);
         FillRect(dc, &r, fill.get());
     }
     const int previous_mode = SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, panel.x, panel.y, kZoomSize, kZoomSize, state.frozen->dc(), c.x - state.desktop.x - kZoomSource / 2,
+    StretchBlt(dc, panel.x, panel.y, zoom, zoom, state.frozen->dc(), c.x - state.desktop.x - kZoomSource / 2,
                c.y - state.desktop.y - kZoomSource / 2, kZoomSource, kZoomSource, SRCCOPY);
     SetStretchBltMode(dc, previous_mode);
     if (!canvas) return;
@@ -162,6 +165,7 @@ void paint_readout(const OverlayState& state, HDC dc, Canvas* canvas) {
     content.copied = state.colour_copied;
     const std::string hint = msg(Message::colour_hint, "Shift+");
     content.hint = hint;
+    content.ui_scale = scale;
     paint_readout_chrome(*canvas, Point{double(panel.x), double(panel.y)}, content);
 }
 
@@ -235,9 +239,9 @@ void paint_editing(OverlayState& state, HDC dc, const Rect& dirty, Canvas* canva
     std::optional<std::size_t> leave_out;
     if (state.text_box) leave_out = state.text_box->index;
     drawAnnotations(*canvas, origin, editor.annotations(), editor.in_progress(), editor.selection(), leave_out);
-    paint_selection_frame(*canvas, to_box(state.to_client(editor.selection())));
+    paint_selection_frame(*canvas, to_box(state.to_client(editor.selection())), editor.ui_scale());
     const std::vector<HandlePoint> handles = editor.selected_annotation_handles();
-    paint_annotation_handles(*canvas, handles, origin);
+    paint_annotation_handles(*canvas, handles, origin, editor.ui_scale());
 
     ToolbarLook look;
     look.tool = editor.tool();

@@ -36,7 +36,6 @@ struct TextBox {
     GdiObject<HBRUSH> brush;
     Point anchor;  // top-left of the text, desktop units
     COLORREF colour = 0;
-    uint32_t size_step = 1;
     ~TextBox();
 };
 
@@ -109,6 +108,8 @@ struct OverlayState {
     // The monitor that what is shown beside a rectangle or a point stays on (desktop units).
     Rect area_of(const Rect& r) const { return monitor_of(monitors, r).value_or(desktop); }
     Rect area_at(DesktopPoint p) const { return monitor_at(monitors, p.x, p.y).value_or(desktop); }
+    // The scale what is drawn at the pointer follows while selecting (the magnifier).
+    uint32_t pointer_scale() const { return ui_scale_at(monitors, gesture.cursor.x, gesture.cursor.y); }
 };
 
 // The size label's and the hint's font: semibold "Segoe UI", `height` pixels.

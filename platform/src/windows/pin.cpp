@@ -14,6 +14,7 @@
 #include "kestrix/file_io.h"
 #include "kestrix/local_time.h"
 #include "kestrix/pin.h"
+#include "kestrix/ui_scale.h"
 #include "last_error.h"
 #include "local_clock.h"
 #include "picture_file.h"
@@ -51,11 +52,14 @@ void forget_pin(HWND window) {
     std::erase_if(pins, [window](const std::unique_ptr<Pin>& pin) { return pin->window == window; });
 }
 
-std::vector<Rect> monitor_rects() {
+// Kept on screen, and its chrome at the scale of the monitor it now shows on.
+void settle(PinState& state) {
+    auto monitors = win::enumerate_monitors();
+    if (!monitors) return;  // the pin stays where it is, as it is
     std::vector<Rect> rects;
-    if (auto monitors = win::enumerate_monitors())
-        for (const Monitor& monitor : *monitors) rects.push_back(monitor.rect);
-    return rects;  // none when the enumeration failed: the pin stays where it is
+    for (const Monitor& monitor : *monitors) rects.push_back(monitor.rect);
+    keep_pin_on_screen(state, rects);
+    state.ui_scale = ui_scale_of(*monitors, pin_window_rect(state));
 }
 
 void apply_geometry(const Pin& pin) {
@@ -66,7 +70,7 @@ void apply_geometry(const Pin& pin) {
 }
 
 void redraw_for_hover(const Pin& pin) {
-    if (pin_close_box(pin_window_rect(pin.state))) InvalidateRect(pin.window, nullptr, FALSE);
+    if (pin_close_box(pin_window_rect(pin.state), pin.state.ui_scale)) InvalidateRect(pin.window, nullptr, FALSE);
 }
 
 POINT message_cursor() {
@@ -76,7 +80,7 @@ POINT message_cursor() {
 
 void end_drag(Pin& pin) {
     pin.state.drag.reset();
-    keep_pin_on_screen(pin.state, monitor_rects());
+    settle(pin.state);
     apply_geometry(pin);
 }
 
@@ -224,6 +228,12 @@ LRESULT CALLBACK pin_procedure(HWND window, UINT message, WPARAM wparam, LPARAM 
             return 0;
         }
         break;
+    case WM_DPICHANGED:
+        // Dragged to a monitor of another scale: the chrome follows it, while the
+        // picture keeps its pixels 1:1, so the suggested new size is not taken.
+        pin->state.ui_scale = usable_ui_scale(ui_scale_for_dpi(LOWORD(wparam)));
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
     case WM_NCDESTROY:
         forget_pin(window);
         return 0;
@@ -257,7 +267,7 @@ Result<void, PlatformError> pin_image(const Image& image, const Rect& rect) {
     if (auto registered = register_pin_class(instance); !registered) return registered;
 
     PinState state = new_pin(rect);
-    keep_pin_on_screen(state, monitor_rects());
+    settle(state);
     const Rect r = pin_window_rect(state);
     const HWND window = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kPinClass, L"", WS_POPUP,
                                         r.x, r.y, r.width, r.height, nullptr, nullptr, instance, nullptr);

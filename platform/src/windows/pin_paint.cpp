@@ -33,15 +33,20 @@ void paint_picture(HDC dc, int width, int height, const Image& image) {
     StretchBlt(dc, 0, 0, width, height, memory.get(), 0, 0, image_width, image_height, SRCCOPY);
 }
 
-void paint_frame(HDC dc, const RECT& client) {
+void paint_frame(HDC dc, const RECT& client, int width) {
     GdiObject<HBRUSH> brush(CreateSolidBrush(kFrameColour));
-    if (brush) FrameRect(dc, &client, brush.get());
+    if (!brush) return;
+    RECT ring = client;
+    for (int i = 0; i < width && ring.right > ring.left && ring.bottom > ring.top; ++i) {
+        FrameRect(dc, &ring, brush.get());
+        InflateRect(&ring, -1, -1);
+    }
 }
 
-void paint_close_button(HDC dc, const Rect& box) {
-    GdiObject<HPEN> outline(CreatePen(PS_SOLID, 1, kCloseOutline));
+void paint_close_button(HDC dc, const Rect& box, const PinChrome& chrome) {
+    GdiObject<HPEN> outline(CreatePen(PS_SOLID, chrome.outline, kCloseOutline));
     GdiObject<HBRUSH> fill(CreateSolidBrush(kCloseFill));
-    GdiObject<HPEN> cross(CreatePen(PS_SOLID, 2, kCloseCross));
+    GdiObject<HPEN> cross(CreatePen(PS_SOLID, chrome.cross, kCloseCross));
     if (!outline || !fill || !cross) return;
     const int left = box.x, top = box.y, right = box.x + box.width, bottom = box.y + box.height;
     {
@@ -63,9 +68,11 @@ void paint_pin(HDC dc, const RECT& client, const PinState& pin, const Image& ima
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
     paint_picture(dc, width, height, image);
-    paint_frame(dc, client);
+    const PinChrome chrome = pin_chrome(pin.ui_scale);
+    paint_frame(dc, client, chrome.frame);
     if (pin.hover) {
-        if (const std::optional<Rect> box = pin_close_box({0, 0, width, height})) paint_close_button(dc, *box);
+        if (const std::optional<Rect> box = pin_close_box({0, 0, width, height}, pin.ui_scale))
+            paint_close_button(dc, *box, chrome);
     }
 }
 

@@ -13,12 +13,15 @@
 #include "dialog_class.h"
 #include "dib_surface.h"
 #include "gdi_handles.h"
+#include "kestrix/frame.h"
 #include "kestrix/i18n.h"
 #include "kestrix/qr.h"
 #include "kestrix/send_panel.h"
 #include "kestrix/transfer.h"
+#include "kestrix/ui_scale.h"
 #include "last_error.h"
 #include "wide_text.h"
+#include "window_dpi.h"
 #include "winsock_sockets.h"
 
 namespace kestrix::win {
@@ -31,6 +34,9 @@ constexpr int kStopId = 0x3002;
 constexpr UINT_PTR kStatusTimer = 1;
 constexpr UINT kStatusIntervalMs = 500;
 
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
+
 struct SendPanel {
     HWND window = nullptr;
     std::optional<DeliverySession> session;  // none: not on a network
@@ -39,6 +45,8 @@ struct SendPanel {
     HWND scan = nullptr, url_label = nullptr, warning = nullptr, status = nullptr;
     HWND copy_link = nullptr, stop = nullptr;
     GdiObject<HFONT> font;
+    uint32_t ui_scale = 100;  // of the monitor the panel is on
+    int32_t margin = kSendPanelMargin;  // where the code is drawn
     bool link_closed = false;
     bool closed = false;
 };
@@ -59,8 +67,8 @@ bool right_to_left() { return language_tag(current_language()) == "ar"; }
 void set_text(HWND control, std::string_view text) { SetWindowTextW(control, wide(text).c_str()); }
 
 // The code as a bitmap in a memory context, ready to be copied to the window 1:1.
-std::unique_ptr<DibSurface> qr_bitmap(const std::string& url) {
-    const std::optional<Image> code = qr_image(url);
+std::unique_ptr<DibSurface> qr_bitmap(const std::string& url, uint32_t ui_scale) {
+    const std::optional<Image> code = qr_image(url, send_panel_module_pixels(ui_scale));
     if (!code) return nullptr;
     auto surface = DibSurface::create(int32_t(code->width()), int32_t(code->height()), "send panel");
     if (!surface) return nullptr;
@@ -81,43 +89,29 @@ std::optional<int32_t> single_line_width(HWND window, HFONT font, std::string_vi
 }
 
 HWND make_control(const SendPanel& panel, const wchar_t* window_class, DWORD style, DWORD ex_style, std::string_view text,
-                  int x, int y, int width, int height, int id = 0) {
+                  int id = 0) {
     const HWND control =
-        CreateWindowExW(ex_style, window_class, wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+        CreateWindowExW(ex_style, window_class, wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
                         panel.window, reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
     if (control) SendMessageW(control, WM_SETFONT, WPARAM(panel.font.get()), FALSE);
     return control;
 }
 
 // A label of catalogue text: right-aligned and read right to left in Arabic.
-HWND make_label(const SendPanel& panel, std::string_view text, int y, int width, int height) {
+HWND make_label(const SendPanel& panel, std::string_view text) {
     const bool rtl = right_to_left();
-    return make_control(panel, L"STATIC", SS_NOPREFIX | (rtl ? SS_RIGHT : SS_LEFT), rtl ? WS_EX_RTLREADING : 0, text,
-                        kSendPanelMargin, y, width, height);
+    return make_control(panel, L"STATIC", SS_NOPREFIX | (rtl ? SS_RIGHT : SS_LEFT), rtl ? WS_EX_RTLREADING : 0, text);
 }
 
-void build_controls(SendPanel& panel) {
-    const int32_t qr_side = panel.qr ? panel.qr->width() : 0;
-    const int32_t content_width = std::max(kSendPanelMinWidth, qr_side);
-    const std::string_view warning_text = msg(Message::send_not_encrypted);
-    const int32_t url_lines = send_panel_lines(
-        panel.session ? single_line_width(panel.window, panel.font.get(), panel.url) : std::nullopt, content_width);
-    const int32_t warning_lines =
-        send_panel_lines(single_line_width(panel.window, panel.font.get(), warning_text), content_width);
-    const SendPanelLayout layout = layout_send_panel(qr_side, url_lines, warning_lines);
-    const int32_t w = layout.content_width;
-
-    panel.scan = make_label(panel, msg(Message::send_scan), layout.scan_y, w, kSendPanelLineHeight);
+void create_controls(SendPanel& panel) {
+    panel.scan = make_label(panel, msg(Message::send_scan));
     // The URL stays left to right in every language; SS_EDITCONTROL breaks it where it must.
-    panel.url_label = make_control(panel, L"STATIC", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, panel.url,
-                                   kSendPanelMargin, layout.url_y, w, layout.url_height);
-    panel.warning = make_label(panel, warning_text, layout.warning_y, w, layout.warning_height);
-    panel.status = make_label(panel, msg(Message::send_waiting), layout.status_y, w, kSendPanelLineHeight);
-    panel.copy_link = make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, msg(Message::send_copy_link),
-                                   layout.copy_x, layout.buttons_y, kSendPanelButtonWidth, kSendPanelButtonHeight,
-                                   kCopyLinkId);
-    panel.stop = make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, msg(Message::send_stop), layout.stop_x,
-                              layout.buttons_y, kSendPanelButtonWidth, kSendPanelButtonHeight, kStopId);
+    panel.url_label = make_control(panel, L"STATIC", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, panel.url);
+    panel.warning = make_label(panel, msg(Message::send_not_encrypted));
+    panel.status = make_label(panel, msg(Message::send_waiting));
+    panel.copy_link =
+        make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, msg(Message::send_copy_link), kCopyLinkId);
+    panel.stop = make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, msg(Message::send_stop), kStopId);
     EnableWindow(panel.copy_link, panel.session ? TRUE : FALSE);
 
     if (!panel.session) {
@@ -125,11 +119,46 @@ void build_controls(SendPanel& panel) {
         set_text(panel.status, "");
         set_text(panel.warning, "");
     }
+}
 
-    // Centred on the primary screen.
-    const int screen_w = GetSystemMetrics(SM_CXSCREEN), screen_h = GetSystemMetrics(SM_CYSCREEN);
-    SetWindowPos(panel.window, nullptr, (screen_w - layout.window_width) / 2, (screen_h - layout.window_height) / 2,
-                 layout.window_width, layout.window_height, SWP_NOZORDER | SWP_NOACTIVATE);
+void place(HWND control, int32_t x, int32_t y, int32_t width, int32_t height) {
+    SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The font, the code and every control at the panel's scale, and the window sized
+// around them; returns the window's size.
+SIZE lay_out(SendPanel& panel) {
+    panel.font.reset(CreateFontW(-send_panel_font_height(panel.ui_scale), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI"));
+    for (HWND control : {panel.scan, panel.url_label, panel.warning, panel.status, panel.copy_link, panel.stop})
+        SendMessageW(control, WM_SETFONT, WPARAM(panel.font.get()), FALSE);
+    if (panel.session && !panel.link_closed) panel.qr = qr_bitmap(panel.url, panel.ui_scale);
+
+    const int32_t qr_side = panel.qr ? panel.qr->width() : 0;
+    const int32_t content_width = send_panel_content_width(qr_side, panel.ui_scale);
+    const std::string_view warning_text = msg(Message::send_not_encrypted);
+    const int32_t url_lines = send_panel_lines(
+        panel.session ? single_line_width(panel.window, panel.font.get(), panel.url) : std::nullopt, content_width);
+    const int32_t warning_lines =
+        send_panel_lines(single_line_width(panel.window, panel.font.get(), warning_text), content_width);
+    const SendPanelLayout layout = layout_send_panel(qr_side, url_lines, warning_lines, panel.ui_scale);
+    const int32_t x = layout.margin, w = layout.content_width;
+    panel.margin = layout.margin;
+
+    place(panel.scan, x, layout.scan_y, w, layout.line_height);
+    place(panel.url_label, x, layout.url_y, w, layout.url_height);
+    place(panel.warning, x, layout.warning_y, w, layout.warning_height);
+    place(panel.status, x, layout.status_y, w, layout.line_height);
+    place(panel.copy_link, layout.copy_x, layout.buttons_y, layout.button_width, layout.button_height);
+    place(panel.stop, layout.stop_x, layout.buttons_y, layout.button_width, layout.button_height);
+
+    // The frame around that client area at the window's own DPI.
+    const SIZE size = frame_size(layout.client_width, layout.client_height, kStyle, kExStyle,
+                                 dpi_for_ui_scale(panel.ui_scale));
+    SetWindowPos(panel.window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(panel.window, nullptr, TRUE);
+    return size;
 }
 
 // Every 500 ms: the count and the time left, or the closed link.
@@ -151,8 +180,7 @@ void on_paint(const SendPanel& panel) {
     const HDC dc = BeginPaint(panel.window, &paint);
     if (!dc) return;
     if (panel.qr)
-        BitBlt(dc, kSendPanelMargin, kSendPanelMargin, panel.qr->width(), panel.qr->height(), panel.qr->dc(), 0, 0,
-               SRCCOPY);
+        BitBlt(dc, panel.margin, panel.margin, panel.qr->width(), panel.qr->height(), panel.qr->dc(), 0, 0, SRCCOPY);
     EndPaint(panel.window, &paint);
 }
 
@@ -181,17 +209,21 @@ LRESULT CALLBACK panel_procedure(HWND window, UINT message, WPARAM wparam, LPARA
     case WM_TIMER:
         if (wparam == kStatusTimer) update_status(*panel);
         return 0;
+    case WM_DPICHANGED: {
+        // Dragged to a monitor of another scale: everything is laid out again at it,
+        // where the system suggests.
+        const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+        panel->ui_scale = usable_ui_scale(ui_scale_for_dpi(LOWORD(wparam)));
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        lay_out(*panel);
+        return 0;
+    }
     default:
         break;
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
-
-HFONT panel_font() {
-    return CreateFontW(-15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI");
-}
 
 // Runs until the panel is closed; false when the application is quitting, with the
 // exit code in `quit_code`.
@@ -235,18 +267,19 @@ Result<void, PlatformError> send_to_device(std::span<const uint8_t> png, std::st
 
     auto registered = register_dialog_class(kPanelClass, panel_procedure, "RegisterClassExW(send panel)");
     if (!registered) return registered;
-    panel.font.reset(panel_font());
-    panel.window = CreateWindowExW(WS_EX_DLGMODALFRAME, kPanelClass, wide(msg(Message::send_panel_title)).c_str(),
-                                   WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 360, 520, nullptr, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
+    panel.window = CreateWindowExW(kExStyle, kPanelClass, wide(msg(Message::send_panel_title)).c_str(), kStyle, 0, 0,
+                                   360, 520, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!panel.window) return fail(last_error("CreateWindowExW(send panel)"));  // the session ends on the way out
     open_panels.push_back(&panel);
 
-    if (panel.session) {
-        panel.url = panel.session->url();
-        panel.qr = qr_bitmap(panel.url);
-    }
-    build_controls(panel);
+    if (panel.session) panel.url = panel.session->url();
+    // At the scale of the primary monitor, where it opens.
+    panel.ui_scale = window_ui_scale(panel.window);
+    create_controls(panel);
+    const SIZE size = lay_out(panel);
+    const int screen_w = GetSystemMetrics(SM_CXSCREEN), screen_h = GetSystemMetrics(SM_CYSCREEN);
+    SetWindowPos(panel.window, nullptr, (screen_w - size.cx) / 2, (screen_h - size.cy) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     update_status(panel);
     ShowWindow(panel.window, SW_SHOW);
     SetForegroundWindow(panel.window);

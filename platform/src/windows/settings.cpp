@@ -2,18 +2,18 @@
 // the hotkey recorder on the subclassed button, and what closing applies.
 #include "settings.h"
 
-#include <shellscalingapi.h>
-
 #include <string>
 
 #include "dialog_class.h"
 #include "host.h"
 #include "kestrix/frame.h"
 #include "kestrix/i18n.h"
+#include "keyboard_layouts.h"
 #include "languages.h"
 #include "settings_window.h"
 #include "start_at_login.h"
 #include "wide_text.h"
+#include "window_dpi.h"
 
 namespace kestrix::win {
 
@@ -28,13 +28,6 @@ constexpr UINT kRebuild = WM_APP + 1;
 // The open window, for its window procedures; null while none is open.
 thread_local SettingsWindow* open_window = nullptr;
 
-
-uint32_t window_scale(HWND window) {
-    UINT dpi_x = 0, dpi_y = 0;
-    if (FAILED(GetDpiForMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), MDT_EFFECTIVE_DPI, &dpi_x, &dpi_y)))
-        dpi_x = 0;
-    return ui_scale_for_dpi(dpi_x);
-}
 
 bool key_is_down(uint32_t virtual_key) { return GetKeyState(int(virtual_key)) < 0; }
 
@@ -138,14 +131,16 @@ LRESULT CALLBACK hotkey_button_procedure(HWND button, UINT message, WPARAM wpara
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
             if (!recording) break;
-            apply(*settings, press_key_while_recording(settings->state, uint32_t(wparam), key_is_down, catalogue()));
+            apply(*settings, press_key_while_recording(settings->state, uint32_t(wparam), key_is_down,
+                                                      installed_keyboard_layouts(), catalogue()));
             return 0;
         case WM_KEYUP:
         case WM_SYSKEYUP:
             if (!recording) break;
             // PrintScreen tells only of its release.
             if (wparam == VK_SNAPSHOT)
-                apply(*settings, press_key_while_recording(settings->state, VK_SNAPSHOT, key_is_down, catalogue()));
+                apply(*settings, press_key_while_recording(settings->state, VK_SNAPSHOT, key_is_down,
+                                                          installed_keyboard_layouts(), catalogue()));
             return 0;
         case WM_CHAR:
         case WM_DEADCHAR:
@@ -215,16 +210,16 @@ std::optional<int> run_modal_loop(SettingsWindow& settings) {
 
 // Shows or hides the status icon and registers the hotkey as the result says.
 void apply_result(const Config& result, const Config& given, bool quitting) {
-    if (result.show_tray_icon != tray_icon_shown()) {
+    if (result.show_tray_icon != tray_icon_wanted()) {
         if (result.show_tray_icon)
-            (void)add_tray_icon();  // nothing more to do if the shell refuses it
+            show_tray_icon();  // a refusal of the shell is retried there
         else
             remove_tray_icon();
     }
     if (result.hotkey != given.hotkey || result.language != given.language) set_tray_tooltip(result.hotkey);
     // A program on its way out does not need to hear that its hotkey is taken.
     if (!register_hotkey(result.hotkey) && !quitting)
-        show_message("Kestrix", msg(Message::error_hotkey_in_use, result.hotkey.text()));
+        show_error_message("Kestrix", hotkey_unavailable_message(result.hotkey));
 }
 
 void centre_on_primary_screen(HWND window) {
@@ -255,7 +250,7 @@ Result<std::optional<Config>, PlatformError> open_settings(const Config& config)
     if (!settings.window) return fail(PlatformError::os("CreateWindowExW(settings)", int32_t(GetLastError())));
 
     open_window = &settings;
-    settings.scale = window_scale(settings.window);
+    settings.scale = window_ui_scale(settings.window);
     apply_font(settings);
     settings.icon = make_tray_icon();
     SendMessageW(settings.window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(settings.icon.get()));

@@ -4,10 +4,12 @@
 
 #include "kestrix/i18n.h"
 #include "kestrix/settings_layout.h"
+#include "kestrix/ui_scale.h"
 #include "reading_order.h"
 #include "settings_window.h"
 #include "start_at_login.h"
 #include "wide_text.h"
+#include "window_dpi.h"
 
 namespace kestrix::win {
 
@@ -179,13 +181,13 @@ void place_children(SettingsWindow& settings) {
     place(c.note, layout.note);
     place(c.done, layout.done);
 
-    // The frame around that client area, whatever the caption and border sizes here.
+    // The frame around that client area, whatever the caption and border sizes are
+    // at the window's own DPI (the system's metrics are those of the primary monitor).
     const auto style = DWORD(GetWindowLongPtrW(settings.window, GWL_STYLE));
     const auto ex_style = DWORD(GetWindowLongPtrW(settings.window, GWL_EXSTYLE));
-    RECT frame{0, 0, layout.client_width, layout.client_height};
-    AdjustWindowRectEx(&frame, style, FALSE, ex_style);
-    SetWindowPos(settings.window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const SIZE frame = frame_size(layout.client_width, layout.client_height, style, ex_style,
+                                  dpi_for_ui_scale(settings.scale));
+    SetWindowPos(settings.window, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(settings.window, nullptr, TRUE);
 }
 

@@ -1,16 +1,17 @@
 #include "single_instance.h"
 
+#include "kestrix/single_instance.h"
+
 namespace kestrix::win {
 
 bool SingleInstance::claim() {
     if (mutex_) return true;  // already the first copy
     SetLastError(ERROR_SUCCESS);
     KernelHandle mutex(CreateMutexW(nullptr, TRUE, L"Local\\Kestrix.SingleInstance"));
-    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
-    // A mutex that cannot be created at all does not keep the user from starting Kestrix.
-    if (!mutex) return true;
-    if (existed) return false;  // `mutex` closes here
-    mutex_ = std::move(mutex);
+    const DWORD error = GetLastError();
+    // An existing mutex, or one a copy running as administrator keeps from us.
+    if (!is_first_copy(bool(mutex), uint32_t(error))) return false;  // `mutex` closes here
+    if (mutex) mutex_ = std::move(mutex);
     return true;
 }
 

@@ -32,11 +32,25 @@ private:
     HKEY key_ = nullptr;
 };
 
-// "\"C:\\path\\kestrix.exe\"", or nothing when the path cannot be had.
-std::optional<std::wstring> run_value_data() {
+// What earlier versions wrote: the path alone, so their starts at login looked like
+// any other start.
+std::optional<std::wstring> earlier_run_value_data() {
     const std::wstring path = executable_path();
     if (path.empty()) return std::nullopt;
     return L"\"" + path + L"\"";
+}
+
+std::optional<std::wstring> read_run_value() {
+    wchar_t data[2048] = {};
+    DWORD size = sizeof data;
+    if (RegGetValueW(HKEY_CURRENT_USER, kRunKey, kValueName, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(data);
+}
+
+bool write_run_value(HKEY run, const std::wstring& data) {
+    return RegSetValueExW(run, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                          DWORD((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 bool run_value_exists() {
@@ -60,6 +74,19 @@ std::optional<std::vector<uint8_t>> approved_value() {
 
 }  // namespace
 
+std::optional<std::wstring> run_value_data() {
+    const std::optional<std::wstring> earlier = earlier_run_value_data();
+    if (!earlier) return std::nullopt;
+    return *earlier + L" --at-login";
+}
+
+void update_earlier_run_value() {
+    const std::optional<std::wstring> earlier = earlier_run_value_data();
+    if (!earlier || read_run_value() != earlier) return;
+    RegistryKey run(HKEY_CURRENT_USER, kRunKey, KEY_SET_VALUE);
+    if (run) write_run_value(run.get(), *run_value_data());
+}
+
 LoginState read_login_state() {
     LoginRegistry registry;
     registry.path_known = run_value_data().has_value();
@@ -75,8 +102,7 @@ LoginState set_start_at_login(bool on) {
         RegistryKey run(HKEY_CURRENT_USER, kRunKey, KEY_READ | KEY_SET_VALUE);
         if (!run) return LoginState::Unavailable;
         if (on) {
-            RegSetValueExW(run.get(), kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data->c_str()),
-                           DWORD((data->size() + 1) * sizeof(wchar_t)));
+            write_run_value(run.get(), *data);
         } else {
             RegDeleteValueW(run.get(), kValueName);
         }

@@ -65,11 +65,12 @@ void open_text_box(OverlayState& state, const TextBoxRequest& request) {
     auto box = std::make_unique<TextBox>();
     box->index = request.index;
     box->anchor = request.anchor;
-    box->size_step = size_step(request.size_step);
     box->colour = colour_ref(request.colour);
 
-    const Rect r = text_box_rect(request.anchor, state.editor->selection(), state.desktop, box->size_step);
-    const auto pixels = int(text_size(box->size_step));
+    // The edit shows the text at the size the mark will have.
+    const double font = text_size(request.size_step) * request.scale;
+    const Rect r = text_box_rect(request.anchor, state.editor->selection(), state.desktop, font, request.scale);
+    const auto pixels = int(std::lround(font));
     box->font.reset(CreateFontW(-pixels, 0, 0, 0, 600, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                 CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI"));
     // The edit takes the mouse while it is open.
@@ -107,8 +108,8 @@ void close_text_box(OverlayState& state, bool commit) {
 
     if (state.editing()) {
         if (commit) {
-            const MeasureText measure = [](std::string_view utf8, uint32_t step) {
-                return measureAnnotationText(utf8, step);
+            const MeasureText measure = [](std::string_view utf8, double pixel_size) {
+                return measureAnnotationText(utf8, pixel_size);
             };
             apply_editor_outcome(state, state.editor->text_committed(std::move(text), anchor, index, measure));
         } else {

@@ -117,7 +117,7 @@ Result<void, PlatformError> show_toast(std::string_view text, std::optional<Rect
     if (auto registered = ensure_class(); !registered) return registered;
     close_toast();
 
-    const uint32_t scale = toast_scale(*monitors);
+    const uint32_t scale = toast_scale(anchor, *monitors);
     auto state = std::make_unique<ToastWindow>();
     state->text = wide(text);
     state->font.reset(CreateFontW(-toast_font_height(scale), 0, 0, 0, 600, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
@@ -133,7 +133,7 @@ Result<void, PlatformError> show_toast(std::string_view text, std::optional<Rect
     state->brush.reset(CreateSolidBrush(kBackground));
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.release()));
 
-    const int corner = toast_corner(rect.height);
+    const int corner = toast_corner(rect.height, scale);
     HRGN region = CreateRoundRectRgn(0, 0, rect.width + 1, rect.height + 1, corner, corner);
     // The window owns the region once it is set; until then it is ours to free.
     if (region && !SetWindowRgn(window, region, FALSE)) DeleteObject(region);

@@ -49,7 +49,10 @@ IconHandle icon_from_image(const Image& image) {
 }
 
 IconHandle make_tray_icon() {
-    const uint32_t d = icon_size(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+    // The shell draws the notification area at the system scale; asked each time, since
+    // the user may change the scale while Kestrix runs.
+    const UINT dpi = GetDpiForSystem();
+    const uint32_t d = icon_size(GetSystemMetricsForDpi(SM_CXSMICON, dpi), GetSystemMetricsForDpi(SM_CYSMICON, dpi));
     return icon_from_image(draw_icon(d, icon_colour(taskbar_uses_light_theme())));
 }
 

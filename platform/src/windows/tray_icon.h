@@ -37,7 +37,7 @@ bool taskbar_uses_light_theme();
 // the colour bitmap cannot be made.
 IconHandle icon_from_image(const Image& image);
 
-// The tray icon for this system's small-icon size and taskbar theme.
+// The tray icon for the system's small-icon size at the system scale, in the taskbar theme's green.
 IconHandle make_tray_icon();
 
 }  // namespace kestrix::win

@@ -23,7 +23,8 @@ private:
 
 }  // namespace
 
-std::optional<uint8_t> track_tray_menu(HWND owner, const std::optional<std::string>& available_update) {
+std::optional<uint8_t> track_tray_menu(HWND owner, std::optional<POINT> anchor,
+                                       const std::optional<std::string>& available_update) {
     PopupMenu menu;
     if (!menu.get()) return std::nullopt;
     for (const TrayMenuItem& item : tray_menu_items(catalogue(), available_update)) {
@@ -34,7 +35,10 @@ std::optional<uint8_t> track_tray_menu(HWND owner, const std::optional<std::stri
     }
 
     POINT at{};
-    GetCursorPos(&at);
+    if (anchor)
+        at = *anchor;
+    else
+        GetCursorPos(&at);
     // Without the foreground the menu would not close when the user clicks elsewhere.
     SetForegroundWindow(owner);
     const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | popup_menu_reading_flags();

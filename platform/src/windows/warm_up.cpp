@@ -63,7 +63,7 @@ void warm_gdiplus(HDC dc) {
     content.hint = hint;
     paint_readout_chrome(*canvas, Point{0, 0}, content);
 
-    const ToolbarLayout toolbar = layout_toolbar(std::nullopt, false);
+    const ToolbarLayout toolbar = layout_toolbar(std::nullopt, false, 100);
     paint_toolbar(*canvas, toolbar, Point{0, 0}, ToolbarLook{}, Box{0, 0, double(kSurfaceWidth), double(kSurfaceHeight)});
 }
 

@@ -3,18 +3,12 @@
 #include <windows.h>
 #include <dwmapi.h>
 
+#include "kestrix/snap_candidate.h"
+#include "wide_text.h"
+
 namespace kestrix::win {
 
 namespace {
-
-bool is_own_overlay(HWND window) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process != GetCurrentProcessId()) return false;
-    wchar_t name[64] = {};
-    if (GetClassNameW(window, name, int(std::size(name))) == 0) return false;
-    return wcscmp(name, kOverlayClass) == 0;
-}
 
 // Hidden by the compositor, for example on another virtual desktop. A failed query counts as not cloaked.
 bool is_cloaked(HWND window) {
@@ -23,32 +17,74 @@ bool is_cloaked(HWND window) {
 }
 
 // The frame without the invisible resize borders and shadow, or the plain window rectangle.
-bool visible_bounds(HWND window, RECT& bounds) {
-    if (SUCCEEDED(DwmGetWindowAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, &bounds, sizeof bounds))) return true;
-    return GetWindowRect(window, &bounds) != FALSE;
+std::optional<WindowEdges> visible_bounds(HWND window) {
+    RECT bounds{};
+    if (FAILED(DwmGetWindowAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, &bounds, sizeof bounds)) &&
+        !GetWindowRect(window, &bounds))
+        return std::nullopt;
+    return WindowEdges{bounds.left, bounds.top, bounds.right, bounds.bottom};
 }
 
+std::optional<Rect> monitor_of(HWND window) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    const HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONULL);
+    if (!monitor || !GetMonitorInfoW(monitor, &info)) return std::nullopt;
+    const RECT& r = info.rcMonitor;
+    return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+// The constant alpha a layered window is drawn with, when it was given one.
+std::optional<uint8_t> layered_alpha(HWND window, LONG ex_style) {
+    if (!(ex_style & WS_EX_LAYERED)) return std::nullopt;
+    BYTE alpha = 255;
+    DWORD flags = 0;
+    if (!GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) || !(flags & LWA_ALPHA)) return std::nullopt;
+    return uint8_t(alpha);
+}
+
+// What the snapping rule needs to know of a window; only the cheap facts are read for
+// one it leaves out anyway.
+SnapCandidate read_candidate(HWND window, HWND shell) {
+    SnapCandidate candidate;
+    candidate.visible = IsWindowVisible(window) != FALSE;
+    if (!candidate.visible) return candidate;
+    candidate.minimised = IsIconic(window) != FALSE;
+    const LONG ex_style = GetWindowLongW(window, GWL_EXSTYLE);
+    candidate.tool_window = (ex_style & WS_EX_TOOLWINDOW) != 0;
+    candidate.click_through = (ex_style & WS_EX_TRANSPARENT) != 0;
+    candidate.layered_alpha = layered_alpha(window, ex_style);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    candidate.own_process = process == GetCurrentProcessId();
+    wchar_t name[64] = {};
+    if (GetClassNameW(window, name, int(std::size(name))) > 0) candidate.class_name = narrow(name);
+    candidate.shell_window = shell != nullptr && window == shell;
+    candidate.cloaked = is_cloaked(window);
+    candidate.bounds = visible_bounds(window);
+    candidate.monitor = monitor_of(window);
+    return candidate;
+}
+
+struct Enumeration {
+    HWND shell = nullptr;
+    std::vector<Rect> windows;
+};
+
 BOOL CALLBACK add_window(HWND window, LPARAM param) {
-    auto* windows = reinterpret_cast<std::vector<Rect>*>(param);
-    if (!IsWindowVisible(window) || IsIconic(window)) return TRUE;
-    if (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) return TRUE;
-    if (is_own_overlay(window) || is_cloaked(window)) return TRUE;
-    RECT bounds{};
-    if (!visible_bounds(window, bounds)) return TRUE;
-    const int64_t width = int64_t(bounds.right) - bounds.left;
-    const int64_t height = int64_t(bounds.bottom) - bounds.top;
-    if (width < kMinimumSnapSide || height < kMinimumSnapSide) return TRUE;
-    if (width > INT32_MAX || height > INT32_MAX) return TRUE;  // not a rectangle of the desktop
-    windows->push_back(Rect{bounds.left, bounds.top, int32_t(width), int32_t(height)});
+    auto* enumeration = reinterpret_cast<Enumeration*>(param);
+    if (const std::optional<Rect> rect = snap_rect(read_candidate(window, enumeration->shell)))
+        enumeration->windows.push_back(*rect);
     return TRUE;  // always on to the last window
 }
 
 }  // namespace
 
 std::vector<Rect> list_windows() {
-    std::vector<Rect> windows;
-    EnumWindows(add_window, reinterpret_cast<LPARAM>(&windows));
-    return windows;
+    Enumeration enumeration;
+    enumeration.shell = GetShellWindow();
+    EnumWindows(add_window, reinterpret_cast<LPARAM>(&enumeration));
+    return enumeration.windows;
 }
 
 }  // namespace kestrix::win

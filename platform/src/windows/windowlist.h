@@ -9,9 +9,8 @@ namespace kestrix::win {
 
 // The class of the region overlay: a leftover one of this process is never offered.
 inline constexpr wchar_t kOverlayClass[] = L"SnapRegionOverlay";
-// Windows smaller than this on either side are not offered.
-inline constexpr int kMinimumSnapSide = 40;
 
+// Which windows are offered is the core's snap_rect; this reads what it needs.
 std::vector<Rect> list_windows();
 
 }  // namespace kestrix::win

@@ -8,14 +8,17 @@
 #include "host.h"
 #include "http.h"
 #include "installer.h"
+#include "keyboard_layouts.h"
 #include "languages.h"
 #include "local_clock.h"
+#include "menu_fade.h"
 #include "overlay.h"
 #include "pin.h"
 #include "prepare.h"
 #include "save_dialog.h"
 #include "sendpanel.h"
 #include "settings.h"
+#include "start_at_login.h"
 #include "toast.h"
 #include "windowlist.h"
 
@@ -23,7 +26,9 @@ namespace kestrix::win {
 
 namespace {
 
-win::HostSettings host_settings(const kestrix::HostSettings& settings) { return {settings.hotkey, settings.show_tray_icon}; }
+win::HostSettings host_settings(const kestrix::HostSettings& settings) {
+    return {settings.hotkey, settings.show_tray_icon, settings.start_notice};
+}
 
 win::HostEventCallback host_callback(const AppEventCallback& on_event) {
     return [&on_event](uint8_t code) { return on_event(AppEvent(code)); };
@@ -47,6 +52,8 @@ Result<bool, PlatformError> WindowsPlatform::claim_single_instance() { return in
 Result<std::vector<Monitor>, PlatformError> WindowsPlatform::enumerate_monitors() { return win::enumerate_monitors(); }
 
 Result<Frame, PlatformError> WindowsPlatform::capture_desktop(const std::vector<Monitor>& monitors) {
+    // The hotkey's captures freeze at once; the menu's wait for the chosen item to fade.
+    if (take_menu_capture()) wait_for_menu_fade();
     return win::capture_desktop(monitors);
 }
 
@@ -76,7 +83,7 @@ void WindowsPlatform::show_message(std::string_view title, std::string_view text
 
 void WindowsPlatform::show_about(std::string_view text, std::string_view address) { win::show_about(text, address); }
 
-void WindowsPlatform::show_error(const PlatformError& error) { win::show_message("Kestrix", error_text(error)); }
+void WindowsPlatform::show_error(const PlatformError& error) { win::show_error_message("Kestrix", error_text(error)); }
 
 void WindowsPlatform::signal_running_instance() { win::signal_running_instance(); }
 
@@ -123,8 +130,11 @@ Result<void, PlatformError> WindowsPlatform::run_host(const kestrix::HostSetting
     return win::run_host(host_settings(settings), host_callback(on_event), on_nested_hotkey);
 }
 
+std::vector<KeyboardLayout> WindowsPlatform::keyboard_layouts() { return installed_keyboard_layouts(); }
+
 Result<void, PlatformError> WindowsPlatform::run(const kestrix::HostSettings& settings, const AppEventCallback& on_event,
                                                  const NestedHotkeyCallback& on_nested_hotkey) {
+    update_earlier_run_value();
     return win::run(host_settings(settings), host_callback(on_event), on_nested_hotkey);
 }
 

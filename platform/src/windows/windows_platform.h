@@ -44,6 +44,7 @@ public:
                                          const NestedHotkeyCallback& on_nested_hotkey) override;
     Result<void, PlatformError> run(const kestrix::HostSettings& settings, const AppEventCallback& on_event,
                                     const NestedHotkeyCallback& on_nested_hotkey) override;
+    std::vector<KeyboardLayout> keyboard_layouts() override;
 
 private:
     GdiplusSession gdiplus_;
