@@ -6,6 +6,8 @@
 #include <variant>
 #include <vector>
 
+#include "answers.h"
+#include "kestrix/capture_name.h"
 #include "kestrix/file_io.h"
 #include "kestrix/i18n.h"
 #include "kestrix/local_time.h"
@@ -31,7 +33,11 @@ struct CopiedAndSaved {
 struct CopiedText {
     std::string text;
 };
-using SessionOutcome = std::variant<Nothing, Pinned, Copied, CopiedAndSaved, CopiedText, PlatformError>;
+// Copied, but the capture folder could not take it: that alone is said.
+struct CopiedNotKept {
+    std::string why;
+};
+using SessionOutcome = std::variant<Nothing, Pinned, Copied, CopiedAndSaved, CopiedText, CopiedNotKept, PlatformError>;
 
 using PngBytes = std::vector<uint8_t>;
 
@@ -39,20 +45,41 @@ Result<void, PlatformError> send(Platform& platform, const PngBytes& png) {
     return platform.send_to_device(png, default_file_name(platform.local_time()));
 }
 
-// The chosen path, or none when the user cancelled the dialog.
-Result<std::optional<fs::path>, PlatformError> save(Platform& platform, const PngBytes& png) {
+// The chosen path, or none when the user cancelled the dialog. The name chooses the
+// format: a JPEG for .jpg and its kin, the clipboard's PNG otherwise.
+Result<std::optional<fs::path>, PlatformError> save(Platform& platform, const Image& image, const PngBytes& png) {
     // A fresh clock reading: the send panel may have been open for minutes.
     auto path = platform.ask_save_path(default_file_name(platform.local_time()));
     if (!path || !path->has_value()) return path;
+    std::optional<PngBytes> jpeg;
+    if (picture_format_for(utf8_from_path((*path)->filename())) == PictureFormat::Jpeg) {
+        auto encoded = platform.encode_jpeg(image, kJpegQuality);
+        if (!encoded) return fail(std::move(encoded.error()));
+        jpeg = std::move(*encoded);
+    }
+    const PngBytes& bytes = jpeg ? *jpeg : png;
     // Written beside the target and renamed into place, so a full disk never leaves a
     // half-written picture where an earlier file was.
-    auto written = write_file_atomically(**path, {reinterpret_cast<const char*>(png.data()), png.size()});
+    auto written = write_file_atomically(**path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
     if (!written) return fail(PlatformError{PlatformError::Io{written.error()}});
     return path;
 }
 
+// Every copy also goes to the capture folder, when one is set, under a name no file
+// there has yet.
+Result<fs::path, std::string> keep_in_folder(Platform& platform, const Config& config, const PngBytes& png) {
+    const fs::path folder = path_from_utf8(config.save_folder);
+    const size_t budget = file_name_budget(folder.u16string().size());
+    const LocalTime time = platform.local_time();
+    return write_new_file(
+        folder,
+        [&](uint32_t attempt) { return capture_file_name(config.file_name_pattern, time, attempt, ".png", budget); },
+        {reinterpret_cast<const char*>(png.data()), png.size()});
+}
+
 // Pin, or copy and then send and save as requested.
-SessionOutcome deliver(Platform& platform, const OverlayOutcome& overlay, const Image& image, const Rect& selection) {
+SessionOutcome deliver(Platform& platform, const Config& config, const OverlayOutcome& overlay, const Image& image,
+                       const Rect& selection) {
     if (overlay.pin) {
         // A pinned capture is only pinned, whatever else was asked for.
         if (auto pinned = platform.pin_image(image, selection); !pinned) return pinned.error();
@@ -62,19 +89,29 @@ SessionOutcome deliver(Platform& platform, const OverlayOutcome& overlay, const 
     auto png = encodePng(image);
     if (!png) return PlatformError::image(png.error());
     if (auto copied = platform.copy_image(image, *png); !copied) return copied.error();
+    std::optional<SessionOutcome> kept;
+    if (!config.save_folder.empty()) {
+        auto written = keep_in_folder(platform, config, *png);
+        if (written)
+            kept = CopiedAndSaved{std::move(*written), selection};
+        else
+            kept = CopiedNotKept{std::move(written.error())};
+    }
     if (overlay.send) {
         if (auto sent = send(platform, *png); !sent) return sent.error();
     }
-    if (!overlay.save) return Copied{selection};
-    auto saved = save(platform, *png);
-    if (!saved) return saved.error();
     // Cancelling Save As is not a failure: the picture is on the clipboard.
-    if (!saved->has_value()) return Copied{selection};
-    return CopiedAndSaved{std::move(**saved), selection};
+    if (overlay.save) {
+        auto saved = save(platform, image, *png);
+        if (!saved) return saved.error();
+        if (saved->has_value()) return CopiedAndSaved{std::move(**saved), selection};
+    }
+    return kept ? std::move(*kept) : SessionOutcome{Copied{selection}};
 }
 
-SessionOutcome decide(Platform& platform, const OverlayOutcome& overlay) {
-    if (overlay.image && overlay.selection) return deliver(platform, overlay, *overlay.image, *overlay.selection);
+SessionOutcome decide(Platform& platform, const Config& config, const OverlayOutcome& overlay) {
+    if (overlay.image && overlay.selection)
+        return deliver(platform, config, overlay, *overlay.image, *overlay.selection);
     // Finished, but the picture could not be made: the user must hear that nothing was copied.
     if (overlay.selection) return overlay.failure.value_or(PlatformError::capture("the picture could not be made"));
     if (overlay.colour_text) return CopiedText{*overlay.colour_text};
@@ -92,7 +129,7 @@ SessionOutcome run(Platform& platform, const Config& config, bool save_as) {
     frame->wipe();
     *frame = Frame{};
     if (!overlay) return overlay.error();
-    SessionOutcome outcome = decide(platform, *overlay);
+    SessionOutcome outcome = decide(platform, config, *overlay);
     if (overlay->image) overlay->image->wipe();
     return outcome;
 }
@@ -125,6 +162,10 @@ void capture_session(Platform& platform, const Config& config, bool save_as) {
     const SessionOutcome outcome = run(platform, config, save_as);
     if (const auto* error = std::get_if<PlatformError>(&outcome)) {
         platform.show_error(*error);
+        return;
+    }
+    if (const auto* not_kept = std::get_if<CopiedNotKept>(&outcome)) {
+        platform.show_message(kProductName, msg(Message::error_capture_folder, not_kept->why));
         return;
     }
     if (config.show_confirmation) confirm(platform, outcome);

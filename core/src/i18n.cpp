@@ -142,6 +142,11 @@ constexpr std::array<std::string_view, kMessageCount> kMessageNames = {
     "start_hotkey_fallback",
     "start_hotkey_types",
     "error_print_screen_windows",
+    "error_capture_folder",
+    "settings_save_folder",
+    "settings_choose_folder",
+    "settings_save_folder_off",
+    "settings_save_folder_unset",
 };
 
 // The catalogues are constant data, one file per language, one entry per message in

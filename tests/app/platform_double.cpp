@@ -74,6 +74,16 @@ Result<std::optional<std::filesystem::path>, PlatformError> PlatformDouble::ask_
     return save_answer;
 }
 
+// Not a real JPEG: a marker and the size, enough to tell what was written.
+Result<std::vector<uint8_t>, PlatformError> PlatformDouble::encode_jpeg(const Image& image, uint8_t quality) {
+    record("encode_jpeg");
+    jpeg_qualities.push_back(quality);
+    std::vector<uint8_t> bytes{0xFF, 0xD8};
+    for (uint32_t value : {image.width(), image.height()})
+        for (int shift : {24, 16, 8, 0}) bytes.push_back(uint8_t(value >> shift));
+    return bytes;
+}
+
 Result<void, PlatformError> PlatformDouble::show_toast(std::string_view text, std::optional<Rect> near) {
     record("show_toast");
     toasts.push_back({std::string(text), near});

@@ -2,7 +2,7 @@
 // values in range, and read the same with CRLF line ends. What was read renders to
 // a file that reads back to the same values without a warning. The first line is
 // also tried as a language tag. Whether a hotkey line chose the hotkey is told apart
-// from the default.
+// from the default. Folders, name patterns and counts read are always usable ones.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,6 +23,9 @@ void check_in_range(const Config& c, std::string_view input) {
     FUZZ_CHECK(c.overlay_dim_percent <= 100, where());
     FUZZ_CHECK(c.language < kLanguageCount || c.language == kAutomaticLanguage, where());
     FUZZ_CHECK((c.hotkey.modifiers & ~uint32_t(0xF)) == 0, where());
+    FUZZ_CHECK(c.recent_captures <= kRecentCapturesMaxCount, where());
+    FUZZ_CHECK(c.save_folder.empty() || is_full_folder_path(c.save_folder), where());
+    FUZZ_CHECK(!file_name_pattern_problem(c.file_name_pattern), where());
     if (const auto* ch = std::get_if<Hotkey::Char>(&c.hotkey.key))
         FUZZ_CHECK((ch->code >= U'A' && ch->code <= U'Z') || (ch->code >= U'0' && ch->code <= U'9'), where());
     if (const auto* f = std::get_if<Hotkey::Function>(&c.hotkey.key))
@@ -62,6 +65,11 @@ Config settings_from(std::string_view input) {
     c.transfer_enabled = h >> 25 & 1;
     c.show_tray_icon = h >> 26 & 1;
     c.check_for_updates = h >> 27 & 1;
+    // Folder and pattern texts taken from the input itself, as far as a file can hold them.
+    std::string text(input.substr(0, input.find_first_of("#\r\n")));
+    if (h >> 28 & 1) c.save_folder = "D:\\" + text;
+    if (!file_name_pattern_problem(text)) c.file_name_pattern = text;
+    c.recent_captures = (h >> 3) % (kRecentCapturesMaxCount + 1);
     return c;
 }
 

@@ -8,8 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "kestrix/capture_name.h"
 #include "kestrix/hotkey.h"
 #include "kestrix/i18n.h"
+#include "kestrix/recent.h"
 #include "kestrix/result.h"
 
 namespace kestrix {
@@ -22,6 +24,9 @@ struct Config {
     bool transfer_enabled = false;
     bool show_tray_icon = true;
     bool check_for_updates = true;
+    std::string save_folder;                // every copy is also saved here; empty: off
+    std::string file_name_pattern{kDefaultFileNamePattern};
+    uint32_t recent_captures = kRecentCapturesDefaultCount;  // 0..kRecentCapturesMaxCount
 
     friend bool operator==(const Config&, const Config&) = default;
 };
@@ -90,5 +95,10 @@ inline Result<void, std::string> save_config(const Config& config) {
 std::optional<bool> parse_bool(std::string_view text);
 // Digits with one optional leading "+", 0 to 100.
 std::optional<uint8_t> parse_percent(std::string_view text);
+// Digits with one optional leading "+", 0 to `most`.
+std::optional<uint32_t> parse_count(std::string_view text, uint32_t most);
+// A folder given from a drive (D:\Shots), a network share (\\server\share) or the
+// root (/Users/ana): one that does not depend on the folder Kestrix was started in.
+bool is_full_folder_path(std::string_view text);
 
 }  // namespace kestrix

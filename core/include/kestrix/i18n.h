@@ -125,8 +125,13 @@ enum class Message : uint8_t {
     start_hotkey_fallback = 101,
     start_hotkey_types = 102,
     error_print_screen_windows = 103,
+    error_capture_folder = 104,
+    settings_save_folder = 105,
+    settings_choose_folder = 106,
+    settings_save_folder_off = 107,
+    settings_save_folder_unset = 108,
 };
-inline constexpr size_t kMessageCount = 104;
+inline constexpr size_t kMessageCount = 109;
 
 // The Windows wording of the tray menu: English only, other languages use the general labels.
 constexpr bool is_english_only(Message message) {

@@ -27,6 +27,8 @@ enum class SettingsControl : uint16_t {
     ShowIcon = 0x2007,
     Done = 0x2008,
     CheckForUpdates = 0x2009,
+    ChooseSaveFolder = 0x200A,
+    SaveFolderOff = 0x200B,
 };
 
 // The values being edited while the window is open. Start at login is not among them:
@@ -39,6 +41,7 @@ struct SettingsState {
     bool transfer_enabled = false;
     bool show_tray_icon = true;
     bool check_for_updates = true;
+    std::string save_folder;  // empty: captures are only copied
     bool recording = false;  // the hotkey button waits for a combination
     bool done = false;       // the window must close
 };
@@ -48,6 +51,9 @@ SettingsState settings_state(const Config& config);
 // The edited values laid over the configuration the window was given; absent when
 // none of them differs, so that nothing is written.
 std::optional<Config> settings_result(const Config& given, const SettingsState& state);
+
+// What the capture folder's row shows: the folder, or that captures are only copied.
+std::string save_folder_text(const SettingsState& state, const Catalogue& catalogue);
 
 // --- the two lists ---------------------------------------------------------------
 

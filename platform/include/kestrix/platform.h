@@ -75,6 +75,9 @@ public:
     virtual Result<void, PlatformError> pin_image(const Image& image, const Rect& rect) = 0;
     // 9. "Save as"; absent when the user cancels or the dialog fails.
     virtual Result<std::optional<std::filesystem::path>, PlatformError> ask_save_path(std::string_view suggested_name) = 0;
+    //    The picture as the bytes of a JPEG file at `quality` (1 to 100), for a name
+    //    chosen there that asks for one; the system's own encoder writes it.
+    virtual Result<std::vector<uint8_t>, PlatformError> encode_jpeg(const Image& image, uint8_t quality) = 0;
     // 10. The short confirmation, near `near` when given.
     virtual Result<void, PlatformError> show_toast(std::string_view text, std::optional<Rect> near) = 0;
     // 11. An information message box.

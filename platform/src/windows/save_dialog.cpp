@@ -32,7 +32,10 @@ thread_local std::optional<std::filesystem::path> last_folder;
 std::vector<wchar_t> name_buffer(std::string_view suggested_name, const std::optional<std::filesystem::path>& folder) {
     std::vector<wchar_t> buffer(kBufferUnits, L'\0');
     std::wstring name = wide(suggested_name);
-    if (folder && !folder->empty()) name = (*folder / std::filesystem::path(name)).wstring();
+    // A folder removed since would make the dialog refuse the whole name.
+    std::error_code ec;
+    if (folder && !folder->empty() && std::filesystem::is_directory(*folder, ec))
+        name = (*folder / std::filesystem::path(name)).wstring();
     size_t units = std::min(name.size(), kBufferUnits - 1);
     if (units < name.size() && units > 0 && IS_HIGH_SURROGATE(name[units - 1])) --units;
     std::copy_n(name.begin(), units, buffer.begin());

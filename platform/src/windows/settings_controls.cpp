@@ -83,6 +83,18 @@ private:
 
 }  // namespace
 
+std::vector<HWND> SettingsChildren::all() const {
+    std::vector<HWND> children = {hotkey_label, language_label, dim_label, hotkey_button, language_list, dim_list,
+                                  folder_label, folder_path, folder_choose, folder_off, note, done};
+    children.insert(children.end(), switches.begin(), switches.end());
+    return children;
+}
+
+void show_save_folder(const SettingsWindow& settings) {
+    set_text(settings.children.folder_path, save_folder_text(settings.state, catalogue()));
+    EnableWindow(settings.children.folder_off, !settings.state.save_folder.empty());
+}
+
 void set_text(HWND window, std::string_view text) { SetWindowTextW(window, wide(text).c_str()); }
 
 bool is_checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -122,6 +134,15 @@ void create_children(SettingsWindow& settings, WNDPROC procedure) {
     set_checked(c.switches[2], login_view(login, texts).checked);
     EnableWindow(c.switches[2], !settings.login_unavailable);
 
+    c.folder_label = make_child(settings, L"STATIC", kLabelStyle, 0, texts[Message::settings_save_folder]);
+    // A long folder keeps its drive and its last folder, with "…" between.
+    c.folder_path = make_child(settings, L"STATIC", kLabelStyle | SS_PATHELLIPSIS, 0, "");
+    c.folder_choose = make_control(settings, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, SettingsControl::ChooseSaveFolder,
+                                   texts[Message::settings_choose_folder]);
+    c.folder_off = make_control(settings, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, SettingsControl::SaveFolderOff,
+                                texts[Message::settings_save_folder_off]);
+    show_save_folder(settings);
+
     c.note = make_child(settings, L"STATIC", kLabelStyle, 0, opening_note(state, login, texts));
     c.done = make_control(settings, L"BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, SettingsControl::Done,
                           texts[Message::settings_done]);
@@ -129,11 +150,8 @@ void create_children(SettingsWindow& settings, WNDPROC procedure) {
 
 void destroy_children(SettingsWindow& settings) {
     SettingsChildren& c = settings.children;
-    for (HWND child : {c.hotkey_label, c.language_label, c.dim_label, c.hotkey_button, c.language_list, c.dim_list,
-                       c.note, c.done})
+    for (HWND child : c.all())
         if (child) DestroyWindow(child);
-    for (HWND box : c.switches)
-        if (box) DestroyWindow(box);
     c = SettingsChildren{};
 }
 
@@ -145,6 +163,10 @@ void relabel_children(SettingsWindow& settings) {
     set_text(c.dim_label, texts[Message::settings_dim]);
     for (size_t row = 0; row < c.switches.size(); ++row) set_text(c.switches[row], texts[kSwitchTexts[row]]);
     set_text(c.done, texts[Message::settings_done]);
+    set_text(c.folder_label, texts[Message::settings_save_folder]);
+    set_text(c.folder_choose, texts[Message::settings_choose_folder]);
+    set_text(c.folder_off, texts[Message::settings_save_folder_off]);
+    show_save_folder(settings);
     set_text(c.hotkey_button, settings.state.recording ? std::string(texts[Message::settings_recording])
                                                        : settings.state.hotkey.text());
     relabel_follow_system(c.language_list);
@@ -156,11 +178,8 @@ void apply_font(SettingsWindow& settings) {
                                     DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI"));
     const SettingsChildren& c = settings.children;
     const auto font = reinterpret_cast<WPARAM>(settings.font.get());
-    for (HWND child : {c.hotkey_label, c.language_label, c.dim_label, c.hotkey_button, c.language_list, c.dim_list,
-                       c.note, c.done})
+    for (HWND child : c.all())
         if (child) SendMessageW(child, WM_SETFONT, font, TRUE);
-    for (HWND box : c.switches)
-        if (box) SendMessageW(box, WM_SETFONT, font, TRUE);
 }
 
 void place_children(SettingsWindow& settings) {
@@ -178,6 +197,10 @@ void place_children(SettingsWindow& settings) {
     place(c.language_list, layout.language_list);
     place(c.dim_list, layout.dim_list);
     for (size_t row = 0; row < c.switches.size(); ++row) place(c.switches[row], layout.switches[row]);
+    place(c.folder_label, layout.folder_label);
+    place(c.folder_path, layout.folder_path);
+    place(c.folder_choose, layout.folder_choose);
+    place(c.folder_off, layout.folder_off);
     place(c.note, layout.note);
     place(c.done, layout.done);
 

@@ -8,6 +8,7 @@
 #include "host.h"
 #include "http.h"
 #include "installer.h"
+#include "jpeg.h"
 #include "keyboard_layouts.h"
 #include "languages.h"
 #include "local_clock.h"
@@ -73,6 +74,10 @@ Result<void, PlatformError> WindowsPlatform::pin_image(const Image& image, const
 // Never an error: a dialog that fails counts as cancelled.
 Result<std::optional<std::filesystem::path>, PlatformError> WindowsPlatform::ask_save_path(std::string_view suggested_name) {
     return win::ask_save_path(host_window(), suggested_name);
+}
+
+Result<std::vector<uint8_t>, PlatformError> WindowsPlatform::encode_jpeg(const Image& image, uint8_t quality) {
+    return win::encode_jpeg(image, quality);
 }
 
 Result<void, PlatformError> WindowsPlatform::show_toast(std::string_view text, std::optional<Rect> anchor) {
