@@ -135,8 +135,9 @@ void create_children(SettingsWindow& settings, WNDPROC procedure) {
     EnableWindow(c.switches[2], !settings.login_unavailable);
 
     c.folder_label = make_child(settings, L"STATIC", kLabelStyle, 0, texts[Message::settings_save_folder]);
-    // A long folder keeps its drive and its last folder, with "…" between.
-    c.folder_path = make_child(settings, L"STATIC", kLabelStyle | SS_PATHELLIPSIS, 0, "");
+    // A long folder ends in "…". Not SS_PATHELLIPSIS: Wine's path shortening aborts the
+    // process on a right-to-left text without a backslash.
+    c.folder_path = make_child(settings, L"STATIC", kLabelStyle | SS_ENDELLIPSIS, 0, "");
     c.folder_choose = make_control(settings, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, SettingsControl::ChooseSaveFolder,
                                    texts[Message::settings_choose_folder]);
     c.folder_off = make_control(settings, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, SettingsControl::SaveFolderOff,
