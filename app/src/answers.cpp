@@ -7,6 +7,14 @@
 
 namespace kestrix {
 
+std::string_view capture_usage_line() {
+    return "Usage: kestrix --capture region|last|screen|window [--delay SECONDS] [--output FILE [--rect X,Y,W,H]]";
+}
+
+std::string bad_arguments_text(std::string_view problem) {
+    return std::string(problem) + "\n" + std::string(capture_usage_line());
+}
+
 std::string help_text() {
     // The default shortcut, not the configured one: help never reads the configuration.
     const std::string hotkey = Hotkey{}.text();
@@ -33,6 +41,17 @@ std::string help_text() {
         "  --diagnose       show the detected screens, scales and permissions\n"
         "  --version        show the version\n"
         "  --help           show this text\n"
+        "  --capture MODE   capture now: region (drag one out), last (the previous\n"
+        "                   region again), screen (the monitor under the pointer)\n"
+        "                   or window (the active one), ready to mark up and copy\n"
+        "  --delay SECONDS  with --capture: wait 0 to 60 seconds first\n"
+        "  --output FILE    with --capture: write the picture to FILE as PNG and\n"
+        "                   print its path, with no overlay (screen, window, or\n"
+        "                   region with --rect X,Y,W,H in desktop units)\n"
+        "\n";
+    text += capture_usage_line();
+    text +=
+        "\n"
         "\n"
         "Kestrix does not upload screenshots and collects no data about how you use it.\n"
         "It reaches the network to ask whether there is a newer version -- now and then\n"

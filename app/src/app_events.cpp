@@ -25,15 +25,48 @@ void open_settings(AppState& state, AppEnvironment& env) {
     state.config = fresh;
 }
 
+// One capture; a finished one's selection is the region the last-region mode takes next.
+void capture(AppState& state, AppEnvironment& env, const CaptureRequest& request, bool save_as = false) {
+    const std::optional<Rect> finished =
+        capture_session(env.platform, state.config, SessionStart{request, save_as, state.last_region});
+    if (!finished) return;
+    if (!state.last_region) env.platform.set_last_region_available(true);
+    state.last_region = finished;
+}
+
+CaptureRequest delayed(uint32_t seconds) { return {CaptureMode::Region, seconds}; }
+
 }  // namespace
 
 bool handle_app_event(AppEvent event, AppState& state, AppEnvironment& env) {
     switch (event) {
         case AppEvent::CaptureRegion:
-            capture_session(env.platform, state.config, false);
+            capture(state, env, {});
             return false;
         case AppEvent::CaptureAndSaveAs:
-            capture_session(env.platform, state.config, true);
+            capture(state, env, {}, true);
+            return false;
+        case AppEvent::CaptureLastRegion:
+            capture(state, env, {CaptureMode::LastRegion});
+            return false;
+        case AppEvent::CaptureScreen:
+            capture(state, env, {CaptureMode::Screen});
+            return false;
+        case AppEvent::CaptureWindow:
+            capture(state, env, {CaptureMode::Window});
+            return false;
+        case AppEvent::CaptureAfter3Seconds:
+            capture(state, env, delayed(3));
+            return false;
+        case AppEvent::CaptureAfter5Seconds:
+            capture(state, env, delayed(5));
+            return false;
+        case AppEvent::CaptureAfter10Seconds:
+            capture(state, env, delayed(10));
+            return false;
+        case AppEvent::RequestedCapture:
+            if (const std::optional<CaptureRequest> request = env.platform.take_capture_request())
+                capture(state, env, *request);
             return false;
         case AppEvent::ShowAbout:
             env.platform.show_about(about_text(catalogue(), state.config.hotkey.text()), kProductWebsite);
@@ -55,9 +88,9 @@ bool handle_app_event(AppEvent event, AppState& state, AppEnvironment& env) {
     return false;  // a code outside the table
 }
 
-void handle_nested_hotkey(AppState& state, AppEnvironment& env) {
+void handle_nested_hotkey(AppState& state, AppEnvironment& env, const CaptureRequest& request) {
     // Runs to its end before the dialog that was open continues.
-    capture_session(env.platform, state.config, false);
+    capture(state, env, request);
 }
 
 }  // namespace kestrix

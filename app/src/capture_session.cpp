@@ -8,6 +8,7 @@
 
 #include "answers.h"
 #include "kestrix/capture_name.h"
+#include "frozen_desktop.h"
 #include "kestrix/file_io.h"
 #include "kestrix/i18n.h"
 #include "kestrix/local_time.h"
@@ -22,7 +23,9 @@ namespace fs = std::filesystem;
 
 // What a session ended with; each variant decides its own confirmation.
 struct Nothing {};
-struct Pinned {};
+struct Pinned {
+    Rect selection;
+};
 struct Copied {
     Rect selection;
 };
@@ -83,7 +86,7 @@ SessionOutcome deliver(Platform& platform, const Config& config, const OverlayOu
     if (overlay.pin) {
         // A pinned capture is only pinned, whatever else was asked for.
         if (auto pinned = platform.pin_image(image, selection); !pinned) return pinned.error();
-        return Pinned{};
+        return Pinned{selection};
     }
     // Encoded once: the clipboard carries these bytes, and sending and saving use them too.
     auto png = encodePng(image);
@@ -118,16 +121,16 @@ SessionOutcome decide(Platform& platform, const Config& config, const OverlayOut
     return Nothing{};
 }
 
-SessionOutcome run(Platform& platform, const Config& config, bool save_as) {
-    auto monitors = platform.enumerate_monitors();
-    if (!monitors) return monitors.error();
-    auto frame = platform.capture_desktop(*monitors);
-    if (!frame) return frame.error();
-    auto overlay = platform.open_overlay(*frame, *monitors, config, save_as);
+SessionOutcome run(Platform& platform, const Config& config, const SessionStart& start) {
+    auto frozen = freeze_desktop(platform, start.request, start.last_region);
+    if (!frozen) return frozen.error();
+    if (!frozen->has_value()) return Nothing{};  // the countdown was cancelled
+    FrozenDesktop& desktop = **frozen;
+    auto overlay = platform.open_overlay(desktop.frame, desktop.monitors, config, start.save_as, desktop.selection);
     // The frozen desktop is no longer needed; its pixels go before anything else opens
     // (a nested capture started from the Save As dialog freezes a desktop of its own).
-    frame->wipe();
-    *frame = Frame{};
+    desktop.frame.wipe();
+    desktop.frame = Frame{};
     if (!overlay) return overlay.error();
     SessionOutcome outcome = decide(platform, config, *overlay);
     if (overlay->image) overlay->image->wipe();
@@ -156,19 +159,28 @@ void confirm(Platform& platform, const SessionOutcome& outcome) {
     if (text) (void)platform.show_toast(*text, near);
 }
 
+// The selection of a finished capture; a cancel, a colour or a failure has none.
+std::optional<Rect> finished_selection(const SessionOutcome& outcome) {
+    if (const auto* copied = std::get_if<Copied>(&outcome)) return copied->selection;
+    if (const auto* saved = std::get_if<CopiedAndSaved>(&outcome)) return saved->selection;
+    if (const auto* pinned = std::get_if<Pinned>(&outcome)) return pinned->selection;
+    return std::nullopt;
+}
+
 }  // namespace
 
-void capture_session(Platform& platform, const Config& config, bool save_as) {
-    const SessionOutcome outcome = run(platform, config, save_as);
+std::optional<Rect> capture_session(Platform& platform, const Config& config, const SessionStart& start) {
+    const SessionOutcome outcome = run(platform, config, start);
     if (const auto* error = std::get_if<PlatformError>(&outcome)) {
         platform.show_error(*error);
-        return;
+        return std::nullopt;
     }
     if (const auto* not_kept = std::get_if<CopiedNotKept>(&outcome)) {
         platform.show_message(kProductName, msg(Message::error_capture_folder, not_kept->why));
         return;
     }
     if (config.show_confirmation) confirm(platform, outcome);
+    return finished_selection(outcome);
 }
 
 }  // namespace kestrix

@@ -1,10 +1,89 @@
 #include "command_line.h"
 
+#include <charconv>
+
+#include "kestrix/i18n.h"
 #include "kestrix/utf8.h"
 
 namespace kestrix {
 
 namespace {
+
+Command bad(std::string problem) { return {Command::Kind::BadArguments, std::move(problem), {}}; }
+
+// A whole decimal number that fits the type, with one optional leading "-" where signed.
+template <class Number>
+std::optional<Number> whole_number(std::string_view text) {
+    Number value{};
+    if (text.empty() || text.front() == '+') return std::nullopt;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::optional<uint32_t> delay_seconds(std::string_view text) {
+    const auto seconds = whole_number<uint32_t>(text);
+    if (!seconds || *seconds > kMaxDelaySeconds) return std::nullopt;
+    return seconds;
+}
+
+// "X,Y,W,H" with a width and height of at least 1.
+std::optional<Rect> rectangle(std::string_view text) {
+    std::vector<int32_t> fields;
+    for (;;) {
+        const size_t comma = text.find(',');
+        const auto field = whole_number<int32_t>(text.substr(0, comma));
+        if (!field || fields.size() == 4) return std::nullopt;
+        fields.push_back(*field);
+        if (comma == std::string_view::npos) break;
+        text.remove_prefix(comma + 1);
+    }
+    if (fields.size() != 4 || fields[2] < 1 || fields[3] < 1) return std::nullopt;
+    return Rect{fields[0], fields[1], fields[2], fields[3]};
+}
+
+// The options after "--capture MODE"; `rest` starts after the mode.
+Command parse_capture(CaptureMode mode, std::span<const std::string> rest) {
+    Command command{Command::Kind::Capture, {}, {}};
+    CaptureCommand& capture = command.capture;
+    capture.request.mode = mode;
+    bool delay_given = false;
+    for (size_t at = 0; at < rest.size(); ++at) {
+        const std::string& option = rest[at];
+        const std::optional<std::string> value =
+            at + 1 < rest.size() ? std::optional<std::string>(rest[at + 1]) : std::nullopt;
+        const auto given_twice = [&] { return bad(option + " is given twice."); };
+        if (option == "--delay") {
+            if (delay_given) return given_twice();
+            if (!value) return bad("--delay needs a number of seconds.");
+            const auto seconds = delay_seconds(*value);
+            if (!seconds) return bad(format_message("--delay takes whole seconds from 0 to 60, not `{}`.", *value));
+            capture.request.delay_seconds = *seconds;
+            delay_given = true;
+        } else if (option == "--output") {
+            if (capture.output) return given_twice();
+            if (!value || value->empty()) return bad("--output needs a file name.");
+            capture.output = *value;
+        } else if (option == "--rect") {
+            if (capture.rect) return given_twice();
+            if (!value) return bad("--rect needs X,Y,W,H.");
+            capture.rect = rectangle(*value);
+            if (!capture.rect)
+                return bad(format_message(
+                    "--rect takes X,Y,W,H in desktop units, with a width and height of at least 1, not `{}`.", *value));
+        } else {
+            return bad(format_message("Unknown option `{}` after --capture.", option));
+        }
+        ++at;  // the value
+    }
+    if (capture.rect && mode != CaptureMode::Region) return bad("--rect goes with --capture region only.");
+    if (capture.rect && !capture.output) return bad("--rect goes with --output only.");
+    if (capture.output && mode == CaptureMode::LastRegion)
+        return bad("--output does not go with --capture last: only the running Kestrix knows its last region.");
+    if (capture.output && mode == CaptureMode::Region && !capture.rect)
+        return bad("--capture region --output needs --rect X,Y,W,H.");
+    return command;
+}
 
 bool is_blank(char16_t c) { return c == u' ' || c == u'\t'; }
 
@@ -73,6 +152,12 @@ Command parse_command(std::span<const std::string> arguments) {
     using Kind = Command::Kind;
     if (arguments.empty()) return {Kind::Run, {}};
     const std::string& first = arguments.front();
+    if (first == "--capture") {
+        if (arguments.size() < 2) return bad("--capture needs a mode: region, last, screen or window.");
+        const auto mode = capture_mode_named(arguments[1]);
+        if (!mode) return bad(format_message("`{}` is not a capture mode: use region, last, screen or window.", arguments[1]));
+        return parse_capture(*mode, arguments.subspan(2));
+    }
     struct Option {
         std::string_view text;
         Kind kind;
@@ -85,8 +170,8 @@ Command parse_command(std::span<const std::string> arguments) {
         {"--diagnose", Kind::Diagnose},        {"--at-login", Kind::AtLogin},
     };
     for (const Option& option : kOptions)
-        if (first == option.text) return {option.kind, {}};
-    return {Kind::Unknown, first};
+        if (first == option.text) return {option.kind, {}, {}};
+    return {Kind::Unknown, first, {}};
 }
 
 }  // namespace kestrix

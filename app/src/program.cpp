@@ -1,6 +1,7 @@
 #include "program.h"
 
 #include "answers.h"
+#include "capture_to_file.h"
 #include "command_line.h"
 #include "diagnostics.h"
 #include "kestrix/i18n.h"
@@ -37,6 +38,12 @@ int run_program(std::span<const std::string> arguments, AppEnvironment& env) {
         case Kind::Diagnose:
             env.print(diagnostics_report(env.platform, env.config_dirs));
             return kExitSuccess;
+        case Kind::Capture:
+            if (command.capture.output) return capture_to_file(env, command.capture);
+            return run_tray_application(env, StartKind::Normal, command.capture.request);
+        case Kind::BadArguments:
+            env.print(bad_arguments_text(command.argument));
+            return kExitUnknownOption;
         case Kind::Unknown:
             env.print(unknown_option_text(command.argument));
             return kExitUnknownOption;

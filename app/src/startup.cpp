@@ -2,6 +2,7 @@
 
 #include "answers.h"
 #include "app_events.h"
+#include "kestrix/capture_hotkeys.h"
 #include "kestrix/hotkey_choice.h"
 #include "kestrix/i18n.h"
 
@@ -46,7 +47,7 @@ std::string config_warnings_message(const LoadedConfig& loaded) {
     return std::string(msg(Message::config_warnings_heading)) + "\n\n" + lines + "\n\n" + config_file_line(loaded);
 }
 
-int run_tray_application(AppEnvironment& env, StartKind kind) {
+int run_tray_application(AppEnvironment& env, StartKind kind, std::optional<CaptureRequest> capture) {
     Platform& platform = env.platform;
     const bool after_update = kind == StartKind::AfterUpdate;
     if (auto prepared = platform.prepare(); !prepared) {
@@ -61,7 +62,10 @@ int run_tray_application(AppEnvironment& env, StartKind kind) {
     }
     if (!*claimed) {
         if (!after_update) {
-            platform.signal_running_instance();
+            if (capture)
+                platform.signal_capture(*capture);
+            else
+                platform.signal_running_instance();
             return kExitSuccess;
         }
         switch (wait_for_previous_copy(env)) {
@@ -85,13 +89,21 @@ int run_tray_application(AppEnvironment& env, StartKind kind) {
 
     // The hotkey in force: the built-in default gives way where it would type a character.
     const StartHotkey start = start_hotkey(loaded.values.hotkey, loaded.hotkey_written, platform.keyboard_layouts());
-    AppState state{loaded.values, false};
+    AppState state{loaded.values, false, std::nullopt};
     state.config.hotkey = start.hotkey;
-    const HostSettings settings{start.hotkey, loaded.values.show_tray_icon,
-                                start_notice(start, kind != StartKind::Normal, catalogue())};
+    // The stand-in may be a combination another mode has: the capture hotkey keeps it.
+    turn_off_hotkeys_sharing_capture(state.config);
+    const Config& values = state.config;
+    const HostSettings settings{values.hotkey,
+                                values.show_tray_icon,
+                                start_notice(start, kind != StartKind::Normal, catalogue()),
+                                values.hotkey_last_region,
+                                values.hotkey_screen,
+                                values.hotkey_window,
+                                capture};
     auto hosted = platform.run(
         settings, [&](AppEvent event) { return handle_app_event(event, state, env); },
-        [&] { handle_nested_hotkey(state, env); });
+        [&](const CaptureRequest& request) { handle_nested_hotkey(state, env, request); });
     if (!hosted) {
         env.print("Kestrix stopped: " + hosted.error().plain());
         return kExitFailure;

@@ -1,7 +1,10 @@
 #pragma once
 // Running the tray application: one copy per user, the configuration and the
 // language, then the host until the user quits.
+#include <optional>
 #include <string>
+
+#include "kestrix/capture_modes.h"
 
 #include "app_environment.h"
 
@@ -19,8 +22,10 @@ inline constexpr int kAfterUpdateRetries = 100;
 // that installed this version, or by the Run key at login.
 enum class StartKind { Normal, AfterUpdate, AtLogin };
 
-// Start-up through the end of the host; returns the exit code.
-int run_tray_application(AppEnvironment& env, StartKind kind = StartKind::Normal);
+// Start-up through the end of the host; returns the exit code. With `capture` the
+// tray program starts that capture once it is up, or asks the copy already running to.
+int run_tray_application(AppEnvironment& env, StartKind kind = StartKind::Normal,
+                         std::optional<CaptureRequest> capture = std::nullopt);
 
 // The one message listing ignored configuration lines, in the current language.
 std::string config_warnings_message(const LoadedConfig& loaded);

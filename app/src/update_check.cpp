@@ -3,18 +3,20 @@
 #include "answers.h"
 #include "kestrix/i18n.h"
 #include "kestrix/update.h"
+#include "kestrix/update_transfer.h"
 #include "kestrix/utf8.h"
 
 namespace kestrix {
 
 namespace {
 
-// The manifest and its signature from the feed, verified; a failure as its plain text.
+// The manifest and its signature from the feed, verified; a failure as the text
+// the interactive check shows.
 Result<ReleaseManifest, std::string> fetch_manifest(Platform& platform, const UpdateFeed& feed) {
-    auto manifest = platform.http_get(feed.manifest_url);
-    if (!manifest) return fail(manifest.error().plain());
-    auto signature = platform.http_get(signature_url(feed.manifest_url));
-    if (!signature) return fail(signature.error().plain());
+    auto manifest = platform.http_get(feed.manifest_url, kFeedTimeouts);
+    if (!manifest) return fail(transfer_failure_text(manifest.error()));
+    auto signature = platform.http_get(signature_url(feed.manifest_url), kFeedTimeouts);
+    if (!signature) return fail(transfer_failure_text(signature.error()));
     const std::string_view signature_text(reinterpret_cast<const char*>(signature->data()), signature->size());
     if (!is_valid_utf8(signature_text)) return fail(std::string("the signature is not text"));
     auto verified = verify_manifest(*manifest, trim_space(signature_text), feed.public_key);
@@ -47,14 +49,21 @@ bool check_for_updates(AppState& state, AppEnvironment& env) {
     }
 
     const std::string version = offered->version.text();
+    // Asked before anything is downloaded: a folder that takes no new file (Program
+    // Files, a protected folder, a read-only share) would only fail at the end.
+    if (auto folder = platform.check_install_folder(); !folder) {
+        platform.show_message(kProductName, msg(Message::update_available, version) + "\n\n" +
+                                                msg(Message::update_cannot_update_here, folder.error().plain()));
+        return false;
+    }
     auto install = platform.ask_install_update(msg(Message::update_available, version), offered->notes,
                                                msg(Message::update_install_and_restart), msg(Message::update_not_now));
     if (!install) return report(install.error().plain());
     if (!*install) return false;
 
     note(platform, Message::update_downloading);
-    auto executable = platform.http_get(offered->url);
-    if (!executable) return report(executable.error().plain());
+    auto executable = platform.http_get(offered->url, kDownloadTimeouts);
+    if (!executable) return report(transfer_failure_text(executable.error()));
     // Checked before anything on disk changes.
     if (sha256_hex(*executable) != offered->sha256) return report(UpdateError{UpdateError::ChecksumMismatch{}}.text());
 

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <string>
+
+#include "fill_box.h"
 
 namespace kestrix {
 
@@ -71,6 +74,26 @@ ArrowShape arrowShape(const std::vector<Point>& path, Point tip, double width) {
     return shape;
 }
 
+double textBackgroundRadius(double pixelSize) { return 0.25 * pixelSize; }
+
+std::vector<Point> roundedBox(const Box& box, double radius) {
+    const double r = std::clamp(radius, 0.0, std::min(box.width, box.height) / 2);
+    constexpr int kSteps = 6;  // per quarter circle
+    const double right = box.x + box.width, bottom = box.y + box.height;
+    // Corner centres clockwise from the top-right, each with the angle its arc starts at.
+    const struct {
+        double cx, cy, from;
+    } corners[] = {{right - r, box.y + r, -90}, {right - r, bottom - r, 0}, {box.x + r, bottom - r, 90}, {box.x + r, box.y + r, 180}};
+    std::vector<Point> points;
+    points.reserve(4 * (kSteps + 1));
+    for (const auto& c : corners)
+        for (int i = 0; i <= kSteps; ++i) {
+            const double a = (c.from + 90.0 * i / kSteps) * std::numbers::pi / 180.0;
+            points.push_back({c.cx + r * std::cos(a), c.cy + r * std::sin(a)});
+        }
+    return points;
+}
+
 TextExtent fallbackTextExtent(std::string_view utf8, double px) {
     // Unicode scalar values: every byte that does not continue a sequence starts one
     const double n = double(std::count_if(utf8.begin(), utf8.end(), [](char c) { return (uint8_t(c) & 0xC0) != 0x80; }));
@@ -111,6 +134,25 @@ void drawArrow(Canvas& canvas, const Mapper& map, const ArrowMark& a) {
     canvas.fillPolygon(shape.head, colour);
 }
 
+std::vector<Point> mapped(const Mapper& map, const std::vector<Point>& points) {
+    std::vector<Point> out;
+    out.reserve(points.size());
+    for (const Point& p : points) out.push_back(map(p));
+    return out;
+}
+
+void drawText(Canvas& canvas, const Mapper& map, const TextMark& t) {
+    const double px = font_size(t);
+    const Point at = map(t.box.x, t.box.y);
+    Argb ink = toArgb(t.colour);
+    if (t.background) {
+        const Box box{at.x, at.y, t.box.width, t.box.height};
+        canvas.fillPolygon(roundedBox(box, textBackgroundRadius(px)), ink | 0xFF000000u);
+        ink = markerLabelColour(t.colour);
+    }
+    canvas.drawText(t.text, at, px, ink);
+}
+
 void drawNumber(Canvas& canvas, const Mapper& map, const NumberMark& n) {
     const double d = marker_size(n);
     const Point centre = map(n.centre);
@@ -136,15 +178,22 @@ void drawAnnotation(Canvas& canvas, Origin origin, const Annotation& annotation)
                 canvas.strokeEllipse(map.box(a.start, a.end), stroke_width(a), toArgb(a.colour));
             } else if constexpr (std::is_same_v<T, ArrowMark>) {
                 drawArrow(canvas, map, a);
+            } else if constexpr (std::is_same_v<T, LineMark>) {
+                const Point ends[] = {map(a.start), map(a.end)};
+                canvas.strokePolyline(ends, false, stroke_width(a), toArgb(a.colour));
             } else if constexpr (std::is_same_v<T, PenMark>) {
                 if (a.points.size() < 2) return;
-                std::vector<Point> points;
-                for (const Point& p : a.points) points.push_back(map(p));
-                canvas.strokePolyline(points, false, stroke_width(a), toArgb(a.colour));
+                canvas.strokePolyline(mapped(map, a.points), false, stroke_width(a), toArgb(a.colour));
+            } else if constexpr (std::is_same_v<T, HighlighterMark>) {
+                if (a.points.size() < 2) return;
+                canvas.highlightPolyline(mapped(map, a.points), stroke_width(a), toArgb(a.colour));
+            } else if constexpr (std::is_same_v<T, RedactMark>) {
+                // Opaque whatever the colour's alpha: nothing may show through.
+                detail::fill_box(canvas, map.box(a.start, a.end), toArgb(a.colour) | 0xFF000000u);
             } else if constexpr (std::is_same_v<T, NumberMark>) {
                 drawNumber(canvas, map, a);
             } else if constexpr (std::is_same_v<T, TextMark>) {
-                canvas.drawText(a.text, map(a.box.x, a.box.y), font_size(a), toArgb(a.colour));
+                drawText(canvas, map, a);
             }
             // Mosaic strokes are pixelated into the picture beforehand, not drawn.
         },
@@ -154,9 +203,14 @@ void drawAnnotation(Canvas& canvas, Origin origin, const Annotation& annotation)
 void drawAnnotations(Canvas& canvas, Origin origin, const std::vector<Annotation>& annotations,
                      const Annotation* inProgress, const Rect& clip, std::optional<size_t> leaveOut) {
     canvas.setClip({saturate(int64_t(clip.x) - origin.x), saturate(int64_t(clip.y) - origin.y), clip.width, clip.height});
-    for (size_t i = 0; i < annotations.size(); ++i)
-        if (i != leaveOut) drawAnnotation(canvas, origin, annotations[i]);
-    if (inProgress) drawAnnotation(canvas, origin, *inProgress);
+    // Redactions go over everything else, whenever they were drawn.
+    for (const bool redactions : {false, true}) {
+        for (size_t i = 0; i < annotations.size(); ++i)
+            if (i != leaveOut && std::holds_alternative<RedactMark>(annotations[i]) == redactions)
+                drawAnnotation(canvas, origin, annotations[i]);
+        if (inProgress && std::holds_alternative<RedactMark>(*inProgress) == redactions)
+            drawAnnotation(canvas, origin, *inProgress);
+    }
     canvas.resetClip();
 }
 

@@ -63,6 +63,9 @@ Box visualBounds(const Annotation& annotation) {
             return {m.centre.x - d / 2.0, m.centre.y - d / 2.0, d, d};
         }
         Box operator()(const TextMark& m) const { return m.box; }
+        Box operator()(const LineMark& m) const { return bounds_of({m.start, m.end}, stroke_width(m) / 2.0); }
+        Box operator()(const HighlighterMark& m) const { return bounds_of(m.points, stroke_width(m) / 2.0); }
+        Box operator()(const RedactMark& m) const { return bounds_of({m.start, m.end}, 0.0); }
     };
     return std::visit(Visitor{}, annotation);
 }
@@ -89,6 +92,11 @@ Annotation translated(const Annotation& annotation, double dx, double dy) {
             m.box.x += dx;
             m.box.y += dy;
         }
+        void operator()(LineMark& m) const { shift(m.start, dx, dy), shift(m.end, dx, dy); }
+        void operator()(HighlighterMark& m) const {
+            for (Point& p : m.points) shift(p, dx, dy);
+        }
+        void operator()(RedactMark& m) const { shift(m.start, dx, dy), shift(m.end, dx, dy); }
     };
     std::visit(Visitor{dx, dy}, moved);
     return moved;

@@ -1,5 +1,7 @@
 #include "kestrix/config.h"
 
+#include <algorithm>
+#include <array>
 #include <system_error>
 
 #include "kestrix/file_io.h"
@@ -22,6 +24,27 @@ std::string_view unquote(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         return value.substr(1, value.size() - 2);
     return value;
+}
+
+// The mode of one of the hotkeys that may be off, by its key.
+std::optional<CaptureMode> optional_hotkey_mode(std::string_view key) {
+    for (CaptureMode mode : kHotkeyModes)
+        if (mode != CaptureMode::Region && capture_hotkey_key(mode) == key) return mode;
+    return std::nullopt;
+}
+
+// A hotkey that may be off: a combination, or "off"; anything else turns it off too.
+std::optional<std::string> apply_optional_hotkey(Config& config, CaptureMode mode, std::string_view value) {
+    const std::string_view key = capture_hotkey_key(mode);
+    value = trim_space(value);
+    if (ascii_lower(value) == "off") {
+        set_capture_hotkey(config, mode, std::nullopt);
+        return std::nullopt;
+    }
+    auto parsed = parse_hotkey(value);
+    set_capture_hotkey(config, mode, parsed ? std::optional<Hotkey>(*parsed) : std::nullopt);
+    if (!parsed) return std::string(key) + ": " + parsed.error().text() + "; turned off";
+    return std::nullopt;
 }
 
 // Applies one "key = value" line to the settings, or says why it could not.
@@ -85,10 +108,47 @@ std::optional<std::string> apply_setting(Config& config, std::string_view key, s
         config.language = language;
         return std::nullopt;
     }
+    if (const auto mode = optional_hotkey_mode(key)) return apply_optional_hotkey(config, *mode, value);
     return format_message("unknown key `{}`", key);
 }
 
+// Two modes cannot share a combination: of two hotkeys that are the same, the one set
+// on the later line is turned off. The capture hotkey always keeps its combination.
+// `set_on` holds the line that gave each mode its hotkey (0: the default).
+void turn_off_shared_hotkeys(ParsedConfig& parsed, const std::array<uint32_t, kCaptureModeCount>& set_on) {
+    std::array<CaptureMode, kCaptureModeCount - 1> later{CaptureMode::LastRegion, CaptureMode::Screen,
+                                                         CaptureMode::Window};
+    std::stable_sort(later.begin(), later.end(),
+                     [&](CaptureMode a, CaptureMode b) { return set_on[size_t(a)] < set_on[size_t(b)]; });
+    std::vector<CaptureMode> kept{CaptureMode::Region};
+    for (CaptureMode mode : later) {
+        const std::optional<Hotkey> hotkey = capture_hotkey(parsed.values, mode);
+        if (!hotkey) continue;
+        const auto owner = std::find_if(kept.begin(), kept.end(), [&](CaptureMode earlier) {
+            return capture_hotkey(parsed.values, earlier) == hotkey;
+        });
+        if (owner == kept.end()) {
+            kept.push_back(mode);
+            continue;
+        }
+        set_capture_hotkey(parsed.values, mode, std::nullopt);
+        const uint32_t line = set_on[size_t(mode)];
+        ConfigWarning warning{std::string(capture_hotkey_key(mode)) + ": " + hotkey->text() +
+                                  " is already taken by `" + std::string(capture_hotkey_key(*owner)) +
+                                  "`; turned off",
+                              line};
+        // In line order with the others; that line set the hotkey, so it had no warning of its own.
+        const auto at = std::upper_bound(parsed.warnings.begin(), parsed.warnings.end(), line,
+                                         [](uint32_t l, const ConfigWarning& w) { return l < w.line; });
+        parsed.warnings.insert(at, std::move(warning));
+    }
+}
+
 const char* bool_text(bool value) { return value ? "true" : "false"; }
+
+std::string optional_hotkey_text(const std::optional<Hotkey>& hotkey) {
+    return hotkey ? "\"" + hotkey->text() + "\"" : std::string("off");
+}
 
 }  // namespace
 
@@ -130,6 +190,7 @@ bool is_full_folder_path(std::string_view text) {
 
 ParsedConfig parse_config(std::string_view text) {
     ParsedConfig parsed;
+    std::array<uint32_t, kCaptureModeCount> hotkey_set_on{};
     uint32_t number = 0;
     size_t start = 0;
     while (start < text.size()) {
@@ -155,7 +216,10 @@ ParsedConfig parse_config(std::string_view text) {
             parsed.warnings.push_back({std::move(*warning), number});
         else if (key == "hotkey")
             parsed.hotkey_written = true;
+        else if (const auto mode = optional_hotkey_mode(key))
+            hotkey_set_on[size_t(*mode)] = number;
     }
+    turn_off_shared_hotkeys(parsed, hotkey_set_on);
     return parsed;
 }
 
@@ -219,6 +283,18 @@ std::string render_config(const Config& config) {
            "# off and Kestrix only ever checks when you ask it to.\n"
            "check_for_updates = ";
     out += bool_text(config.check_for_updates);
+    out += "\n"
+           "\n"
+           "# More capture hotkeys, written like hotkey above, or off: the last\n"
+           "# region captured again, the whole screen under the pointer, and the\n"
+           "# active window. Each opens with that area selected, ready to adjust,\n"
+           "# mark up, or copy with Enter. Two keys cannot share a combination.\n"
+           "hotkey_last_region = ";
+    out += optional_hotkey_text(config.hotkey_last_region);
+    out += "\nhotkey_screen = ";
+    out += optional_hotkey_text(config.hotkey_screen);
+    out += "\nhotkey_window = ";
+    out += optional_hotkey_text(config.hotkey_window);
     out += "\n"
            "\n"
            "# Also save every capture you copy in this folder, as a PNG under a\n"

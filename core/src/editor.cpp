@@ -27,23 +27,43 @@ Rect fit_into(const Rect& selection, const Rect& bounds) {
     return offset_within(fitted, 0, 0, bounds);
 }
 
+bool box_big_enough(const Point& start, const Point& end) {
+    return std::abs(end.x - start.x) >= MIN_BOX_DRAWN && std::abs(end.y - start.y) >= MIN_BOX_DRAWN;
+}
+
+bool line_long_enough(const Point& start, const Point& end) {
+    return std::hypot(end.x - start.x, end.y - start.y) >= MIN_ARROW_LENGTH;
+}
+
 bool big_enough(const Annotation& a) {
-    if (const auto* r = std::get_if<RectangleMark>(&a))
-        return std::abs(r->end.x - r->start.x) >= MIN_BOX_DRAWN && std::abs(r->end.y - r->start.y) >= MIN_BOX_DRAWN;
-    if (const auto* e = std::get_if<EllipseMark>(&a))
-        return std::abs(e->end.x - e->start.x) >= MIN_BOX_DRAWN && std::abs(e->end.y - e->start.y) >= MIN_BOX_DRAWN;
-    if (const auto* ar = std::get_if<ArrowMark>(&a))
-        return std::hypot(ar->end.x - ar->start.x, ar->end.y - ar->start.y) >= MIN_ARROW_LENGTH;
+    if (const auto* r = std::get_if<RectangleMark>(&a)) return box_big_enough(r->start, r->end);
+    if (const auto* e = std::get_if<EllipseMark>(&a)) return box_big_enough(e->start, e->end);
+    if (const auto* x = std::get_if<RedactMark>(&a)) return box_big_enough(x->start, x->end);
+    if (const auto* ar = std::get_if<ArrowMark>(&a)) return line_long_enough(ar->start, ar->end);
+    if (const auto* l = std::get_if<LineMark>(&a)) return line_long_enough(l->start, l->end);
     if (const auto* pen = std::get_if<PenMark>(&a)) return pen->points.size() >= 2;
     if (const auto* mosaic = std::get_if<MosaicMark>(&a)) return mosaic->points.size() >= 2;
+    if (const auto* h = std::get_if<HighlighterMark>(&a)) return h->points.size() >= 2;
     if (const auto* text = std::get_if<TextMark>(&a)) return !is_blank_text(text->text);
     return true;  // a marker is kept whatever the drag
 }
 
+// Freehand strokes are not hit-tested, so they are not selected when drawn either.
+bool is_stroke(AnnotationKind kind) {
+    return kind == AnnotationKind::Pen || kind == AnnotationKind::Mosaic || kind == AnnotationKind::Highlighter;
+}
+
 }  // namespace
 
-Editor::Editor(const Rect& selection, const Rect& desktop_bounds)
-    : selection_(fit_into(selection, desktop_bounds)), bounds_(desktop_bounds) {}
+Editor::Editor(const Rect& selection, const Rect& desktop_bounds, const ToolSettings& tools)
+    : selection_(fit_into(selection, desktop_bounds)), bounds_(desktop_bounds), tools_(tools) {
+    // Settings from elsewhere are held to the tables like every later choice.
+    if (tools_.tool && int(*tools_.tool) >= TOOL_COUNT) tools_.tool.reset();
+    for (ToolStyle& s : tools_.styles) s.size = size_step(s.size);
+}
+
+const ToolStyle& Editor::style() const { return tools_.tool ? tools_.styles[std::size_t(*tools_.tool)] : untooled_; }
+ToolStyle& Editor::style() { return tools_.tool ? tools_.styles[std::size_t(*tools_.tool)] : untooled_; }
 
 void Editor::start_from(std::vector<Annotation> annotations, bool backdrop) {
     annotations_ = std::move(annotations);
@@ -57,17 +77,29 @@ void Editor::start_from(std::vector<Annotation> annotations, bool backdrop) {
 EditorOutcome Editor::select_tool(int index) {
     if (index < 0 || index >= TOOL_COUNT) return {};
     const Tool chosen = Tool(index);
-    tool_ = (tool_ == chosen) ? std::nullopt : std::optional<Tool>(chosen);
+    tools_.tool = (tools_.tool == chosen) ? std::nullopt : std::optional<Tool>(chosen);
     return {EditorAction::Redraw};
 }
 
 EditorOutcome Editor::select_colour(int swatch) {
-    colour_ = palette_colour(uint32_t(std::max(swatch, 0)));
+    style().colour = palette_colour(uint32_t(std::max(swatch, 0)));
     return {EditorAction::Redraw};
 }
 
 EditorOutcome Editor::select_size(int step) {
-    size_ = uint32_t(std::clamp(step, 0, int(MAX_SIZE_STEP)));
+    style().size = uint32_t(std::clamp(step, 0, int(MAX_SIZE_STEP)));
+    return {EditorAction::Redraw};
+}
+
+EditorOutcome Editor::step_size(int delta) {
+    const int step = std::clamp(int(sizeIndex()) + std::clamp(delta, -1, 1), 0, int(MAX_SIZE_STEP));
+    if (uint32_t(step) == sizeIndex()) return {};
+    return select_size(step);
+}
+
+EditorOutcome Editor::toggle_text_background() {
+    bool& on = tools_.styles[std::size_t(Tool::Text)].text_background;
+    on = !on;
     return {EditorAction::Redraw};
 }
 
@@ -118,33 +150,45 @@ EditorOutcome Editor::pointer_down(double x, double y) {
 
 EditorOutcome Editor::start_gesture(const Point& pointer) {
     const Point p = clamp_into(selection_, pointer);
+    const std::optional<Tool> tool = tools_.tool;
     const double scale = scale_factor(ui_scale_);
-    if (!tool_) {
+    if (!tool) {
         gesture_ = MovingSelectionGesture{pointer, selection_};
         return {EditorAction::Redraw};
     }
-    switch (*tool_) {
+    const uint32_t size = sizeIndex();
+    const Colour colour = this->colour();
+    switch (*tool) {
         case Tool::Text:
             text_edit_index_.reset();
-            return {EditorAction::OpenTextBox, TextBoxRequest{p, std::nullopt, {}, sizeIndex(), colour_, scale}};
+            return {EditorAction::OpenTextBox,
+                    TextBoxRequest{p, std::nullopt, {}, size, colour, scale, text_background()}};
         case Tool::Rectangle:
-            gesture_ = DrawingGesture{RectangleMark{p, p, sizeIndex(), colour_, scale}};
+            gesture_ = DrawingGesture{RectangleMark{p, p, size, colour, scale}};
             break;
         case Tool::Ellipse:
-            gesture_ = DrawingGesture{EllipseMark{p, p, sizeIndex(), colour_, scale}};
+            gesture_ = DrawingGesture{EllipseMark{p, p, size, colour, scale}};
             break;
         case Tool::Arrow:
-            gesture_ = DrawingGesture{ArrowMark{p, p, sizeIndex(), colour_, std::nullopt, scale}};
+            gesture_ = DrawingGesture{ArrowMark{p, p, size, colour, std::nullopt, scale}};
+            break;
+        case Tool::Line:
+            gesture_ = DrawingGesture{LineMark{p, p, size, colour, scale}};
             break;
         case Tool::Pen:
-            gesture_ = DrawingGesture{PenMark{sizeIndex(), colour_, {p}, scale}};
+            gesture_ = DrawingGesture{PenMark{size, colour, {p}, scale}};
+            break;
+        case Tool::Highlighter:
+            gesture_ = DrawingGesture{HighlighterMark{size, colour, {p}, scale}};
             break;
         case Tool::Mosaic:
-            gesture_ =
-                DrawingGesture{MosaicMark{mosaic_brush_width(size_) * scale, mosaic_block(size_) * scale, {p}}};
+            gesture_ = DrawingGesture{MosaicMark{mosaic_brush_width(size) * scale, mosaic_block(size) * scale, {p}}};
+            break;
+        case Tool::Redact:
+            gesture_ = DrawingGesture{RedactMark{p, p, colour}};
             break;
         case Tool::Number:
-            gesture_ = DrawingGesture{NumberMark{next_marker_number(), p, sizeIndex(), colour_, scale}};
+            gesture_ = DrawingGesture{NumberMark{next_marker_number(), p, size, colour, scale}};
             break;
     }
     return {EditorAction::Redraw};
@@ -183,7 +227,7 @@ void Editor::finish_gesture() {
             const AnnotationKind kind = kind_of(g->annotation);
             annotations_.push_back(std::move(g->annotation));
             record(AddedEntry{});
-            if (kind == AnnotationKind::Pen || kind == AnnotationKind::Mosaic)
+            if (is_stroke(kind))
                 selected_.reset();
             else
                 selected_ = annotations_.size() - 1;
@@ -209,7 +253,7 @@ EditorOutcome Editor::double_click(double x, double y) {
             text_edit_index_ = *hit;
             return {EditorAction::EditTextBox,
                     TextBoxRequest{{text->box.x, text->box.y}, *hit, text->text, size_step(text->size), text->colour,
-                                   text->scale}};
+                                   text->scale, text->background}};
         }
     }
     return confirm();

@@ -49,6 +49,16 @@ bool arrow_hit(const ArrowMark& m, const Point& p, double slack) {
     return false;
 }
 
+bool line_hit(const LineMark& m, const Point& p, double slack) {
+    return distance_to_segment(p, m.start, m.end) <= slack + 0.5 * stroke_width(m);
+}
+
+// A redaction is solid: anywhere on it (and the slack around it) is a hit.
+bool redact_hit(const RedactMark& m, const Point& p, double slack) {
+    const Box b = box_of(m.start, m.end);
+    return in_box_inclusive(p, b.x - slack, b.y - slack, b.x + b.width + slack, b.y + b.height + slack);
+}
+
 bool number_hit(const NumberMark& m, const Point& p, double slack) {
     return std::hypot(p.x - m.centre.x, p.y - m.centre.y) <= slack + 0.5 * marker_size(m);
 }
@@ -103,8 +113,13 @@ std::vector<HandlePoint> annotation_handles(const Annotation& annotation) {
         const auto h = box_handles(box_of(e->start, e->end));
         return {h.begin(), h.end()};
     }
+    if (const auto* x = std::get_if<RedactMark>(&annotation)) {
+        const auto h = box_handles(box_of(x->start, x->end));
+        return {h.begin(), h.end()};
+    }
     if (const auto* a = std::get_if<ArrowMark>(&annotation))
         return {{Handle::ArrowStart, a->start}, {Handle::ArrowEnd, a->end}, {Handle::ArrowBend, arrow_curve_midpoint(*a)}};
+    if (const auto* l = std::get_if<LineMark>(&annotation)) return {{Handle::ArrowStart, l->start}, {Handle::ArrowEnd, l->end}};
     return {};
 }
 
@@ -137,6 +152,9 @@ bool annotation_hit(const Annotation& annotation, const Point& p, uint32_t ui_sc
         bool operator()(const MosaicMark&) const { return false; }
         bool operator()(const NumberMark& m) const { return number_hit(m, p, slack); }
         bool operator()(const TextMark& m) const { return text_hit(m, p, slack); }
+        bool operator()(const LineMark& m) const { return line_hit(m, p, slack); }
+        bool operator()(const HighlighterMark&) const { return false; }
+        bool operator()(const RedactMark& m) const { return redact_hit(m, p, slack); }
     };
     return std::visit(Visitor{p, at_scale(ANNOTATION_HIT_SLACK, ui_scale)}, annotation);
 }
@@ -146,8 +164,12 @@ std::optional<std::size_t> hit_annotation(const std::vector<Annotation>& annotat
     const bool inside = p.x >= selection.x && p.x < double(selection.right()) && p.y >= selection.y &&
                         p.y < double(selection.bottom());
     if (!inside) return std::nullopt;
+    // Redactions are drawn above everything else, so they are hit first.
     for (std::size_t i = annotations.size(); i-- > 0;)
-        if (annotation_hit(annotations[i], p, ui_scale)) return i;
+        if (std::holds_alternative<RedactMark>(annotations[i]) && annotation_hit(annotations[i], p, ui_scale)) return i;
+    for (std::size_t i = annotations.size(); i-- > 0;)
+        if (!std::holds_alternative<RedactMark>(annotations[i]) && annotation_hit(annotations[i], p, ui_scale))
+            return i;
     return std::nullopt;
 }
 

@@ -42,27 +42,25 @@ void reshape_box(BoxMark& live, const BoxMark& start, Handle h, Point p, bool sh
     live.end = {x.hi, y.hi};
 }
 
-void reshape_arrow(ArrowMark& live, Handle h, const Point& p, bool shift) {
+// An arrow's or a line's end dragged by its handle; Shift snaps the angle around the other end.
+template <class Straight>
+bool reshape_ends(Straight& live, Handle h, const Point& p, bool shift) {
     switch (h) {
-        case Handle::ArrowStart:
-            live.start = shift ? angle_snap(live.end, p) : p;
-            break;
-        case Handle::ArrowEnd:
-            live.end = shift ? angle_snap(live.start, p) : p;
-            break;
-        case Handle::ArrowBend: {
-            // The curve's midpoint follows the pointer; close to the straight
-            // midpoint the arrow becomes straight again.
-            const Point m{(live.start.x + live.end.x) / 2.0, (live.start.y + live.end.y) / 2.0};
-            if (std::hypot(p.x - m.x, p.y - m.y) <= BEND_STRAIGHT_RADIUS)
-                live.bend.reset();
-            else
-                live.bend = Point{2.0 * p.x - m.x, 2.0 * p.y - m.y};
-            break;
-        }
-        default:
-            break;
+        case Handle::ArrowStart: live.start = shift ? angle_snap(live.end, p) : p; return true;
+        case Handle::ArrowEnd: live.end = shift ? angle_snap(live.start, p) : p; return true;
+        default: return false;
     }
+}
+
+void reshape_arrow(ArrowMark& live, Handle h, const Point& p, bool shift) {
+    if (reshape_ends(live, h, p, shift) || h != Handle::ArrowBend) return;
+    // The curve's midpoint follows the pointer; close to the straight midpoint
+    // the arrow becomes straight again.
+    const Point m{(live.start.x + live.end.x) / 2.0, (live.start.y + live.end.y) / 2.0};
+    if (std::hypot(p.x - m.x, p.y - m.y) <= BEND_STRAIGHT_RADIUS)
+        live.bend.reset();
+    else
+        live.bend = Point{2.0 * p.x - m.x, 2.0 * p.y - m.y};
 }
 
 template <class Stroke>
@@ -108,10 +106,16 @@ void Editor::move_drawing(DrawingGesture& g, const Point& p, bool shift) {
         r->end = shift ? square_constrain(r->start, p) : p;
     } else if (auto* e = std::get_if<EllipseMark>(&a)) {
         e->end = shift ? square_constrain(e->start, p) : p;
+    } else if (auto* x = std::get_if<RedactMark>(&a)) {
+        x->end = shift ? square_constrain(x->start, p) : p;
     } else if (auto* ar = std::get_if<ArrowMark>(&a)) {
         ar->end = shift ? angle_snap(ar->start, p) : p;
+    } else if (auto* l = std::get_if<LineMark>(&a)) {
+        l->end = shift ? angle_snap(l->start, p) : p;
     } else if (auto* pen = std::get_if<PenMark>(&a)) {
         extend_stroke(*pen, p, shift);
+    } else if (auto* h = std::get_if<HighlighterMark>(&a)) {
+        extend_stroke(*h, p, shift);
     } else if (auto* mosaic = std::get_if<MosaicMark>(&a)) {
         extend_stroke(*mosaic, p, shift);
     } else if (auto* n = std::get_if<NumberMark>(&a)) {
@@ -126,8 +130,12 @@ void Editor::reshape(const ReshapingGesture& g, const Point& p, bool shift) {
         reshape_box(*r, std::get<RectangleMark>(g.start), g.handle, p, shift);
     } else if (auto* e = std::get_if<EllipseMark>(&live)) {
         reshape_box(*e, std::get<EllipseMark>(g.start), g.handle, p, shift);
+    } else if (auto* x = std::get_if<RedactMark>(&live)) {
+        reshape_box(*x, std::get<RedactMark>(g.start), g.handle, p, shift);
     } else if (auto* ar = std::get_if<ArrowMark>(&live)) {
         reshape_arrow(*ar, g.handle, p, shift);
+    } else if (auto* l = std::get_if<LineMark>(&live)) {
+        reshape_ends(*l, g.handle, p, shift);
     }
 }
 

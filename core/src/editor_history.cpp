@@ -96,7 +96,7 @@ EditorOutcome Editor::text_committed(std::string text, const Point& anchor, std:
     const auto extent = [&](const TextMark& mark) { return measure ? measure(text, font_size(mark)) : TextExtent{}; };
 
     if (!index) {
-        TextMark mark{{anchor.x, anchor.y, 0, 0}, sizeIndex(), colour_, {}, scale_factor(ui_scale_)};
+        TextMark mark{{anchor.x, anchor.y, 0, 0}, sizeIndex(), colour(), {}, scale_factor(ui_scale_), text_background()};
         const TextExtent e = extent(mark);
         mark.box.width = e.width;
         mark.box.height = e.height;
@@ -111,7 +111,8 @@ EditorOutcome Editor::text_committed(std::string text, const Point& anchor, std:
     const auto* old = std::get_if<TextMark>(&annotations_[*index]);
     if (!old) return {};
     const TextExtent e = extent(*old);
-    TextMark edited{{old->box.x, old->box.y, e.width, e.height}, old->size, old->colour, std::move(text), old->scale};
+    TextMark edited{{old->box.x, old->box.y, e.width, e.height}, old->size, old->colour, std::move(text), old->scale,
+                    old->background};
     if (edited == *old) return {};
     Annotation previous = std::exchange(annotations_[*index], Annotation{std::move(edited)});
     record(ReplacedEntry{std::move(previous), *index});

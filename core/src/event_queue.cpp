@@ -11,9 +11,9 @@ std::optional<uint8_t> EventQueue::pop() {
     return code;
 }
 
-void EventQueue::purge_captures() {
-    std::erase_if(events_, [](uint8_t code) { return code < kFirstNonCaptureEvent; });
-}
+bool is_capture_event(uint8_t code) { return code < 2 || (code >= 7 && code <= 13); }
+
+void EventQueue::purge_captures() { std::erase_if(events_, is_capture_event); }
 
 bool EventQueue::drain(bool& in_event, const std::function<bool(uint8_t)>& callback) {
     if (in_event) return false;
@@ -26,9 +26,10 @@ bool EventQueue::drain(bool& in_event, const std::function<bool(uint8_t)>& callb
     return false;
 }
 
-HotkeyAction hotkey_action(bool overlay_open, bool in_event, bool nested_callback_present) {
-    if (overlay_open) return HotkeyAction::Ignore;
-    if (in_event && nested_callback_present) return HotkeyAction::RunNested;
+HotkeyAction hotkey_action(const HostActivity& host, bool capture_hotkey) {
+    if (host.overlay_open) return HotkeyAction::Ignore;
+    if (host.countdown_running) return capture_hotkey ? HotkeyAction::Hurry : HotkeyAction::Ignore;
+    if (host.in_event && host.nested_callback_present) return HotkeyAction::RunNested;
     return HotkeyAction::RaiseCapture;
 }
 

@@ -7,15 +7,17 @@
 #include "kestrix/annotate.h"
 #include "kestrix/beautify.h"
 #include "kestrix/mosaic.h"
+#include "kestrix/redaction.h"
 
 namespace kestrix {
 
 namespace {
 
-// Mosaic strokes are already in the pixels; anything else needs the canvas.
+// Mosaic strokes and redactions are written into the pixels; anything else needs the canvas.
 bool anythingToDraw(const std::vector<Annotation>& annotations) {
-    return std::any_of(annotations.begin(), annotations.end(),
-                       [](const Annotation& a) { return !std::holds_alternative<MosaicMark>(a); });
+    return std::any_of(annotations.begin(), annotations.end(), [](const Annotation& a) {
+        return !std::holds_alternative<MosaicMark>(a) && !std::holds_alternative<RedactMark>(a);
+    });
 }
 
 constexpr char kNoMemory[] = "not enough memory for the picture";
@@ -43,6 +45,9 @@ Result<Image, PlatformError> renderExport(const ExportInput& input, ImageCanvasF
     // The picture holds screen pixels: it is wiped on every way out but the one that returns it.
     try {
         const Origin origin{input.selection.x, input.selection.y};
+        // Hidden before the mosaic too, whose blocks average their neighbourhood:
+        // a block beside a redaction must not carry what lies under it.
+        applyRedactions(image, input.annotations, origin, scale);
         applyMosaic(image, input.annotations, origin, scale);
 
         if (anythingToDraw(input.annotations)) {
@@ -56,6 +61,8 @@ Result<Image, PlatformError> renderExport(const ExportInput& input, ImageCanvasF
                 return fail(painted.error());
             }
         }
+        // And again over whatever was drawn: the redacted pixels are exactly the fill colour.
+        applyRedactions(image, input.annotations, origin, scale);
     } catch (const std::bad_alloc&) {
         image.wipe();
         return fail(PlatformError::capture(kNoMemory));

@@ -7,6 +7,7 @@
 #include "fill_box.h"
 #include "kestrix/annotate.h"
 #include "kestrix/i18n.h"
+#include "kestrix/overlay_input.h"
 #include "kestrix/pictogram.h"
 #include "kestrix/ui_scale.h"
 
@@ -41,6 +42,22 @@ Box offset(const Box& b, Point by) { return {b.x + by.x, b.y + by.y, b.width, b.
 
 Tool tool_of(uint8_t index) { return Tool(std::min<int>(index, TOOL_COUNT - 1)); }
 
+Message tool_label(Tool tool) {
+    switch (tool) {
+    case Tool::Rectangle: return Message::tool_rectangle;
+    case Tool::Ellipse: return Message::tool_ellipse;
+    case Tool::Arrow: return Message::tool_arrow;
+    case Tool::Pen: return Message::tool_pen;
+    case Tool::Mosaic: return Message::tool_mosaic;
+    case Tool::Text: return Message::tool_text;
+    case Tool::Number: return Message::tool_number;
+    case Tool::Line: return Message::tool_line;
+    case Tool::Highlighter: return Message::tool_highlighter;
+    case Tool::Redact: return Message::tool_redact;
+    }
+    return Message::tool_rectangle;
+}
+
 bool is_active(const ToolbarItem& item, const ToolbarLook& look) {
     switch (item.kind) {
     case ToolbarItemKind::Tool: return look.tool == tool_of(item.index);
@@ -50,6 +67,7 @@ bool is_active(const ToolbarItem& item, const ToolbarLook& look) {
                (palette_colour(item.index) & RGB_BITS) == (look.colour & RGB_BITS);
     case ToolbarItemKind::Size: return size_step(look.size_step) == item.index;
     case ToolbarItemKind::Backdrop: return look.backdrop;
+    case ToolbarItemKind::TextBackground: return look.text_background;
     default: return false;
     }
 }
@@ -63,6 +81,7 @@ std::optional<Pictogram> action_pictogram(ToolbarItemKind kind) {
     case ToolbarItemKind::Send: return Pictogram::Send;
     case ToolbarItemKind::Save: return Pictogram::Save;
     case ToolbarItemKind::Copy: return Pictogram::Copy;
+    case ToolbarItemKind::TextBackground: return Pictogram::TextBackground;
     default: return std::nullopt;
     }
 }
@@ -86,8 +105,31 @@ void paint_item(Canvas& canvas, const ToolbarItem& item, Point at, const Toolbar
     case ToolbarItemKind::Colour: drawSwatch(canvas, box, toArgb(palette_colour(item.index)), scale); break;
     // The property row only exists with a tool chosen.
     case ToolbarItemKind::Size: drawSizeSymbol(canvas, look.tool.value_or(Tool::Rectangle), item.index, box, colour); break;
-    default: drawPictogram(canvas, *action_pictogram(item.kind), box, colour); break;
+    default: drawPictogram(canvas, *action_pictogram(item.kind), box, colour, active ? ACTIVE : PANEL); break;
     }
+}
+
+std::string_view item_label(const ToolbarItem& item, std::optional<Tool> tool) {
+    switch (item.kind) {
+    case ToolbarItemKind::Cancel: return msg(Message::toolbar_cancel);
+    case ToolbarItemKind::Tool: return msg(tool_label(tool_of(item.index)));
+    case ToolbarItemKind::Colour: return msg(Message::property_colour);
+    case ToolbarItemKind::Size:
+        switch (tool.value_or(Tool::Rectangle)) {
+        case Tool::Mosaic: return msg(Message::property_block_size);
+        case Tool::Text: return msg(Message::property_text_size);
+        case Tool::Number: return msg(Message::property_marker_size);
+        default: return msg(Message::property_thickness);
+        }
+    case ToolbarItemKind::Undo: return msg(Message::toolbar_undo);
+    case ToolbarItemKind::Backdrop: return msg(Message::toolbar_backdrop);
+    case ToolbarItemKind::Pin: return msg(Message::toolbar_pin);
+    case ToolbarItemKind::Send: return msg(Message::send_title);
+    case ToolbarItemKind::Save: return msg(Message::toolbar_save_as);
+    case ToolbarItemKind::Copy: return msg(Message::toolbar_copy);
+    case ToolbarItemKind::TextBackground: return msg(Message::property_text_background);
+    }
+    return {};
 }
 
 }  // namespace
@@ -117,26 +159,12 @@ void paint_tooltip(Canvas& canvas, const Box& item, std::string_view text, const
 
 }  // namespace
 
-std::string_view toolbar_tooltip(const ToolbarItem& item, std::optional<Tool> tool) {
-    switch (item.kind) {
-    case ToolbarItemKind::Cancel: return msg(Message::toolbar_cancel);
-    case ToolbarItemKind::Tool: return msg(Message(uint8_t(Message::tool_rectangle) + uint8_t(tool_of(item.index))));
-    case ToolbarItemKind::Colour: return msg(Message::property_colour);
-    case ToolbarItemKind::Size:
-        switch (tool.value_or(Tool::Rectangle)) {
-        case Tool::Mosaic: return msg(Message::property_block_size);
-        case Tool::Text: return msg(Message::property_text_size);
-        case Tool::Number: return msg(Message::property_marker_size);
-        default: return msg(Message::property_thickness);
-        }
-    case ToolbarItemKind::Undo: return msg(Message::toolbar_undo);
-    case ToolbarItemKind::Backdrop: return msg(Message::toolbar_backdrop);
-    case ToolbarItemKind::Pin: return msg(Message::toolbar_pin);
-    case ToolbarItemKind::Send: return msg(Message::send_title);
-    case ToolbarItemKind::Save: return msg(Message::toolbar_save_as);
-    case ToolbarItemKind::Copy: return msg(Message::toolbar_copy);
+std::string toolbar_tooltip(const ToolbarItem& item, std::optional<Tool> tool) {
+    if (item.kind == ToolbarItemKind::Tool) {
+        const Tool t = tool_of(item.index);
+        return std::string(msg(tool_label(t))) + msg(Message::tooltip_shortcut, std::string(1, tool_key(t)));
     }
-    return {};
+    return std::string(item_label(item, tool));
 }
 
 void paint_toolbar(Canvas& canvas, const ToolbarLayout& layout, Point at, const ToolbarLook& look, const Box& bounds) {

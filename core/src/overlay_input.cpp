@@ -27,9 +27,52 @@ bool inside(const Rect& r, const Point& p) {
     return p.x >= r.x && p.y >= r.y && p.x < double(r.right()) && p.y < double(r.bottom());
 }
 
+struct ToolKey {
+    OverlayKey key;
+    char letter;
+    Tool tool;
+};
+constexpr ToolKey TOOL_KEYS[] = {
+    {OverlayKey::R, 'R', Tool::Rectangle}, {OverlayKey::E, 'E', Tool::Ellipse}, {OverlayKey::A, 'A', Tool::Arrow},
+    {OverlayKey::L, 'L', Tool::Line},      {OverlayKey::P, 'P', Tool::Pen},     {OverlayKey::H, 'H', Tool::Highlighter},
+    {OverlayKey::M, 'M', Tool::Mosaic},    {OverlayKey::X, 'X', Tool::Redact},  {OverlayKey::T, 'T', Tool::Text},
+    {OverlayKey::N, 'N', Tool::Number},
+};
+
+std::optional<Tool> tool_of_key(OverlayKey key) {
+    for (const ToolKey& k : TOOL_KEYS)
+        if (k.key == key) return k.tool;
+    return std::nullopt;
+}
+
+std::optional<int> swatch_of_key(OverlayKey key) {
+    if (key < OverlayKey::Digit1 || key > OverlayKey::Digit8) return std::nullopt;
+    return int(key) - int(OverlayKey::Digit1);
+}
+
+// The editing phase's plain keys: tools, and the current tool's colour and size.
+KeyAction editing_key_action(OverlayKey key, std::optional<Tool> tool) {
+    if (auto chosen = tool_of_key(key)) return {KeyCommand::ChooseTool, 0, 0, int(*chosen)};
+    if (!tool) return {};
+    if (auto swatch = swatch_of_key(key)) {
+        if (!tool_has_colours(*tool)) return {};
+        return {KeyCommand::ChooseColour, 0, 0, *swatch};
+    }
+    if (!tool_has_sizes(*tool)) return {};
+    if (key == OverlayKey::OpenBracket) return {KeyCommand::SmallerSize};
+    if (key == OverlayKey::CloseBracket) return {KeyCommand::LargerSize};
+    return {};
+}
+
 }  // namespace
 
-KeyAction overlay_key_action(OverlayKey key, bool ctrl, bool shift, bool editing) {
+char tool_key(Tool tool) {
+    for (const ToolKey& k : TOOL_KEYS)
+        if (k.tool == tool) return k.letter;
+    return '?';
+}
+
+KeyAction overlay_key_action(OverlayKey key, bool ctrl, bool shift, bool editing, std::optional<Tool> tool) {
     KeyAction action;
     if (key == OverlayKey::Escape) return {KeyCommand::Cancel};
     if (key == OverlayKey::C && !ctrl) return {shift ? KeyCommand::ToggleColourFormat
@@ -47,6 +90,9 @@ KeyAction overlay_key_action(OverlayKey key, bool ctrl, bool shift, bool editing
         action.dx = arrow->dx;
         action.dy = arrow->dy;
     }
+    // The brackets are typed characters; on many layouts AltGr, which holds Ctrl, types them.
+    else if (editing && (!ctrl || key == OverlayKey::OpenBracket || key == OverlayKey::CloseBracket))
+        return editing_key_action(key, tool);
     // Confirming, saving, pinning, history and the arrows need a selection.
     if (!editing) return {};
     return action;

@@ -5,6 +5,8 @@
 #include <numbers>
 #include <vector>
 
+#include "kestrix/annotate.h"
+
 namespace kestrix {
 
 namespace {
@@ -80,6 +82,9 @@ Pictogram toolPictogram(Tool tool) {
     case Tool::Mosaic: return Pictogram::MosaicTool;
     case Tool::Text: return Pictogram::TextTool;
     case Tool::Number: return Pictogram::NumberTool;
+    case Tool::Line: return Pictogram::LineTool;
+    case Tool::Highlighter: return Pictogram::HighlighterTool;
+    case Tool::Redact: return Pictogram::RedactTool;
     }
     return Pictogram::RectangleTool;
 }
@@ -91,7 +96,7 @@ bool drawCentredText(Canvas& canvas, std::string_view text, double pixelSize, co
     return canvas.drawText(text, topLeft, pixelSize, colour);
 }
 
-void drawPictogram(Canvas& canvas, Pictogram pictogram, const Box& item, Argb colour) {
+void drawPictogram(Canvas& canvas, Pictogram pictogram, const Box& item, Argb colour, Argb ground) {
     Sketch s(canvas, item, colour);
     switch (pictogram) {
     case Pictogram::RectangleTool: s.outlineBox(0.1, 0.16, 0.8, 0.68); break;
@@ -149,6 +154,25 @@ void drawPictogram(Canvas& canvas, Pictogram pictogram, const Box& item, Argb co
         s.line({{0.18, 0.82}, {0.82, 0.18}});
         break;
     case Pictogram::Copy: s.line({{0.14, 0.52}, {0.39, 0.79}, {0.87, 0.19}}); break;
+    case Pictogram::LineTool: s.line({{0.15, 0.85}, {0.85, 0.15}}); break;
+    case Pictogram::HighlighterTool:
+        // a slanted marker with its chisel tip on the band it leaves
+        s.line({{0.36, 0.58}, {0.66, 0.14}, {0.86, 0.28}, {0.56, 0.72}}, true);
+        s.fill({{0.36, 0.58}, {0.56, 0.72}, {0.32, 0.8}});
+        s.fillBox(0.1, 0.84, 0.8, 0.1);
+        break;
+    case Pictogram::RedactTool:
+        // a bar over a line of text, between two lines left readable
+        s.line({{0.12, 0.18}, {0.88, 0.18}});
+        s.fillBox(0.12, 0.35, 0.76, 0.3);
+        s.line({{0.12, 0.82}, {0.62, 0.82}});
+        break;
+    case Pictogram::TextBackground: {
+        const Box box = s.box(0.1, 0.16, 0.8, 0.68);
+        canvas.fillPolygon(roundedBox(box, 0.2 * box.height), colour);
+        drawCentredText(canvas, "A", 0.72 * box.height, box, ground);
+        break;
+    }
     }
 }
 

@@ -97,6 +97,8 @@ std::string size_label(const Rect& rect, std::optional<std::string_view> save_as
     return label;
 }
 
-Editor start_editing(const SelectionModel& model, const Rect& selection) { return Editor(selection, model.bounds); }
+Editor start_editing(const SelectionModel& model, const Rect& selection, const ToolSettings& tools) {
+    return Editor(selection, model.bounds, tools);
+}
 
 }  // namespace kestrix

@@ -7,27 +7,34 @@ namespace kestrix {
 namespace {
 
 constexpr uint32_t kEscapeKey = 0x1B;
+constexpr uint32_t kBackspaceKey = 0x08;
+constexpr uint32_t kDeleteKey = 0x2E;
 constexpr uint8_t kFallbackDim = 45;
 
 bool is_plain_char(const Hotkey& hotkey) {
     return hotkey.modifiers == 0 && std::holds_alternative<Hotkey::Char>(hotkey.key);
 }
 
-// Ends recording with whatever `state.hotkey` now holds, and registers it again.
+// Ends recording with whatever the recording mode's hotkey now holds, and registers
+// every hotkey again.
 SettingsEffect end_recording(SettingsState& state, const Catalogue& catalogue) {
     state.recording = false;
     SettingsEffect effect;
     effect.registration = HotkeyRegistration::Register;
-    effect.button_text = state.hotkey.text();
+    effect.button = state.recording_mode;
+    effect.button_text = hotkey_button_text(state, state.recording_mode, catalogue);
     // A refusal has served its purpose, and the icon note must name the hotkey now in use.
     effect.note = resting_note(state, catalogue);
     return effect;
 }
 
-// The eight values a Config and a SettingsState share, from one to the other.
+// The values a Config and a SettingsState share, from one to the other.
 template <class From, class To>
 void copy_values(const From& from, To& to) {
     to.hotkey = from.hotkey;
+    to.hotkey_last_region = from.hotkey_last_region;
+    to.hotkey_screen = from.hotkey_screen;
+    to.hotkey_window = from.hotkey_window;
     to.overlay_dim_percent = from.overlay_dim_percent;
     to.language = from.language;
     to.show_confirmation = from.show_confirmation;
@@ -37,7 +44,27 @@ void copy_values(const From& from, To& to) {
     to.save_folder = from.save_folder;
 }
 
+constexpr SettingsControl kHotkeyButtons[] = {SettingsControl::HotkeyButton, SettingsControl::LastRegionHotkeyButton,
+                                              SettingsControl::ScreenHotkeyButton, SettingsControl::WindowHotkeyButton};
+constexpr Message kHotkeyLabels[] = {Message::settings_hotkey_label, Message::settings_last_region_hotkey,
+                                     Message::settings_screen_hotkey, Message::settings_window_hotkey};
+
 }  // namespace
+
+SettingsControl hotkey_button_control(CaptureMode mode) { return kHotkeyButtons[size_t(mode) % kCaptureModeCount]; }
+
+std::optional<CaptureMode> hotkey_button_mode(SettingsControl control) {
+    for (CaptureMode mode : kHotkeyModes)
+        if (hotkey_button_control(mode) == control) return mode;
+    return std::nullopt;
+}
+
+Message hotkey_row_label(CaptureMode mode) { return kHotkeyLabels[size_t(mode) % kCaptureModeCount]; }
+
+std::string hotkey_button_text(const SettingsState& state, CaptureMode mode, const Catalogue& catalogue) {
+    const std::optional<Hotkey> hotkey = capture_hotkey(state, mode);
+    return hotkey ? hotkey->text() : std::string(catalogue[Message::settings_hotkey_off]);
+}
 
 SettingsState settings_state(const Config& config) {
     SettingsState state;
@@ -74,13 +101,15 @@ std::vector<std::string> language_list_items(const Catalogue& catalogue) {
 
 size_t language_list_index(Language language) { return language < kLanguageCount ? size_t(language) + 1 : 0; }
 
-SettingsEffect click_hotkey_button(SettingsState& state, const Catalogue& catalogue) {
+SettingsEffect click_hotkey_button(SettingsState& state, const Catalogue& catalogue, CaptureMode mode) {
     if (state.recording) return stop_recording(state, catalogue);
     state.recording = true;
+    state.recording_mode = mode;
     SettingsEffect effect;
     effect.registration = HotkeyRegistration::Unregister;
+    effect.button = mode;
     effect.button_text = std::string(catalogue[Message::settings_recording]);
-    effect.note = std::string();
+    effect.note = mode == CaptureMode::Region ? std::string() : std::string(catalogue[Message::settings_hotkey_off_hint]);
     return effect;
 }
 
@@ -88,15 +117,29 @@ SettingsEffect press_key_while_recording(SettingsState& state, uint32_t virtual_
                                          std::span<const KeyboardLayout> layouts, const Catalogue& catalogue) {
     if (!state.recording) return {};
     if (virtual_key == kEscapeKey) return stop_recording(state, catalogue);
+    const CaptureMode mode = state.recording_mode;
+    if ((virtual_key == kBackspaceKey || virtual_key == kDeleteKey) && mode != CaptureMode::Region) {
+        set_capture_hotkey(state, mode, std::nullopt);
+        return end_recording(state, catalogue);
+    }
     const std::optional<Hotkey> pressed = hotkey_from_key_press(virtual_key, key_is_down);
     if (!pressed) return {};
+    SettingsEffect refused;
     if (auto refusal = recording_refusal(*pressed, layouts, catalogue)) {
-        SettingsEffect effect;
-        effect.note = std::move(*refusal);
-        return effect;
+        refused.note = std::move(*refusal);
+        return refused;
     }
-    state.hotkey = *pressed;
-    return end_recording(state, catalogue);
+    if (const auto owner = capture_hotkey_owner(state, *pressed, mode)) {
+        // One combination can start only one kind of capture.
+        refused.note = format_message(catalogue[Message::settings_hotkey_used_by_kestrix],
+                                      catalogue[hotkey_row_label(*owner)]);
+        return refused;
+    }
+    const bool changed = capture_hotkey(state, mode) != pressed;
+    set_capture_hotkey(state, mode, pressed);
+    SettingsEffect effect = end_recording(state, catalogue);
+    effect.recorded = changed;
+    return effect;
 }
 
 std::optional<std::string> recording_refusal(const Hotkey& hotkey, std::span<const KeyboardLayout> layouts,

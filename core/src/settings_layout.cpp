@@ -28,6 +28,18 @@ int32_t widest(const SettingsTextMeasure& measure, std::initializer_list<std::st
     return width;
 }
 
+// The refusal of a combination another row has, naming the row with the widest label.
+std::string longest_kestrix_clash(const Catalogue& catalogue, const SettingsTextMeasure& measure) {
+    std::string longest;
+    int32_t width = -1;
+    for (CaptureMode mode : kHotkeyModes) {
+        std::string note = format_message(catalogue[Message::settings_hotkey_used_by_kestrix],
+                                          catalogue[hotkey_row_label(mode)]);
+        if (const int32_t w = measure.width(note); w > width) width = w, longest = std::move(note);
+    }
+    return longest;
+}
+
 }  // namespace
 
 int32_t settings_font_height(uint32_t scale) { return -std::max<int32_t>(9, Scaled(scale)(15)); }
@@ -37,8 +49,10 @@ SettingsLayout layout_settings(const Catalogue& catalogue, const SettingsTextMea
     const auto text = [&](Message message) { return catalogue[message]; };
     SettingsLayout layout;
 
-    const int32_t label_width = widest(
-        measure, {text(Message::settings_hotkey_label), text(Message::settings_language_label), text(Message::settings_dim)});
+    const int32_t label_width =
+        widest(measure, {text(Message::settings_hotkey_label), text(Message::settings_last_region_hotkey),
+                         text(Message::settings_screen_hotkey), text(Message::settings_window_hotkey),
+                         text(Message::settings_language_label), text(Message::settings_dim)});
     layout.label_width = std::max(px(90), label_width);
 
     // The right column: as wide as the confirmation's text within bounds, and never
@@ -46,7 +60,7 @@ SettingsLayout layout_settings(const Catalogue& catalogue, const SettingsTextMea
     int32_t column = std::clamp(measure.width(text(Message::settings_confirmation)), px(190), px(260));
     const std::string longest_hotkey = kLongestHotkey.text();
     int32_t column_text = widest(measure, {text(Message::settings_recording), longest_hotkey,
-                                           dim_choice_text(100)});
+                                           text(Message::settings_hotkey_off), dim_choice_text(100)});
     for (const std::string& item : language_list_items(catalogue)) column_text = std::max(column_text, measure.width(item));
     column = std::max(column, column_text + px(36));
 
@@ -68,27 +82,37 @@ SettingsLayout layout_settings(const Catalogue& catalogue, const SettingsTextMea
 
     const int32_t left = px(18);
     const int32_t L = layout.label_width, C = layout.column_width, X = layout.column_x, E = layout.row_width;
+    constexpr int32_t kRow = 34;
+    const int32_t below = int32_t(layout.mode_buttons.size()) * kRow;  // what the other modes' rows push down
     layout.hotkey_label = {left, px(23), L, px(20)};
-    layout.language_label = {left, px(57), L, px(20)};
-    layout.dim_label = {left, px(91), L, px(20)};
     layout.hotkey_button = {X, px(18), C, px(26)};
-    layout.language_list = {X, px(52), C, px(226)};
-    layout.dim_list = {X, px(86), C, px(186)};
+    for (size_t row = 0; row < layout.mode_buttons.size(); ++row) {
+        const int32_t down = kRow * int32_t(row + 1);
+        layout.mode_labels[row] = {left, px(23 + down), L, px(20)};
+        layout.mode_buttons[row] = {X, px(18 + down), C, px(26)};
+    }
+    layout.language_label = {left, px(57 + below), L, px(20)};
+    layout.dim_label = {left, px(91 + below), L, px(20)};
+    layout.language_list = {X, px(52 + below), C, px(226)};
+    layout.dim_list = {X, px(86 + below), C, px(186)};
     for (size_t row = 0; row < layout.switches.size(); ++row)
-        layout.switches[row] = {left, px(124 + 26 * int32_t(row)), E, px(22)};
+        layout.switches[row] = {left, px(124 + below + 26 * int32_t(row)), E, px(22)};
 
-    layout.folder_label = {left, px(258), E, px(20)};
-    layout.folder_off = {left + E - off_width, px(280), off_width, px(26)};
-    layout.folder_choose = {layout.folder_off.x - px(6) - choose_width, px(280), choose_width, px(26)};
-    layout.folder_path = {left, px(283), layout.folder_choose.x - px(8) - left, px(20)};
+    layout.folder_label = {left, px(258 + below), E, px(20)};
+    layout.folder_off = {left + E - off_width, px(280 + below), off_width, px(26)};
+    layout.folder_choose = {layout.folder_off.x - px(6) - choose_width, px(280 + below), choose_width, px(26)};
+    layout.folder_path = {left, px(283 + below), layout.folder_choose.x - px(8) - left, px(20)};
 
     // The note holds the longest thing it may say, so Done never covers its last line.
     const int32_t note_text = std::max({
         measure.wrapped_height(format_message(text(Message::settings_icon_hidden_note), longest_hotkey), E),
         measure.wrapped_height(plain_key_refusal(catalogue), E),
         measure.wrapped_height(text(Message::settings_login_disabled_elsewhere), E),
+        measure.wrapped_height(text(Message::settings_hotkey_off_hint), E),
+        measure.wrapped_height(text(Message::settings_hotkey_taken), E),
+        measure.wrapped_height(longest_kestrix_clash(catalogue, measure), E),
     });
-    layout.note = {left, px(316), E, std::max(px(52), note_text)};
+    layout.note = {left, px(316 + below), E, std::max(px(52), note_text)};
 
     const int32_t done_width = std::max(px(96), measure.width(text(Message::settings_done)) + px(24));
     layout.done = {X + C - done_width, int32_t(layout.note.bottom()) + px(8), done_width, px(30)};

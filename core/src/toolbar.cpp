@@ -64,7 +64,7 @@ ToolbarLayout layout_toolbar(std::optional<Tool> tool, bool transfer_enabled, ui
     ToolbarLayout layout;
     layout.ui_scale = usable_ui_scale(ui_scale);
     RowBuilder main(layout, 0.0, scale);
-    for (int t = 0; t < TOOL_COUNT; ++t) main.add(ToolbarItemKind::Tool, t, BUTTON_WIDTH);
+    for (Tool t : TOOLBAR_TOOLS) main.add(ToolbarItemKind::Tool, int(t), BUTTON_WIDTH);
     main.group_break();
     main.add(ToolbarItemKind::Undo, 0, BUTTON_WIDTH);
     main.group_break();
@@ -80,11 +80,23 @@ ToolbarLayout layout_toolbar(std::optional<Tool> tool, bool transfer_enabled, ui
 
     if (tool) {
         RowBuilder props(layout, PROPERTY_ROW_Y, scale);
-        if (*tool != Tool::Mosaic) {
+        bool first_group = true;
+        const auto next_group = [&] {
+            if (!first_group) props.group_break();
+            first_group = false;
+        };
+        if (tool_has_colours(*tool)) {
+            next_group();
             for (int c = 0; c < int(PALETTE.size()); ++c) props.add(ToolbarItemKind::Colour, c, SWATCH_WIDTH);
-            props.group_break();
         }
-        for (int s = 0; s < SIZE_STEPS; ++s) props.add(ToolbarItemKind::Size, s, BUTTON_WIDTH);
+        if (tool_has_sizes(*tool)) {
+            next_group();
+            for (int s = 0; s < SIZE_STEPS; ++s) props.add(ToolbarItemKind::Size, s, BUTTON_WIDTH);
+        }
+        if (*tool == Tool::Text) {
+            next_group();
+            props.add(ToolbarItemKind::TextBackground, 0, BUTTON_WIDTH);
+        }
         layout.property_panel = props.panel();
         layout.width = std::max(layout.width, layout.property_panel->width);
         layout.height = layout.property_panel->y + layout.property_panel->height;

@@ -194,6 +194,7 @@ void run_delivery_server(net::Listener& listener, const ServedContent& content, 
             continue;
         }
         if (accepted.kind == net::Accepted::Kind::Failed) break;
+        shared.connections.fetch_add(1);
 
         ConnectionOutcome outcome = ConnectionOutcome::FailedAttempt;
         if (accepted.stream->prepare()) outcome = serve_connection(*accepted.stream, content, shared, limits, session_end);

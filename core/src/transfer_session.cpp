@@ -15,13 +15,6 @@ using Clock = std::chrono::steady_clock;
 
 DeliveryError network_error(std::string text) { return {DeliveryError::Kind::Network, std::move(text)}; }
 
-// Loopback and the unspecified address cannot be reached from another device.
-bool reachable_from_elsewhere(const net::Ipv4& address) {
-    const uint8_t* o = address.octets;
-    if (o[0] == 127) return false;
-    return !(o[0] == 0 && o[1] == 0 && o[2] == 0 && o[3] == 0);
-}
-
 std::string dotted(const net::Ipv4& address) {
     const uint8_t* o = address.octets;
     return std::to_string(o[0]) + "." + std::to_string(o[1]) + "." + std::to_string(o[2]) + "." + std::to_string(o[3]);
@@ -54,9 +47,11 @@ Result<DeliverySession, DeliveryError> start_delivery(std::span<const uint8_t> p
     std::array<uint8_t, kTokenBytes> secret{};
     if (!services.fill_random(secret)) return fail(DeliveryError{DeliveryError::Kind::NoRandomness, "no randomness source"});
 
-    auto local = services.route_probe();
-    if (!local) return fail(network_error(std::move(local.error())));
-    if (!reachable_from_elsewhere(*local)) return fail(network_error("not on a local network"));
+    auto probe = services.route_probe();
+    const std::vector<NetworkAdapter> adapters = services.network_adapters();
+    std::optional<LocalAddress> local =
+        choose_local_address(adapters, probe ? std::optional<net::Ipv4>(*probe) : std::nullopt);
+    if (!local) return fail(network_error(probe ? "not on a local network" : std::move(probe.error())));
 
     std::string token = base64url(secret);
     secret.fill(0);
@@ -67,7 +62,8 @@ Result<DeliverySession, DeliveryError> start_delivery(std::span<const uint8_t> p
     const uint16_t port = listener->port();
 
     auto shared = std::make_shared<DeliveryShared>();
-    DeliverySession session(dotted(*local) + ":" + std::to_string(port), token, port, shared, limits.life);
+    std::string address = dotted(local->address) + ":" + std::to_string(port);
+    DeliverySession session(std::move(*local), std::move(address), token, port, shared, limits.life);
     // Built here, once: the page speaks the language current as the session starts.
     ServedContent content = serve_content(std::move(bytes), name, std::move(token), language_tag(current_language()),
                                           msg(Message::page_save_hint));

@@ -4,8 +4,25 @@
 
 namespace kestrix {
 
-std::vector<TrayMenuItem> tray_menu_items(const Catalogue& catalogue, const std::optional<std::string>& available_update,
+namespace {
+
+// The delay submenu, or in its place the cancel of the countdown that runs.
+TrayMenuItem delay_item(const Catalogue& catalogue, bool countdown_running) {
+    const auto text = [&](Message message) { return std::string(catalogue[message]); };
+    if (countdown_running) return {kMenuCancelDelayedCapture, text(Message::menu_cancel_delayed_capture)};
+    return {0,
+            text(Message::menu_capture_after_delay),
+            true,
+            {{kMenuCaptureAfter3Seconds, text(Message::menu_delay_3_seconds)},
+             {kMenuCaptureAfter5Seconds, text(Message::menu_delay_5_seconds)},
+             {kMenuCaptureAfter10Seconds, text(Message::menu_delay_10_seconds)}}};
+}
+
+}  // namespace
+
+std::vector<TrayMenuItem> tray_menu_items(const Catalogue& catalogue, const TrayMenuState& state,
                                           std::string_view version) {
+    const std::optional<std::string>& available_update = state.available_update;
     // A language either has the whole menu set or none of it; its first message tells.
     const bool own_set = catalogue.find(Message::menu_settings_windows).has_value();
     const auto pick = [&](Message own, Message general) { return std::string(catalogue[own_set ? own : general]); };
@@ -19,6 +36,9 @@ std::vector<TrayMenuItem> tray_menu_items(const Catalogue& catalogue, const std:
 
     return {
         {kMenuCaptureRegion, pick(Message::menu_capture_region_windows, Message::menu_capture_region)},
+        {kMenuCaptureLastRegion, std::string(catalogue[Message::menu_capture_last_region]), state.last_region_available},
+        {kMenuCaptureScreen, std::string(catalogue[Message::menu_capture_screen])},
+        delay_item(catalogue, state.countdown_running),
         {kMenuCaptureAndSaveAs, pick(Message::menu_capture_and_save_as_windows, Message::menu_capture_and_save_as)},
         {0, {}},
         {kMenuSettings, pick(Message::menu_settings_windows, Message::menu_settings)},
@@ -29,8 +49,8 @@ std::vector<TrayMenuItem> tray_menu_items(const Catalogue& catalogue, const std:
 }
 
 std::optional<uint8_t> event_for_menu_command(uint64_t command) {
-    static constexpr uint8_t kEvents[] = {0, 1, 2, 6, 3, 4};  // 0x1001..0x1006
-    if (command < kMenuCaptureRegion || command > kMenuUpdates) return std::nullopt;
+    static constexpr uint8_t kEvents[] = {0, 1, 2, 6, 3, 4, 7, 8, 10, 11, 12};  // 0x1001..0x100B
+    if (command < kMenuCaptureRegion || command > kMenuCaptureAfter10Seconds) return std::nullopt;
     return kEvents[command - kMenuCaptureRegion];
 }
 

@@ -34,6 +34,7 @@ Result<std::vector<Monitor>, PlatformError> PlatformDouble::enumerate_monitors()
 Result<Frame, PlatformError> PlatformDouble::capture_desktop(const std::vector<Monitor>& monitors) {
     record("capture_desktop");
     if (capture_error) return fail(*capture_error);
+    if (frame_answer) return Frame{*frame_answer};
     Frame frame;
     for (const Monitor& monitor : monitors) {
         const uint32_t scale = monitor.pixel_scale == 0 ? 100 : monitor.pixel_scale;
@@ -48,9 +49,10 @@ Result<Frame, PlatformError> PlatformDouble::capture_desktop(const std::vector<M
 
 Result<OverlayOutcome, PlatformError> PlatformDouble::open_overlay(const Frame& frame,
                                                                   const std::vector<Monitor>& monitors,
-                                                                  const Config& config, bool save_as) {
+                                                                  const Config& config, bool save_as,
+                                                                  std::optional<Rect> selection) {
     record("open_overlay");
-    overlays.push_back({frame.tiles.size(), monitors.size(), config, save_as});
+    overlays.push_back({frame.tiles.size(), monitors.size(), config, save_as, selection});
     return overlay_answer;
 }
 
@@ -115,11 +117,13 @@ LocalTime PlatformDouble::local_time() {
     return now;
 }
 
-Result<std::vector<uint8_t>, PlatformError> PlatformDouble::http_get(std::string_view url) {
+Result<std::vector<uint8_t>, PlatformError> PlatformDouble::http_get(std::string_view url,
+                                                                     const TransferTimeouts& timeouts) {
     record("http_get");
     fetched.emplace_back(url);
+    fetch_timeouts.push_back(timeouts);
     const auto answer = http_answers.find(url);
-    if (answer == http_answers.end()) return fail(PlatformError::os("the update server did not return the file", 404));
+    if (answer == http_answers.end()) return fail(PlatformError::os(std::string(kHttpStatusCall), 404));
     return answer->second;
 }
 
@@ -146,6 +150,11 @@ Result<void, PlatformError> PlatformDouble::send_to_device(std::span<const uint8
     return send_answer;
 }
 
+Result<void, PlatformError> PlatformDouble::check_install_folder() {
+    record("check_install_folder");
+    return install_folder_answer;
+}
+
 Result<bool, PlatformError> PlatformDouble::ask_install_update(std::string_view question, std::string_view details,
                                                               std::string_view yes_label, std::string_view no_label) {
     record("ask_install_update");
@@ -170,7 +179,7 @@ Result<void, PlatformError> PlatformDouble::run_host(const HostSettings& setting
                                                      const NestedHotkeyCallback& on_nested_hotkey) {
     record("run_host");
     host_settings.push_back(settings);
-    if (press_nested_hotkey && on_nested_hotkey) on_nested_hotkey();
+    if (press_nested_hotkey && on_nested_hotkey) on_nested_hotkey(nested_request);
     for (AppEvent event : events_to_raise) {
         const bool quit = on_event(event);
         event_answers.push_back(quit);
@@ -183,6 +192,40 @@ Result<void, PlatformError> PlatformDouble::run(const HostSettings& settings, co
                                                 const NestedHotkeyCallback& on_nested_hotkey) {
     record("run");
     return run_host(settings, on_event, on_nested_hotkey);
+}
+
+DesktopPoint PlatformDouble::pointer_position() {
+    record("pointer_position");
+    return pointer;
+}
+
+std::optional<ForegroundWindow> PlatformDouble::foreground_window() {
+    record("foreground_window");
+    return foreground;
+}
+
+Result<CountdownEnd, PlatformError> PlatformDouble::count_down(uint32_t seconds, bool take_keyboard) {
+    record("count_down");
+    countdowns.push_back({seconds, take_keyboard});
+    return countdown_answer;
+}
+
+void PlatformDouble::set_last_region_available(bool available) {
+    record("set_last_region_available");
+    last_region_offers.push_back(available);
+}
+
+void PlatformDouble::signal_capture(const CaptureRequest& request) {
+    record("signal_capture");
+    signalled_captures.push_back(request);
+}
+
+std::optional<CaptureRequest> PlatformDouble::take_capture_request() {
+    record("take_capture_request");
+    if (capture_requests.empty()) return std::nullopt;
+    const CaptureRequest request = capture_requests.front();
+    capture_requests.pop_front();
+    return request;
 }
 
 std::vector<KeyboardLayout> PlatformDouble::keyboard_layouts() {

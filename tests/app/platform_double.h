@@ -23,6 +23,7 @@ public:
     // Each call answers with a frame of one tile per monitor, sized by its pixel scale,
     // unless `capture_error` is set.
     std::optional<PlatformError> capture_error;
+    std::optional<Frame> frame_answer;  // answered instead, when set
     // The overlay closes with this; the default is Esc (every field absent).
     Result<OverlayOutcome, PlatformError> overlay_answer = OverlayOutcome{};
     Result<void, PlatformError> copy_answer;
@@ -36,6 +37,7 @@ public:
     std::map<std::string, Result<std::vector<uint8_t>, PlatformError>, std::less<>> http_answers;
     Result<bool, PlatformError> install_question_answer = false;
     Result<void, PlatformError> install_answer;
+    Result<void, PlatformError> install_folder_answer;  // the executable's folder takes new files
     // The clock reads the front of `times` while there is one, then `time`.
     std::deque<LocalTime> times;
     LocalTime time;
@@ -46,7 +48,12 @@ public:
     // calling the nested-hotkey callback first when asked; then it answers `run_answer`.
     std::vector<AppEvent> events_to_raise;
     bool press_nested_hotkey = false;
+    CaptureRequest nested_request;  // what the nested hotkey asks for
     Result<void, PlatformError> run_answer;
+    DesktopPoint pointer;
+    std::optional<ForegroundWindow> foreground;
+    Result<CountdownEnd, PlatformError> countdown_answer = CountdownEnd::Elapsed;
+    std::deque<CaptureRequest> capture_requests;  // taken from the front
 
     // --- what happened --------------------------------------------------------------
     mutable std::vector<std::string> calls;  // operation names in call order (platform_name is const)
@@ -59,7 +66,16 @@ public:
         size_t monitors = 0;
         Config config;
         bool save_as = false;
+        std::optional<Rect> selection;
     };
+    struct Countdown {
+        uint32_t seconds = 0;
+        bool take_keyboard = false;
+        friend bool operator==(const Countdown&, const Countdown&) = default;
+    };
+    std::vector<Countdown> countdowns;
+    std::vector<bool> last_region_offers;       // set_last_region_available
+    std::vector<CaptureRequest> signalled_captures;  // signal_capture
     struct Sent {
         std::vector<uint8_t> png;
         std::string file_name;
@@ -77,6 +93,7 @@ public:
     std::vector<Toast> toasts;  // every toast asked for, shown or not
     std::vector<Config> settings_opened_with;
     std::vector<std::string> fetched;  // http_get addresses in call order
+    std::vector<TransferTimeouts> fetch_timeouts;  // and the time-outs each was given
     struct InstallQuestion {
         std::string question, details, yes_label, no_label;
         friend bool operator==(const InstallQuestion&, const InstallQuestion&) = default;
@@ -96,7 +113,8 @@ public:
     Result<std::vector<Monitor>, PlatformError> enumerate_monitors() override;
     Result<Frame, PlatformError> capture_desktop(const std::vector<Monitor>& monitors) override;
     Result<OverlayOutcome, PlatformError> open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
-                                                      const Config& config, bool save_as) override;
+                                                      const Config& config, bool save_as,
+                                                      std::optional<Rect> selection) override;
     Result<void, PlatformError> copy_image(const Image& image, std::span<const uint8_t> png) override;
     Result<void, PlatformError> pin_image(const Image& image, const Rect& rect) override;
     Result<std::optional<std::filesystem::path>, PlatformError> ask_save_path(std::string_view suggested_name) override;
@@ -107,7 +125,7 @@ public:
     void show_error(const PlatformError& error) override;
     void signal_running_instance() override;
     LocalTime local_time() override;
-    Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url) override;
+    Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url, const TransferTimeouts& timeouts) override;
     void set_available_update(std::optional<std::string> version) override;
     Result<void, PlatformError> install_update(std::span<const uint8_t> executable, std::string_view version) override;
     Result<std::optional<Config>, PlatformError> open_settings(const Config& config) override;
@@ -122,6 +140,13 @@ public:
     Result<void, PlatformError> run(const HostSettings& settings, const AppEventCallback& on_event,
                                     const NestedHotkeyCallback& on_nested_hotkey) override;
     std::vector<KeyboardLayout> keyboard_layouts() override;
+    Result<void, PlatformError> check_install_folder() override;
+    DesktopPoint pointer_position() override;
+    std::optional<ForegroundWindow> foreground_window() override;
+    Result<CountdownEnd, PlatformError> count_down(uint32_t seconds, bool take_keyboard) override;
+    void set_last_region_available(bool available) override;
+    void signal_capture(const CaptureRequest& request) override;
+    std::optional<CaptureRequest> take_capture_request() override;
 
 private:
     void record(std::string operation) const { calls.push_back(std::move(operation)); }

@@ -129,10 +129,22 @@ TEST(UpdateCheck, EveryFailureIsReportedOnceAndNothingIsInstalled) {
     const std::string failed = "The update failed: ";
     const std::vector<Case> cases = {
         {"manifest 404", [](Feed& f) { f.platform.http_answers.erase(std::string(kFeed)); },
-         failed + "the update server did not return the file failed (os error 404)"},
+         failed + "the update server does not have the file Kestrix asked for.\n\nHTTP 404"},
         {"signature unreachable",
          [](Feed& f) { f.answer(kSignatureUrl, fail(PlatformError::os("WinHttpSendRequest", 12029))); },
-         failed + "WinHttpSendRequest failed (os error 12029)"},
+         failed + "the update server could not be reached. Check that this computer is connected to the internet."
+                  "\n\nWinHttpSendRequest failed (os error 12029)"},
+        {"manifest never answers",
+         [](Feed& f) { f.answer(kFeed, fail(PlatformError::os("WinHttpReceiveResponse", 12002))); },
+         failed + "the update server did not answer in time. Try again later.\n\n"
+                  "WinHttpReceiveResponse failed (os error 12002)"},
+        {"a proxy wants a password for the download",
+         [](Feed& f) { f.answer(kExecutableUrl, fail(PlatformError::os(std::string(kHttpStatusCall), 407))); },
+         failed + "the proxy server of this network asks for a user name and password, which Kestrix cannot give it."
+                  "\n\nHTTP 407"},
+        {"the manifest's server answers 503",
+         [](Feed& f) { f.answer(kFeed, fail(PlatformError::os(std::string(kHttpStatusCall), 503))); },
+         failed + "the update server did not return the file failed (os error 503)"},
         {"signature not text", [](Feed& f) { f.answer(kSignatureUrl, bytes("\xFF\xFE")); },
          failed + "the signature is not text"},
         {"another key",
@@ -221,4 +233,46 @@ TEST(UpdateCheck, ABuildWithoutAFeedSaysSoAndNeverFetches) {
     f.scheduled();
     EXPECT_TRUE(f.platform.fetched.empty());
     EXPECT_EQ(f.platform.messages.size(), 1u);
+}
+
+TEST(UpdateCheck, FeedRequestsWaitLessThanTheDownload) {
+    Feed f;
+    f.platform.install_question_answer = true;
+    EXPECT_TRUE(f.check());
+    ASSERT_EQ(f.platform.fetch_timeouts.size(), 3u);
+    EXPECT_EQ(f.platform.fetch_timeouts[0], kFeedTimeouts) << "the manifest";
+    EXPECT_EQ(f.platform.fetch_timeouts[1], kFeedTimeouts) << "its signature";
+    EXPECT_EQ(f.platform.fetch_timeouts[2], kDownloadTimeouts) << "the executable";
+
+    Feed scheduled;
+    scheduled.scheduled();
+    EXPECT_EQ(scheduled.platform.fetch_timeouts, (std::vector<TransferTimeouts>{kFeedTimeouts, kFeedTimeouts}));
+}
+
+TEST(UpdateCheck, AFolderThatTakesNoNewFileIsSaidBeforeAnythingIsDownloaded) {
+    Feed f;
+    f.platform.install_question_answer = true;
+    f.platform.install_folder_answer = fail(PlatformError{PlatformError::Io{"Access is denied."}});
+    EXPECT_FALSE(f.check());
+    EXPECT_EQ(f.message_texts(),
+              Strings{"Kestrix 1.10.0 is available.\n\nKestrix cannot update itself in this folder: Access is denied."});
+    EXPECT_EQ(f.platform.fetched, (Strings{std::string(kFeed), std::string(kSignatureUrl)})) << "nothing downloaded";
+    EXPECT_EQ(f.platform.count("ask_install_update"), 0u) << "Install and Restart is not offered";
+    EXPECT_TRUE(f.platform.installs.empty());
+    EXPECT_FALSE(f.state.update_installed);
+
+    // Up to date: the folder does not matter and is not looked at.
+    Feed current;
+    current.offer("0.9.22");
+    current.platform.install_folder_answer = fail(PlatformError{PlatformError::Io{"Access is denied."}});
+    EXPECT_FALSE(current.check());
+    EXPECT_EQ(current.message_texts(), Strings{"Kestrix is up to date."});
+    EXPECT_EQ(current.platform.count("check_install_folder"), 0u);
+
+    // The scheduled check marks the menu all the same; choosing it then explains.
+    Feed scheduled;
+    scheduled.platform.install_folder_answer = fail(PlatformError{PlatformError::Io{"Access is denied."}});
+    scheduled.scheduled();
+    EXPECT_EQ(scheduled.platform.available_updates, (std::vector<std::optional<std::string>>{"1.10.0"}));
+    EXPECT_TRUE(scheduled.platform.messages.empty());
 }

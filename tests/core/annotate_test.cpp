@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "recording_canvas.h"
@@ -187,4 +188,121 @@ TEST(Annotate, ListIsClippedToTheSelectionWithOpenTextLeftOut) {
     RecordingCanvas everything;
     drawAnnotations(everything, {}, list, nullptr, Rect{0, 0, 10, 10}, std::nullopt);
     EXPECT_EQ(everything.only(DrawCall::Kind::Text).size(), 2u);
+}
+
+TEST(Annotate, LineHighlighterAndRedactionShapes) {
+    RecordingCanvas canvas;
+    const Origin origin{100, 50};
+    drawAnnotation(canvas, origin, LineMark{{110, 60}, {200, 90}, 2, kBlue});
+    drawAnnotation(canvas, origin, HighlighterMark{0, kYellow, {{110, 60}, {150, 60}, {150, 80}}});
+    drawAnnotation(canvas, origin, HighlighterMark{0, kYellow, {{110, 60}}});  // a single point draws nothing
+    drawAnnotation(canvas, origin, RedactMark{{300, 200}, {250, 150}, 0x80212121u});  // even a translucent colour
+    ASSERT_EQ(canvas.calls.size(), 3u);
+
+    const DrawCall& line = canvas.calls[0];
+    EXPECT_EQ(line.kind, DrawCall::Kind::Polyline);
+    EXPECT_EQ(line.points, (std::vector<Point>{{10, 10}, {100, 40}}));
+    EXPECT_FALSE(line.closed);
+    EXPECT_EQ(line.width, 7.0) << "the arrow's thickness";
+    EXPECT_EQ(line.colour, 0xFF1E88E5u);
+
+    const DrawCall& band = canvas.calls[1];
+    EXPECT_EQ(band.kind, DrawCall::Kind::Highlight);
+    EXPECT_EQ(band.points, (std::vector<Point>{{10, 10}, {50, 10}, {50, 30}}));
+    EXPECT_EQ(band.width, 8.0) << "four times the pen's 2";
+    EXPECT_EQ(band.colour, 0xFFFDD835u);
+
+    const DrawCall& redaction = canvas.calls[2];
+    EXPECT_EQ(redaction.kind, DrawCall::Kind::Polygon);
+    EXPECT_EQ(redaction.points, (std::vector<Point>{{150, 100}, {200, 100}, {200, 150}, {150, 150}}));
+    EXPECT_EQ(redaction.colour, 0xFF212121u) << "opaque";
+}
+
+TEST(Annotate, RedactionsAreDrawnOverEverythingWhateverTheOrder) {
+    const std::vector<Annotation> list = {
+        RectangleMark{{10, 10}, {50, 50}, 1, kBlue},
+        RedactMark{{20, 20}, {40, 40}, PALETTE[7]},
+        ArrowMark{{0, 0}, {60, 60}, 1, kOrange, std::nullopt},
+        RedactMark{{30, 30}, {45, 45}, PALETTE[0]},
+        TextMark{{25, 25, 30, 20}, 0, kYellow, "x"},
+    };
+    const std::vector<Annotation> drawing = {RedactMark{{5, 5}, {15, 15}, PALETTE[3]}, PenMark{1, kBlue, {{0, 0}, {9, 9}}}};
+    for (const Annotation& inProgress : drawing) {
+        RecordingCanvas canvas;
+        drawAnnotations(canvas, {}, list, &inProgress, {0, 0, 100, 100}, 4);
+        std::vector<DrawCall::Kind> kinds;
+        std::vector<Argb> polygons;
+        for (const DrawCall& c : canvas.calls) {
+            kinds.push_back(c.kind);
+            if (c.kind == DrawCall::Kind::Polygon) polygons.push_back(c.colour);
+        }
+        using K = DrawCall::Kind;
+        const bool redacting = std::holds_alternative<RedactMark>(inProgress);
+        // the rectangle, the arrow's shaft and head, the pen being drawn, then the redactions in their order
+        const std::vector<K> expected =
+            redacting ? std::vector<K>{K::SetClip, K::StrokeRectangle, K::Polyline, K::Polygon, K::Polygon, K::Polygon,
+                                       K::Polygon, K::ResetClip}
+                      : std::vector<K>{K::SetClip, K::StrokeRectangle, K::Polyline, K::Polygon, K::Polyline,
+                                       K::Polygon, K::Polygon, K::ResetClip};
+        EXPECT_EQ(kinds, expected);
+        std::vector<Argb> order = {toArgb(kOrange), toArgb(PALETTE[7]), toArgb(PALETTE[0])};
+        if (redacting) order.push_back(toArgb(PALETTE[3]));
+        EXPECT_EQ(polygons, order) << "the arrow's head, then the redactions, the one being drawn last";
+    }
+}
+
+TEST(Annotate, TextOnItsBackgroundBoxInInkThatReadsOnIt) {
+    RecordingCanvas canvas;
+    drawAnnotation(canvas, {10, 20}, TextMark{{30, 40, 60, 28}, 1, kYellow, "Note", 1.0, true});
+    drawAnnotation(canvas, {10, 20}, TextMark{{30, 90, 60, 28}, 1, kBlue, "Note", 1.0, true});
+    ASSERT_EQ(canvas.calls.size(), 4u);
+    const DrawCall& box = canvas.calls[0];
+    ASSERT_EQ(box.kind, DrawCall::Kind::Polygon);
+    EXPECT_EQ(box.colour, toArgb(kYellow));
+    double left = 1e9, top = 1e9, right = -1e9, bottom = -1e9;
+    for (Point p : box.points) {
+        left = std::min(left, p.x), top = std::min(top, p.y), right = std::max(right, p.x), bottom = std::max(bottom, p.y);
+    }
+    // The measured box of the text, at the canvas origin, with rounded corners.
+    EXPECT_NEAR(left, 20, 1e-9);
+    EXPECT_NEAR(top, 20, 1e-9);
+    EXPECT_NEAR(right, 80, 1e-9);
+    EXPECT_NEAR(bottom, 48, 1e-9);
+    const bool corner_cut = std::none_of(box.points.begin(), box.points.end(), [](Point p) {
+        return std::abs(p.x - 20) < 1e-9 && std::abs(p.y - 20) < 1e-9;
+    });
+    EXPECT_TRUE(corner_cut) << "the corner is rounded off";
+
+    EXPECT_EQ(canvas.calls[1].kind, DrawCall::Kind::Text);
+    EXPECT_EQ(canvas.calls[1].at, (Point{20, 20}));
+    EXPECT_EQ(canvas.calls[1].colour, 0xFF212121u) << "dark on yellow";
+    EXPECT_EQ(canvas.calls[3].colour, 0xFFFFFFFFu) << "white on blue";
+
+    // Without the background the text is drawn alone, in its colour.
+    RecordingCanvas plain;
+    drawAnnotation(plain, {10, 20}, TextMark{{30, 40, 60, 28}, 1, kYellow, "Note"});
+    ASSERT_EQ(plain.calls.size(), 1u);
+    EXPECT_EQ(plain.calls[0].colour, toArgb(kYellow));
+}
+
+TEST(Annotate, RoundedBoxesStayInTheirBox) {
+    const Box box{10, 20, 40, 10};
+    const std::vector<Point> outline = roundedBox(box, 8);  // at most half the height: 5
+    ASSERT_FALSE(outline.empty());
+    for (Point p : outline) {
+        EXPECT_GE(p.x, box.x - 1e-9);
+        EXPECT_LE(p.x, box.x + box.width + 1e-9);
+        EXPECT_GE(p.y, box.y - 1e-9);
+        EXPECT_LE(p.y, box.y + box.height + 1e-9);
+    }
+    const auto touches = [&](double x, double y) {
+        return std::any_of(outline.begin(), outline.end(),
+                           [&](Point p) { return std::abs(p.x - x) < 1e-9 && std::abs(p.y - y) < 1e-9; });
+    };
+    EXPECT_TRUE(touches(15, 20)) << "the top edge starts a radius in";
+    EXPECT_TRUE(touches(50, 25)) << "a radius of 5 leaves no straight piece on the sides";
+    EXPECT_FALSE(touches(10, 20));
+    // No radius: the plain box's corners.
+    const std::vector<Point> square = roundedBox(box, 0);
+    EXPECT_TRUE(std::any_of(square.begin(), square.end(), [](Point p) { return p.x == 10 && p.y == 20; }));
 }

@@ -221,6 +221,66 @@ TEST(ParseConfig, LaterLinesWinAndARejectedHotkeyKeepsTheEarlierOne) {
     EXPECT_EQ(parsed.values.overlay_dim_percent, 20);
 }
 
+TEST(ParseConfig, TheOtherModesHotkeysAreOffUnlessACombinationIsGiven) {
+    EXPECT_EQ(parse("").values.hotkey_screen, std::nullopt);
+    ParsedConfig parsed = parse("hotkey_last_region = Ctrl+Shift+L\nHOTKEY_SCREEN = 'shift+f9'\nhotkey_window = \" Alt+PrtSc \"\n");
+    EXPECT_TRUE(parsed.warnings.empty());
+    EXPECT_EQ(parsed.values.hotkey_last_region, parse_hotkey("Ctrl+Shift+L").value());
+    EXPECT_EQ(parsed.values.hotkey_screen, parse_hotkey("Shift+F9").value());
+    EXPECT_EQ(parsed.values.hotkey_window, parse_hotkey("Alt+PrintScreen").value());
+    // "off" in any case, quoted or not, and a later line wins.
+    parsed = parse("hotkey_screen = F9\nhotkey_screen = OFF\nhotkey_window = F10\nhotkey_window = \"off\"\n");
+    EXPECT_TRUE(parsed.warnings.empty());
+    EXPECT_EQ(parsed.values.hotkey_screen, std::nullopt);
+    EXPECT_EQ(parsed.values.hotkey_window, std::nullopt);
+}
+
+TEST(ParseConfig, AnUnusableHotkeyOfAnotherModeIsAWarningAndOff) {
+    // Unlike the capture hotkey, which keeps the earlier one, an unusable value turns it off.
+    ParsedConfig parsed = parse("hotkey_screen = F9\nhotkey_screen = Ctrl+Esc\nhotkey_window =\nhotkey_last_region = Ctrl\n");
+    EXPECT_EQ(parsed.values, Config{});
+    ASSERT_EQ(parsed.warnings.size(), 3u);
+    EXPECT_EQ(parsed.warnings[0].text(), "line 2: hotkey_screen: unknown hotkey token `Esc`; turned off");
+    EXPECT_EQ(parsed.warnings[1].text(), "line 3: hotkey_window: hotkey is empty; turned off");
+    EXPECT_EQ(parsed.warnings[2].text(), "line 4: hotkey_last_region: hotkey has no non-modifier key; turned off");
+}
+
+TEST(ParseConfig, TwoKeysWithOneCombinationTurnTheLaterOneOff) {
+    ParsedConfig parsed = parse("hotkey_window = F9\nbogus\nhotkey_screen = F9\nlanguage = xx\n");
+    EXPECT_EQ(parsed.values.hotkey_window, parse_hotkey("F9").value());
+    EXPECT_EQ(parsed.values.hotkey_screen, std::nullopt);
+    ASSERT_EQ(parsed.warnings.size(), 3u);
+    // In line order with the file's other warnings.
+    EXPECT_EQ(parsed.warnings[0].line, 2u);
+    EXPECT_EQ(parsed.warnings[1].text(), "line 3: hotkey_screen: F9 is already taken by `hotkey_window`; turned off");
+    EXPECT_EQ(parsed.warnings[2].line, 4u);
+
+    // The capture hotkey keeps its combination, the default one too, whichever line is later.
+    parsed = parse("hotkey_last_region = ctrl+alt+a\n");
+    EXPECT_EQ(parsed.values.hotkey_last_region, std::nullopt);
+    ASSERT_EQ(parsed.warnings.size(), 1u);
+    EXPECT_EQ(parsed.warnings[0].text(), "line 1: hotkey_last_region: Ctrl+Alt+A is already taken by `hotkey`; turned off");
+    parsed = parse("hotkey_screen = Shift+F2\nhotkey = Shift+F2\n");
+    EXPECT_EQ(parsed.values.hotkey.text(), "Shift+F2");
+    EXPECT_EQ(parsed.values.hotkey_screen, std::nullopt);
+    ASSERT_EQ(parsed.warnings.size(), 1u);
+    EXPECT_EQ(parsed.warnings[0].line, 1u);
+
+    // What counts is what the lines leave: a clash that a later line undoes is none.
+    parsed = parse("hotkey_screen = F9\nhotkey_window = F9\nhotkey_screen = F8\n");
+    EXPECT_TRUE(parsed.warnings.empty());
+    EXPECT_EQ(parsed.values.hotkey_screen, parse_hotkey("F8").value());
+    EXPECT_EQ(parsed.values.hotkey_window, parse_hotkey("F9").value());
+    // Three the same: the earliest line keeps it.
+    parsed = parse("hotkey_window = F4\nhotkey_last_region = F4\nhotkey_screen = F4\n");
+    EXPECT_EQ(parsed.values.hotkey_window, parse_hotkey("F4").value());
+    EXPECT_EQ(parsed.values.hotkey_last_region, std::nullopt);
+    EXPECT_EQ(parsed.values.hotkey_screen, std::nullopt);
+    ASSERT_EQ(parsed.warnings.size(), 2u);
+    EXPECT_EQ(parsed.warnings[0].text(), "line 2: hotkey_last_region: F4 is already taken by `hotkey_window`; turned off");
+    EXPECT_EQ(parsed.warnings[1].text(), "line 3: hotkey_screen: F4 is already taken by `hotkey_window`; turned off");
+}
+
 TEST(ParseConfig, OnlyAUsableHotkeyLineCountsAsTheUsersChoice) {
     EXPECT_FALSE(parse_config("").hotkey_written);
     EXPECT_FALSE(parse_config("overlay_dim_percent = 30\n# hotkey = \"F9\"\n").hotkey_written);
@@ -277,6 +337,18 @@ TEST(RenderConfig, ReadingItBackGivesTheSameConfigForEveryValue) {
         c.recent_captures = uint32_t(folder.size() % 21);
         configs.push_back(c);
     }
+    const std::optional<Hotkey> extras[] = {std::nullopt, *parse_hotkey("Ctrl+Shift+L"), *parse_hotkey("Win+F9"),
+                                            *parse_hotkey("PrintScreen")};
+    for (size_t a = 0; a < 4; ++a)
+        for (size_t b = 0; b < 4; ++b)
+            for (size_t c = 0; c < 4; ++c) {
+                if ((a && a == b) || (a && a == c) || (b && b == c)) continue;
+                Config config;
+                config.hotkey_last_region = extras[a];
+                config.hotkey_screen = extras[b];
+                config.hotkey_window = extras[c];
+                configs.push_back(config);
+            }
     for (const Config& config : configs) {
         const std::string text = render_config(config);
         const ParsedConfig parsed = parse(text);
@@ -293,7 +365,9 @@ TEST(RenderConfig, LfOnlyEndingWithOneLf) {
     EXPECT_EQ(text.find('\r'), std::string::npos);
     EXPECT_TRUE(text.starts_with("# Kestrix configuration. Every key is optional.\n"));
     EXPECT_TRUE(text.ends_with("gone when Kestrix exits.\nrecent_captures = 10\n"));
-    EXPECT_NE(text.find("off and Kestrix only ever checks when you ask it to.\ncheck_for_updates = true\n"), std::string::npos);
+    EXPECT_NE(text.find("off and Kestrix only ever checks when you ask it to.\ncheck_for_updates = true\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("\nhotkey_last_region = off\nhotkey_screen = off\nhotkey_window = off\n"), std::string::npos);
     EXPECT_NE(text.find("\nsave_folder = ''\n"), std::string::npos);
     EXPECT_NE(text.find("\nfile_name_pattern = 'Kestrix {date} {time}'\n"), std::string::npos);
     EXPECT_NE(text.find("\nhotkey = \"Shift+F12\"\n"), std::string::npos);

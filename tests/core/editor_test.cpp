@@ -44,7 +44,8 @@ TEST(EditorTools, SameToolTwiceMeansNoToolAndADragThenMovesTheSelection) {
     drag(e, {200, 200}, {230, 190});
     EXPECT_EQ(e.selection(), (Rect{130, 90, 400, 300}));
     EXPECT_TRUE(e.annotations().empty());
-    EXPECT_EQ(e.select_tool(7).action, EditorAction::None);
+    EXPECT_EQ(e.select_tool(TOOL_COUNT).action, EditorAction::None);
+    EXPECT_EQ(e.select_tool(-1).action, EditorAction::None);
 }
 
 TEST(EditorTools, ColourAndSizeAreClampedToTheirTables) {

@@ -27,6 +27,12 @@ TEST(EventQueue, PurgeDropsOnlyCaptureCommandsAndKeepsTheOrderOfTheRest) {
     queue.purge_captures();
     EXPECT_EQ(contents(queue), (std::vector<uint8_t>{5, 3, 2, 6, 4}));
 
+    // The other modes, the delays and another copy's request are captures too.
+    EventQueue modes;
+    for (uint8_t code : {7, 3, 8, 9, 10, 11, 12, 13, 6, 14}) modes.push(code);
+    modes.purge_captures();
+    EXPECT_EQ(contents(modes), (std::vector<uint8_t>{3, 6, 14}));
+
     EventQueue only_captures;
     for (uint8_t code : {1, 0, 0}) only_captures.push(code);
     only_captures.purge_captures();
@@ -100,11 +106,23 @@ TEST(EventQueue, PurgeInsideTheCallbackRemovesCapturesRaisedMeanwhile) {
 }
 
 TEST(HotkeyAction, OverlayIgnoresBusyRunsNestedOtherwiseQueues) {
-    EXPECT_EQ(hotkey_action(true, true, true), HotkeyAction::Ignore);
-    EXPECT_EQ(hotkey_action(true, false, false), HotkeyAction::Ignore);
-    EXPECT_EQ(hotkey_action(false, true, true), HotkeyAction::RunNested);
-    EXPECT_EQ(hotkey_action(false, true, false), HotkeyAction::RaiseCapture);
-    EXPECT_EQ(hotkey_action(false, false, true), HotkeyAction::RaiseCapture);
+    for (bool capture_hotkey : {true, false}) {
+        EXPECT_EQ(hotkey_action({true, false, true, true}, capture_hotkey), HotkeyAction::Ignore);
+        EXPECT_EQ(hotkey_action({true, false, false, false}, capture_hotkey), HotkeyAction::Ignore);
+        EXPECT_EQ(hotkey_action({false, false, true, true}, capture_hotkey), HotkeyAction::RunNested);
+        EXPECT_EQ(hotkey_action({false, false, true, false}, capture_hotkey), HotkeyAction::RaiseCapture);
+        EXPECT_EQ(hotkey_action({false, false, false, true}, capture_hotkey), HotkeyAction::RaiseCapture);
+    }
+}
+
+TEST(HotkeyAction, DuringACountdownOnlyTheCaptureHotkeyActsAndItHurries) {
+    // The countdown runs inside an event, nested callback present, so without the rule
+    // the press would start a second capture inside the first.
+    EXPECT_EQ(hotkey_action({false, true, true, true}, true), HotkeyAction::Hurry);
+    EXPECT_EQ(hotkey_action({false, true, true, true}, false), HotkeyAction::Ignore);
+    EXPECT_EQ(hotkey_action({false, true, false, false}, true), HotkeyAction::Hurry);
+    // Once the countdown is over its overlay is open: nothing hurries it.
+    EXPECT_EQ(hotkey_action({true, true, true, true}, true), HotkeyAction::Ignore);
 }
 
 }  // namespace

@@ -62,6 +62,7 @@ Box grown(const Box& b) { return {b.x - 3, b.y - 3, b.width + 6, b.height + 6}; 
 class OverlayChrome : public ::testing::Test {
 protected:
     void SetUp() override { set_language(kEnglish); }
+    void TearDown() override { set_language(kEnglish); }
 };
 
 }  // namespace
@@ -221,6 +222,20 @@ TEST_F(OverlayChrome, ActiveItemsAreHighlighted) {
     }
 }
 
+TEST_F(OverlayChrome, TextBackgroundSwitchShowsWhetherItIsOn) {
+    const ToolbarLayout layout = layout_toolbar(Tool::Text, false, 100);
+    const Box item = absolute(find_item(layout, ToolbarItemKind::TextBackground));
+    for (const bool on : {false, true}) {
+        ToolbarLook look{Tool::Text, PALETTE[0], 1, false, true, std::nullopt, on};
+        RecordingCanvas canvas;
+        paint_toolbar(canvas, layout, kAt, look, kBounds);
+        const std::vector<Box> lit = highlights(canvas);
+        EXPECT_EQ(std::count(lit.begin(), lit.end(), grown(item)), on ? 1 : 0);
+        // The box in the pictogram's ink, its letter in what the button sits on.
+        EXPECT_EQ(colours_within(canvas, item), (std::set<Argb>{on ? kWhite : kInk, on ? kActive : opaque(244, 244, 247)}));
+    }
+}
+
 TEST_F(OverlayChrome, PictogramColoursOfTheActions) {
     const ToolbarLayout layout = layout_toolbar(std::nullopt, true, 100);
     const auto colours = [&](bool can_undo, ToolbarItemKind kind) {
@@ -238,7 +253,7 @@ TEST_F(OverlayChrome, PictogramColoursOfTheActions) {
 
 TEST_F(OverlayChrome, TooltipUnderTheItemAboveNearTheBottomAndInsideTheBounds) {
     const ToolbarLayout layout = layout_toolbar(std::nullopt, false, 100);
-    const ToolbarItem copy = find_item(layout, ToolbarItemKind::Copy);  // at (594, 508, 32, 32)
+    const ToolbarItem copy = find_item(layout, ToolbarItemKind::Copy);  // at (711, 508, 32, 32)
     const auto tooltip = [&](const ToolbarItem& hover, const Box& bounds, Point at = kAt) {
         RecordingCanvas canvas;
         paint_toolbar(canvas, layout, at, {std::nullopt, PALETTE[0], 1, false, false, hover}, bounds);
@@ -248,23 +263,23 @@ TEST_F(OverlayChrome, TooltipUnderTheItemAboveNearTheBottomAndInsideTheBounds) {
 
     // "Copy" measures 24 x 15, so the box is 36 x 21.
     auto [box, text] = tooltip(copy, kBounds);
-    EXPECT_EQ(box.points[0], (Point{592, 546}));
-    EXPECT_EQ(box.points[2], (Point{628, 567}));
+    EXPECT_EQ(box.points[0], (Point{709, 546}));
+    EXPECT_EQ(box.points[2], (Point{745, 567}));
     EXPECT_EQ(box.colour, 0xF01A1A1Au);
     EXPECT_EQ(text.text, "Copy");
-    EXPECT_EQ(text.at, (Point{598, 549}));
+    EXPECT_EQ(text.at, (Point{715, 549}));
     EXPECT_EQ(text.size, 12.0);
     EXPECT_EQ(text.colour, opaque(232, 232, 232));
 
     std::tie(box, text) = tooltip(copy, {0, 0, 1920, 566});
-    EXPECT_EQ(box.points[0], (Point{592, 481})) << "above: item top - text height - 12";
+    EXPECT_EQ(box.points[0], (Point{709, 481})) << "above: item top - text height - 12";
 
     std::tie(box, text) = tooltip(copy, {0, 0, 620, 1080});
     EXPECT_EQ(box.points[0].x, 584.0) << "kept inside the right edge";
 
-    // "Rectangle" is 66 wide centred on x = 14: pushed right to the bounds' left edge.
+    // "Rectangle (R)" is 90 wide centred on x = 14: pushed right to the bounds' left edge.
     std::tie(box, text) = tooltip(find_item(layout, ToolbarItemKind::Tool, 0), kBounds, {-10, 500});
-    EXPECT_EQ(text.text, "Rectangle");
+    EXPECT_EQ(text.text, "Rectangle (R)");
     EXPECT_EQ(box.points[0].x, 0.0);
 }
 
@@ -285,8 +300,28 @@ TEST_F(OverlayChrome, TooltipLabels) {
     EXPECT_EQ(toolbar_tooltip(size, Tool::Text), "Text size");
     EXPECT_EQ(toolbar_tooltip(size, Tool::Number), "Marker size");
     EXPECT_EQ(toolbar_tooltip(size, Tool::Arrow), "Thickness");
-    EXPECT_EQ(toolbar_tooltip(find_item(layout, ToolbarItemKind::Tool, 6), Tool::Mosaic), "Number");
+    EXPECT_EQ(toolbar_tooltip(size, Tool::Highlighter), "Thickness");
     EXPECT_EQ(toolbar_tooltip(find_item(layout, ToolbarItemKind::Send), Tool::Mosaic), "Send to a device");
+
+    // Every tool's name comes with its key, and the keys are the ones that choose it.
+    const std::pair<Tool, const char*> names[] = {
+        {Tool::Rectangle, "Rectangle (R)"}, {Tool::Ellipse, "Ellipse (E)"}, {Tool::Arrow, "Arrow (A)"},
+        {Tool::Line, "Line (L)"},           {Tool::Pen, "Pen (P)"},         {Tool::Highlighter, "Highlighter (H)"},
+        {Tool::Mosaic, "Mosaic (M)"},       {Tool::Redact, "Redact (X)"},   {Tool::Text, "Text (T)"},
+        {Tool::Number, "Number (N)"},
+    };
+    for (const auto& [tool, name] : names)
+        EXPECT_EQ(toolbar_tooltip(find_item(layout, ToolbarItemKind::Tool, uint8_t(tool)), Tool::Mosaic), name);
+    EXPECT_EQ(toolbar_tooltip(find_item(layout_toolbar(Tool::Text, false, 100), ToolbarItemKind::TextBackground), Tool::Text),
+              "Background");
+
+    // In Japanese the key follows the name without a space, as Windows writes it there.
+    set_language(match_language_tag("ja"));
+    EXPECT_EQ(toolbar_tooltip(find_item(layout, ToolbarItemKind::Tool, uint8_t(Tool::Redact)), std::nullopt), "墨消し(X)");
+    set_language(match_language_tag("de"));
+    EXPECT_EQ(toolbar_tooltip(find_item(layout, ToolbarItemKind::Tool, uint8_t(Tool::Highlighter)), std::nullopt),
+              "Textmarker (H)");
+    set_language(kEnglish);
 }
 
 TEST(SelectionChrome, BorderAndEightHandleDiscs) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "kestrix/overlay_input.h"
 #include "kestrix/overlay_layout.h"
 
@@ -7,7 +9,9 @@ using namespace kestrix;
 
 namespace {
 
-KeyAction key(OverlayKey k, bool ctrl, bool shift, bool editing) { return overlay_key_action(k, ctrl, shift, editing); }
+KeyAction key(OverlayKey k, bool ctrl, bool shift, bool editing, std::optional<Tool> tool = std::nullopt) {
+    return overlay_key_action(k, ctrl, shift, editing, tool);
+}
 
 }  // namespace
 
@@ -38,6 +42,79 @@ TEST(OverlayKeys, EditingPhaseCommandsAndArrows) {
     EXPECT_EQ(key(OverlayKey::Down, false, true, true), (KeyAction{KeyCommand::Shrink, 0, 1}));
     EXPECT_EQ(key(OverlayKey::Up, true, false, true), (KeyAction{KeyCommand::Grow, 0, -1}));
     EXPECT_EQ(key(OverlayKey::Other, true, true, true).command, KeyCommand::None);
+}
+
+TEST(OverlayKeys, OneLetterForEveryToolWhileEditing) {
+    const std::pair<OverlayKey, Tool> letters[] = {
+        {OverlayKey::R, Tool::Rectangle}, {OverlayKey::E, Tool::Ellipse}, {OverlayKey::A, Tool::Arrow},
+        {OverlayKey::L, Tool::Line},      {OverlayKey::P, Tool::Pen},     {OverlayKey::H, Tool::Highlighter},
+        {OverlayKey::M, Tool::Mosaic},    {OverlayKey::X, Tool::Redact},  {OverlayKey::T, Tool::Text},
+        {OverlayKey::N, Tool::Number},
+    };
+    std::set<char> shown;
+    for (const auto& [letter, tool] : letters) {
+        const KeyAction chosen{KeyCommand::ChooseTool, 0, 0, int(tool)};
+        EXPECT_EQ(key(letter, false, false, true), chosen) << int(tool);
+        EXPECT_EQ(key(letter, false, true, true), chosen) << int(tool) << ": with Shift too";
+        EXPECT_EQ(overlay_key_action(letter, false, false, true, tool), chosen) << "the current tool's key: put down";
+        EXPECT_EQ(key(letter, false, false, false).command, KeyCommand::None) << int(tool) << ": not while selecting";
+        shown.insert(tool_key(tool));
+    }
+    EXPECT_EQ(shown, (std::set<char>{'R', 'E', 'A', 'L', 'P', 'H', 'M', 'X', 'T', 'N'}));
+    // Ctrl (also AltGr, which holds it) keeps a letter from choosing a tool, and
+    // the Ctrl combinations keep their meaning.
+    EXPECT_EQ(key(OverlayKey::P, true, false, true).command, KeyCommand::Pin);
+    EXPECT_EQ(key(OverlayKey::R, true, false, true).command, KeyCommand::None);
+    EXPECT_EQ(key(OverlayKey::X, true, true, true).command, KeyCommand::None);
+    EXPECT_EQ(key(OverlayKey::C, false, false, true, Tool::Pen).command, KeyCommand::None) << "C is no tool";
+    EXPECT_EQ(key(OverlayKey::C, false, true, true, Tool::Pen).command, KeyCommand::ToggleColourFormat);
+    EXPECT_EQ(key(OverlayKey::Left, false, false, true, Tool::Pen), (KeyAction{KeyCommand::Nudge, -1, 0}));
+    EXPECT_EQ(key(OverlayKey::Enter, false, false, true, Tool::Pen).command, KeyCommand::Confirm);
+    EXPECT_EQ(key(OverlayKey::Escape, false, false, true, Tool::Pen).command, KeyCommand::Cancel);
+}
+
+TEST(OverlayKeys, TheExistingKeysMeanTheSameWhateverToolIsCurrent) {
+    const struct {
+        OverlayKey key;
+        bool ctrl, shift;
+        KeyAction editing;
+    } map[] = {
+        {OverlayKey::Enter, false, false, {KeyCommand::Confirm}},  {OverlayKey::Escape, false, false, {KeyCommand::Cancel}},
+        {OverlayKey::C, true, false, {KeyCommand::Confirm}},       {OverlayKey::C, false, true, {KeyCommand::ToggleColourFormat}},
+        {OverlayKey::P, true, false, {KeyCommand::Pin}},           {OverlayKey::S, true, false, {KeyCommand::Save}},
+        {OverlayKey::Z, true, false, {KeyCommand::Undo}},          {OverlayKey::Z, true, true, {KeyCommand::Redo}},
+        {OverlayKey::Y, true, false, {KeyCommand::Redo}},          {OverlayKey::Right, false, false, {KeyCommand::Nudge, 1, 0}},
+        {OverlayKey::Up, false, true, {KeyCommand::Shrink, 0, -1}}, {OverlayKey::Down, true, false, {KeyCommand::Grow, 0, 1}},
+        {OverlayKey::C, false, false, {KeyCommand::None}},         {OverlayKey::Z, false, false, {KeyCommand::None}},
+    };
+    for (const auto& m : map) {
+        EXPECT_EQ(key(m.key, m.ctrl, m.shift, true), m.editing) << int(m.key) << " " << m.ctrl << m.shift;
+        for (int t = 0; t < TOOL_COUNT; ++t) {
+            EXPECT_EQ(key(m.key, m.ctrl, m.shift, true, Tool(t)), m.editing) << int(m.key) << " with tool " << t;
+            EXPECT_EQ(key(m.key, m.ctrl, m.shift, false, Tool(t)), key(m.key, m.ctrl, m.shift, false)) << int(m.key);
+        }
+    }
+}
+
+TEST(OverlayKeys, DigitsAndBracketsSetTheCurrentToolsColourAndSize) {
+    const OverlayKey digits[] = {OverlayKey::Digit1, OverlayKey::Digit2, OverlayKey::Digit3, OverlayKey::Digit4,
+                                 OverlayKey::Digit5, OverlayKey::Digit6, OverlayKey::Digit7, OverlayKey::Digit8};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(key(digits[i], false, false, true, Tool::Pen), (KeyAction{KeyCommand::ChooseColour, 0, 0, i}));
+        EXPECT_EQ(key(digits[i], false, false, true, Tool::Redact).index, i);
+        EXPECT_EQ(key(digits[i], false, false, true).command, KeyCommand::None) << "no tool, no colour to set";
+        EXPECT_EQ(key(digits[i], false, false, true, Tool::Mosaic).command, KeyCommand::None) << "a mosaic has none";
+        EXPECT_EQ(key(digits[i], true, false, true, Tool::Pen).command, KeyCommand::None) << "AltGr+digit types";
+        EXPECT_EQ(key(digits[i], false, false, false, Tool::Pen).command, KeyCommand::None);
+    }
+    EXPECT_EQ(key(OverlayKey::OpenBracket, false, false, true, Tool::Mosaic).command, KeyCommand::SmallerSize);
+    EXPECT_EQ(key(OverlayKey::CloseBracket, false, false, true, Tool::Text).command, KeyCommand::LargerSize);
+    EXPECT_EQ(key(OverlayKey::CloseBracket, false, false, true, Tool::Redact).command, KeyCommand::None)
+        << "a redaction has no size";
+    EXPECT_EQ(key(OverlayKey::OpenBracket, true, false, true, Tool::Pen).command, KeyCommand::SmallerSize)
+        << "AltGr types the brackets on many layouts";
+    EXPECT_EQ(key(OverlayKey::OpenBracket, false, false, true).command, KeyCommand::None);
+    EXPECT_EQ(key(OverlayKey::OpenBracket, false, false, false, Tool::Pen).command, KeyCommand::None);
 }
 
 TEST(OverlayCursorRule, FollowsPhaseToolbarGestureAndWhatIsUnderThePoint) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <set>
 
 #include "recording_canvas.h"
 
@@ -19,7 +20,8 @@ constexpr Argb kInk = opaque(42, 42, 46);
 const Pictogram kAll[] = {Pictogram::RectangleTool, Pictogram::EllipseTool, Pictogram::ArrowTool, Pictogram::PenTool,
                           Pictogram::MosaicTool,    Pictogram::TextTool,    Pictogram::NumberTool, Pictogram::Undo,
                           Pictogram::Backdrop,      Pictogram::Pin,         Pictogram::Send,       Pictogram::Save,
-                          Pictogram::Cancel,        Pictogram::Copy};
+                          Pictogram::Cancel,        Pictogram::Copy,        Pictogram::LineTool,   Pictogram::HighlighterTool,
+                          Pictogram::RedactTool};
 
 bool inside(Point p, const Box& b) {
     return p.x >= b.x - 1e-9 && p.y >= b.y - 1e-9 && p.x <= b.x + b.width + 1e-9 && p.y <= b.y + b.height + 1e-9;
@@ -33,6 +35,25 @@ void expectNear(Point actual, Point expected, const char* what) {
 }
 
 }  // namespace
+
+TEST(Pictogram, EveryToolHasItsOwn) {
+    std::set<Pictogram> seen;
+    for (Tool t : TOOLBAR_TOOLS) seen.insert(toolPictogram(t));
+    EXPECT_EQ(seen.size(), size_t(TOOL_COUNT));
+}
+
+TEST(Pictogram, TextBackgroundIsALetterCutOutOfABox) {
+    constexpr Argb kGround = opaque(244, 244, 247);
+    RecordingCanvas canvas;
+    drawPictogram(canvas, Pictogram::TextBackground, kItem, kInk, kGround);
+    ASSERT_EQ(canvas.calls.size(), 2u);
+    EXPECT_EQ(canvas.calls[0].kind, DrawCall::Kind::Polygon);
+    EXPECT_EQ(canvas.calls[0].colour, kInk);
+    for (Point q : canvas.calls[0].points) EXPECT_TRUE(inside(q, kItem));
+    EXPECT_EQ(canvas.calls[1].kind, DrawCall::Kind::Text);
+    EXPECT_EQ(canvas.calls[1].text, "A");
+    EXPECT_EQ(canvas.calls[1].colour, kGround) << "in the colour the button sits on";
+}
 
 TEST(Pictogram, EveryShapeStaysInsideItsButtonInOneColour) {
     for (const Pictogram p : kAll) {

@@ -9,12 +9,12 @@
 namespace kestrix::test {
 
 struct DrawCall {
-    enum class Kind { Polyline, Polygon, StrokeEllipse, FillEllipse, StrokeRectangle, Text, SetClip, ResetClip, SetScale, ResetScale };
+    enum class Kind { Polyline, Polygon, StrokeEllipse, FillEllipse, StrokeRectangle, Highlight, Text, SetClip, ResetClip, SetScale, ResetScale };
     Kind kind = Kind::Polyline;
-    std::vector<Point> points;  // Polyline, Polygon
+    std::vector<Point> points;  // Polyline, Polygon, Highlight
     bool closed = false;         // Polyline
     Box box;                    // ellipses and rectangles
-    double width = 0;            // strokes
+    double width = 0;            // strokes and highlights
     Argb colour = 0;
     std::string text;  // Text
     Point at;         // Text: top-left
@@ -36,6 +36,13 @@ public:
         DrawCall c{DrawCall::Kind::Polyline};
         c.points.assign(points.begin(), points.end());
         c.closed = closed;
+        c.width = width;
+        c.colour = colour;
+        calls.push_back(std::move(c));
+    }
+    void highlightPolyline(std::span<const Point> points, double width, Argb colour) override {
+        DrawCall c{DrawCall::Kind::Highlight};
+        c.points.assign(points.begin(), points.end());
         c.width = width;
         c.colour = colour;
         calls.push_back(std::move(c));

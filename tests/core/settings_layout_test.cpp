@@ -57,24 +57,29 @@ TEST(SettingsLayout, TheColumnsFollowTheMeasuredTexts) {
     EXPECT_EQ(layout.row_width, 404);
 
     EXPECT_EQ(layout.hotkey_label, (Rect{18, 23, 170, 20}));
-    EXPECT_EQ(layout.language_label, (Rect{18, 57, 170, 20}));
-    EXPECT_EQ(layout.dim_label, (Rect{18, 91, 170, 20}));
     EXPECT_EQ(layout.hotkey_button, (Rect{202, 18, 220, 26}));
-    EXPECT_EQ(layout.language_list, (Rect{202, 52, 220, 226}));
-    EXPECT_EQ(layout.dim_list, (Rect{202, 86, 220, 186}));
-    const int32_t rows[] = {124, 150, 176, 202, 228};
+    // The other modes' hotkeys in rows of their own under it; everything else moves down by them.
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(layout.mode_labels[i], (Rect{18, 57 + 34 * int32_t(i), 170, 20})) << i;
+        EXPECT_EQ(layout.mode_buttons[i], (Rect{202, 52 + 34 * int32_t(i), 220, 26})) << i;
+    }
+    EXPECT_EQ(layout.language_label, (Rect{18, 159, 170, 20}));
+    EXPECT_EQ(layout.dim_label, (Rect{18, 193, 170, 20}));
+    EXPECT_EQ(layout.language_list, (Rect{202, 154, 220, 226}));
+    EXPECT_EQ(layout.dim_list, (Rect{202, 188, 220, 186}));
+    const int32_t rows[] = {226, 252, 278, 304, 330};
     for (size_t i = 0; i < 5; ++i) EXPECT_EQ(layout.switches[i], (Rect{18, rows[i], 404, 22})) << i;
     // The folder's row: "Off" (10 + 24, at least 72) at the row's end, "Choose…" (at
-    // least 88) 6 before it, the folder 8 before that.
-    EXPECT_EQ(layout.folder_label, (Rect{18, 258, 404, 20}));
-    EXPECT_EQ(layout.folder_off, (Rect{350, 280, 72, 26}));
-    EXPECT_EQ(layout.folder_choose, (Rect{256, 280, 88, 26}));
-    EXPECT_EQ(layout.folder_path, (Rect{18, 283, 230, 20}));
-    EXPECT_EQ(layout.note, (Rect{18, 316, 404, 52}));
+    // least 88) 6 before it, the folder 8 before that; under the five check boxes.
+    EXPECT_EQ(layout.folder_label, (Rect{18, 360, 404, 20}));
+    EXPECT_EQ(layout.folder_off, (Rect{350, 382, 72, 26}));
+    EXPECT_EQ(layout.folder_choose, (Rect{256, 382, 88, 26}));
+    EXPECT_EQ(layout.folder_path, (Rect{18, 385, 230, 20}));
+    EXPECT_EQ(layout.note, (Rect{18, 418, 404, 52}));
     // Done: right-aligned with the column (at C + L − 64), below the note.
-    EXPECT_EQ(layout.done, (Rect{326, 376, 96, 30}));
+    EXPECT_EQ(layout.done, (Rect{326, 478, 96, 30}));
     EXPECT_EQ(layout.client_width, 440);
-    EXPECT_EQ(layout.client_height, 422);
+    EXPECT_EQ(layout.client_height, 524);
 }
 
 TEST(SettingsLayout, BoundsOfTheLabelAndColumnWidths) {
@@ -99,11 +104,14 @@ TEST(SettingsLayout, BoundsOfTheLabelAndColumnWidths) {
     layout = layout_settings(english, SettingsTextMeasure{table_font({}).width, [](std::string_view, int32_t) { return 85; }},
                              100);
     EXPECT_EQ(layout.note.height, 85);
-    EXPECT_EQ(layout.done.y, 316 + 85 + 8);
+    EXPECT_EQ(layout.done.y, 418 + 85 + 8);
     // Long button texts widen the row so that a folder still has room beside them.
     layout = layout_settings(english, table_font({{"Choose…", 200}, {"Off", 150}}), 100);
     EXPECT_EQ(layout.row_width, 224 + 174 + 14 + 120);
     EXPECT_EQ(layout.folder_path.width, 120);
+    // The widest label may be one of the other modes'.
+    layout = layout_settings(english, table_font({{"Capture active window", 210}}), 100);
+    EXPECT_EQ(layout.label_width, 210);
 }
 
 // Every language, at two scales and with a narrow and a wide stand-in font: nothing
@@ -127,6 +135,8 @@ TEST(SettingsLayout, EveryLanguageFitsWithoutOverlapOrClipping) {
                                               layout.folder_label, layout.folder_path, layout.folder_choose,
                                               layout.folder_off};
                 controls.insert(controls.end(), layout.switches.begin(), layout.switches.end());
+                controls.insert(controls.end(), layout.mode_labels.begin(), layout.mode_labels.end());
+                controls.insert(controls.end(), layout.mode_buttons.begin(), layout.mode_buttons.end());
                 for (size_t i = 0; i < controls.size(); ++i) {
                     EXPECT_GE(controls[i].x, px(18)) << i;
                     EXPECT_LE(controls[i].right(), layout.client_width - px(18)) << i;
@@ -137,8 +147,14 @@ TEST(SettingsLayout, EveryLanguageFitsWithoutOverlapOrClipping) {
                 // The list drop-downs are the only things allowed to cover what lies below.
                 EXPECT_GT(layout.language_list.height, language_list.height);
 
-                for (Message label : {Message::settings_hotkey_label, Message::settings_language_label, Message::settings_dim})
+                for (Message label : {Message::settings_hotkey_label, Message::settings_last_region_hotkey,
+                                      Message::settings_screen_hotkey, Message::settings_window_hotkey,
+                                      Message::settings_language_label, Message::settings_dim})
                     EXPECT_GE(layout.label_width, font.width(texts[label]));
+                for (const Rect& button : layout.mode_buttons) {
+                    EXPECT_EQ(button.width, layout.hotkey_button.width);
+                    EXPECT_GE(button.width, font.width(texts[Message::settings_hotkey_off]) + px(36));
+                }
                 EXPECT_GE(layout.column_x, px(18) + layout.label_width + px(14));
                 const Message switches[] = {Message::settings_confirmation, Message::send_allow,
                                             Message::settings_start_at_login, Message::settings_show_icon,
@@ -155,9 +171,14 @@ TEST(SettingsLayout, EveryLanguageFitsWithoutOverlapOrClipping) {
                 EXPECT_GE(layout.folder_choose.width, font.width(texts[Message::settings_choose_folder]) + px(24));
                 EXPECT_GE(layout.folder_off.width, font.width(texts[Message::settings_save_folder_off]) + px(24));
                 EXPECT_EQ(layout.folder_off.right(), layout.switches[0].right());
-                const std::string notes[] = {
+                std::vector<std::string> notes = {
                     format_message(texts[Message::settings_icon_hidden_note], "Ctrl+Alt+Shift+Win+PrintScreen"),
-                    plain_key_refusal(texts), std::string(texts[Message::settings_login_disabled_elsewhere])};
+                    plain_key_refusal(texts), std::string(texts[Message::settings_login_disabled_elsewhere]),
+                    std::string(texts[Message::settings_hotkey_off_hint]),
+                    std::string(texts[Message::settings_hotkey_taken])};
+                for (CaptureMode mode : kHotkeyModes)
+                    notes.push_back(format_message(texts[Message::settings_hotkey_used_by_kestrix],
+                                                   texts[hotkey_row_label(mode)]));
                 for (const std::string& note : notes)
                     EXPECT_GE(layout.note.height, font.wrapped_height(note, layout.note.width)) << note;
 

@@ -58,6 +58,9 @@ TEST(SettingsResult, UntouchedIsUnchangedAndEveryEditedFieldCounts) {
         [](SettingsState& s) { s.show_tray_icon = true; },
         [](SettingsState& s) { s.check_for_updates = true; },
         [](SettingsState& s) { s.save_folder.clear(); },
+        [](SettingsState& s) { s.hotkey_last_region = *parse_hotkey("F7"); },
+        [](SettingsState& s) { s.hotkey_screen = *parse_hotkey("F8"); },
+        [](SettingsState& s) { s.hotkey_window = *parse_hotkey("Alt+F9"); },
     };
     for (size_t i = 0; i < edits.size(); ++i) {
         SettingsState edited = settings_state(given);
@@ -260,6 +263,94 @@ TEST(SettingsRecording, EscapeOrASecondClickKeepsTheEarlierHotkey) {
     }
     SettingsState idle = settings_state(Config{});
     EXPECT_EQ(stop_recording(idle, english()), SettingsEffect{});
+}
+
+TEST(SettingsRecording, TheOtherModesRowsRecordIntoTheirOwnHotkey) {
+    SettingsState state = settings_state(Config{});
+    SettingsEffect effect = click_hotkey_button(state, english(), CaptureMode::Screen);
+    EXPECT_TRUE(state.recording);
+    EXPECT_EQ(effect.button, CaptureMode::Screen);
+    EXPECT_EQ(effect.registration, HotkeyRegistration::Unregister);
+    EXPECT_EQ(effect.note, std::optional<std::string>("Press Backspace to turn this shortcut off."));
+
+    effect = press_key_while_recording(state, kF9, holding({kShift}), test::us_only(), english());
+    EXPECT_FALSE(state.recording);
+    EXPECT_EQ(state.hotkey_screen, parse_hotkey("Shift+F9").value());
+    EXPECT_EQ(state.hotkey, Hotkey{});
+    EXPECT_EQ(effect.button, CaptureMode::Screen);
+    EXPECT_EQ(effect.button_text, std::optional<std::string>("Shift+F9"));
+    EXPECT_EQ(effect.registration, HotkeyRegistration::Register);
+    EXPECT_TRUE(effect.recorded);
+
+    // The same combination again is no news for the system.
+    click_hotkey_button(state, english(), CaptureMode::Screen);
+    EXPECT_FALSE(press_key_while_recording(state, kF9, holding({kShift}), test::us_only(), english()).recorded);
+    // And the result carries it.
+    const auto result = settings_result(Config{}, state);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->hotkey_screen, parse_hotkey("Shift+F9").value());
+}
+
+TEST(SettingsRecording, BackspaceTurnsAnOtherModesHotkeyOffButNotTheCaptureHotkey) {
+    Config config;
+    config.hotkey_window = *parse_hotkey("Ctrl+Shift+W");
+    for (uint32_t key : {0x08u, 0x2Eu}) {  // Backspace, Delete
+        SettingsState state = settings_state(config);
+        click_hotkey_button(state, english(), CaptureMode::Window);
+        const SettingsEffect effect = press_key_while_recording(state, key, holding({kCtrl}), test::us_only(), english());
+        EXPECT_FALSE(state.recording);
+        EXPECT_EQ(state.hotkey_window, std::nullopt);
+        EXPECT_EQ(effect.button_text, std::optional<std::string>("Off"));
+        EXPECT_EQ(settings_result(config, state)->hotkey_window, std::nullopt);
+
+        // The capture hotkey cannot be off: the key means nothing there.
+        SettingsState capture = settings_state(config);
+        click_hotkey_button(capture, english());
+        EXPECT_EQ(press_key_while_recording(capture, key, holding({}), test::us_only(), english()), SettingsEffect{});
+        EXPECT_TRUE(capture.recording);
+        EXPECT_EQ(capture.hotkey, Hotkey{});
+    }
+    SettingsState state = settings_state(config);
+    EXPECT_EQ(hotkey_button_text(state, CaptureMode::Window, english()), "Ctrl+Shift+W");
+    EXPECT_EQ(hotkey_button_text(state, CaptureMode::LastRegion, catalogue_for(3)), "なし");
+}
+
+TEST(SettingsRecording, ACombinationOfAnotherKestrixHotkeyIsRefusedByName) {
+    Config config;
+    config.hotkey_last_region = *parse_hotkey("Ctrl+Shift+L");
+    SettingsState state = settings_state(config);
+    click_hotkey_button(state, english(), CaptureMode::Screen);
+    SettingsEffect effect = press_key_while_recording(state, 'A', holding({kCtrl, kAlt}), test::us_only(), english());
+    EXPECT_TRUE(state.recording);
+    EXPECT_EQ(effect.registration, HotkeyRegistration::Keep);
+    EXPECT_EQ(effect.note, std::optional<std::string>("Kestrix already uses that combination for “Capture hotkey”."));
+    EXPECT_EQ(state.hotkey_screen, std::nullopt);
+
+    // The other way round, from the capture hotkey's row, in German.
+    SettingsState capture = settings_state(config);
+    click_hotkey_button(capture, catalogue_for(7));
+    effect = press_key_while_recording(capture, 'L', holding({kCtrl, kShift}), test::us_only(), catalogue_for(7));
+    EXPECT_TRUE(capture.recording);
+    EXPECT_EQ(effect.note,
+              std::optional<std::string>("Kestrix verwendet diese Tastenkombination bereits für „Letzten Bereich aufnehmen“."));
+    EXPECT_EQ(capture.hotkey, Hotkey{});
+
+    // A mode's row refuses a combination that types, as the capture hotkey's does.
+    const std::vector<KeyboardLayout> german = {test::german_layout()};
+    SettingsState typing = settings_state(config);
+    click_hotkey_button(typing, english(), CaptureMode::Window);
+    effect = press_key_while_recording(typing, 'E', holding({kCtrl, kAlt}), german, english());
+    EXPECT_TRUE(typing.recording);
+    ASSERT_TRUE(effect.note);
+    EXPECT_NE(effect.note->find("\u20AC"), std::string::npos);
+    EXPECT_EQ(typing.hotkey_window, std::nullopt);
+
+    // A row's own combination is not another's.
+    SettingsState own = settings_state(config);
+    click_hotkey_button(own, english(), CaptureMode::LastRegion);
+    press_key_while_recording(own, 'L', holding({kCtrl, kShift}), test::us_only(), english());
+    EXPECT_FALSE(own.recording);
+    EXPECT_EQ(own.hotkey_last_region, parse_hotkey("Ctrl+Shift+L").value());
 }
 
 TEST(SettingsSwitches, EachBoxEditsItsValueAndHidingTheIconNamesTheHotkey) {

@@ -11,32 +11,67 @@ std::vector<std::string> labels(const std::vector<TrayMenuItem>& items) {
     return out;
 }
 
+std::vector<uint32_t> ids(const std::vector<TrayMenuItem>& items) {
+    std::vector<uint32_t> out;
+    for (const auto& item : items) out.push_back(item.id);
+    return out;
+}
+
 TEST(TrayMenu, EnglishUsesItsOwnMenuLabels) {
-    const auto items = tray_menu_items(catalogue_for(kEnglish), std::nullopt, "0.9.22");
-    ASSERT_EQ(items.size(), 7u);
-    EXPECT_EQ(labels(items), (std::vector<std::string>{"Capture region", "Capture and save as…", "", "Settings",
-                                                       "Check for updates…", "About Kestrix 0.9.22", "Exit Kestrix"}));
-    std::vector<uint32_t> ids;
-    for (const auto& item : items) ids.push_back(item.id);
-    EXPECT_EQ(ids, (std::vector<uint32_t>{0x1001, 0x1002, 0, 0x1005, 0x1006, 0x1003, 0x1004}));
+    const auto items = tray_menu_items(catalogue_for(kEnglish), {}, "0.9.22");
+    ASSERT_EQ(items.size(), 10u);
+    EXPECT_EQ(labels(items),
+              (std::vector<std::string>{"Capture region", "Capture last region", "Capture screen", "Capture after a delay",
+                                        "Capture and save as…", "", "Settings", "Check for updates…",
+                                        "About Kestrix 0.9.22", "Exit Kestrix"}));
+    EXPECT_EQ(ids(items), (std::vector<uint32_t>{0x1001, 0x1007, 0x1008, 0, 0x1002, 0, 0x1005, 0x1006, 0x1003, 0x1004}));
+    for (const auto& item : items) EXPECT_EQ(item.separator(), item.label.empty()) << item.label;
 }
 
 TEST(TrayMenu, LanguageWithoutTheMenuSetUsesTheGeneralLabels) {
     Catalogue general = catalogue_for(kEnglish);
     for (size_t i = 0; i < kMessageCount; ++i)
         if (is_english_only(Message(i))) general.texts[i] = std::string_view{};
-    const auto items = tray_menu_items(general, std::nullopt, "0.9.22");
-    EXPECT_EQ(labels(items), (std::vector<std::string>{"Capture Region", "Capture and Save As…", "", "Settings…",
-                                                       "Check for Updates…", "About Kestrix 0.9.22", "Quit Kestrix"}));
+    const auto items = tray_menu_items(general, {}, "0.9.22");
+    EXPECT_EQ(labels(items),
+              (std::vector<std::string>{"Capture Region", "Capture last region", "Capture screen", "Capture after a delay",
+                                        "Capture and Save As…", "", "Settings…", "Check for Updates…",
+                                        "About Kestrix 0.9.22", "Quit Kestrix"}));
 }
 
 TEST(TrayMenu, AvailableUpdateNamesTheVersionInBothSets) {
-    const auto items = tray_menu_items(catalogue_for(kEnglish), std::string("1.2.3"), "0.9.22");
-    EXPECT_EQ(items[4].id, 0x1006u);
-    EXPECT_EQ(items[4].label, "Kestrix 1.2.3 is available.");
+    TrayMenuState state;
+    state.available_update = "1.2.3";
+    const auto items = tray_menu_items(catalogue_for(kEnglish), state, "0.9.22");
+    EXPECT_EQ(items[7].id, 0x1006u);
+    EXPECT_EQ(items[7].label, "Kestrix 1.2.3 is available.");
     Catalogue general = catalogue_for(kEnglish);
     general.texts[size_t(Message::menu_settings_windows)] = std::string_view{};
-    EXPECT_EQ(tray_menu_items(general, std::string("1.2.3"))[4].label, "Kestrix 1.2.3 is available.");
+    EXPECT_EQ(tray_menu_items(general, state)[7].label, "Kestrix 1.2.3 is available.");
+}
+
+TEST(TrayMenu, LastRegionIsOfferedOnlyOnceACaptureHasFinished) {
+    TrayMenuState state;
+    EXPECT_FALSE(tray_menu_items(catalogue_for(kEnglish), state)[1].enabled);
+    state.last_region_available = true;
+    const auto items = tray_menu_items(catalogue_for(kEnglish), state);
+    EXPECT_TRUE(items[1].enabled);
+    for (const auto& item : items) EXPECT_TRUE(item.enabled) << item.label;
+}
+
+TEST(TrayMenu, TheDelaySubmenuGivesWayToItsCancelWhileACountdownRuns) {
+    TrayMenuState state;
+    const TrayMenuItem delays = tray_menu_items(catalogue_for(kEnglish), state)[3];
+    EXPECT_FALSE(delays.separator());
+    EXPECT_EQ(labels(delays.submenu), (std::vector<std::string>{"3 seconds", "5 seconds", "10 seconds"}));
+    EXPECT_EQ(ids(delays.submenu), (std::vector<uint32_t>{0x1009, 0x100A, 0x100B}));
+
+    state.countdown_running = true;
+    const auto items = tray_menu_items(catalogue_for(3), state);  // Japanese
+    EXPECT_EQ(items[3].id, 0x100Cu);
+    EXPECT_EQ(items[3].label, "遅延撮影をキャンセル");
+    EXPECT_TRUE(items[3].submenu.empty());
+    EXPECT_EQ(items.size(), 10u);
 }
 
 TEST(TrayMenu, CommandsMapToTheirEvents) {
@@ -46,9 +81,14 @@ TEST(TrayMenu, CommandsMapToTheirEvents) {
     EXPECT_EQ(event_for_menu_command(0x1004), 6);
     EXPECT_EQ(event_for_menu_command(0x1005), 3);
     EXPECT_EQ(event_for_menu_command(0x1006), 4);
+    EXPECT_EQ(event_for_menu_command(0x1007), 7);   // last region
+    EXPECT_EQ(event_for_menu_command(0x1008), 8);   // screen
+    EXPECT_EQ(event_for_menu_command(0x1009), 10);  // after 3, 5 and 10 seconds
+    EXPECT_EQ(event_for_menu_command(0x100A), 11);
+    EXPECT_EQ(event_for_menu_command(0x100B), 12);
     EXPECT_FALSE(event_for_menu_command(0));  // the menu was dismissed
     EXPECT_FALSE(event_for_menu_command(0x1000));
-    EXPECT_FALSE(event_for_menu_command(0x1007));
+    EXPECT_FALSE(event_for_menu_command(0x100C));  // the host cancels its countdown itself
     EXPECT_FALSE(event_for_menu_command(0x11001));
 }
 

@@ -65,7 +65,8 @@ TEST(UiScale, MonitorScalesAndTheirFloor) {
 }
 
 TEST(ToolbarAtScale, EveryBoxIsTheOneAt100TimesTheScaleOnWholePixels) {
-    for (const std::optional<Tool> tool : {std::optional<Tool>{}, std::optional<Tool>{Tool::Pen}, std::optional<Tool>{Tool::Mosaic}}) {
+    for (const std::optional<Tool> tool : {std::optional<Tool>{}, std::optional<Tool>{Tool::Pen}, std::optional<Tool>{Tool::Mosaic},
+                                           std::optional<Tool>{Tool::Redact}, std::optional<Tool>{Tool::Text}}) {
         const ToolbarLayout base = layout_toolbar(tool, true, 100);
         for (const uint32_t scale : {125u, 150u, 175u, 200u, 250u}) {
             SCOPED_TRACE(scale);
@@ -90,28 +91,31 @@ TEST(ToolbarAtScale, EveryBoxIsTheOneAt100TimesTheScaleOnWholePixels) {
     }
     // At 200 % everything is exactly twice as big: 64-pixel buttons in 96-pixel rows.
     const ToolbarLayout big = layout_toolbar(Tool::Pen, false, 200);
-    EXPECT_EQ(big.main_panel, (Box{0, 0, 1068, 96}));
-    EXPECT_EQ(big.items[7].rect, (Box{580, 16, 64, 64}));
+    EXPECT_EQ(big.main_panel, (Box{0, 0, 1302, 96}));
+    ASSERT_EQ(big.items[10].kind, ToolbarItemKind::Undo);
+    EXPECT_EQ(big.items[10].rect, (Box{814, 16, 64, 64}));
     ASSERT_TRUE(big.property_panel);
     EXPECT_EQ(*big.property_panel, (Box{0, 110, 830, 96}));
-    EXPECT_EQ(big.separators[0], (ToolbarSeparator{564, 24, 48}));
+    EXPECT_EQ(big.separators[0], (ToolbarSeparator{798, 24, 48}));
     EXPECT_EQ(big.height, 206.0);
 }
 
 TEST(ToolbarAtScale, ButtonsAreHitWhereTheyAreDrawn) {
     const ToolbarLayout l = layout_toolbar(std::nullopt, false, 150);
     const ToolbarPosition at{100, 200};
-    // Undo sits at 290..322 at 100 %, 435..483 at 150 %.
-    EXPECT_EQ(toolbar_item_at(l, at, 100 + 435, 200 + 12)->kind, ToolbarItemKind::Undo);
-    EXPECT_EQ(toolbar_item_at(l, at, 100 + 482, 200 + 59)->kind, ToolbarItemKind::Undo);
-    EXPECT_FALSE(toolbar_item_at(l, at, 100 + 483, 200 + 30)) << "the gap after it";
-    EXPECT_TRUE(toolbar_contains(l, at, 100 + 800, 200 + 71));
-    EXPECT_FALSE(toolbar_contains(l, at, 100 + 801, 200 + 30)) << "the panel is 801 wide";
+    // Undo sits at 407..439 at 100 %, 611..659 at 150 % (610.5 and 658.5 rounded).
+    EXPECT_EQ(toolbar_item_at(l, at, 100 + 611, 200 + 12)->kind, ToolbarItemKind::Undo);
+    EXPECT_EQ(toolbar_item_at(l, at, 100 + 658, 200 + 59)->kind, ToolbarItemKind::Undo);
+    EXPECT_FALSE(toolbar_item_at(l, at, 100 + 610, 200 + 30)) << "the separator's gap before it";
+    EXPECT_FALSE(toolbar_item_at(l, at, 100 + 659, 200 + 30)) << "the gap after it";
+    EXPECT_TRUE(toolbar_contains(l, at, 100 + 976, 200 + 71));
+    EXPECT_FALSE(toolbar_contains(l, at, 100 + 977, 200 + 30)) << "the panel is 977 wide";
 }
 
 TEST(ToolbarAtScale, PlacedWithScaledGapsAndKeptOnTheSelectionsMonitor) {
-    const ToolbarLayout l = layout_toolbar(std::nullopt, false, 200);  // 1068 x 96
-    EXPECT_EQ(place_toolbar(l, {700, 100, 400, 300}, kPrimary), (ToolbarPosition{32, 420})) << "20 pixels below";
+    const ToolbarLayout l = layout_toolbar(std::nullopt, false, 200);  // 1302 x 96
+    EXPECT_EQ(place_toolbar(l, {1300, 100, 400, 300}, kPrimary), (ToolbarPosition{398, 420})) << "20 pixels below";
+    EXPECT_EQ(place_toolbar(l, {700, 100, 400, 300}, kPrimary).x, 0) << "wider than the room left of the selection";
     EXPECT_EQ(place_toolbar(l, {700, 900, 400, 150}, kPrimary).y, 900 - 96 - 20) << "20 pixels above";
 
     // On the mixed desk the toolbar of a selection on the 150 % monitor is laid out
@@ -296,6 +300,78 @@ TEST(EditorAtScale, MarksTakeTheScaleTheyAreDrawnAtAndKeepIt) {
     drawAnnotation(canvas, {0, 0}, list[0]);
     ASSERT_EQ(canvas.only(DrawCall::Kind::StrokeRectangle).size(), 1u);
     EXPECT_EQ(canvas.only(DrawCall::Kind::StrokeRectangle)[0].width, 6.0);
+}
+
+TEST(EditorAtScale, LinesHighlightsRedactionsAndTextBoxesFollowTheScale) {
+    Editor e({0, 0, 800, 600}, {0, 0, 1920, 1080});
+    e.set_ui_scale(200);
+    e.select_tool(int(Tool::Line));
+    drag(e, {50, 50}, {250, 50});
+    e.select_tool(int(Tool::Highlighter));
+    drag(e, {50, 150}, {250, 150});
+    e.select_tool(int(Tool::Redact));
+    drag(e, {300, 300}, {400, 350});
+    e.select_tool(int(Tool::Text));
+    e.toggle_text_background();
+    const EditorOutcome open = e.pointer_down(500, 100);
+    ASSERT_TRUE(open.text_box);
+    EXPECT_EQ(open.text_box->scale, 2.0);
+    EXPECT_TRUE(open.text_box->background);
+    e.text_committed("Hi", {500, 100}, std::nullopt, [](std::string_view, double px) { return TextExtent{2 * px, px}; });
+
+    const auto& list = e.annotations();
+    ASSERT_EQ(list.size(), 4u);
+    const auto& line = std::get<LineMark>(list[0]);
+    EXPECT_EQ(stroke_width(line), 8.0) << "4 at step 1, twice";
+    EXPECT_EQ(stroke_width(std::get<HighlighterMark>(list[1])), 32.0) << "four times the pen's 4, twice";
+    EXPECT_EQ(visualBounds(list[1]), (Box{34, 134, 232, 32}));
+    const auto& text = std::get<TextMark>(list[3]);
+    EXPECT_TRUE(text.background);
+    EXPECT_EQ(text.box, (Box{500, 100, 80, 40})) << "measured at 40 pixels";
+
+    // The line is hit within 10 of slack and half its 8-pixel stroke; the redaction
+    // within 10 around its box. At 100 % the same points miss.
+    EXPECT_TRUE(annotation_hit(line, {150, 50 + 14}, 200));
+    EXPECT_FALSE(annotation_hit(line, {150, 50 + 15}, 200));
+    EXPECT_FALSE(annotation_hit(line, {150, 50 + 14}, 100));
+    EXPECT_TRUE(annotation_hit(list[2], {400 + 10, 350 + 10}, 200));
+    EXPECT_FALSE(annotation_hit(list[2], {400 + 11, 350}, 200));
+    EXPECT_FALSE(annotation_hit(list[2], {400 + 10, 350}, 100));
+
+    // Drawn at the stored sizes: the highlighter band, and the text's box with
+    // corners of a quarter of its 40-pixel font.
+    RecordingCanvas canvas;
+    drawAnnotation(canvas, {0, 0}, list[1]);
+    drawAnnotation(canvas, {0, 0}, list[3]);
+    ASSERT_EQ(canvas.only(DrawCall::Kind::Highlight).size(), 1u);
+    EXPECT_EQ(canvas.only(DrawCall::Kind::Highlight)[0].width, 32.0);
+    const auto boxes = canvas.only(DrawCall::Kind::Polygon);
+    ASSERT_EQ(boxes.size(), 1u);
+    double top_left = 1e9;
+    for (const Point& p : boxes[0].points)
+        if (std::abs(p.y - 100) < 1e-9) top_left = std::min(top_left, p.x);
+    EXPECT_NEAR(top_left, 510.0, 1e-9) << "the top edge starts after a 10-pixel corner";
+    ASSERT_EQ(canvas.only(DrawCall::Kind::Text).size(), 1u);
+    EXPECT_EQ(canvas.only(DrawCall::Kind::Text)[0].size, 40.0);
+}
+
+TEST(ToolbarAtScale, TheNewToolsRowsScaleLikeTheOthers) {
+    const ToolbarLayout text = layout_toolbar(Tool::Text, false, 200);
+    const auto background = std::find_if(text.items.begin(), text.items.end(), [](const ToolbarItem& i) {
+        return i.kind == ToolbarItemKind::TextBackground;
+    });
+    ASSERT_NE(background, text.items.end());
+    EXPECT_EQ(background->rect.width, 64.0);
+    EXPECT_EQ(background->rect.height, 64.0);
+    ASSERT_TRUE(text.property_panel);
+    EXPECT_EQ(text.property_panel->x + text.property_panel->width, background->rect.x + 64 + 16) << "padding after it";
+
+    const ToolbarLayout redact = layout_toolbar(Tool::Redact, false, 150);
+    ASSERT_TRUE(redact.property_panel);
+    EXPECT_EQ(std::count_if(redact.items.begin(), redact.items.end(),
+                            [](const ToolbarItem& i) { return i.kind == ToolbarItemKind::Size; }),
+              0);
+    EXPECT_EQ(redact.property_panel->height, 72.0);
 }
 
 TEST(EditorAtScale, TextIsMeasuredAndEditedAtItsOwnScale) {

@@ -1,13 +1,15 @@
 // The settings file is edited by hand: any bytes must read without throwing, give
-// values in range, and read the same with CRLF line ends. What was read renders to
-// a file that reads back to the same values without a warning. The first line is
-// also tried as a language tag. Whether a hotkey line chose the hotkey is told apart
-// from the default. Folders, name patterns and counts read are always usable ones.
+// values in range (no two hotkeys the same), and read the same with CRLF line ends.
+// What was read renders to a file that reads back to the same values without a
+// warning. The first line is also tried as a language tag. Whether a hotkey line chose
+// the hotkey is told apart from the default. Folders, name patterns and counts read
+// are always usable ones.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "fuzz_support.h"
 #include "kestrix/config.h"
@@ -18,18 +20,44 @@ using kestrix::fuzz::escaped;
 
 namespace {
 
+void check_hotkey(const Hotkey& hotkey, std::string_view input) {
+    const auto where = [&] { return "input: " + escaped(input); };
+    FUZZ_CHECK((hotkey.modifiers & ~uint32_t(0xF)) == 0, where());
+    if (const auto* ch = std::get_if<Hotkey::Char>(&hotkey.key))
+        FUZZ_CHECK((ch->code >= U'A' && ch->code <= U'Z') || (ch->code >= U'0' && ch->code <= U'9'), where());
+    if (const auto* f = std::get_if<Hotkey::Function>(&hotkey.key))
+        FUZZ_CHECK(f->number >= 1 && f->number <= 24, where());
+}
+
 void check_in_range(const Config& c, std::string_view input) {
     const auto where = [&] { return "input: " + escaped(input); };
     FUZZ_CHECK(c.overlay_dim_percent <= 100, where());
     FUZZ_CHECK(c.language < kLanguageCount || c.language == kAutomaticLanguage, where());
-    FUZZ_CHECK((c.hotkey.modifiers & ~uint32_t(0xF)) == 0, where());
     FUZZ_CHECK(c.recent_captures <= kRecentCapturesMaxCount, where());
     FUZZ_CHECK(c.save_folder.empty() || is_full_folder_path(c.save_folder), where());
     FUZZ_CHECK(!file_name_pattern_problem(c.file_name_pattern), where());
-    if (const auto* ch = std::get_if<Hotkey::Char>(&c.hotkey.key))
-        FUZZ_CHECK((ch->code >= U'A' && ch->code <= U'Z') || (ch->code >= U'0' && ch->code <= U'9'), where());
-    if (const auto* f = std::get_if<Hotkey::Function>(&c.hotkey.key))
-        FUZZ_CHECK(f->number >= 1 && f->number <= 24, where());
+    for (CaptureMode mode : kHotkeyModes) {
+        const std::optional<Hotkey> hotkey = capture_hotkey(c, mode);
+        if (!hotkey) continue;
+        check_hotkey(*hotkey, input);
+        FUZZ_CHECK(!capture_hotkey_owner(c, *hotkey, mode), where() + " two keys share " + hotkey->text());
+    }
+}
+
+// "hotkey_screen: F9 is already taken by `hotkey_window`; turned off": decided by the
+// values the file ends with, so a later file's lines can take it away.
+bool is_shared_hotkey_warning(const ConfigWarning& warning) {
+    const std::string_view text = warning.message;
+    for (CaptureMode mode : kHotkeyModes) {
+        const std::string prefix = std::string(capture_hotkey_key(mode)) + ": ";
+        if (!text.starts_with(prefix)) continue;
+        const size_t taken = text.find(" is already taken by `", prefix.size());
+        if (taken == std::string_view::npos || !text.ends_with("`; turned off")) return false;
+        const std::string_view combination = text.substr(prefix.size(), taken - prefix.size());
+        const auto hotkey = parse_hotkey(combination);
+        return hotkey && hotkey->text() == combination;
+    }
+    return false;
 }
 
 size_t line_count(std::string_view text) {
@@ -65,6 +93,13 @@ Config settings_from(std::string_view input) {
     c.transfer_enabled = h >> 25 & 1;
     c.show_tray_icon = h >> 26 & 1;
     c.check_for_updates = h >> 27 & 1;
+    // The other hotkeys: off, or a function key with modifiers that none of the others has.
+    uint32_t bits = h >> 28 ^ h;
+    for (CaptureMode mode : {CaptureMode::LastRegion, CaptureMode::Screen, CaptureMode::Window}) {
+        const Hotkey hotkey{Hotkey::Function{uint8_t(1 + bits % 24)}, (bits >> 5) & 0xF};
+        if (bits & 0x200 && !capture_hotkey_owner(c, hotkey, mode)) set_capture_hotkey(c, mode, hotkey);
+        bits = bits * 2654435761u + 1;
+    }
     // Folder and pattern texts taken from the input itself, as far as a file can hold them.
     std::string text(input.substr(0, input.find_first_of("#\r\n")));
     if (h >> 28 & 1) c.save_folder = "D:\\" + text;
@@ -134,11 +169,14 @@ void check(std::string_view input) {
     FUZZ_CHECK(render_config(again.values) == rendered, where());
 
     // A whole rendered file appended after the text sets every value (later lines win)
-    // and leaves the text's own warnings as they were.
+    // and leaves the text's own warnings as they were, but for shared hotkeys: the
+    // appended lines give every hotkey a combination of its own.
     const Config later = settings_from(input);
     const ParsedConfig appended = parse_config(std::string(input) + "\n" + render_config(later));
     FUZZ_CHECK(appended.values == later, where());
-    FUZZ_CHECK(appended.warnings == parsed.warnings, where());
+    std::vector<ConfigWarning> own = parsed.warnings;
+    std::erase_if(own, is_shared_hotkey_warning);
+    FUZZ_CHECK(appended.warnings == own, where());
 
     // The file's bytes: not UTF-8 gives nothing; a byte-order mark changes nothing.
     const auto from_file = parse_config_file(input);

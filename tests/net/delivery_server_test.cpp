@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -292,4 +293,58 @@ TEST(DeliveryServer, StartingNeedsRandomnessAndAnAddressOthersCanReach) {
     ASSERT_TRUE(a.session && b.session);
     EXPECT_NE(a.session->token(), b.session->token());
     EXPECT_NE(a.port(), b.port());
+}
+
+TEST(DeliveryServer, ServesOnTheWiFiWhenAVpnHasTheDefaultRoute) {
+    // The route probe answers with the tunnel's address; the adapters say better.
+    test::TestServices services;
+    services.address = net::Ipv4{{10, 8, 0, 6}};
+    NetworkAdapter tunnel{"{tunnel}", AdapterKind::Tunnel, true, true, 1, {net::Ipv4{{10, 8, 0, 6}}}};
+    NetworkAdapter wifi{"{wifi}", AdapterKind::WiFi, true, true, 25, {net::Ipv4{{192, 168, 1, 23}}}};
+    services.adapters = {tunnel, wifi};
+    const std::vector<uint8_t> png = fake_png(10);
+    auto started = start_delivery(png, "a.png", services);
+    ASSERT_TRUE(started) << started.error().text;
+    EXPECT_TRUE(started->url().starts_with("http://192.168.1.23:" + std::to_string(started->port()) + "/s/"))
+        << started->url();
+    EXPECT_EQ(started->local_address().adapter_id, "{wifi}");
+    EXPECT_FALSE(started->local_address().behind_vpn());
+
+    // With the tunnel alone it is served there, and marked.
+    services.adapters = {tunnel};
+    auto only_vpn = start_delivery(png, "a.png", services);
+    ASSERT_TRUE(only_vpn);
+    EXPECT_TRUE(only_vpn->url().starts_with("http://10.8.0.6:")) << only_vpn->url();
+    EXPECT_TRUE(only_vpn->local_address().behind_vpn());
+
+    // A probe that fails (no default route) still finds the LAN.
+    services.address.reset();
+    services.fail_probe = true;
+    services.adapters = {wifi};
+    auto no_route = start_delivery(png, "a.png", services);
+    ASSERT_TRUE(no_route) << no_route.error().text;
+    EXPECT_TRUE(no_route->url().starts_with("http://192.168.1.23:")) << no_route->url();
+}
+
+TEST(DeliveryServer, AnyConnectionAtAllCountsAsReached) {
+    for (const auto& [name, reach] : std::vector<std::pair<std::string, std::function<void(const Served&)>>>{
+             {"the page", [](const Served& s) { s.get("GET", s.path()); }},
+             {"a wrong token", [](const Served& s) { s.wrong_tokens(1); }},
+             {"a browser's icon", [](const Served& s) { s.get("GET", "/favicon.ico"); }},
+             {"a connection that says nothing",
+              [](const Served& s) {
+                  LoopbackClient client;
+                  ASSERT_TRUE(client.connect(s.port()));
+              }},
+         }) {
+        SCOPED_TRACE(name);
+        Served s;
+        ASSERT_TRUE(s.session);
+        std::this_thread::sleep_for(120ms);  // a few of the server's polls with nobody there
+        EXPECT_FALSE(s.session->reached());
+        reach(s);
+        const auto end = Clock::now() + 2s;
+        while (!s.session->reached() && Clock::now() < end) std::this_thread::sleep_for(5ms);
+        EXPECT_TRUE(s.session->reached());
+    }
 }

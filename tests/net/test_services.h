@@ -25,14 +25,18 @@ class TestServices final : public net::Services {
 public:
     // 10.77.0.2 stands for a machine on a local network; clients connect to 127.0.0.1.
     std::optional<net::Ipv4> address = net::Ipv4{{10, 77, 0, 2}};
+    std::vector<NetworkAdapter> adapters;  // none listed: the route probe decides
+    bool fail_probe = false;               // as with no default route
     bool randomness = true;
     int listens = 0;
 
     bool fill_random(std::span<uint8_t> bytes) override { return randomness && real_.fill_random(bytes); }
     Result<net::Ipv4, std::string> route_probe() override {
+        if (fail_probe) return fail(std::string("connect(route probe) failed (os error 101)"));
         if (address) return *address;
         return real_.route_probe();
     }
+    std::vector<NetworkAdapter> network_adapters() override { return adapters; }
     Result<std::unique_ptr<net::Listener>, std::string> listen_any(int backlog) override {
         ++listens;
         return real_.listen_any(backlog);

@@ -41,11 +41,17 @@ convert -size 200x150 xc:'#ff00ff' -fill '#00c000' -draw 'rectangle 20,20 179,12
     -fill '#0000ff' -draw 'rectangle 90,60 109,89' -depth 8 "$work/marker.png"
 display -borderwidth 0 -geometry "+$marker_x+$marker_y" -title capture-marker "$work/marker.png" &
 marker_pid=$!
+marker_geometry() {
+    xwininfo -name capture-marker 2>/dev/null |
+        awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x","y" "w"x"h}'
+}
+# display may map its window a pixel larger and then size it to the picture: wait
+# for the window to settle rather than read its first geometry.
 for _ in $(seq 1 100); do
-    xwininfo -name capture-marker >/dev/null 2>&1 && break
+    geometry=$(marker_geometry)
+    [ "$geometry" = "$marker_x,$marker_y 200x150" ] && break
     sleep 0.1
 done
-geometry=$(xwininfo -name capture-marker | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x","y" "w"x"h}')
 check "marker window placed by X" "$marker_x,$marker_y 200x150" "$geometry"
 sleep 0.5  # let the marker's first expose be drawn
 

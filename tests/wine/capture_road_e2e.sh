@@ -76,31 +76,8 @@ check_for_updates = false
 TOML
 
 # --- helpers ---------------------------------------------------------------------
-shot() { import -window root -depth 8 "$work/$1.png"; }
-pixel() {  # pixel SHOT X Y -> r,g,b (root coordinates)
-    convert "$work/$1.png" -format "%[fx:int(255*p{$2,$3}.r+.5)],%[fx:int(255*p{$2,$3}.g+.5)],%[fx:int(255*p{$2,$3}.b+.5)]" info:
-}
-# Each channel of the unlit pixel times (255 - alpha) / 255, alpha = percent x 255 / 100, to +-2.
-dimmed() {  # dimmed UNLIT DIMMED PERCENT -> yes / a reason
-    local alpha=$(($3 * 255 / 100)) IFS=, i
-    local -a want=($1) got=($2)
-    for i in 0 1 2; do
-        local expected=$((want[i] * (255 - alpha) / 255)) d
-        d=$((got[i] - expected))
-        [ "${d#-}" -le 2 ] || { echo "no ($2 from $1)"; return; }
-    done
-    echo yes
-}
-within() {  # within LOW HIGH VALUE -> "in range" or the value with the range
-    if [ "$3" -ge "$1" ] 2>/dev/null && [ "$3" -le "$2" ]; then echo "in range"; else echo "$3 (outside $1..$2)"; fi
-}
-differing() {  # differing A B: pixels that differ between two pictures ("size" when they cannot be compared)
-    local count
-    count=$(compare -metric AE "$1" "$2" null: 2>&1 || true)
-    if [[ "$count" =~ ^[0-9]+$ ]]; then echo "$count"; else echo "not comparable: $count"; fi
-}
-
 source "$tools/road.sh"
+
 # A dialog left open by a failed step would hold up every later one.
 close_leftovers() { wine "$bin/close_window.exe" "Save screenshot" >/dev/null 2>&1 || true; }
 
@@ -120,18 +97,18 @@ app_pid=$!
 save_item_dx= save_item_dy=
 if find_icon; then
     xdotool mousemove "$icon_x" "$icon_y" click 1
-    for _ in $(seq 1 50); do grep -q '^item 6 ' "$work/host_probe.out" && break; sleep 0.1; done
+    for _ in $(seq 1 50); do grep -q " $menu_exit " "$work/host_probe.out" && break; sleep 0.1; done
     read -r cursor_x cursor_y < <(tr -d '\r' <"$work/host_probe.out" | sed -n 's/^menu .* cursor //p' | head -n1)
-    read -r item_x item_y < <(tr -d '\r' <"$work/host_probe.out" | awk '$1 == "item" && $2 == 1 {print $4, $5; exit}')
-    read -r exit_x exit_y < <(tr -d '\r' <"$work/host_probe.out" | awk '$1 == "item" && $2 == 6 {print $4, $5; exit}')
+    read -r item_x item_y < <(kestrix_menu_item "$work/host_probe.out" "$menu_capture_and_save_as")
+    read -r exit_x exit_y < <(kestrix_menu_item "$work/host_probe.out" "$menu_exit")
     save_item_dx=$((item_x - cursor_x)) save_item_dy=$((item_y - cursor_y))
     xdotool mousemove $((icon_x + exit_x - cursor_x)) $((icon_y + exit_y - cursor_y)) click 1
 fi
 for _ in $(seq 1 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 stop_pid "$app_pid"
 app_pid=
-check "the tray menu's second item is Capture and save as…" "Capture and save as…" \
-    "$(tr -d '\r' <"$work/host_probe.out" | awk '$1 == "item" && $2 == 1 {$1 = $2 = $3 = $4 = $5 = ""; print}' | sed 's/^ *//')"
+check "the tray menu has Capture and save as…" "Capture and save as…" \
+    "$(kestrix_menu_label "$work/host_probe.out" "$menu_capture_and_save_as")"
 sleep 0.5
 
 shot before
@@ -428,8 +405,8 @@ echo "== Alt+F4 in the text box"
 mark_clipboard "road marker"
 hotkey_capture alt-f4 15000 --until "overlay gone"
 drag "$rx" "$ry" $((rx + 639)) $((ry + 479))
-tb_x=$((rx + 640 - 534)) tb_y=$((ry + 480 + 10))  # the toolbar, right-aligned below the selection
-xdotool mousemove $((tb_x + 8 + 39 * 5 + 16)) $((tb_y + 24)) click 1  # Text
+tb_x=$((rx + 640 - 651)) tb_y=$((ry + 480 + 10))  # the toolbar, right-aligned below the selection
+xdotool mousemove $((tb_x + 8 + 39 * 8 + 16)) $((tb_y + 24)) click 1  # Text
 sleep 0.3
 xdotool mousemove $((rx + 60)) $((ry + 60)) click 1
 sleep 0.4

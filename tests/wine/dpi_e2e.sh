@@ -237,8 +237,9 @@ fi
 # --- a rectangle, sent: the clipboard and the send panel ----------------------------
 mark_x0=400 mark_y0=300 mark_x1=700 mark_y1=500
 drag "$mark_x0" "$mark_y0" "$mark_x1" "$mark_y1"
-# Send is the eleventh button: 416..447 at 100 %.
-xdotool mousemove $((tx0 + $(px 432))) $((ty0 + $(px 24))) click 1
+# Send is the fourth button from the right, before Save, Cancel and Copy: at 100 %
+# its centre is 141 pixels left of the toolbar's right edge, whatever tools come first.
+xdotool mousemove $((tx1 + 1 - $(px 141))) $((ty0 + $(px 24))) click 1
 await "send panel shown" 1 15 || true
 sleep 1
 shot send-panel

@@ -4,13 +4,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "dib_surface.h"
 #include "gdiplus_canvas.h"
 #include "kestrix/annotate.h"
 #include "kestrix/beautify.h"
 #include "kestrix/export.h"
+#include "kestrix/redaction.h"
 
 using namespace kestrix;
 
@@ -157,6 +160,122 @@ void checkClipOnScreen(const Frame& frame) {
     check(similar(cut, rgbOf(kRed), 24), "the clipped rectangle reaches the selection's edge: " + text(cut));
 }
 
+// White with a black bar of "text" (desktop rows 60..63) and a busy patch to hide,
+// at `scale` percent.
+Frame paperFrame(uint32_t scale) {
+    const uint32_t w = 400 * scale / 100, h = 300 * scale / 100;
+    std::vector<uint8_t> px(size_t(w) * h * 4, 255);
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x) {
+            uint8_t* p = &px[(size_t(y) * w + x) * 4];
+            const double dx = x * 100.0 / scale, dy = y * 100.0 / scale;
+            if (dy >= 60 && dy < 64) p[0] = p[1] = p[2] = 0;
+            if (dx >= 200 && dx < 300 && dy >= 150 && dy < 250) p[0] = uint8_t(x * 5), p[1] = uint8_t(y * 3), p[2] = uint8_t(x ^ y);
+            p[3] = 0;
+        }
+    Frame frame;
+    frame.tiles.push_back(Tile{make_image(w, h, std::move(px)).value(), Rect{0, 0, 400, 300}, scale});
+    return frame;
+}
+
+bool savePng(const Image& image, const std::string& path) {
+    auto png = encodePng(image);
+    FILE* file = png ? std::fopen(path.c_str(), "wb") : nullptr;
+    const bool saved = file && std::fwrite(png->data(), 1, png->size(), file) == png->size();
+    if (file) std::fclose(file);
+    return saved;
+}
+
+// Line, highlighter, redaction and text on its box through GDI+, at 100 % and 200 %;
+// the picture at 200 % is saved beside the other as ...-marks.png.
+void checkNewMarks(const std::string& path) {
+    const RedactMark secret{{210, 160}, {280.5, 230.5}, PALETTE[7]};
+    const std::vector<Annotation> list = {
+        MosaicMark{40, 16, {{190, 190}, {300, 200}}},
+        ArrowMark{{180, 150}, {310, 240}, 2, kBlue, std::nullopt},
+        secret,
+        ArrowMark{{310, 150}, {190, 240}, 2, kGreen, std::nullopt},
+        MosaicMark{28, 10, {{220, 170}, {270, 220}}},
+        TextMark{{230, 190, 60, 28}, 1, kOrange, "hidden", 1.0, true},
+        LineMark{{40, 120}, {180, 120}, 1, kRed},
+        HighlighterMark{1, kYellow, {{40, 62}, {180, 62}, {60, 62.5}}},
+        TextMark{{60, 180, 90, 30}, 1, kBlue, "Note", 1.0, true},
+    };
+    const Rect selection{20, 20, 360, 260};
+    for (const uint32_t scale : {100u, 200u}) {
+        const Frame frame = paperFrame(scale);
+        const double s = scale / 100.0;
+        const std::string at_scale = " at " + std::to_string(scale) + " %";
+        win::BitmapCanvasFactory surfaces;
+        for (const bool backdrop : {false, true}) {
+            auto out = renderExport({frame, selection, list, backdrop}, surfaces);
+            check(out.ok(), "export of the new marks" + at_scale);
+            if (!out) continue;
+            const uint32_t pad = backdrop ? backdropSizes(uint32_t(360 * s), uint32_t(260 * s)).pad : 0;
+            const PixelBlock block = *redactionPixels(secret, {20, 20}, s, uint32_t(360 * s), uint32_t(260 * s));
+            size_t wrong = 0;
+            for (uint32_t y = block.top; y < block.bottom; ++y)
+                for (uint32_t x = block.left; x < block.right; ++x)
+                    wrong += *out->pixel_at(pad + x, pad + y) != 0xFF212121u;
+            check(wrong == 0, "every pixel under the redaction is #212121" + at_scale + (backdrop ? " with" : " without") +
+                                  " backdrop, arrows and mosaic over it (" + std::to_string(wrong) + " not)");
+        }
+        auto out = renderExport({frame, selection, list, false}, surfaces);
+        if (!out) continue;
+        if (scale == 200) {
+            const std::string marks = path.substr(0, path.rfind('.')) + "-marks.png";
+            check(savePng(*out, marks), "saved " + marks);
+        }
+        const auto px = [&](double x, double y) { return rgbAt(*out, uint32_t((x - 20) * s), uint32_t((y - 20) * s)); };
+        // The arrows still reach out of the redaction.
+        check(similar(px(185, 153.5), rgbOf(kBlue), 24), "the arrow under the redaction shows beside it" + at_scale);
+
+        const Rgb white = px(100, 57), text = px(100, 61), beside = px(100, 51);
+        check(similar(white, {254, 239, 174}, 1), "highlighter tints white to (254, 239, 174)" + at_scale + ": " +
+                                                    ::text(white));
+        check(similar(text, {0, 0, 0}, 0), "black text under the highlighter stays black" + at_scale + ": " + ::text(text));
+        check(similar(beside, {255, 255, 255}, 0), "the band ends 8 units from its middle" + at_scale);
+        check(similar(px(170, 57), white, 0), "where the stroke doubles back it is no darker" + at_scale);
+
+        int run = 0;
+        for (double y = 110; y < 130; y += 1 / s) run += similar(px(100, y), rgbOf(kRed), 24);
+        check(run >= int(3 * s) && run <= int(5 * s) + 1,
+              "the line is 4 units thick" + at_scale + ": " + std::to_string(run) + " pixels");
+
+        const Rgb box = px(140, 195);  // right of the word
+        check(similar(box, rgbOf(kBlue), 8), "text background in the text's colour" + at_scale + ": " + ::text(box));
+        check(!similar(px(60.3, 180.3), rgbOf(kBlue), 60), "its corner is rounded" + at_scale);
+        int light = 0;
+        for (double y = 181; y < 209; y += 1 / s)  // within the box, clear of its rounded corners
+            for (double x = 65; x < 145; x += 1 / s) light += luma(px(x, y)) > 200;
+        check(light > int(30 * s * s), "white text on the blue box" + at_scale + ": " + std::to_string(light) + " pixels");
+    }
+}
+
+// On screen the highlighter reaches the back buffer's own pixels and keeps to the
+// device context's clip as well as the canvas's.
+void checkHighlighterOnADeviceContext() {
+    auto surface = win::DibSurface::create(120, 80, "probe");
+    check(surface.ok(), "a DIB section to draw on");
+    if (!surface) return;
+    std::memset((*surface)->pixels(), 255, (*surface)->byte_size());
+    HDC dc = (*surface)->dc();
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, 0, 0, 60, 80);  // the dirty rectangle
+    if (auto canvas = win::GdiplusCanvas::onDc(dc)) {
+        drawAnnotations(*canvas, {0, 0}, {HighlighterMark{1, kYellow, {{10, 40}, {110, 40}}}}, nullptr, {0, 0, 120, 70},
+                        std::nullopt);
+    }
+    RestoreDC(dc, saved);
+    GdiFlush();
+    const auto at = [&](int x, int y) {
+        const uint8_t* p = (*surface)->pixels() + (size_t(y) * 120 + size_t(x)) * 4;
+        return Rgb{p[2], p[1], p[0]};
+    };
+    check(similar(at(30, 40), {254, 239, 174}, 1), "highlighter on a device context: " + text(at(30, 40)));
+    check(similar(at(80, 40), {255, 255, 255}, 0), "... not past the device context's clip");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -192,13 +311,12 @@ int main(int argc, char** argv) {
                 }
             check(red == 0, "no mark-up in the backdrop's margin");
             check(transparent == 0, "backdrop is opaque");
-            auto png = encodePng(*composite);
-            FILE* file = png ? std::fopen(path.c_str(), "wb") : nullptr;
-            const bool saved = file && std::fwrite(png->data(), 1, png->size(), file) == png->size();
-            if (file) std::fclose(file);
-            check(saved, "saved " + path);
+            check(savePng(*composite, path), "saved " + path);
         }
         checkClipOnScreen(frame);
+
+        checkNewMarks(path);
+        checkHighlighterOnADeviceContext();
 
         const TextExtent measured = win::measureAnnotationText("Kestrix", 1);
         const TextExtent fallback = fallbackTextExtent("Kestrix", text_size(1));

@@ -104,7 +104,7 @@ int wmain(int argc, wchar_t** argv) {
             }
             return event == 6;
         },
-        [&] { report("nested"); });
+        [&](const CaptureRequest&) { report("nested"); });
     if (!result) {
         report("stopped: " + result.error().plain());
         return 1;

@@ -109,8 +109,8 @@ start_probe() {  # start_probe NAME [probe options]: waits until the overlay has
     cat "$work/$run.raw" "$work/$run.err"
     return 1
 }
-finish_probe() {  # waits for the probe to end; its output goes to $work/$run.out
-    for _ in $(seq 1 100); do
+finish_probe() {  # waits for the probe to end (up to 30 s); its output goes to $work/$run.out
+    for _ in $(seq 1 300); do
         kill -0 "$probe_pid" 2>/dev/null || break
         sleep 0.1
     done
@@ -138,10 +138,15 @@ drag() {  # drag X1 Y1 X2 Y2
     sleep 0.3
 }
 
-# Toolbar geometry: buttons 32 wide every 39 from 8, tools 0..6 then undo, and
-# after a second gap backdrop, pin, save, cancel, copy; the main panel is 534 wide.
+# Toolbar geometry: buttons 32 wide every 39 from 8, the ten tools (rectangle,
+# ellipse, arrow, line, pen, highlighter, mosaic, redact, text, number) then undo,
+# and after a second gap backdrop, pin, save, cancel, copy; the main panel is 651 wide.
 tool_x() { echo $((8 + 39 * $1 + 16)); }
-undo_x=$((290 + 16)) backdrop_x=$((338 + 16)) copy_x=$((494 + 16))
+undo_x=$((407 + 16)) backdrop_x=$((455 + 16)) copy_x=$((611 + 16))
+tb_width=651
+# Right-aligned with a selection on the primary monitor that ends at desktop x RIGHT,
+# but not left of that monitor: its root x.
+toolbar_left() { local x=$(($1 - tb_width)); echo $((1280 + (x > 0 ? x : 0))); }
 swatch_x() { echo $((8 + 35 * $1 + 14)); }
 
 # --- 0: the capture steps that fail without a system call -----------------------
@@ -177,8 +182,9 @@ check "magnifier shows the window's pixels enlarged" "$window" "$(pixel hover $(
 
 click_at 1680 300
 shot selected
-# Toolbar right-aligned with the selection (desktop 200..600) and 10 below it.
-tb_x=$((1280 + 600 - 534)) tb_y=$((150 + 300 + 10))
+# Toolbar right-aligned with the selection (desktop 200..600) as far as the primary
+# monitor allows, and 10 below it.
+tb_x=$(toolbar_left 600) tb_y=$((150 + 300 + 10))
 check "toolbar below the selection" "244,244,247" "$(pixel selected $((tb_x + 3)) $((tb_y + 3)))"
 check "selection stays undimmed" "$window" "$(pixel selected 1600 200)"
 # A quick double click on a tool button is two presses: the tool is chosen and put
@@ -201,12 +207,14 @@ press ctrl+y
 shot redone
 check "redo brings it back" "229,57,53" "$(pixel redone 1560 200)"
 
-# Every other tool leaves marks where it was used (Text is its own step below).
-declare -A tool_names=([1]=ellipse [2]=arrow [3]=pen [4]=mosaic [6]=number)
+# Every other tool leaves marks where it was used (Text is its own step below),
+# each chosen by its button (by position; row N of marks).
+declare -A tool_names=([1]=ellipse [2]=arrow [4]=pen [6]=mosaic [9]=number)
+declare -A tool_rows=([1]=1 [2]=2 [4]=3 [6]=4 [9]=5)
 previous=redone
-for tool in 1 2 3 4 6; do
+for tool in 1 2 4 6 9; do
     click_at $((tb_x + $(tool_x $tool))) $((tb_y + 24))
-    y=$((170 + 40 * (tool == 6 ? 5 : tool)))
+    y=$((170 + 40 * tool_rows[$tool]))
     drag 1700 $y 1790 $((y + 25))
     shot "${tool_names[$tool]}"
     at_least "${tool_names[$tool]} tool draws" 20 "$(changed "$previous" "${tool_names[$tool]}" 110x45+1690+$((y - 10)))"
@@ -215,7 +223,7 @@ done
 
 click_at $((tb_x + backdrop_x)) $((tb_y + 24))
 shot backdrop
-check "Backdrop button shown active" "30,136,229" "$(pixel backdrop $((tb_x + 338 - 2)) $((tb_y + 24)))"
+check "Backdrop button shown active" "30,136,229" "$(pixel backdrop $((tb_x + 455 - 2)) $((tb_y + 24)))"
 click_at $((tb_x + copy_x)) $((tb_y + 24))
 finish_probe
 check "Copy returns the window's rectangle" "200,150 400x300" "$(outcome | sed -E 's/selection ([^ ]+ [^ ]+).*/\1/')"
@@ -251,10 +259,14 @@ check "losing the focus to another window cancels" "selection none save 0 send 0
 # --- 4: a click on the bare left monitor takes it; the toolbar's Cancel --------
 start_probe monitor --dim 45
 click_at 300 900
-shot monitor
 # The monitor (-1280, 0, 1280 x 1024) leaves no room below or above: the toolbar
-# goes inside its lower edge, right-aligned with it.
-tb_x=$((1280 - 534)) tb_y=$((1024 - 48 - 10))
+# goes inside its lower edge, right-aligned with it. A loaded machine may paint it late.
+tb_x=$((1280 - tb_width)) tb_y=$((1024 - 48 - 10))
+for _ in $(seq 1 50); do
+    shot monitor
+    [ "$(pixel monitor $((tb_x + 3)) $((tb_y + 3)))" = 244,244,247 ] && break
+    sleep 0.1
+done
 check "toolbar inside a selection with no room below or above" "244,244,247" \
     "$(pixel monitor $((tb_x + 3)) $((tb_y + 3)))"
 # The toolbar lies inside the selection: a quick double click on Undo is two presses
@@ -265,12 +277,12 @@ check "a double click on Undo inside the selection leaves the overlay open" open
     "$(kill -0 "$probe_pid" 2>/dev/null && echo open || echo closed)"
 # Cancel's tooltip would pass the left monitor's bottom edge (1024) below the button:
 # it goes above it, not into the strip no monitor shows.
-move $((tb_x + 471)) $((tb_y + 24))
+move $((tb_x + 588)) $((tb_y + 24))
 sleep 0.3
 shot tooltip
-at_least "the tooltip above the button" 100 "$(count tooltip 40x10+$((tb_x + 451))+$((tb_y - 16)) 26,26,26)"
-check "nothing of it below the button" 0 "$(count tooltip 40x10+$((tb_x + 451))+$((tb_y + 49)) 26,26,26)"
-click_at $((tb_x + 471)) $((tb_y + 24))  # Cancel
+at_least "the tooltip above the button" 100 "$(count tooltip 40x10+$((tb_x + 568))+$((tb_y - 16)) 26,26,26)"
+check "nothing of it below the button" 0 "$(count tooltip 40x10+$((tb_x + 568))+$((tb_y + 49)) 26,26,26)"
+click_at $((tb_x + 588)) $((tb_y + 24))  # Cancel
 finish_probe
 check "the Cancel button returns an empty outcome" "selection none save 0 send 0 pin 0 colour none image none" \
     "$(outcome)"
@@ -296,15 +308,15 @@ check "dragged rectangle undimmed" "$primary" "$(pixel drag-plain 1600 550)"
 xdotool mouseup 1
 sleep 0.3
 shot drag-released
-# With sending allowed the main row has 14 buttons: 573 wide. Right-aligned with the
+# With sending allowed the main row has 17 buttons: 690 wide. Right-aligned with the
 # selection it would start on the left monitor; it stays on the selection's monitor,
 # from the primary's left edge.
 tb_x=1280 tb_y=$((599 + 1 + 10))
 check "the send button widens the toolbar" "244,244,247|0,0,0" \
-    "$(pixel drag-released $((tb_x + 571)) $((tb_y + 3)))|$(pixel drag-released $((tb_x + 574)) $((tb_y + 3)))"
+    "$(pixel drag-released $((tb_x + 688)) $((tb_y + 3)))|$(pixel drag-released $((tb_x + 691)) $((tb_y + 3)))"
 check "the toolbar stays on the selection's monitor" "0,0,0|244,244,247" \
     "$(pixel drag-released $((tb_x - 2)) $((tb_y + 3)))|$(pixel drag-released $((tb_x + 1)) $((tb_y + 3)))"
-click_at $((tb_x + 377 + 16)) $((tb_y + 24))  # Pin to screen
+click_at $((tb_x + 494 + 16)) $((tb_y + 24))  # Pin to screen
 finish_probe
 check "drag selects both end pixels; Pin; Ctrl+S while selecting also sets save" \
     "selection 220,500 200x100 save 1 send 0 pin 1 colour none" "$(outcome | sed 's/ image.*//')"
@@ -335,9 +347,9 @@ check "dim 0 leaves the desktop as it was" "$primary" "$(pixel undimmed 2800 900
 drag 1400 800 1899 1070
 shot bottom
 # Desktop selection (120, 800, 500 x 271): no room below, so 10 above it.
-tb_x=$((1280 + 620 - 534)) tb_y=$((800 - 48 - 10))
+tb_x=$(toolbar_left 620) tb_y=$((800 - 48 - 10))
 check "toolbar above a selection near the bottom edge" "244,244,247" "$(pixel bottom $((tb_x + 3)) $((tb_y + 3)))"
-click_at $((tb_x + $(tool_x 5))) $((tb_y + 24))  # Text; the property row makes the toolbar 103 high
+click_at $((tb_x + $(tool_x 8))) $((tb_y + 24))  # Text; the property row makes the toolbar 103 high
 tb_y=$((800 - 103 - 10))
 click_at 1450 850
 xdotool type --delay 60 "Hello"
@@ -374,7 +386,7 @@ check "the magnifier flips above the pointer near the left monitor's bottom" "34
     "$(pixel magnifier-low 443 855)|$([ "$(pixel magnifier-low 443 1058)" = 34,34,34 ] && echo yes || echo no)"
 drag 300 700 699 985  # desktop (-980, 700), 400 x 286: ends 38 above the monitor's bottom
 shot low-selection
-tb_x=$((700 - 534)) tb_y=$((700 - 48 - 10))
+tb_x=$((700 - tb_width)) tb_y=$((700 - 48 - 10))
 check "the toolbar goes above a selection with no room below it on its monitor" "244,244,247" \
     "$(pixel low-selection $((tb_x + 3)) $((tb_y + 3)))"
 press Escape
@@ -383,8 +395,8 @@ finish_probe
 # --- 9: a Shift-straightened mosaic stroke shows as it is drawn ------------------------
 start_probe shift-mosaic --dim 45 --window 200,150,400,300
 click_at 1680 300
-tb_x=$((1280 + 600 - 534)) tb_y=$((150 + 300 + 10))
-click_at $((tb_x + $(tool_x 4))) $((tb_y + 24))  # Mosaic
+tb_x=$(toolbar_left 600) tb_y=$((150 + 300 + 10))
+click_at $((tb_x + $(tool_x 6))) $((tb_y + 24))  # Mosaic
 shot before-stroke
 # A short free stroke, then Shift held: the stroke becomes one straight segment from
 # its start to the pointer, two points however far the pointer goes.
@@ -410,7 +422,7 @@ finish_probe
 # --- 10: Alt+F4 and another window while the text box has the focus --------------------
 text_box_open() {  # selects (320, 500, 300 x 100), picks Text and opens the box with "abc" typed
     drag 1600 500 1899 599
-    click_at $((1280 + 620 - 534 + $(tool_x 5))) $((599 + 1 + 10 + 24))  # the toolbar right-aligned below
+    click_at $(($(toolbar_left 620) + $(tool_x 8))) $((599 + 1 + 10 + 24))  # the toolbar below, on the primary
     click_at 1650 530
     xdotool type --delay 40 abc
     sleep 0.2
@@ -430,5 +442,88 @@ text_box_open
 finish_probe
 check "another window taking over from the text box cancels" \
     "selection none save 0 send 0 pin 0 colour none image none" "$(outcome)"
+
+# --- 11: every tool by its key, exported with Enter onto the clipboard ---------------------
+# The probe's window again (desktop 200..600 x 150..450: root x 1480..1880): each tool
+# is chosen by its key and used at its own place; Enter exports and the probe copies
+# the picture as a session does. A second overlay in the same process then starts with
+# the tool the first one ended on; once it is cancelled, the exported PNG (the picture
+# the copy puts on the clipboard) is read back where each mark went. The clipboard
+# itself does not outlive the probe under Wine; clipboard_probe covers the copy.
+mkdir -p "$work/keys-clip"
+start_probe keys --dim 45 --window 200,150,400,300 --copy --again --out "Z:$work/keys-clip/clip.png"
+click_at 1680 300
+tb_x=$(toolbar_left 600) tb_y=$((150 + 300 + 10))
+props_y=$((tb_y + 55 + 8 + 16))  # the middle of the property row's items
+key_draw() {  # key_draw KEYS... -- X1 Y1 X2 Y2: presses the keys, then drags
+    while [ "$1" != -- ]; do press "$1"; shift; done
+    shift
+    drag "$@"
+}
+key_draw r -- 1500 170 1560 220                         # Rectangle, red, 4 wide
+key_draw e 5 -- 1580 170 1640 220                       # Ellipse in the fifth colour, blue
+shot keys-ellipse
+check "5 chooses the fifth swatch for the current tool" "30,136,229" \
+    "$(pixel keys-ellipse $((tb_x + 8 + 35 * 4 - 2)) $props_y)"
+key_draw a -- 1660 170 1720 220                         # Arrow
+key_draw l bracketright -- 1740 180 1860 180            # Line, one size larger: 7 wide
+key_draw p 8 -- 1500 250 1600 250                       # Pen in the last colour, #212121
+key_draw h -- 1540 235 1540 268                         # Highlighter across the pen's stroke ...
+drag 1670 330 1810 330                                  # ... and across the window's stripes
+key_draw m -- 1690 352 1790 352                         # Mosaic below them
+key_draw x -- 1700 385 1800 430                         # Redact ...
+key_draw a -- 1690 400 1830 410                         # ... and an arrow over it afterwards
+press t
+click_at $((tb_x + 423 + 16)) $props_y                  # the Text tool's Background switch
+click_at 1500 290
+xdotool type --delay 60 "Hi"
+press Return
+key_draw n -- 1850 270 1850 270                         # Number: a click
+press n                                                 # the current tool's key again: no tool
+shot keys-no-tool
+check "the current tool's key puts it down: no property row" yes \
+    "$(dimmed_ok $primary 45 "$(pixel keys-no-tool $((tb_x + 100)) $props_y)")"
+press l                                                 # the tool this capture ends with
+press Return
+for _ in $(seq 1 100); do [ "$(grep -c '^ready' "$work/$run.raw")" -ge 2 ] && break; sleep 0.1; done
+sleep 0.3
+check "Enter copied the picture" "image 400x300" "$(grep -o 'image [0-9x]* sum [0-9a-f]* copied' "$work/$run.raw" | cut -d' ' -f1,2)"
+
+# The next capture of the process: the Line tool is current again, one size larger.
+click_at 1680 300
+shot keys-again
+check "the next capture starts with the last tool and its size" "30,136,229|30,136,229" \
+    "$(pixel keys-again $((tb_x + 8 + 39 * 3 - 2)) $((tb_y + 24)))|$(pixel keys-again $((tb_x + 297 + 39 * 2 - 2)) $props_y)"
+press Escape
+finish_probe
+check "the second overlay ends as a cancel" "selection none save 0 send 0 pin 0 colour none image none" \
+    "$(grep '^outcome:' "$work/$run.out" | sed -n 2p | sed 's/^outcome: //')"
+
+check "the exported PNG is the 400 x 300 selection" "400x300" \
+    "$(identify -format '%wx%h' "$work/keys-clip/clip.png" 2>/dev/null)"
+png_at() { pixel keys-clip/clip $(($1 - 1480)) $(($2 - 150)); }  # png_at ROOT_X ROOT_Y
+png_count() {  # png_count W H ROOT_X ROOT_Y R,G,B [FUZZ]: pixels of that colour in the PNG there
+    convert "$work/keys-clip/clip.png" -crop "$1x$2+$(($3 - 1480))+$(($4 - 150))" +repage -fuzz "${6:-8}%" \
+        -fill white -opaque "rgb($5)" -fill black +opaque white -format '%[fx:int(mean*w*h+.5)]' info:
+}
+red=229,57,53 blue=30,136,229 ink=33,33,33
+check "R: the rectangle's top edge" "$red" "$(png_at 1530 170)"
+at_least "E: the ellipse in blue" 20 "$(png_count 8 50 1576 170 $blue)"
+at_least "A: the arrow's head" 20 "$(png_count 16 16 1706 206 $red)"
+line=$(png_count 1 20 1800 170 $red)
+check "L: the line, 7 wide after ]" yes "$([ "$line" -ge 6 ] && [ "$line" -le 8 ] && echo yes || echo "no: $line")"
+check "P: the pen in #212121" "$ink" "$(png_at 1570 250)"
+check "H: the highlighter tints the window's green" "30,150,61" "$(png_at 1684 330)"
+check "... and its light stripes" "239,225,164" "$(png_at 1681 330)"
+check "... while the pen's dark stroke stays dark" "33,31,23" "$(png_at 1540 250)"
+m1=$(png_at 1741 352) m2=$(png_at 1744 352)
+check "M: stripe and green in one mosaic block share its average" yes \
+    "$([ "$m1" = "$m2" ] && [ "$m1" != "$window" ] && [ "$m1" != 240,240,240 ] && echo yes || echo "no: $m1 $m2")"
+check "X: every pixel of the redaction is exactly #212121, under the later arrow too" 4500 \
+    "$(png_count 100 45 1700 385 $ink 0)"
+at_least "... while the arrow shows beside it" 20 "$(png_count 20 30 1805 395 $red)"
+at_least "T: the text on its red background box" 60 "$(png_count 30 26 1500 290 $red)"
+at_least "... in white" 10 "$(png_count 30 26 1500 290 255,255,255)"
+check "N: the number marker" "$red" "$(png_at 1838 270)"
 
 checks_summary "overlay e2e"

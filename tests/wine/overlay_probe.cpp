@@ -1,8 +1,10 @@
 // Opens the region overlay on the real (virtual) desktop the way a capture
 // session does and prints what it returned, so that a script can drive it with
 // the X server's pointer and keyboard.
-//   overlay_probe.exe [--dim N] [--save-as] [--transfer] [--window X,Y,W,H] [--out IMAGE.png]
+//   overlay_probe.exe [--dim N] [--save-as] [--transfer] [--window X,Y,W,H] [--out IMAGE.png] [--copy] [--again]
 //   overlay_probe.exe --no-frame   (what a user reads when the desktop has no area or the frame no tile)
+// --copy puts the finished picture on the clipboard as a capture session does;
+// --again then opens a second overlay in the same process, as the next capture.
 // --window first opens a window of the probe's own (rgb(30, 160, 90) with a patch
 // of stripes) at that desktop rectangle, for the overlay to snap to;
 // --activate-after MS brings that window to the front while the overlay is open,
@@ -21,6 +23,7 @@
 #include <string>
 
 #include "capture.h"
+#include "clipboard.h"
 #include "error_text.h"
 #include "gdiplus_session.h"
 #include "kestrix/i18n.h"
@@ -95,13 +98,20 @@ HWND open_target_window(const Rect& r) {
                                   nullptr, nullptr, wc.hInstance, nullptr);
     ShowWindow(window, SW_SHOWNOACTIVATE);
     UpdateWindow(window);
-    // Let the X server map and draw it.
-    const auto until = Clock::now() + std::chrono::milliseconds(500);
-    while (Clock::now() < until) {
+    // Until the X server shows it (the screen's pixels are the server's): a window
+    // mapped only after the overlay would lie above it. Then a little longer, for the
+    // server's last word about it.
+    HDC screen = GetDC(nullptr);
+    const auto pump = [] {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         Sleep(20);
-    }
+    };
+    const auto limit = Clock::now() + std::chrono::seconds(15);
+    while (Clock::now() < limit && GetPixel(screen, r.x + 10, r.y + 10) != RGB(30, 160, 90)) pump();
+    ReleaseDC(nullptr, screen);
+    const auto settled = Clock::now() + std::chrono::milliseconds(300);
+    while (Clock::now() < settled) pump();
     return window;
 }
 
@@ -135,35 +145,9 @@ int without_a_frame(const Config& config) {
     return 0;
 }
 
-int main(int argc, char** argv) {
-    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-    win::GdiplusSession gdiplus;
-    Config config;
-    config.overlay_dim_percent = 45;
-    bool save_as = false;
-    const char* out_path = nullptr;
-    std::optional<Rect> target;
-    UINT activate_after = 0;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--dim") && i + 1 < argc) config.overlay_dim_percent = uint8_t(std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--save-as")) save_as = true;
-        else if (!std::strcmp(argv[i], "--transfer")) config.transfer_enabled = true;
-        else if (!std::strcmp(argv[i], "--no-frame")) return without_a_frame(config);
-        else if (!std::strcmp(argv[i], "--out") && i + 1 < argc) out_path = argv[++i];
-        else if (!std::strcmp(argv[i], "--activate-after") && i + 1 < argc) activate_after = UINT(std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--window") && i + 1 < argc) {
-            Rect r;
-            if (std::sscanf(argv[++i], "%d,%d,%d,%d", &r.x, &r.y, &r.width, &r.height) != 4) return 2;
-            target = r;
-        }
-        else {
-            std::fprintf(stderr, "usage: overlay_probe [--dim N] [--save-as] [--transfer] [--window X,Y,W,H "
-                                 "[--activate-after MS]] [--out IMAGE.png] | --no-frame\n");
-            return 2;
-        }
-    }
-
-    if (target) target_handle = open_target_window(*target);
+// One capture as a session makes it: the desktop, the overlay, the outcome printed;
+// "ready" once its first paint is on the screen.
+int capture_once(const Config& config, bool save_as, const char* out_path, bool copy) {
     auto monitors = win::enumerate_monitors();
     if (!monitors) {
         std::printf("enumerate_monitors: %s\n", monitors.error().plain().c_str());
@@ -189,8 +173,6 @@ int main(int argc, char** argv) {
                     r.bottom - r.top, ms(paint.ended - opened));
         std::fflush(stdout);
     });
-    // A thread timer: its message is dispatched by the overlay's own loop.
-    if (activate_after && target_handle) SetTimer(nullptr, 0, activate_after, activate_target);
     auto outcome = win::open_overlay(*frame, *monitors, config, save_as);
     const Clock::time_point closed = Clock::now();
     win::set_overlay_paint_observer({});
@@ -211,6 +193,18 @@ int main(int argc, char** argv) {
         line += " image " + std::to_string(outcome->image->width()) + "x" + std::to_string(outcome->image->height()) +
                 " sum " + sum;
         if (out_path && !write_png(*outcome->image, out_path)) line += " (not written)";
+        if (copy) {
+            // A session's copy belongs to the host window; the probe has none, so a
+            // hidden window of its own holds the data after the overlay closes.
+            static const HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                                      GetModuleHandleW(nullptr), nullptr);
+            if (auto png = encodePng(*outcome->image); !png) {
+                line += " (not copied: no PNG)";
+            } else {
+                auto copied = win::copy_image_owned_by(owner, *outcome->image, *png);
+                line += copied ? " copied" : " (not copied: " + copied.error().plain() + ")";
+            }
+        }
     } else {
         line += " image none";
     }
@@ -221,5 +215,45 @@ int main(int argc, char** argv) {
     }
     std::printf("clipboard: %s\n", clipboard_text().c_str());
     if (last_paint) std::printf("closed %.0f ms after the last paint\n", ms(closed - *last_paint));
+    std::fflush(stdout);
     return 0;
+}
+
+int main(int argc, char** argv) {
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    win::GdiplusSession gdiplus;
+    Config config;
+    config.overlay_dim_percent = 45;
+    bool save_as = false;
+    const char* out_path = nullptr;
+    std::optional<Rect> target;
+    UINT activate_after = 0;
+    bool copy = false, again = false;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--dim") && i + 1 < argc) config.overlay_dim_percent = uint8_t(std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--save-as")) save_as = true;
+        else if (!std::strcmp(argv[i], "--transfer")) config.transfer_enabled = true;
+        else if (!std::strcmp(argv[i], "--no-frame")) return without_a_frame(config);
+        else if (!std::strcmp(argv[i], "--out") && i + 1 < argc) out_path = argv[++i];
+        else if (!std::strcmp(argv[i], "--copy")) copy = true;
+        else if (!std::strcmp(argv[i], "--again")) again = true;
+        else if (!std::strcmp(argv[i], "--activate-after") && i + 1 < argc) activate_after = UINT(std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--window") && i + 1 < argc) {
+            Rect r;
+            if (std::sscanf(argv[++i], "%d,%d,%d,%d", &r.x, &r.y, &r.width, &r.height) != 4) return 2;
+            target = r;
+        }
+        else {
+            std::fprintf(stderr, "usage: overlay_probe [--dim N] [--save-as] [--transfer] [--window X,Y,W,H "
+                                 "[--activate-after MS]] [--out IMAGE.png] [--copy] [--again] | --no-frame\n");
+            return 2;
+        }
+    }
+
+    if (target) target_handle = open_target_window(*target);
+    // A thread timer: its message is dispatched by the overlay's own loop.
+    if (activate_after && target_handle) SetTimer(nullptr, 0, activate_after, activate_target);
+    const int status = capture_once(config, save_as, out_path, copy);
+    if (status != 0 || !again) return status;
+    return capture_once(config, false, nullptr, false);
 }

@@ -10,7 +10,7 @@
 // EVENT is the start of the text after the time ("toast gone", "pin shown", ...);
 // the watch ends MS2 milliseconds (default 0) after its Nth report (default the
 // first), or after MS milliseconds at the latest. Windows: the region overlay, the confirmation
-// toast, pins, the Save dialog and the send panel. The toast has no title, so its text is read out
+// toast, pins, the Save dialog, the send panel and the countdown of a delayed capture. The toast has no title, so its text is read out
 // of its owner's memory: the window's user data points at the toast's state, whose
 // first member is the text as a std::wstring of this same compiler.
 #include <windows.h>
@@ -111,6 +111,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"KestrixPinWindow", nullptr, "pin", false},
         {L"#32770", L"Save screenshot", "dialog", false},
         {L"KestrixSendPanel", nullptr, "send panel", false},
+        {L"KestrixCountdown", nullptr, "countdown", false},
     };
     DWORD sequence = GetClipboardSequenceNumber();
     report("ready");

@@ -3,20 +3,25 @@
 # driven with xdotool as a user would, inside network namespaces this script makes
 # itself, so that no byte leaves the machine.
 #
-# In a namespace whose route probe finds 10.77.0.2: a capture sent with the
-# toolbar's Send button opens the panel with the QR code and the URL; the code on
+# In a namespace with an Ethernet at 10.77.0.2 (a veth pair, its gateway at the
+# other end) and a VPN (a TUN device) holding the default route, so that the route
+# probe answers 10.8.0.6: a capture sent with the toolbar's Send button opens the
+# panel with the QR code and the Ethernet's URL; the code on
 # screen decodes (zbarimg) to exactly the URL shown; curl fetches the page and the
 # image from 127.0.0.1 on the URL's port, and the image is byte for byte the PNG on
 # the clipboard; the status counts the downloads, HEAD changes nothing; Copy link
 # puts the URL on the clipboard; headless Chromium shows the page with the picture
 # and no blocked resource; Stop closes the panel, the port then refuses and the
-# capture's toast follows. A second capture: twenty wrong tokens close the link
-# (the code goes, Copy link is disabled) and a quit request closes the panel and
-# ends the program. In a namespace with only loopback the panel opens in its
+# capture's toast follows; the page fetched at once, the firewall notice never
+# comes. A second capture that nobody reaches for 15 s: the notice and its Firewall
+# settings button appear, the panel grows downwards, the button starts the system's
+# firewall page, and the first request takes the notice away again. Twenty wrong
+# tokens close the link (the code goes, Copy link is disabled) and a quit request
+# closes the panel and ends the program. In a namespace with only loopback the panel opens in its
 # "not on a network" state; its close box closes it, and so does Esc.
 #   send_e2e.sh kestrix.exe BINDIR WORKDIR
 # BINDIR holds the probes (road_watch, clipboard_read, window_texts, close_window,
-# post_to_host). Screenshots of every step are left in WORKDIR. Needs root for
+# post_to_host, network_probe). Screenshots of every step are left in WORKDIR. Needs root for
 # `unshare -n`. Uses $DISPLAY when it already has the two-monitor layout.
 # KESTRIX_SEND_PHASES="offline" (say) runs only some of the phases.
 set -euo pipefail
@@ -69,14 +74,26 @@ fi
 
 # --- a phase, inside its namespace -------------------------------------------------
 ip link set lo up
+app_pid= watch_pid= tun_pid=
 if [ "$phase" = online ]; then
-    # The route probe finds 10.77.0.2; everything stays inside the namespace.
-    ip addr add 10.77.0.2/24 dev lo
-    ip route add default dev lo src 10.77.0.2
+    # The phone's network: an Ethernet with its gateway at the veth's other end.
+    ip link add lan type veth peer name lan-gateway
+    ip addr add 10.77.0.2/24 dev lan
+    ip addr add 10.77.0.1/24 dev lan-gateway
+    ip link set lan up
+    ip link set lan-gateway up
+    ip route add default via 10.77.0.1 dev lan metric 100
+    # A VPN that takes the default route from it. Everything stays inside the namespace.
+    rm -f "$work/tun.ready"
+    python3 "$here/hold_tun.py" vpn0 "$work/tun.ready" &
+    tun_pid=$!
+    for _ in $(seq 1 100); do [ -f "$work/tun.ready" ] && break; sleep 0.1; done
+    ip addr add 10.8.0.6/24 dev vpn0
+    ip link set vpn0 up
+    ip route add default dev vpn0 metric 10
 fi
-echo "== $phase: $(ip -4 -o addr show | awk '{print $4}' | paste -sd' ')"
+echo "== $phase: $(ip -4 -o addr show | awk '{print $2 " " $4}' | paste -sd' ')"
 
-app_pid= watch_pid=
 stop_pid() {
     [ -n "$1" ] || return 0
     kill "$1" 2>/dev/null || true
@@ -86,6 +103,7 @@ finish_phase() {
     stop_pid "$watch_pid"
     stop_pid "$app_pid"
     kestrix_wine_stop
+    stop_pid "$tun_pid"
     echo "$passes" >"$work/$phase.passed"
     echo "$failures" >"$work/$phase.failed"
 }
@@ -145,7 +163,8 @@ code_column() {
 # presses the toolbar's Send button; waits for the panel.
 sel_x=400 sel_y=200
 start_kestrix() {
-    (cd "$work/$phase/save" && exec "$KESTRIX_WINE" "$work/$phase/app/kestrix.exe" "$KESTRIX_QUIET_START") \
+    # The process trace says what the program starts (the firewall page).
+    (cd "$work/$phase/save" && WINEDEBUG=-all,+process exec "$KESTRIX_WINE" "$work/$phase/app/kestrix.exe" "$KESTRIX_QUIET_START") \
         >"$work/$phase-kestrix.out" 2>"$work/$phase-kestrix.err" &
     app_pid=$!
     find_icon
@@ -156,17 +175,24 @@ capture_and_send() {  # capture_and_send NAME: leaves the watcher running
     await "overlay shown" 1 10 || true
     sleep 0.4
     drag $((sel_x + origin)) "$sel_y" $((sel_x + origin + 639)) $((sel_y + 479))
-    # With sending allowed the toolbar is 573 wide, right-aligned with the selection
-    # and 10 below it; Send is the button at 416..447.
-    local toolbar_x=$((sel_x + 640 - 573)) toolbar_y=$((sel_y + 480 + 10))
-    xdotool mousemove $((toolbar_x + 416 + 16 + origin)) $((toolbar_y + 24)) click 1
+    # With sending allowed the toolbar is 690 wide, right-aligned with the selection
+    # and 10 below it; Send is the button at 533..564.
+    local toolbar_x=$((sel_x + 640 - 690)) toolbar_y=$((sel_y + 480 + 10))
+    xdotool mousemove $((toolbar_x + 533 + 16 + origin)) $((toolbar_y + 24)) click 1
     await "send panel shown" 1 15 || true
+    panel_opened=$(date +%s%3N)
     sleep 0.6  # painted
 }
+since_panel_opened() { echo $(($(date +%s%3N) - panel_opened)); }  # milliseconds
+notice_controls() { grep -E '^  (Static\|No device has connected yet\.|Button\|Firewall settings\|)' || true; }
 
 # ===================================================================================
 if [ "$phase" = online ]; then
     start_kestrix || { echo "FAILED: no tray icon"; exit 1; }
+    network=$(wine "$bin/network_probe.exe" 2>/dev/null | tr -d '\r')
+    echo "$network" | sed 's/^/    /'
+    check "the route probe leaves through the VPN, the Ethernet is chosen" "probe 10.8.0.6|chosen 10.77.0.2 ethernet" \
+        "$(grep -E '^(probe|chosen) ' <<<"$network" | paste -sd'|')"
 
     echo "== capture, Send: the panel"
     capture_and_send first
@@ -177,11 +203,14 @@ if [ "$phase" = online ]; then
     url=$(statics 2 <<<"$panel" | field 2)
     port=$(sed -nE 's|^http://10\.77\.0\.2:([0-9]+)/s/[A-Za-z0-9_-]{22}$|\1|p' <<<"$url")
     token=${url##*/}
+    # A phone that opens the link at once: the firewall notice must never come.
+    base="http://127.0.0.1:$port/s/$token"
+    page=$(curl -sS --max-time 10 "$base" || true)
     check "the URL is http://10.77.0.2:PORT/s/ and a 22-character token" yes "$([ -n "$port" ] && echo yes || echo "no: '$url'")"
     check "the scan hint and the warning" "Scan with the other device's camera|Not encrypted — anyone on this network could read it." \
         "$(statics 1 <<<"$panel" | field 2)|$(statics 3 <<<"$panel" | field 2)"
     check "the status counts down from two minutes" yes \
-        "$(statics 4 <<<"$panel" | field 2 | grep -qE '^Waiting…  ·  1:5[0-9]$' && echo yes || statics 4 <<<"$panel" | field 2)"
+        "$(statics 4 <<<"$panel" | field 2 | grep -qE '^Waiting…  ·  1:[0-5][0-9]$' && echo yes || statics 4 <<<"$panel" | field 2)"
     check "Copy link and Stop, both enabled" "Copy link|enabled Stop|enabled" \
         "$(control 'Button|Copy link' <<<"$panel" | field 2,4) $(control 'Button|Stop' <<<"$panel" | field 2,4)"
 
@@ -207,8 +236,6 @@ if [ "$phase" = online ]; then
     convert "$work/panel-window.png" -resize 50% "$work/send-panel-small.png"
 
     echo "== the page and the image from 127.0.0.1:$port"
-    base="http://127.0.0.1:$port/s/$token"
-    page=$(curl -sS --max-time 10 "$base" || true)
     check "the page names the image, in English" yes \
         "$(grep -qF "<img src=\"/s/$token/i\"" <<<"$page" && grep -qF '<html lang="en">' <<<"$page" &&
             grep -qF '<p>Press and hold the image to save it</p>' <<<"$page" && echo yes || echo "no: $(head -c 300 <<<"$page")")"
@@ -264,6 +291,13 @@ if [ "$phase" = online ]; then
         check "chromium is installed" yes no
     fi
 
+    echo "== no firewall notice once a device came"
+    waited=$(since_panel_opened)
+    [ "$waited" -ge 16500 ] || sleep "$(awk -v ms=$((16500 - waited)) 'BEGIN {print ms / 1000}')"
+    check "a device within 15 s: no firewall notice and no button, $(since_panel_opened) ms after opening" "" \
+        "$(panel_texts | notice_controls)"
+    check "the panel kept its size" "${pw}x$ph" "$(panel_texts | panel_geometry | awk '{print $3 "x" $4}')"
+
     echo "== Stop"
     click_control "$(texts "Send to a device")" 'Button|Stop'
     await "send panel gone" 1 5 || true
@@ -281,9 +315,52 @@ if [ "$phase" = online ]; then
     port2=$(sed -nE 's|^http://10\.77\.0\.2:([0-9]+)/s/.*|\1|p' <<<"$url2")
     check "a new send has a new token and port" yes \
         "$([ -n "$port2" ] && [ "$url2" != "$url" ] && [ "$port2" != "$port" ] && echo yes || echo "no: $url2")"
+    read -r qx2 qy2 qw2 qh2 < <(panel_geometry <<<"$panel")
+
+    echo "== nobody for 15 s: the firewall notice"
+    check "no notice while the panel is new" "" "$(notice_controls <<<"$panel")"
+    for _ in $(seq 1 120); do
+        panel=$(panel_texts)
+        [ -n "$(notice_controls <<<"$panel")" ] && break
+        sleep 0.25
+    done
+    appeared=$(since_panel_opened)
+    # The script's clock starts when it has seen the panel, a little after the panel's
+    # own timer did, so it allows half a second below 15 s.
+    check "the notice comes 15 s after the panel opened (at $appeared ms)" yes \
+        "$([ "$appeared" -ge 14500 ] && [ "$appeared" -le 22000 ] && echo yes || echo no)"
+    notice_line=$(grep -F '  Static|No device has connected yet.' <<<"$panel" | head -n1)
+    check "it says why a phone may not get through" \
+        "No device has connected yet. If the phone cannot open the link, allow Kestrix through Windows Firewall for private networks, and check that the phone is on the same network." \
+        "$(field 2 <<<"$notice_line")"
+    firewall=$(control 'Button|Firewall settings' <<<"$panel")
+    check "with a Firewall settings button, enabled" "Firewall settings|enabled" "$(field 2,4 <<<"$firewall")"
+    shot notice
+    read -r nx ny nw nh < <(panel_geometry <<<"$panel")
+    notice_h=$(field 3 <<<"$notice_line" | awk -F, '{print $4 - $2}')
+    firewall_bottom=$(field 3 <<<"$firewall" | cut -d, -f4)
+    copy_top=$(control 'Button|Copy link' <<<"$panel" | field 3 | cut -d, -f2)
+    check "the panel grew downwards by the notice's rows, its code where it was" \
+        "at $qx2,$qy2, $qw2 wide, $((qh2 + 48 + notice_h)) high, the buttons 14 below Firewall settings" \
+        "at $nx,$ny, $nw wide, $nh high, the buttons $((copy_top - firewall_bottom)) below Firewall settings"
+    convert "$work/$phase-notice.png" -crop "${nw}x${nh}+$nx+$ny" +repage "$work/send-panel-notice.png"
+    click_control "$(texts "Send to a device")" 'Button|Firewall settings'
+    # Wine's control.exe ends at once; the process trace of kestrix.exe shows what it started.
+    started_page=
+    for _ in $(seq 1 40); do
+        started_page=$(grep -o 'cmdline L"\\"C:\\\\windows\\\\system32\\\\control.exe\\" [^"]*"' \
+            "$work/$phase-kestrix.err" | head -n1 || true)
+        [ -n "$started_page" ] && break
+        sleep 0.25
+    done
+    check "Firewall settings starts the system's firewall page" "/name Microsoft.WindowsFirewall /page pageConfigureApps" \
+        "$(sed -E 's/.*control.exe\\" (.*)"$/\1/' <<<"$started_page")"
     for i in $(seq 1 19); do curl -s --max-time 5 -o /dev/null "http://127.0.0.1:$port2/s/AAAAAAAAAAAAAAAAAAAAAA/i" || true; done
     sleep 0.8
     check "nineteen wrong tokens leave the link open" yes "$(status_now | grep -qE '^Waiting…  ·' && echo yes || status_now)"
+    panel=$(panel_texts)
+    check "a device came, if a wrong one: the notice goes and the panel shrinks back" "|${qw2}x$qh2 at $qx2,$qy2" \
+        "$(notice_controls <<<"$panel" | head -c 60)|$(panel_geometry <<<"$panel" | awk '{print $3 "x" $4 " at " $1 "," $2}')"
     curl -s --max-time 5 -o /dev/null "http://127.0.0.1:$port2/s/AAAAAAAAAAAAAAAAAAAAAA/i" || true
     sleep 1.0
     shot closed

@@ -236,18 +236,17 @@ host_probe_pid=$!
 settings_dx= settings_dy=
 if find_icon; then
     xdotool mousemove "$icon_x" "$icon_y" click 1
-    for _ in $(seq 1 200); do grep -q '^item 6 ' "$work/host_probe.out" && break; sleep 0.1; done
+    for _ in $(seq 1 200); do grep -q " $menu_exit " "$work/host_probe.out" && break; sleep 0.1; done
     read -r cursor_x cursor_y < <(tr -d '\r' <"$work/host_probe.out" | sed -n 's/^menu .* cursor //p' | head -n1)
-    read -r item_x item_y < <(tr -d '\r' <"$work/host_probe.out" | awk '$1 == "item" && $2 == 3 {print $4, $5; exit}')
-    read -r exit_x exit_y < <(tr -d '\r' <"$work/host_probe.out" | awk '$1 == "item" && $2 == 6 {print $4, $5; exit}')
+    read -r item_x item_y < <(kestrix_menu_item "$work/host_probe.out" "$menu_settings")
+    read -r exit_x exit_y < <(kestrix_menu_item "$work/host_probe.out" "$menu_exit")
     settings_dx=$((item_x - cursor_x)) settings_dy=$((item_y - cursor_y))
     xdotool mousemove $((icon_x + exit_x - cursor_x)) $((icon_y + exit_y - cursor_y)) click 1
 fi
 wait_for_exit "$host_probe_pid" 20
 [ "$exit_status" = running ] && stop_pid "$host_probe_pid"
 host_probe_pid=
-check "the tray menu's fourth item is Settings" "Settings" \
-    "$(tr -d '\r' <"$work/host_probe.out" | awk '$1 == "item" && $2 == 3 {$1 = $2 = $3 = $4 = $5 = ""; print}' | sed 's/^ *//')"
+check "the tray menu has Settings" "Settings" "$(kestrix_menu_label "$work/host_probe.out" "$menu_settings")"
 sleep 0.5
 
 # --- opened from the tray menu; closed unchanged ------------------------------------------

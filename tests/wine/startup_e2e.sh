@@ -82,6 +82,15 @@ Options:
   --diagnose       show the detected screens, scales and permissions
   --version        show the version
   --help           show this text
+  --capture MODE   capture now: region (drag one out), last (the previous
+                   region again), screen (the monitor under the pointer)
+                   or window (the active one), ready to mark up and copy
+  --delay SECONDS  with --capture: wait 0 to 60 seconds first
+  --output FILE    with --capture: write the picture to FILE as PNG and
+                   print its path, with no overlay (screen, window, or
+                   region with --rect X,Y,W,H in desktop units)
+
+Usage: kestrix --capture region|last|screen|window [--delay SECONDS] [--output FILE [--rect X,Y,W,H]]
 
 Kestrix does not upload screenshots and collects no data about how you use it.
 It reaches the network to ask whether there is a newer version -- now and then
@@ -142,7 +151,7 @@ kestrix --config-path
 check "--config-path without a file" "$no_config" "$out"
 check "--config-path exits with 0" 0 "$code"
 kestrix --print-config
-check "--print-config without a file prints the default hotkey" 'hotkey = "Ctrl+Alt+A"' "$(grep '^hotkey' <<<"$out")"
+check "--print-config without a file prints the default hotkey" 'hotkey = "Ctrl+Alt+A"' "$(grep '^hotkey ' <<<"$out")"
 check "--print-config exits with 0" 0 "$code"
 
 mkdir -p "$(dirname "$appdata_config")"
@@ -150,13 +159,13 @@ printf 'hotkey = "Ctrl+Shift+S"\n' >"$appdata_config"
 kestrix --config-path
 check "--config-path names the file in APPDATA" "Config file: $(winpath "$appdata_config")" "$out"
 kestrix --print-config
-check "--print-config reads the file in APPDATA" 'hotkey = "Ctrl+Shift+S"' "$(grep '^hotkey' <<<"$out")"
+check "--print-config reads the file in APPDATA" 'hotkey = "Ctrl+Shift+S"' "$(grep '^hotkey ' <<<"$out")"
 
 printf 'hotkey = "Shift+F12"\nlanguage = "de"\nbogus_key = 1\n' >"$beside"
 kestrix --config-path
 check "--config-path prefers the file beside the executable, in English" "Config file: $(winpath "$beside")" "$out"
 kestrix --print-config
-check "--print-config reads the file beside the executable" 'hotkey = "Shift+F12"' "$(grep '^hotkey' <<<"$out")"
+check "--print-config reads the file beside the executable" 'hotkey = "Shift+F12"' "$(grep '^hotkey ' <<<"$out")"
 check "--print-config prints no warnings" "" "$(grep -i 'bogus\|line 3' <<<"$out" || true)"
 check "--print-config writes nothing" "$(printf 'hotkey = "Shift+F12"\nlanguage = "de"\nbogus_key = 1\n')" "$(cat "$beside")"
 rm -f "$appdata_config"

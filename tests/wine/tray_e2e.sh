@@ -130,7 +130,9 @@ read_tooltip() {  # hovers over the icon and prints the tooltip's text
 }
 
 # The probe reports the menu in Windows coordinates; the offset maps them to X's.
-menu_left= menu_top= item_x=() item_y=() item_label=()
+# Items by their command identifier (see tray.sh); labels in menu order.
+menu_left= menu_top= item_label=()
+declare -A item_x=() item_y=() item_text=()
 open_menu() {  # open_menu BUTTON: clicks the icon and reads the menu the probe reports
     local before attempt
     before=$(count_lines '^menu ')
@@ -161,13 +163,14 @@ read_menu() {
     eval "$(xdotool getmouselocation --shell | grep -E '^(X|Y)=')"
     px=$X py=$Y
     off_x=$((px - cursor_x)) off_y=$((py - cursor_y))
-    item_x=() item_y=() item_label=()
-    while read -r _ index _ x y label; do
-        item_x[index]=$((x + off_x)) item_y[index]=$((y + off_y)) item_label[index]=$label
-    done < <(out | grep '^item ' | tail -n7)
+    item_label=()
+    item_x=() item_y=() item_text=()
+    while read -r _ index id x y label; do
+        item_x[$id]=$((x + off_x)) item_y[$id]=$((y + off_y)) item_text[$id]=$label item_label[index]=$label
+    done < <(out | awk '/^menu / {n = 0} /^item / {items[n++] = $0} END {for (i = 0; i < n; i++) print items[i]}')
 }
 menu_labels() { local IFS='|'; echo "${item_label[*]}"; }
-choose() {  # choose INDEX: clicks an item of the open menu
+choose() {  # choose ID: clicks an item of the open menu
     xdotool mousemove "${item_x[$1]}" "${item_y[$1]}" click 1
 }
 expect_event() {  # expect_event DESCRIPTION CODE: the next "event" line
@@ -183,7 +186,8 @@ press_hotkey() {
     xdotool key ctrl+alt+a
 }
 
-english_menu="Capture region|Capture and save as…|---|Settings|Check for updates…|About Kestrix 0.9.22|Exit Kestrix"
+english_menu="Capture region|Capture last region|Capture screen|Capture after a delay|Capture and save as…|---|Settings|Check for updates…|About Kestrix 0.9.22|Exit Kestrix"
+menu_commands="$menu_capture_region $menu_capture_and_save_as $menu_settings $menu_updates $menu_about $menu_exit"
 dark=63,197,99 light=46,158,74
 
 # --- the host on its own: every event it raises --------------------------------
@@ -201,25 +205,25 @@ check "tooltip" "Kestrix — Ctrl+Alt+A to capture" "$(read_tooltip)"
 import -window root "$work/tooltip.png"
 
 open_menu 1 || true
-check "left click: seven items with the English labels" "$english_menu" "$(menu_labels)"
+check "left click: the items with the English labels" "$english_menu" "$(menu_labels)"
 check "left click: menu at the pointer" "0,0" "$menu_at_cursor"
 # Where each item lies from the pointer, and the menu's own pixels, for kestrix.exe below.
 menu_size=$(out | grep '^menu ' | tail -n1 | awk '{print $4 - $2 "x" $5 - $3}')
-item_dx=() item_dy=()
-for i in 0 1 3 4 5 6; do item_dx[i]=$((item_x[i] - icon_x)) item_dy[i]=$((item_y[i] - icon_y)); done
+declare -A item_dx=() item_dy=()
+for id in $menu_commands; do item_dx[$id]=$((item_x[$id] - icon_x)) item_dy[$id]=$((item_y[$id] - icon_y)); done
 sleep 0.3
 import -window root "$work/menu-screen.png"
 convert "$work/menu-screen.png" -crop "${menu_size}+${icon_x}+${icon_y}" +repage "$work/menu-probe.png"
 convert "$work/menu-screen.png" -crop "240x160+$((menu_left + off_x - 20))+$((menu_top + off_y - 20))" +repage \
     -filter point -resize 200% "$work/menu.png"
-choose 0
+choose $menu_capture_region
 expect_event "Capture region raises CaptureRegion" 0
 
 xdotool mousemove "$((icon_x + 1))" "$icon_y"
 open_menu 3 || true
 check "right click: the same menu" "$english_menu" "$(menu_labels)"
 check "right click: menu at the pointer" "0,0" "$menu_at_cursor"
-choose 1
+choose $menu_capture_and_save_as
 expect_event "Capture and save as raises CaptureAndSaveAs" 1
 
 # Pressing without releasing opens nothing; the release does.
@@ -230,11 +234,11 @@ check "button held down: no menu" "$menus" "$(count_lines '^menu ')"
 xdotool mouseup 1
 wait_for_count '^menu ' $((menus + 1)) || true
 read_menu
-choose 3
+choose $menu_settings
 expect_event "Settings raises OpenSettings" 3
 
 open_menu 1 || true
-choose 4
+choose $menu_updates
 expect_event "Check for updates raises CheckForUpdates" 4
 
 press_hotkey
@@ -251,7 +255,7 @@ wine "$bin/post_to_host.exe" 275 1
 expect_event "timer 1 raises ScheduledUpdateCheck" 5
 
 open_menu 1 || true
-choose 5
+choose $menu_about
 expect_event "About raises ShowAbout" 2
 about=
 for _ in $(seq 1 50); do
@@ -288,7 +292,7 @@ check "OK closes About" 1 "$(count_lines '^about closed')"
 wait_until_closed Kestrix || true
 
 open_menu 1 || true
-choose 6
+choose $menu_exit
 expect_event "Exit Kestrix raises Quit" 6
 finish_app
 check "Exit: exit code" 0 "$app_status"
@@ -306,8 +310,8 @@ find_icon "$light" && icon=found || icon=missing
 check "icon in the light-theme green" found "$icon"
 [ "$icon" = found ] && save_icon "$work/icon-light.png"
 open_menu 1 || true
-check "fifth item names the available update" "Kestrix 1.2.3 is available." "${item_label[4]:-}"
-choose 4
+check "the updates item names the available update" "Kestrix 1.2.3 is available." "${item_text[$menu_updates]:-}"
+choose $menu_updates
 expect_event "the update item raises CheckForUpdates" 4
 # A restarting shell forgets every icon and then broadcasts "TaskbarCreated".
 check "shell restart: the icon is dropped" removed "$(wine "$bin/drop_tray_icon.exe" | tr -d '\r')"
@@ -427,17 +431,17 @@ import -window root "$work/hotkey-taken.png"
 find_icon "$dark" || true
 # The menu works while the message is open; its command runs once the message is closed.
 open_menu 1 || true
-choose 0
+choose $menu_capture_region
 sleep 0.5
 check "no event while the message is open" 0 "$(count_lines '^event ')"
 read -r ok_left ok_top ok_right ok_bottom < <(rect_of 'Button|OK' "$message")
 xdotool mousemove $(((ok_left + ok_right) / 2 + off_x)) $(((ok_top + ok_bottom) / 2 + off_y)) click 1
 expect_event "Capture region chosen during the message runs after it" 0
 open_menu 3 || true
-choose 1
+choose $menu_capture_and_save_as
 expect_event "the menu still works" 1
 open_menu 1 || true
-choose 6
+choose $menu_exit
 expect_event "Exit" 6
 finish_app
 check "exit code" 0 "$app_status"
@@ -448,7 +452,7 @@ helper_pid=
 # --- kestrix.exe itself ----------------------------------------------------------
 
 if [ -n "$kestrix_exe" ]; then
-    choose_at() {  # choose_at INDEX: clicks an item of kestrix.exe's menu, opened at the icon
+    choose_at() {  # choose_at ID: clicks an item of kestrix.exe's menu, opened at the icon
         xdotool mousemove $((icon_x + item_dx[$1])) $((icon_y + item_dy[$1])) click 1
     }
     open_app_menu() {  # open_app_menu BUTTON NAME: opens the menu and keeps its pixels
@@ -505,7 +509,7 @@ if [ -n "$kestrix_exe" ]; then
     check "kestrix.exe: left click shows the same menu at the pointer" 0 "$(open_app_menu 1 kestrix-menu-left)"
     # Capture region and the hotkey each open the overlay; Esc cancels it quietly
     # (the capture road test follows a capture all the way).
-    choose_at 0
+    choose_at $menu_capture_region
     sleep 1.5
     xdotool key Escape
     sleep 0.5
@@ -515,7 +519,7 @@ if [ -n "$kestrix_exe" ]; then
     sleep 0.5
     check "kestrix.exe: still running after Capture region and the hotkey" 0 "$(kill -0 "$app_pid" 2>/dev/null; echo $?)"
     check "kestrix.exe: right click shows the same menu" 0 "$(open_app_menu 3 kestrix-menu-right)"
-    choose_at 5
+    choose_at $menu_about
     about=$(wait_for_window Kestrix)
     check "kestrix.exe: About text" "$about_expected" "$(grep '^  SysLink|' <<<"$about" | cut -d'|' -f2)"
     check "kestrix.exe: About has no owner, so it has a taskbar button" "no owner" \
@@ -527,7 +531,7 @@ if [ -n "$kestrix_exe" ]; then
     check "kestrix.exe: About closed" "windows 0" "$(texts Kestrix | grep '^windows ')"
     xdotool mousemove "$icon_x" "$icon_y" click 1
     sleep 1
-    choose_at 6
+    choose_at $menu_exit
     finish_app
     check "kestrix.exe: Exit Kestrix ends with code 0" 0 "$app_status"
     sleep 0.5
@@ -557,7 +561,7 @@ if [ -n "$kestrix_exe" ]; then
     find_icon "$dark" || true
     xdotool mousemove "$icon_x" "$icon_y" click 1
     sleep 1
-    choose_at 5
+    choose_at $menu_about
     about=$(wait_for_window Kestrix)
     check "kestrix.exe, hotkey taken: the menu still opens About" "$about_expected" \
         "$(grep '^  SysLink|' <<<"$about" | cut -d'|' -f2)"
@@ -566,7 +570,7 @@ if [ -n "$kestrix_exe" ]; then
     sleep 0.5
     xdotool mousemove "$icon_x" "$icon_y" click 3
     sleep 1
-    choose_at 6
+    choose_at $menu_exit
     finish_app
     check "kestrix.exe, hotkey taken: Exit still works" 0 "$app_status"
     kill "$helper_pid" 2>/dev/null || true

@@ -52,190 +52,28 @@ fi
 
 # --- inside: loopback, the test CA, the feed --------------------------------------
 
-port=8443
-feed_url=https://localhost:$port
-feed=$work/feed
 app=$work/app
 exe=$app/kestrix.exe
-tls=$work/tls
-log=$work/feed.log
-summary=$work/requests.txt
-mkdir -p "$feed/updates/windows" "$feed/files" "$app" "$tls"
-: >"$log"
-: >"$summary"
+mkdir -p "$app"
+source "$tools/feed.sh"
 
-server_pid= holder_pid= app_pid= poller_pid=
+holder_pid= poller_pid=
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrix'
 cleanup() {
     touch "$work/hold.stop" 2>/dev/null || true
     # Every Wine process of this namespace, the copies started by an update included.
-    kestrix_wine_stop
-    for pid in $poller_pid $holder_pid $app_pid $server_pid; do
+    for pid in $poller_pid $holder_pid; do
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
-    umount "$work/small" 2>/dev/null || true
+    kestrix_feed_stop
+    for mounted in "$work/small" "$work/read-only"; do umount "$mounted" 2>/dev/null || true; done
 }
 kestrix_cleanup_on_exit cleanup
 
-ip link set lo up
-
-# A CA that only this namespace trusts, and the feed's certificate for "localhost".
-openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Kestrix update test CA" \
-    -keyout "$tls/ca.key" -out "$tls/ca.pem" \
-    -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign" 2>/dev/null
-openssl req -newkey rsa:2048 -nodes -subj "/CN=localhost" -keyout "$tls/server.key" -out "$tls/server.csr" 2>/dev/null
-printf 'subjectAltName=DNS:localhost\nextendedKeyUsage=serverAuth\n' >"$tls/server.ext"
-openssl x509 -req -in "$tls/server.csr" -CA "$tls/ca.pem" -CAkey "$tls/ca.key" -CAcreateserial -days 2 \
-    -extfile "$tls/server.ext" -out "$tls/server.pem" 2>/dev/null
-cat /etc/ssl/certs/ca-certificates.crt "$tls/ca.pem" >"$tls/bundle.crt"
-mount --bind "$tls/bundle.crt" /etc/ssl/certs/ca-certificates.crt
-
-python3 "$here/update_feed.py" "$feed" "$tls/server.pem" "$tls/server.key" "$port" "$log" "$work/feed.ready" \
-    2>"$work/feed.err" &
-server_pid=$!
-for _ in $(seq 1 100); do [ -f "$work/feed.ready" ] && break; sleep 0.1; done
-[ -f "$work/feed.ready" ] || { echo "update e2e: the feed did not start"; cat "$work/feed.err"; exit 1; }
-
-"$tools/setup-prefix"
-wine() { "$KESTRIX_WINE" "$@"; }
-helper() { local name=$1; shift; wine "$bin/$name.exe" "$@" 2>/dev/null | tr -d '\r'; }
-texts() { helper window_texts "$@"; }
-digest() { "$release_tool" digest "$1"; }
+kestrix_feed_start || exit 1
+feed_origin
 same_file() { cmp -s "$1" "$2" && echo same || echo different; }
-
-# --- the feed ------------------------------------------------------------------------
-
-# publish VERSION FILE [SIGNING_KEY]: serves FILE under /files and a signed manifest naming it.
-publish() {
-    local version=$1 file=$2 signing_key=${3:-$feed_key} name
-    name=$(basename "$file")
-    cp "$file" "$feed/files/$name"
-    printf 'version = %s\nurl = %s/files/%s\nsha256 = %s\nnotes = Sharper arrows and a faster overlay.\n' \
-        "$version" "$feed_url" "$name" "$(digest "$file")" >"$feed/updates/windows/release.txt"
-    "$release_tool" sign "$signing_key" "$feed/updates/windows/release.txt" >"$feed/updates/windows/release.txt.sig"
-}
-
-# Builds of "another version": the test executable with a trailer, which Windows ignores.
-make_build() {  # make_build VERSION [EXTRA_BYTES] -> prints the path
-    local file=$work/kestrix-$1.exe
-    cp "$kestrix_built" "$file"
-    printf 'kestrix update test build %s' "$1" >>"$file"
-    [ "${2:-0}" = 0 ] || head -c "$2" /dev/urandom >>"$file"
-    echo "$file"
-}
-
-log_mark=0
-begin_case() {  # begin_case NAME: the feed's requests from here on belong to NAME
-    case_name=$1
-    log_mark=$(wc -l <"$log")
-}
-case_requests() { tail -n +"$((log_mark + 1))" "$log"; }
-end_case() {  # writes the case's requests to the summary
-    { echo "== $case_name"; case_requests; echo; } >>"$summary"
-}
-request_paths() { case_requests | awk '{print $2}' | tr '\n' ' ' | sed 's/ $//'; }
-
-# --- the program -----------------------------------------------------------------------
-
-start_app() {  # start_app EXE: starts a copy and waits for its host window
-    "$KESTRIX_WINE" "$1" "$KESTRIX_QUIET_START" >"$work/app.out" 2>"$work/app.err" &
-    app_pid=$!
-    wait_for_hosts 1 20
-}
-host_pids() { helper host_windows | awk '/^host / {print $2}' | tr '\n' ' ' | sed 's/ $//'; }
-wait_for_hosts() {  # wait_for_hosts COUNT SECONDS
-    for _ in $(seq 1 $(($2 * 4))); do
-        [ "$(helper host_windows | tail -n1)" = "hosts $1" ] && return 0
-        sleep 0.25
-    done
-    return 1
-}
-quit_running_copy() {  # asks the running copy to quit, as a second program may
-    helper post_broadcast Kestrix.Quit >/dev/null || true
-    helper mutex_probe absent 20 >/dev/null || true
-    if [ -n "$app_pid" ]; then
-        wait_for_exit "$app_pid" 20
-        app_pid=
-    fi
-}
-check_for_updates() { helper post_to_host 273 0x1006 >/dev/null; }  # WM_COMMAND of the menu item
-timer_fires() { helper post_to_host 275 1 >/dev/null; }            # WM_TIMER, the update timer
-
-# The texts of the window titled "Kestrix" once it has a button (a message box or the
-# question), or the button LABEL, within SECONDS.
-dialog=
-wait_for_dialog() {  # wait_for_dialog SECONDS [LABEL]
-    dialog=
-    for _ in $(seq 1 $(($1 * 4))); do
-        dialog=$(texts Kestrix)
-        grep -q "^  Button|${2:-}" <<<"$dialog" && return 0
-        sleep 0.25
-    done
-    return 1
-}
-dialog_text() { grep '^  Static|[^|]' <<<"$dialog" | cut -d'|' -f2 | paste -sd'|'; }
-dialog_buttons() { grep '^  Button|' <<<"$dialog" | cut -d'|' -f2 | paste -sd'|'; }
-close_dialog() {  # as a click on the close box; a message box takes it as OK
-    helper close_window Kestrix >/dev/null || true
-    for _ in $(seq 1 40); do
-        [ "$(texts Kestrix | tail -n1)" = "windows 0" ] && return 0
-        sleep 0.25
-    done
-    return 1
-}
-
-# Windows screen coordinates to the X root's: Windows puts its origin at the primary
-# monitor's top-left corner (the one marked "*", or the only one).
-read -r origin_x origin_y < <(xrandr --listmonitors |
-    awk 'NR > 1 { split($3, g, "+"); if (!n++ || $2 ~ /\*/) { x = g[2]; y = g[3] } } END { print x + 0, y + 0 }')
-click_button() {  # click_button LABEL: clicks that button of the open dialog
-    local rect left top right bottom
-    rect=$(grep "^  Button|$1|" <<<"$dialog" | head -n1 | awk -F'|' '{print $NF}' || true)
-    [ -n "$rect" ] || { echo "  (no button '$1' in the dialog: $dialog)"; return 1; }
-    IFS=, read -r left top right bottom <<<"$rect"
-    xdotool mousemove $((origin_x + (left + right) / 2)) $((origin_y + (top + bottom) / 2)) click 1
-}
-screenshot() {  # screenshot NAME: the screen around the open dialog
-    local rect left top right bottom
-    rect=$(head -n1 <<<"$dialog" | awk -F'|' '{print $NF}')
-    [[ "$rect" == *,*,*,* ]] || return 0
-    IFS=, read -r left top right bottom <<<"$rect"
-    import -window root -crop "$((right - left + 40))x$((bottom - top + 40))+$((origin_x + left - 20))+$((origin_y + top - 20))" \
-        +repage "$work/$1.png" 2>/dev/null || true
-}
-
-# The pop-up menu as the shell opens it for a right click on the icon; sets menu_rect
-# ("left top right bottom") and menu_width, 0 when no menu opened.
-menu_rect= menu_width=0
-open_menu() {
-    # The menu opens at the anchor the shell names (the pointer, for a right click):
-    # somewhere with room around it on the primary monitor. The version-4 callback:
-    # WM_CONTEXTMENU with the icon's id, the anchor in the first parameter.
-    xdotool mousemove $((origin_x + 300)) $((origin_y + 300))
-    helper post_to_host 0x8001 $(((300 << 16) | 300)) $(((1 << 16) | 0x7B)) >/dev/null
-    local line= left top right bottom
-    menu_rect= menu_width=0
-    for _ in $(seq 1 40); do
-        line=$(texts --class '#32768' | grep -m1 '^#32768|' || true)
-        [ -n "$line" ] && break
-        sleep 0.25
-    done
-    [ -n "$line" ] || return 1
-    IFS=, read -r left top right bottom <<<"$(awk -F'|' '{print $NF}' <<<"$line")"
-    menu_rect="$left $top $right $bottom"
-    menu_width=$((right - left))
-}
-close_menu() {  # a click beside the menu closes it
-    [ -n "$menu_rect" ] || return 0
-    local left top right bottom
-    read -r left top right bottom <<<"$menu_rect"
-    xdotool mousemove $((origin_x + right + 60)) $((origin_y + bottom + 60)) click 1
-    for _ in $(seq 1 20); do
-        texts --class '#32768' | grep -q '^#32768|' || return 0
-        sleep 0.25
-    done
-}
 
 # Runs an interactive check that must end in one message, answering "Install and
 # Restart" when the question comes first; checks the message's text, that no second
@@ -269,7 +107,7 @@ wine reg add "$uninstall_key" /v DisplayVersion /d 0.9.22 /f >/dev/null
 wine reg add "$uninstall_key" /v InstallLocation /d "$(winepath -w "$app" 2>/dev/null | tr -d '\r')" /f >/dev/null
 display_version() { wine reg query "$uninstall_key" /v DisplayVersion 2>/dev/null | tr -d '\r' | awk '/DisplayVersion/ {print $NF}'; }
 
-new_build=$(make_build 1.0.0)
+new_build=$(make_build "$kestrix_built" 1.0.0)
 publish 1.0.0 "$new_build"
 
 # --- the scheduled check, switched off ------------------------------------------------
@@ -295,7 +133,7 @@ open_menu || true
 baseline_width=$menu_width
 close_menu
 
-publish 0.9.22 "$(make_build 0.9.22)"
+publish 0.9.22 "$(make_build "$kestrix_built" 0.9.22)"
 begin_case "up to date"
 check_for_updates
 wait_for_dialog 40 || true
@@ -310,7 +148,7 @@ end_case
 failed="The update failed:"
 rm -f "$feed/updates/windows/release.txt"
 shot=failure-404 expect_message "manifest 404" \
-    "$failed the update server did not return the file failed (os error 404)"
+    "$failed the update server does not have the file Kestrix asked for.\\n\\nHTTP 404"
 check "manifest 404: only the manifest was asked for" "/updates/windows/release.txt" "$(request_paths)"
 
 truncate -s 70M "$work/huge.exe"
@@ -343,6 +181,37 @@ check "signed by another key: nothing downloaded" \
 publish 1.0.0 "$new_build"
 sed -i 's|^url = .*|url = https://localhost:8443/files/notes.exe|' "$feed/updates/windows/release.txt"
 expect_message "tampered manifest" "$failed the release manifest is not signed by this application's key"
+
+# --- a feed on a real network: a proxy that wants a password, one that never answers ---
+
+echo "== a proxy that wants a password, a feed that never answers (at $SECONDS s)"
+feed_mode status 407
+shot=failure-407 expect_message "proxy asks for credentials" \
+    "$failed the proxy server of this network asks for a user name and password, which Kestrix cannot give it.\\n\\nHTTP 407"
+# The feed takes the connection and the request, and answers nothing.
+feed_mode stall
+begin_case "interactive check, the feed never answers"
+answered=$(check_for_updates --answer | answer_ms)
+wait_for_dialog 5 || true
+# At least the feed's receive time-out went by (so the wait was measured), well within 15 s.
+in_time() { [ -n "$1" ] && [ "$1" -ge 5000 ] && [ "$1" -lt 15000 ] && echo "in time" || echo "after ${1:-no answer} ms"; }
+check "never answers: one message within 15 s" "in time" "$(in_time "$answered")"
+check "never answers: the message says so" "$failed the update server did not answer in time. Try again later." \
+    "$(dialog_text | sed 's/\\n\\n.*//')"
+close_dialog || true
+check "never answers: the manifest alone was asked for" "/updates/windows/release.txt" "$(request_paths)"
+end_case
+begin_case "scheduled check, the feed never answers"
+silent=$(timer_fires --answer | answer_ms)
+sleep 0.5
+check "never answers, scheduled: nothing shown" "windows 0" "$(texts Kestrix | tail -n1)"
+open_menu || true
+close_menu
+check "never answers, scheduled: the tray answers the menu right after (held ${silent:-?} ms)" "in time, menu" \
+    "$(in_time "$silent"), $([ "$menu_width" -gt 0 ] && echo menu || echo "no menu")"
+end_case
+feed_mode
+echo "   the tray waited ${answered:-?} ms for the interactive check, ${silent:-?} ms for the scheduled one"
 
 # --- the question: Not Now, then the scheduled check -----------------------------------
 
@@ -429,7 +298,7 @@ rm -f "$work/hold.stop"
 helper hold_file "$(winepath -w "$exe.old" 2>/dev/null)" "$(winepath -w "$work/hold.stop" 2>/dev/null)" >"$work/hold.out" &
 holder_pid=$!
 for _ in $(seq 1 40); do grep -q held "$work/hold.out" 2>/dev/null && break; sleep 0.25; done
-next_build=$(make_build 1.0.1)
+next_build=$(make_build "$kestrix_built" 1.0.1)
 publish 1.0.1 "$next_build"
 begin_case "Install with kestrix.exe.old held open"
 watch_for "$exe.old.1"
@@ -482,13 +351,11 @@ quit_running_copy
 
 echo "== a disk too full for the new executable (at $SECONDS s)"
 small=$work/small
-mkdir -p "$small"
-size=$(stat -c %s "$kestrix_built")
-mount -t tmpfs -o size=$(( (size / 4096 + 256) * 4096 )) tmpfs "$small"
+mount_small_folder small "$(stat -c %s "$kestrix_built")"
 cp "$kestrix_built" "$small/kestrix.exe"
 exe=$small/kestrix.exe
 start_app "$exe" || true
-big_build=$(make_build 1.0.3 $((3 * 1024 * 1024)))
+big_build=$(make_build "$kestrix_built" 1.0.3 $((3 * 1024 * 1024)))
 publish 1.0.3 "$big_build"
 begin_case "disk full while writing the new executable"
 cp "$exe" "$work/before.exe"
@@ -508,7 +375,32 @@ check "disk full: the restored executable starts again" yes "$started"
 quit_running_copy
 exe=$app/kestrix.exe
 
+# --- a folder that takes no new file ---------------------------------------------------
+
+echo "== an executable in a read-only folder (at $SECONDS s)"
+read_only=$work/read-only
+mount_small_folder read-only "$(stat -c %s "$kestrix_built")"
+cp "$kestrix_built" "$read_only/kestrix.exe"
+mount -o remount,ro "$read_only"
+start_app "$read_only/kestrix.exe" || true
+publish 1.0.4 "$(make_build "$kestrix_built" 1.0.4)"
+begin_case "read-only folder"
+check_for_updates
+wait_for_dialog 40 || true
+screenshot read-only
+check "read-only: the version, then why it cannot be installed here" \
+    "Kestrix 1.0.4 is available.\\n\\nKestrix cannot update itself in this folder: a reason" \
+    "$(dialog_text | sed -E 's/(this folder: ).+$/\1a reason/')"
+echo "   ($(dialog_text))"
+check "read-only: no Install and Restart, only OK" "OK" "$(dialog_buttons)"
+close_dialog || true
+check "read-only: nothing downloaded" "/updates/windows/release.txt /updates/windows/release.txt.sig" "$(request_paths)"
+check "read-only: the executable is untouched, nothing beside it" "same kestrix.exe" \
+    "$(same_file "$kestrix_built" "$read_only/kestrix.exe") $(ls "$read_only" | tr '\n' ' ' | sed 's/ $//')"
+end_case
+quit_running_copy
+
 echo
 echo "The feed's requests, case by case:"
-cat "$summary"
+cat "$feed_summary"
 checks_summary update_e2e

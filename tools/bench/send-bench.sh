@@ -56,9 +56,9 @@ for _ in $(seq 1 150); do
 done
 [ -n "$tray" ] || { echo "no tray icon"; kill "$app"; exit 1; }
 read -r tray_x tray_y < <(xwininfo -id "$tray" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x + 12, y + 12}')
-# A click on the bare monitor takes it whole; the toolbar (573 wide with Send) then
-# sits inside its lower edge, Send at 416..447.
-send_x=$((1920 - 573 + 416 + 16)) send_y=$((1080 - 48 - 10 + 24))
+# A click on the bare monitor takes it whole; the toolbar (690 wide with Send) then
+# sits inside its lower edge, Send at 533..564.
+send_x=$((1920 - 690 + 533 + 16)) send_y=$((1080 - 48 - 10 + 24))
 : >"$work/times"
 for ((run = 1; run <= runs; ++run)); do
     xdotool mousemove "$tray_x" "$tray_y"

@@ -6,6 +6,31 @@
 # watch_file and watch_pid.
 
 wine() { "$KESTRIX_WINE" "$@"; }
+
+# Screenshots of the whole root window in $work, and what they show.
+shot() { import -window root -depth 8 "$work/$1.png"; }
+pixel() {  # pixel SHOT X Y -> r,g,b (root coordinates)
+    convert "$work/$1.png" -format "%[fx:int(255*p{$2,$3}.r+.5)],%[fx:int(255*p{$2,$3}.g+.5)],%[fx:int(255*p{$2,$3}.b+.5)]" info:
+}
+differing() {  # differing A B: pixels that differ between two pictures ("size" when they cannot be compared)
+    local count
+    count=$(compare -metric AE "$1" "$2" null: 2>&1 || true)
+    if [[ "$count" =~ ^[0-9]+$ ]]; then echo "$count"; else echo "not comparable: $count"; fi
+}
+# Each channel of the unlit pixel times (255 - alpha) / 255, alpha = percent x 255 / 100, to +-2.
+dimmed() {  # dimmed UNLIT DIMMED PERCENT -> yes / a reason
+    local alpha=$(($3 * 255 / 100)) IFS=, i
+    local -a want=($1) got=($2)
+    for i in 0 1 2; do
+        local expected=$((want[i] * (255 - alpha) / 255)) d
+        d=$((got[i] - expected))
+        [ "${d#-}" -le 2 ] || { echo "no ($2 from $1)"; return; }
+    done
+    echo yes
+}
+within() {  # within LOW HIGH VALUE -> "in range" or the value with the range
+    if [ "$3" -ge "$1" ] 2>/dev/null && [ "$3" -le "$2" ]; then echo "in range"; else echo "$3 (outside $1..$2)"; fi
+}
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 road_file() { echo "$work/${road_prefix:-}$1"; }
 
@@ -13,11 +38,11 @@ road_file() { echo "$work/${road_prefix:-}$1"; }
 source "$(dirname "${BASH_SOURCE[0]}")/tray.sh"
 icon_x= icon_y=
 find_icon() { kestrix_find_tray_icon 63,197,99 "$(road_file tray.png)" 15; }
-press_hotkey() {
+press_hotkey() {  # press_hotkey [KEYS]: the capture hotkey, or another
     # Wine delivers hotkeys only while one of its windows is under the pointer or focused.
     xdotool mousemove "$icon_x" "$icon_y"
     sleep 0.2
-    xdotool key ctrl+alt+a
+    xdotool key "${1:-ctrl+alt+a}"
 }
 drag() {  # drag X1 Y1 X2 Y2 (root coordinates, both ends inclusive)
     xdotool mousemove "$1" "$2" mousedown 1

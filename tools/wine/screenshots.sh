@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of kestrix.exe in other interface languages, to look at: the tray
 # menu, the overlay while dragging (hint and size label), the toolbar with a
-# tooltip, the confirmation toast, About, and the message shown when the hotkey
+# tooltip, the Text tool's property row with another, the confirmation toast, About, and the message shown when the hotkey
 # is taken. Runs on a private 1920x1080 display with its own Wine prefix, in
 # which "Segoe UI" stands for a family that has the language's script (Wine's
 # GDI+ follows no font links).
@@ -182,7 +182,7 @@ take_language() {
     find_icon || return 1
 
     # The tray menu, opened where the icon is.
-    open_menu && crop "$lang-menu" 480x260+0+0
+    open_menu && crop "$lang-menu" 480x340+0+0
     xdotool key Escape
     sleep 0.5
 
@@ -200,16 +200,29 @@ take_language() {
 
     # The toolbar (its light panel below the selection) and the first tool's tooltip.
     shot
-    toolbar=$(colour_box 244,244,247 "1200x200+$((sel_x0 - 600))+$sel_y1")
+    toolbar=$(colour_box 244,244,247 "1920x240+0+$sel_y1")
     if [ -n "$toolbar" ]; then
         local tx0 ty0 tx1 ty1
         read -r tx0 ty0 tx1 ty1 <<<"$toolbar"
+        # The crops: 40 pixels around the selection and the toolbar, inside the screen.
+        local cx=$((tx0 > 40 ? tx0 - 40 : 0)) cw=$(((tx1 > sel_x1 ? tx1 : sel_x1) + 40))
+        cw=$(((cw > 1920 ? 1920 : cw) - cx))
         xdotool mousemove $((tx0 + 10)) $(((ty0 + ty1) / 2))
         sleep 0.3
         xdotool mousemove $((tx0 + 18)) $(((ty0 + ty1) / 2))
         sleep 1.5
         shot
-        crop "$lang-toolbar" "$((sel_x1 - tx0 + 80))x$((ty1 - sel_y0 + 90))+$((tx0 - 40))+$((sel_y0 - 20))"
+        crop "$lang-toolbar" "${cw}x$((ty1 - sel_y0 + 90))+$cx+$((sel_y0 - 20))"
+        # The Text tool chosen by its key: its property row, and the Background switch's tooltip.
+        xdotool key t
+        sleep 0.5
+        # (423 and 55 pixels from the toolbar's corner at 100 %.)
+        xdotool mousemove $((tx0 + (423 + 10) * dpi / 96)) $((ty0 + (55 + 24) * dpi / 96))
+        sleep 0.3
+        xdotool mousemove $((tx0 + (423 + 16) * dpi / 96)) $((ty0 + (55 + 24) * dpi / 96))
+        sleep 1.5
+        shot
+        crop "$lang-toolbar-text" "${cw}x$((ty1 - sel_y0 + 150 * dpi / 96))+$cx+$((sel_y0 - 20))"
     else
         echo "[screenshots] $lang: no toolbar found below the selection" >&2
     fi

@@ -28,3 +28,15 @@ kestrix_find_tray_icon() {  # kestrix_find_tray_icon R,G,B SCRATCH.png [SECONDS]
     done
     return 1
 }
+
+# The tray menu's command identifiers, as host_probe reports its items ("item N ID X Y LABEL").
+menu_capture_region=0x1001 menu_capture_and_save_as=0x1002 menu_about=0x1003 menu_exit=0x1004
+menu_settings=0x1005 menu_updates=0x1006 menu_capture_last_region=0x1007 menu_capture_screen=0x1008
+# "X Y" of the item with that identifier in a host_probe report, from the first menu reported.
+kestrix_menu_item() {  # kestrix_menu_item REPORT ID
+    tr -d '\r' <"$1" | awk -v id="$2" '$1 == "item" && $3 == id {print $4, $5; exit}'
+}
+# The label of that item.
+kestrix_menu_label() {  # kestrix_menu_label REPORT ID
+    tr -d '\r' <"$1" | awk -v id="$2" '$1 == "item" && $3 == id {$1 = $2 = $3 = $4 = $5 = ""; sub(/^ */, ""); print; exit}'
+}

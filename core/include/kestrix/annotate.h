@@ -17,8 +17,15 @@ namespace kestrix {
 // drawing library's ARGB order.
 Argb toArgb(uint32_t colour);
 
-// A Number marker's label: white on dark markers, near-black (#212121) on light ones.
+// Ink that reads on a colour: white on dark ones, near-black (#212121) on light
+// ones. A Number marker's label, and text on its background box.
 Argb markerLabelColour(uint32_t markerColour);
+
+// The corner radius of a Text annotation's background box at a font pixel size.
+double textBackgroundRadius(double pixelSize);
+
+// The outline of a box with corners rounded to `radius` (at most half its shorter side).
+std::vector<Point> roundedBox(const Box& box, double radius);
 
 // A path cut back by `length` measured along it from its end.
 std::vector<Point> shortenPath(std::vector<Point> path, double length);
@@ -48,7 +55,7 @@ void drawAnnotation(Canvas& canvas, Origin origin, const Annotation& annotation)
 
 // Clips to `clip` (desktop units), draws the list in order without the one at
 // `leaveOut` (the Text annotation open in the text box), then `inProgress` on
-// top, then resets the clip.
+// top, then resets the clip. Redactions are drawn last of all, in their order.
 void drawAnnotations(Canvas& canvas, Origin origin, const std::vector<Annotation>& annotations,
                      const Annotation* inProgress, const Rect& clip, std::optional<size_t> leaveOut);
 

@@ -27,9 +27,30 @@ struct Box {
     friend bool operator==(const Box&, const Box&) = default;
 };
 
-// Toolbar order; also the order of the tool labels.
-enum class Tool : uint8_t { Rectangle = 0, Ellipse = 1, Arrow = 2, Pen = 3, Mosaic = 4, Text = 5, Number = 6 };
-inline constexpr int TOOL_COUNT = 7;
+// The mark-up tools. The first seven are numbered in the order of their labels;
+// the toolbar shows them all in TOOLBAR_TOOLS order.
+enum class Tool : uint8_t {
+    Rectangle = 0,
+    Ellipse = 1,
+    Arrow = 2,
+    Pen = 3,
+    Mosaic = 4,
+    Text = 5,
+    Number = 6,
+    Line = 7,
+    Highlighter = 8,
+    Redact = 9,
+};
+inline constexpr int TOOL_COUNT = 10;
+
+inline constexpr std::array<Tool, TOOL_COUNT> TOOLBAR_TOOLS = {
+    Tool::Rectangle, Tool::Ellipse, Tool::Arrow,  Tool::Line, Tool::Pen,
+    Tool::Highlighter, Tool::Mosaic, Tool::Redact, Tool::Text, Tool::Number,
+};
+
+// Mosaic has no colour of its own and Redact no size; every other tool has both.
+constexpr bool tool_has_colours(Tool tool) { return tool != Tool::Mosaic; }
+constexpr bool tool_has_sizes(Tool tool) { return tool != Tool::Redact; }
 
 // 32-bit colour, red in the lowest byte, then green, blue and alpha.
 using Colour = uint32_t;
@@ -60,6 +81,11 @@ inline constexpr std::array<double, 3> MARKER_DIAMETER = {24.0, 32.0, 44.0};
 constexpr uint32_t size_step(uint32_t step) { return step < MAX_SIZE_STEP ? step : MAX_SIZE_STEP; }
 constexpr double thickness(uint32_t step) { return THICKNESS[size_step(step)]; }
 constexpr double mosaic_brush_width(uint32_t step) { return 4.0 * THICKNESS[size_step(step)]; }
+constexpr double highlighter_width(uint32_t step) { return 4.0 * THICKNESS[size_step(step)]; }
+
+// How strongly a highlighter tints what lies under it: each channel is multiplied
+// by (1 - s) + s x colour / 255, so white takes a light tint and black stays black.
+inline constexpr double HIGHLIGHTER_STRENGTH = 0.4;
 constexpr double mosaic_block(uint32_t step) { return MOSAIC_BLOCK[size_step(step)]; }
 constexpr double text_size(uint32_t step) { return TEXT_SIZE[size_step(step)]; }
 constexpr double marker_diameter(uint32_t step) { return MARKER_DIAMETER[size_step(step)]; }
@@ -67,10 +93,21 @@ constexpr double marker_diameter(uint32_t step) { return MARKER_DIAMETER[size_st
 // Marks keep the interface scale they were drawn at (`scale`, 1 at 100 %): their
 // widths and sizes are the tables' values times it, so that a mark looks the same
 // beside the captured interface on a monitor of any scale. Mosaic strokes store
-// their scaled brush width and block size instead.
+// their scaled brush width and block size instead; a redaction has no size to scale.
 
 // The tag of an annotation; differs from the tool numbering for Text and Number.
-enum class AnnotationKind : int32_t { Rectangle = 0, Ellipse = 1, Arrow = 2, Pen = 3, Mosaic = 4, Number = 5, Text = 6 };
+enum class AnnotationKind : int32_t {
+    Rectangle = 0,
+    Ellipse = 1,
+    Arrow = 2,
+    Pen = 3,
+    Mosaic = 4,
+    Number = 5,
+    Text = 6,
+    Line = 7,
+    Highlighter = 8,
+    Redact = 9,
+};
 
 struct RectangleMark {
     Point start;
@@ -132,12 +169,43 @@ struct TextMark {
     Colour colour = PALETTE[0];
     std::string text;  // UTF-8
     double scale = 1.0;
+    // On a rounded box of `colour`, the text in black or white, whichever reads on it.
+    bool background = false;
     friend bool operator==(const TextMark&, const TextMark&) = default;
 };
 
+// A straight line between two points: the arrow's thickness and caps, no head.
+struct LineMark {
+    Point start;
+    Point end;
+    uint32_t size = 1;
+    Colour colour = PALETTE[0];
+    double scale = 1.0;
+    friend bool operator==(const LineMark&, const LineMark&) = default;
+};
+
+// A band highlighter_width() wide that tints what lies under it (HIGHLIGHTER_STRENGTH);
+// where the stroke crosses itself it tints once.
+struct HighlighterMark {
+    uint32_t size = 1;
+    Colour colour = PALETTE[2];
+    std::vector<Point> points;
+    double scale = 1.0;
+    friend bool operator==(const HighlighterMark&, const HighlighterMark&) = default;
+};
+
+// A box filled opaque with its colour over everything else, in every output: no
+// pixel under it survives.
+struct RedactMark {
+    Point start;
+    Point end;
+    Colour colour = PALETTE[7];
+    friend bool operator==(const RedactMark&, const RedactMark&) = default;
+};
+
 // The alternatives are in tag order, so the variant index is the AnnotationKind.
-using Annotation =
-    std::variant<RectangleMark, EllipseMark, ArrowMark, PenMark, MosaicMark, NumberMark, TextMark>;
+using Annotation = std::variant<RectangleMark, EllipseMark, ArrowMark, PenMark, MosaicMark, NumberMark, TextMark,
+                                LineMark, HighlighterMark, RedactMark>;
 
 inline AnnotationKind kind_of(const Annotation& a) { return AnnotationKind(int32_t(a.index())); }
 
@@ -146,6 +214,7 @@ template <class Mark>
 double stroke_width(const Mark& m) {
     return thickness(m.size) * m.scale;
 }
+inline double stroke_width(const HighlighterMark& m) { return highlighter_width(m.size) * m.scale; }
 inline double marker_size(const NumberMark& m) { return marker_diameter(m.size) * m.scale; }
 inline double font_size(const TextMark& m) { return text_size(m.size) * m.scale; }
 

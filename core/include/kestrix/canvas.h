@@ -27,6 +27,15 @@ struct Origin {
     friend bool operator==(const Origin&, const Origin&) = default;
 };
 
+// Raw access to a 32-bit surface: rows top to bottom, each pixel blue, green, red
+// and a fourth byte, `stride` bytes from one row to the next.
+struct PixelView {
+    uint8_t* data = nullptr;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    size_t stride = 0;
+};
+
 struct TextExtent {
     double width = 0;
     double height = 0;
@@ -47,6 +56,10 @@ public:
     virtual void strokeEllipse(const Box& box, double width, Argb colour) = 0;
     virtual void fillEllipse(const Box& box, Argb colour) = 0;
     virtual void strokeRectangle(const Box& box, double width, Argb colour) = 0;
+    // A highlighter stroke: the polyline as a band `width` wide with round caps and
+    // joins that tints what lies under it (see highlightStroke), each pixel once
+    // however often the band crosses itself.
+    virtual void highlightPolyline(std::span<const Point> points, double width, Argb colour) = 0;
 
     // False when the font cannot be made and nothing was drawn.
     virtual bool drawText(std::string_view utf8, Point topLeft, double pixelSize, Argb colour) = 0;

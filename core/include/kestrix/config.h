@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "kestrix/capture_name.h"
+#include "kestrix/capture_hotkeys.h"
 #include "kestrix/hotkey.h"
 #include "kestrix/i18n.h"
 #include "kestrix/recent.h"
@@ -24,6 +25,10 @@ struct Config {
     bool transfer_enabled = false;
     bool show_tray_icon = true;
     bool check_for_updates = true;
+    // The other capture modes' hotkeys; absent is off, the default.
+    std::optional<Hotkey> hotkey_last_region;
+    std::optional<Hotkey> hotkey_screen;
+    std::optional<Hotkey> hotkey_window;
     std::string save_folder;                // every copy is also saved here; empty: off
     std::string file_name_pattern{kDefaultFileNamePattern};
     uint32_t recent_captures = kRecentCapturesDefaultCount;  // 0..kRecentCapturesMaxCount

@@ -85,7 +85,34 @@ struct TextBoxRequest {
     uint32_t size_step = 1;
     Colour colour = PALETTE[0];
     double scale = 1.0;                // the text's interface scale: its font is text_size x scale
+    bool background = false;           // the text goes on a box of `colour`
     friend bool operator==(const TextBoxRequest&, const TextBoxRequest&) = default;
+};
+
+// How one tool is set: its colour and size step, and for Text the background box.
+struct ToolStyle {
+    Colour colour = PALETTE[0];
+    uint32_t size = 1;
+    bool text_background = false;
+    friend bool operator==(const ToolStyle&, const ToolStyle&) = default;
+};
+
+// The current tool and how every tool is set; an editor starts from these and the
+// overlay keeps them for the next capture. A highlighter starts yellow and a
+// redaction black (the palette's last swatch); the others start in the first colour.
+struct ToolSettings {
+    std::optional<Tool> tool;
+    std::array<ToolStyle, TOOL_COUNT> styles = default_tool_styles();
+    friend bool operator==(const ToolSettings&, const ToolSettings&) = default;
+
+    static constexpr std::array<ToolStyle, TOOL_COUNT> default_tool_styles() {
+        std::array<ToolStyle, TOOL_COUNT> styles{};
+        // Whole values: when one member of an element is assigned here, GCC 12
+        // at -O2 loses the element's other initialisers in a const ToolSettings.
+        styles[std::size_t(Tool::Highlighter)] = ToolStyle{PALETTE[2], 1, false};
+        styles[std::size_t(Tool::Redact)] = ToolStyle{PALETTE[7], 1, false};
+        return styles;
+    }
 };
 
 struct EditorOutcome {
@@ -106,18 +133,22 @@ public:
     Editor() = default;
 
     // Begin editing: the selection (kept inside the desktop bounds), no annotations,
-    // empty history, no gesture, no tool, size step 1, the first palette colour,
-    // backdrop off.
-    Editor(const Rect& selection, const Rect& desktop_bounds);
+    // empty history, no gesture, backdrop off, and the tools as `tools` has them
+    // (by default no tool, size step 1, the first palette colour).
+    Editor(const Rect& selection, const Rect& desktop_bounds, const ToolSettings& tools = {});
 
     // Marks made earlier, to edit again: they can be selected, moved, reshaped,
     // restyled and deleted like new ones. The history starts empty.
     void start_from(std::vector<Annotation> annotations, bool backdrop);
 
     // --- properties ---
+    // Colour and size belong to the current tool; with no tool they are kept
+    // aside and given to none.
     EditorOutcome select_tool(int index);  // the current tool again means no tool
     EditorOutcome select_colour(int swatch);
     EditorOutcome select_size(int step);
+    EditorOutcome step_size(int delta);  // one step smaller (-1) or larger (+1); nothing past the ends
+    EditorOutcome toggle_text_background();  // the Text tool's background box
     EditorOutcome toggle_backdrop();
     // The interface scale (percent) of the monitor the selection is on: new marks
     // take it, and the handles and hit tests work at it. 100 until set.
@@ -164,9 +195,11 @@ public:
     std::optional<std::size_t> selected() const { return selected_; }
     const Gesture& gesture() const { return gesture_; }
     const Annotation* in_progress() const;  // the annotation being drawn, if any
-    std::optional<Tool> tool() const { return tool_; }
-    uint32_t sizeIndex() const { return size_step(size_); }
-    Colour colour() const { return colour_; }
+    std::optional<Tool> tool() const { return tools_.tool; }
+    uint32_t sizeIndex() const { return size_step(style().size); }
+    Colour colour() const { return style().colour; }
+    bool text_background() const { return tools_.styles[std::size_t(Tool::Text)].text_background; }
+    const ToolSettings& tool_settings() const { return tools_; }
     bool backdrop() const { return backdrop_; }
     uint32_t ui_scale() const { return ui_scale_; }
     bool can_undo() const { return !undo_.empty(); }
@@ -189,15 +222,16 @@ private:
     void record(UndoEntry entry);
     void forget_stale_selection();
     uint32_t next_marker_number() const;
+    const ToolStyle& style() const;
+    ToolStyle& style();
 
     Rect selection_;
     Rect bounds_;
     std::vector<Annotation> annotations_;
     std::optional<std::size_t> selected_;
     Gesture gesture_;
-    std::optional<Tool> tool_;
-    uint32_t size_ = 1;
-    Colour colour_ = PALETTE[0];
+    ToolSettings tools_;
+    ToolStyle untooled_;  // colour and size chosen while no tool is current
     bool backdrop_ = false;
     uint32_t ui_scale_ = 100;
     std::vector<UndoEntry> undo_;

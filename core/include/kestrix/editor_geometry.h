@@ -55,20 +55,22 @@ std::array<HandlePoint, 8> rect_handles(const Rect& rect);
 // The box spanned by two points, whatever their order.
 Box box_of(const Point& a, const Point& b);
 
-// Handles of an annotation: box handles for rectangles and ellipses, start, end
-// and bend for arrows, none for the other kinds.
+// Handles of an annotation: box handles for rectangles, ellipses and redactions,
+// start, end and bend for arrows, start and end for lines, none for the other kinds.
 std::vector<HandlePoint> annotation_handles(const Annotation& annotation);
 
 // The handle under p: a candidate lies within `tolerance` of p on both axes;
 // the nearest wins, corners before edge midpoints, then the lowest id.
 std::optional<Handle> hit_handle(const std::vector<HandlePoint>& handles, const Point& p, double tolerance);
 
-// Whether p touches the drawn annotation (outline, path, marker or text box),
-// with the grace of ANNOTATION_HIT_SLACK at the interface scale (percent) beside
-// half the mark's own stroke. Pen and Mosaic strokes are never hit.
+// Whether p touches the drawn annotation (outline, path, marker, text box or the
+// whole of a redaction), with the grace of ANNOTATION_HIT_SLACK at the interface
+// scale (percent) beside half the mark's own stroke. Pen, Highlighter and Mosaic
+// strokes are never hit.
 bool annotation_hit(const Annotation& annotation, const Point& p, uint32_t ui_scale);
 
-// The topmost annotation under p; only points inside the selection can hit.
+// The topmost annotation under p, redactions before the rest since they are drawn
+// over it; only points inside the selection can hit.
 std::optional<std::size_t> hit_annotation(const std::vector<Annotation>& annotations, const Rect& selection,
                                           const Point& p, uint32_t ui_scale);
 

@@ -9,8 +9,10 @@
 
 namespace kestrix {
 
-// Application event codes as the host raises them; codes below 2 are the capture commands.
-inline constexpr uint8_t kFirstNonCaptureEvent = 2;
+// Application event codes as the host raises them. The capture commands are 0 and 1
+// (a region, and a region saved as) and 7 to 13 (the other modes, the delayed captures
+// and a capture another copy asked for).
+bool is_capture_event(uint8_t code);
 
 class EventQueue {
 public:
@@ -19,8 +21,8 @@ public:
     bool empty() const { return events_.empty(); }
     size_t size() const { return events_.size(); }
 
-    // Drops the capture commands (codes below 2) raised while the overlay was open;
-    // the other events keep their order.
+    // Drops the capture commands raised while the overlay was open; the other events
+    // keep their order.
     void purge_captures();
 
     // Hands the queued events to `callback` from the front, one at a time, while
@@ -34,12 +36,23 @@ private:
     std::deque<uint8_t> events_;
 };
 
-// What a press of the global hotkey does.
-enum class HotkeyAction {
-    Ignore,       // the overlay is open
-    RunNested,    // an earlier event's dialog is open: capture now, inside it
-    RaiseCapture  // queue a capture command
+// What the host is doing when a capture is asked for.
+struct HostActivity {
+    bool overlay_open = false;       // the region overlay is on screen
+    bool countdown_running = false;  // a delayed capture is waiting
+    bool in_event = false;           // the application is handling an event (a dialog may be open)
+    bool nested_callback_present = false;
 };
-HotkeyAction hotkey_action(bool overlay_open, bool in_event, bool nested_callback_present);
+
+// What a press of a global hotkey, or another copy's request, does.
+enum class HotkeyAction {
+    Ignore,        // the overlay is open, or a countdown runs and this is not the capture hotkey
+    Hurry,         // the capture hotkey during a countdown: capture at once
+    RunNested,     // an earlier event's dialog is open: capture now, inside it
+    RaiseCapture,  // queue a capture command
+};
+// `capture_hotkey`: the press is of the capture hotkey (the Region mode's), not of
+// another mode's hotkey or a request from another copy.
+HotkeyAction hotkey_action(const HostActivity& host, bool capture_hotkey);
 
 }  // namespace kestrix

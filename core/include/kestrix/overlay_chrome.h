@@ -72,10 +72,12 @@ struct ToolbarLook {
     bool backdrop = false;
     bool can_undo = false;
     std::optional<ToolbarItem> hover;
+    bool text_background = false;  // the Text tool's background switch
 };
 
-// The tooltip text of an item with `tool` as the current tool.
-std::string_view toolbar_tooltip(const ToolbarItem& item, std::optional<Tool> tool);
+// The tooltip text of an item with `tool` as the current tool; a tool's name
+// comes with its key, as in "Rectangle (R)".
+std::string toolbar_tooltip(const ToolbarItem& item, std::optional<Tool> tool);
 
 // Where a tooltip of a measured text goes: its box (the text padded by 6 and 3
 // pixels at 100 %) 6 pixels under the item, or above it when it would pass the

@@ -14,7 +14,45 @@
 namespace kestrix {
 
 // The keys the overlay reacts to; the platform maps its key codes onto these.
-enum class OverlayKey : uint8_t { Enter, Escape, C, P, S, Z, Y, Left, Up, Right, Down, Other };
+// Letters and digits are the keys that type them; the brackets are the characters
+// "[" and "]", wherever a layout puts them.
+enum class OverlayKey : uint8_t {
+    Enter,
+    Escape,
+    C,
+    P,
+    S,
+    Z,
+    Y,
+    Left,
+    Up,
+    Right,
+    Down,
+    Other,
+    A,
+    E,
+    H,
+    L,
+    M,
+    N,
+    R,
+    T,
+    X,
+    Digit1,
+    Digit2,
+    Digit3,
+    Digit4,
+    Digit5,
+    Digit6,
+    Digit7,
+    Digit8,
+    OpenBracket,
+    CloseBracket,
+};
+
+// The letter that chooses a tool: R Rectangle, E Ellipse, A Arrow, L Line, P Pen,
+// H Highlighter, M Mosaic, X Redact, T Text, N Number.
+char tool_key(Tool tool);
 
 enum class KeyCommand : uint8_t {
     None,
@@ -30,18 +68,27 @@ enum class KeyCommand : uint8_t {
     Shrink,              // ... inward
     ToggleColourFormat,  // hex <-> decimal readout
     CopyColour,          // the colour under the cursor as text
+    ChooseTool,          // `index` is the Tool; the current tool's key puts it down
+    ChooseColour,        // `index` is the swatch, for the current tool
+    SmallerSize,         // the current tool's size, one step
+    LargerSize,
 };
 
 struct KeyAction {
     KeyCommand command = KeyCommand::None;
     int dx = 0;  // arrows only
     int dy = 0;
+    int index = 0;  // ChooseTool and ChooseColour only
     friend bool operator==(const KeyAction&, const KeyAction&) = default;
 };
 
 // What a key does. While selecting, only cancel, the save-as toggle and the
 // colour keys act; everything that needs a selection waits for the editing phase.
-KeyAction overlay_key_action(OverlayKey key, bool ctrl, bool shift, bool editing);
+// The tool, colour and size keys act while editing without Ctrl (so that AltGr,
+// which holds Ctrl, types instead), the bracket characters with it too; colours
+// and sizes only for a current tool that has them (`tool`).
+KeyAction overlay_key_action(OverlayKey key, bool ctrl, bool shift, bool editing,
+                             std::optional<Tool> tool = std::nullopt);
 
 enum class OverlayCursor : uint8_t { Arrow, Cross, Move, TextBeam, SizeNwse, SizeNesw, SizeNs, SizeWe };
 

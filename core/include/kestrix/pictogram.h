@@ -22,12 +22,17 @@ enum class Pictogram {
     Save,
     Cancel,
     Copy,
+    LineTool,
+    HighlighterTool,
+    RedactTool,
+    TextBackground,
 };
 
 Pictogram toolPictogram(Tool tool);
 
-// Draws the pictogram inside the button rectangle `item`.
-void drawPictogram(Canvas& canvas, Pictogram pictogram, const Box& item, Argb colour);
+// Draws the pictogram inside the button rectangle `item`. `ground` is the colour
+// the button sits on, for the shapes cut out of a filled one.
+void drawPictogram(Canvas& canvas, Pictogram pictogram, const Box& item, Argb colour, Argb ground = 0);
 
 // The size button of step 0..2 for a tool: a disc, a square for Mosaic, the letter "A" for Text.
 void drawSizeSymbol(Canvas& canvas, Tool tool, uint32_t step, const Box& item, Argb colour);

@@ -65,7 +65,8 @@ Rect displayed_rect(const Editor& editor);
 // text and the label reads "W × H   ·   Save as…".
 std::string size_label(const Rect& rect, std::optional<std::string_view> save_as_text = std::nullopt);
 
-// The hand-off: an editor on the selection with everything else at its start value.
-Editor start_editing(const SelectionModel& model, const Rect& selection);
+// The hand-off: an editor on the selection with the tools set as `tools` (the
+// last capture's) and everything else at its start value.
+Editor start_editing(const SelectionModel& model, const Rect& selection, const ToolSettings& tools = {});
 
 }  // namespace kestrix

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "kestrix/capture_hotkeys.h"
 #include "kestrix/config.h"
 #include "kestrix/hotkey.h"
 #include "kestrix/i18n.h"
@@ -27,9 +28,18 @@ enum class SettingsControl : uint16_t {
     ShowIcon = 0x2007,
     Done = 0x2008,
     CheckForUpdates = 0x2009,
-    ChooseSaveFolder = 0x200A,
-    SaveFolderOff = 0x200B,
+    LastRegionHotkeyButton = 0x200A,
+    ScreenHotkeyButton = 0x200B,
+    WindowHotkeyButton = 0x200C,
+    ChooseSaveFolder = 0x200D,
+    SaveFolderOff = 0x200E,
 };
+
+// The hotkey button of each capture mode, and the mode of a hotkey button.
+SettingsControl hotkey_button_control(CaptureMode mode);
+std::optional<CaptureMode> hotkey_button_mode(SettingsControl control);
+// The row's label: "Capture hotkey", "Capture last region", "Capture screen", "Capture active window".
+Message hotkey_row_label(CaptureMode mode);
 
 // The values being edited while the window is open. Start at login is not among them:
 // it lives in the registry and is written as soon as its box is clicked.
@@ -41,8 +51,12 @@ struct SettingsState {
     bool transfer_enabled = false;
     bool show_tray_icon = true;
     bool check_for_updates = true;
+    std::optional<Hotkey> hotkey_last_region;  // absent: off
+    std::optional<Hotkey> hotkey_screen;
+    std::optional<Hotkey> hotkey_window;
     std::string save_folder;  // empty: captures are only copied
-    bool recording = false;  // the hotkey button waits for a combination
+    bool recording = false;  // a hotkey button waits for a combination
+    CaptureMode recording_mode = CaptureMode::Region;  // ... the button of this mode's hotkey
     bool done = false;       // the window must close
 };
 
@@ -72,24 +86,31 @@ size_t language_list_index(Language language);
 
 // --- what the window does after a reaction ------------------------------------------
 
+// Of every Kestrix hotkey at once: while a button records, none is registered, so that
+// any combination (one of Kestrix's own included) reaches the recorder.
 enum class HotkeyRegistration { Keep, Unregister, Register };
 
 struct SettingsEffect {
-    HotkeyRegistration registration = HotkeyRegistration::Keep;  // of state.hotkey
-    std::optional<std::string> button_text;                      // the hotkey button's new text
+    HotkeyRegistration registration = HotkeyRegistration::Keep;  // of the state's hotkeys
+    CaptureMode button = CaptureMode::Region;                    // the hotkey button the text is for
+    std::optional<std::string> button_text;                      // that button's new text
+    bool recorded = false;  // a new combination was recorded for it: tell when the system refuses it
     std::optional<std::string> note;                             // the note's new text; empty clears it
     std::optional<Language> interface_language;                  // make it current and relabel the window
     friend bool operator==(const SettingsEffect&, const SettingsEffect&) = default;
 };
 
-// The hotkey button clicked: starts recording (the global hotkey is let go so that its
-// own combination can be pressed), or ends a recording without a change.
-SettingsEffect click_hotkey_button(SettingsState& state, const Catalogue& catalogue);
+// A hotkey button clicked: starts recording (the global hotkeys are let go so that any
+// combination can be pressed), or ends a recording without a change. A button of a
+// mode whose hotkey may be off says in the note how to turn it off.
+SettingsEffect click_hotkey_button(SettingsState& state, const Catalogue& catalogue,
+                                   CaptureMode mode = CaptureMode::Region);
 
 // A key pressed on the hotkey button while it records. Escape ends without a change;
 // modifiers alone and keys that cannot be recorded are ignored; a combination the
-// recorder refuses shows why in the note and recording goes on; anything else becomes
-// the hotkey. `layouts` are the user's installed keyboard layouts.
+// recorder refuses, or one another Kestrix hotkey has, shows why in the note and
+// recording goes on; Backspace or Delete turn a hotkey that may be off off; anything
+// else becomes the hotkey. `layouts` are the user's installed keyboard layouts.
 SettingsEffect press_key_while_recording(SettingsState& state, uint32_t virtual_key, const KeyStateSource& key_is_down,
                                          std::span<const KeyboardLayout> layouts, const Catalogue& catalogue);
 
@@ -98,6 +119,9 @@ SettingsEffect press_key_while_recording(SettingsState& state, uint32_t virtual_
 // layouts (any letter or digit with Shift alone does).
 std::optional<std::string> recording_refusal(const Hotkey& hotkey, std::span<const KeyboardLayout> layouts,
                                              const Catalogue& catalogue);
+
+// A hotkey button's text: the combination, or "Off".
+std::string hotkey_button_text(const SettingsState& state, CaptureMode mode, const Catalogue& catalogue);
 
 // Ends a recording without a change (Escape, a second click, the focus going elsewhere).
 SettingsEffect stop_recording(SettingsState& state, const Catalogue& catalogue);

@@ -2,8 +2,8 @@
 // Where the Settings window's controls go, worked out from the widths of their texts
 // in the window's font, so that no language's text is clipped.
 //
-// Three labels stand in a left column as wide as the widest of them (L, at least 90);
-// the hotkey button and the two lists form a right column starting at X = L + 32, as
+// Six labels stand in a left column as wide as the widest of them (L, at least 90);
+// the four hotkey buttons and the two lists form a right column starting at X = L + 32, as
 // wide as the confirmation check box's text (C, kept between 190 and 260) unless a
 // button or list text needs more; the five check boxes and the note span both columns
 // (E = C + L + 14, or more when a check box's text needs it, the right column then
@@ -36,6 +36,9 @@ struct SettingsLayout {
 
     Rect hotkey_label, language_label, dim_label;
     Rect hotkey_button, language_list, dim_list;  // the lists' heights include their drop-downs
+    // The other modes' hotkeys, under the capture hotkey: last region, screen, window.
+    std::array<Rect, 3> mode_labels;
+    std::array<Rect, 3> mode_buttons;
     // Confirmation, sending, start at login, status icon, updates: top to bottom.
     std::array<Rect, 5> switches;
     Rect folder_label, folder_path, folder_choose, folder_off;

@@ -22,11 +22,12 @@ enum class ToolbarItemKind : uint8_t {
     Send = 7,
     Save = 8,
     Copy = 9,
+    TextBackground = 10,  // Text's background box, on or off
 };
 
 struct ToolbarItem {
     ToolbarItemKind kind = ToolbarItemKind::Cancel;
-    uint8_t index = 0;  // tool 0..6, colour 0..7 or size step 0..2; 0 for the others
+    uint8_t index = 0;  // tool (its Tool value), colour 0..7 or size step 0..2; 0 for the others
     Box rect;           // relative to the toolbar's top-left corner
     friend bool operator==(const ToolbarItem&, const ToolbarItem&) = default;
 };
@@ -55,10 +56,11 @@ struct ToolbarPosition {
     friend bool operator==(const ToolbarPosition&, const ToolbarPosition&) = default;
 };
 
-// The main row of tools and actions, and with a tool chosen the row of its
-// colours and sizes (sizes only for Mosaic), at the interface scale (percent) of
-// the monitor it is shown on: every size at 100 % times the scale, every edge on
-// a whole pixel.
+// The main row of tools (in TOOLBAR_TOOLS order) and actions, and with a tool
+// chosen the row of its colours and sizes (sizes only for Mosaic, colours only
+// for Redact, and for Text the background switch after them), at the interface
+// scale (percent) of the monitor it is shown on: every size at 100 % times the
+// scale, every edge on a whole pixel.
 ToolbarLayout layout_toolbar(std::optional<Tool> tool, bool transfer_enabled, uint32_t ui_scale);
 
 // Below the selection, else above it, else inside its lower edge, with the gaps

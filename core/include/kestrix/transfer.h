@@ -100,6 +100,7 @@ ServedContent serve_content(std::vector<uint8_t> png, std::string_view file_name
 struct DeliveryShared {
     std::atomic<bool> stop_requested{false};
     std::atomic<uint32_t> delivered{0};
+    std::atomic<uint32_t> connections{0};  // every connection accepted, answered or not
 };
 
 enum class ConnectionOutcome : uint8_t { Answered, Delivered, FailedAttempt, Abandoned };
@@ -109,7 +110,8 @@ enum class ConnectionOutcome : uint8_t { Answered, Delivered, FailedAttempt, Aba
 ConnectionOutcome serve_connection(net::Stream& stream, const ServedContent& content, const DeliveryShared& shared,
                                    const DeliveryLimits& limits, std::chrono::steady_clock::time_point ends);
 
-// Accepts and serves connections one at a time until a stop request, the end of
+// Accepts and serves connections one at a time (counting each in `connections`)
+// until a stop request, the end of
 // the session's life, the last allowed failed attempt or an accept error; then
 // sets `stop_requested`.
 void run_delivery_server(net::Listener& listener, const ServedContent& content, DeliveryShared& shared,
@@ -139,14 +141,20 @@ public:
     bool is_active() const;
     std::chrono::milliseconds remaining() const;
     uint32_t delivered_count() const { return shared_->delivered.load(); }
+    // True once anything at all has connected: a browser, a scanner, a wrong guess.
+    bool reached() const { return shared_->connections.load() > 0; }
+    // The address served on and the adapter it belongs to.
+    const LocalAddress& local_address() const { return local_; }
 
 private:
     friend Result<DeliverySession, DeliveryError> start_delivery(std::span<const uint8_t>, std::string_view,
                                                                   net::Services&, const DeliveryLimits&);
-    DeliverySession(std::string address, std::string token, uint16_t port, std::shared_ptr<DeliveryShared> shared,
-                    std::chrono::milliseconds life)
-        : address_(std::move(address)), token_(std::move(token)), port_(port), shared_(std::move(shared)), life_(life) {}
+    DeliverySession(LocalAddress local, std::string address, std::string token, uint16_t port,
+                    std::shared_ptr<DeliveryShared> shared, std::chrono::milliseconds life)
+        : local_(std::move(local)), address_(std::move(address)), token_(std::move(token)), port_(port),
+          shared_(std::move(shared)), life_(life) {}
 
+    LocalAddress local_;
     std::string address_;
     std::string token_;
     uint16_t port_ = 0;
@@ -156,7 +164,8 @@ private:
     std::thread server_;
 };
 
-// Starts serving `png` under a fresh token on a port the system picks. The page is
+// Starts serving `png` under a fresh token on a port the system picks, on the
+// address choose_local_address finds among the services' adapters. The page is
 // in the language current at this call. `services` must outlive the session.
 Result<DeliverySession, DeliveryError> start_delivery(std::span<const uint8_t> png, std::string_view file_name,
                                                       net::Services& services, const DeliveryLimits& limits = {});

@@ -2,8 +2,9 @@
 // What the delivery server needs of the operating system, as a small interface:
 // a TCP listener with non-blocking accept, connected streams that are waited on in
 // short slices, the route probe for the local address, random bytes and thread
-// names. Winsock implements it on Windows, POSIX sockets natively; the server loop
-// in transfer.cpp is the same over both.
+// names, and the adapters the address is chosen among. Winsock implements it on
+// Windows, POSIX sockets natively; the server loop in transfer.cpp is the same
+// over both.
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,9 @@
 #include <span>
 #include <string>
 
+#include <vector>
+
+#include "kestrix/local_address.h"
 #include "kestrix/result.h"
 
 namespace kestrix::net {
@@ -62,11 +66,6 @@ public:
     virtual Readiness wait_for_connection(Millis wait) = 0;
 };
 
-// An IPv4 address, most significant byte first: 10.0.0.2 is {10, 0, 0, 2}.
-struct Ipv4 {
-    uint8_t octets[4] = {};
-};
-
 class Services {
 public:
     virtual ~Services() = default;
@@ -76,6 +75,9 @@ public:
     // socket "connected" to a documentation-only address (nothing is sent).
     // Failures carry a short description.
     virtual Result<Ipv4, std::string> route_probe() = 0;
+    // The network adapters with their kinds and IPv4 addresses; empty when the
+    // system cannot say, and then the route probe alone decides.
+    virtual std::vector<NetworkAdapter> network_adapters() = 0;
     // A TCP listener on every local IPv4 address, on a port the system picks.
     virtual Result<std::unique_ptr<Listener>, std::string> listen_any(int backlog) = 0;
     // Names the calling thread for debuggers; failure is of no consequence.

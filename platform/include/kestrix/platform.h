@@ -11,7 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "kestrix/capture_modes.h"
 #include "kestrix/config.h"
+#include "kestrix/countdown.h"
 #include "kestrix/frame.h"
 #include "kestrix/hotkey.h"
 #include "kestrix/image.h"
@@ -21,6 +23,8 @@
 #include "kestrix/platform_error.h"
 #include "kestrix/rect.h"
 #include "kestrix/result.h"
+#include "kestrix/update_transfer.h"
+#include "kestrix/selection.h"
 
 namespace kestrix {
 
@@ -33,23 +37,37 @@ enum class AppEvent : uint8_t {
     CheckForUpdates = 4,       // menu item for updates
     ScheduledUpdateCheck = 5,  // the timer
     Quit = 6,                  // menu "Exit Kestrix", the "Kestrix.Quit" broadcast
+    CaptureLastRegion = 7,     // menu "Capture last region", its hotkey
+    CaptureScreen = 8,         // menu "Capture screen", its hotkey
+    CaptureWindow = 9,         // its hotkey
+    CaptureAfter3Seconds = 10, // menu "Capture after a delay" › "3 seconds"
+    CaptureAfter5Seconds = 11,
+    CaptureAfter10Seconds = 12,
+    RequestedCapture = 13,     // "Kestrix.Capture" from the command line; take_capture_request holds it
 };
-inline constexpr uint8_t kAppEventCount = 7;
+inline constexpr uint8_t kAppEventCount = 14;
 
-// The part of the configuration the host needs.
+// The part of the configuration the host needs, and a capture to start with.
 struct HostSettings {
     Hotkey hotkey;
     bool show_tray_icon = true;
     // Said once near the notification area when the hotkey is registered: that Kestrix
     // runs and how to capture. None at login or after an update.
     std::optional<std::string> start_notice;
+    std::optional<Hotkey> hotkey_last_region;
+    std::optional<Hotkey> hotkey_screen;
+    std::optional<Hotkey> hotkey_window;
+    // Asked for on the command line of this start: handed back as RequestedCapture
+    // once the host is up.
+    std::optional<CaptureRequest> first_capture;
     friend bool operator==(const HostSettings&, const HostSettings&) = default;
 };
 
 // Takes an event, answers true when the application must quit now.
 using AppEventCallback = std::function<bool(AppEvent)>;
-// Starts a capture at once, for a hotkey pressed while an event's dialog is open.
-using NestedHotkeyCallback = std::function<void()>;
+// Starts a capture at once, for a hotkey pressed (or a capture asked for on the command
+// line) while an event's dialog is open.
+using NestedHotkeyCallback = std::function<void(const CaptureRequest&)>;
 
 class Platform {
 public:
@@ -65,9 +83,11 @@ public:
     virtual Result<std::vector<Monitor>, PlatformError> enumerate_monitors() = 0;
     // 5. The frozen picture of those monitors.
     virtual Result<Frame, PlatformError> capture_desktop(const std::vector<Monitor>& monitors) = 0;
-    // 6. The region overlay with the editor; returns when it has closed.
+    // 6. The region overlay with the editor; returns when it has closed. With a
+    // selection it opens in the editing phase with that rectangle selected.
     virtual Result<OverlayOutcome, PlatformError> open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
-                                                              const Config& config, bool save_as) = 0;
+                                                              const Config& config, bool save_as,
+                                                              std::optional<Rect> selection) = 0;
     // 7. The image on the clipboard, with `png` (its PNG encoding) beside it. The caller
     // encodes once and sends or saves the same bytes.
     virtual Result<void, PlatformError> copy_image(const Image& image, std::span<const uint8_t> png) = 0;
@@ -90,8 +110,9 @@ public:
     virtual void signal_running_instance() = 0;
     // 15. The system's local clock.
     virtual LocalTime local_time() = 0;
-    // 16. The body of an HTTPS GET.
-    virtual Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url) = 0;
+    // 16. The body of an HTTPS GET; a step that waits longer than its time-out fails.
+    virtual Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url,
+                                                                const TransferTimeouts& timeouts) = 0;
     // 17. The version the tray menu offers, or none.
     virtual void set_available_update(std::optional<std::string> version) = 0;
     // 18. Puts the new executable in place and starts it.
@@ -118,6 +139,23 @@ public:
     // 27. The user's installed keyboard layouts, read now: what each letter and digit
     // key types with each modifier set that can type.
     virtual std::vector<KeyboardLayout> keyboard_layouts() = 0;
+    // 28. Whether the executable's folder takes a new file, as installing an update
+    // needs; the reason in the system's words when it does not.
+    virtual Result<void, PlatformError> check_install_folder() = 0;
+    // 29. Where the pointer is, in desktop units.
+    virtual DesktopPoint pointer_position() = 0;
+    // 30. The window that has the keyboard, as far as it can be read; none without one.
+    virtual std::optional<ForegroundWindow> foreground_window() = 0;
+    // 31. Waits the seconds of a delayed capture with a countdown beside the pointer,
+    // gone from the screen before it returns. With `take_keyboard` the countdown takes
+    // the keyboard, so that Esc cancels it.
+    virtual Result<CountdownEnd, PlatformError> count_down(uint32_t seconds, bool take_keyboard) = 0;
+    // 32. Whether the tray menu offers the last region.
+    virtual void set_last_region_available(bool available) = 0;
+    // 33. Asks the copy already running to start this capture.
+    virtual void signal_capture(const CaptureRequest& request) = 0;
+    // 34. The capture a RequestedCapture event stands for, oldest first.
+    virtual std::optional<CaptureRequest> take_capture_request() = 0;
 };
 
 }  // namespace kestrix

@@ -133,6 +133,9 @@ public:
         return net::Ipv4{{uint8_t(host >> 24), uint8_t(host >> 16), uint8_t(host >> 8), uint8_t(host)}};
     }
 
+    // The adapters' kinds are not looked for here: the route probe decides.
+    std::vector<NetworkAdapter> network_adapters() override { return {}; }
+
     Result<std::unique_ptr<net::Listener>, std::string> listen_any(int backlog) override {
         Descriptor fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
         if (fd.get() < 0) return fail(failure("socket"));

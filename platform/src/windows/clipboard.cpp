@@ -80,8 +80,7 @@ Result<void, PlatformError> place(UINT format, GlobalBlock block, const CallName
 // ownerless and SetClipboardData fails.
 class ClipboardScope {
 public:
-    ClipboardScope() {
-        const HWND owner = host_window();
+    explicit ClipboardScope(HWND owner = host_window()) {
         for (int attempt = 1; attempt <= OPEN_TRIES && !open_; ++attempt) {
             open_ = OpenClipboard(owner);
             if (!open_ && attempt < OPEN_TRIES) Sleep(OPEN_RETRY_MS);
@@ -111,6 +110,10 @@ Result<std::optional<GlobalBlock>, PlatformError> png_block(std::span<const uint
 }  // namespace
 
 Result<void, PlatformError> copy_image(const Image& image, std::span<const uint8_t> png_bytes) {
+    return copy_image_owned_by(host_window(), image, png_bytes);
+}
+
+Result<void, PlatformError> copy_image_owned_by(HWND owner, const Image& image, std::span<const uint8_t> png_bytes) {
     // Both payloads are ready before the clipboard is opened, so it is held
     // only for the hand-over, and a payload that cannot be made leaves the
     // user's clipboard as it was.
@@ -122,7 +125,7 @@ Result<void, PlatformError> copy_image(const Image& image, std::span<const uint8
     auto png = png_block(png_bytes, png_format);
     if (!png) return fail(std::move(png).error());
 
-    ClipboardScope clipboard;
+    ClipboardScope clipboard(owner);
     if (!clipboard.is_open()) return fail(busy());
     if (!EmptyClipboard()) return fail(last_error("EmptyClipboard"));
     if (auto placed = place(CF_DIB, std::move(*dib), IMAGE_CALLS); !placed) return placed;

@@ -1,14 +1,13 @@
 #pragma once
-// COM on the calling thread, and the one interface pointer each object holds.
+// COM on the calling thread and references to COM objects, released on every path.
 #include <objbase.h>
-#include <windows.h>
 
 #include <utility>
 
 namespace kestrix::win {
 
-// Apartment-threaded COM for the life of the object; nested uses on one thread are
-// counted by COM itself (S_FALSE), each with its CoUninitialize.
+// An apartment-threaded COM for the life of the object; joining one the thread
+// already has is harmless (S_FALSE), and needs its CoUninitialize all the same.
 class ComApartment {
 public:
     ComApartment()
@@ -23,8 +22,8 @@ private:
     bool initialised_;
 };
 
-// Releases the interface when it goes.
-template <class Interface>
+// One reference to an interface, released when it goes.
+template <class T>
 class ComRef {
 public:
     ComRef() = default;
@@ -33,21 +32,22 @@ public:
     ComRef& operator=(const ComRef&) = delete;
     ComRef(ComRef&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
 
-    Interface* get() const { return pointer_; }
-    Interface* operator->() const { return pointer_; }
+    T* operator->() const { return pointer_; }
+    T* get() const { return pointer_; }
     explicit operator bool() const { return pointer_ != nullptr; }
-    // For the functions that hand out an interface.
-    Interface** put() {
+    // For the out-parameter of a call that hands over a reference.
+    T** put() {
         reset();
         return &pointer_;
     }
     void** put_void() { return reinterpret_cast<void**>(put()); }
     void reset() {
-        if (pointer_) std::exchange(pointer_, nullptr)->Release();
+        if (pointer_) pointer_->Release();
+        pointer_ = nullptr;
     }
 
 private:
-    Interface* pointer_ = nullptr;
+    T* pointer_ = nullptr;
 };
 
 }  // namespace kestrix::win

@@ -7,6 +7,7 @@
 
 #include "gdi_handles.h"
 #include "kestrix/annotate.h"
+#include "kestrix/highlight.h"
 
 namespace kestrix::win {
 
@@ -90,13 +91,31 @@ std::unique_ptr<GdiplusCanvas> GdiplusCanvas::withGraphics(Gdiplus::GpGraphics* 
 std::unique_ptr<GdiplusCanvas> GdiplusCanvas::onDc(HDC dc) {
     Gdiplus::GpGraphics* raw = nullptr;
     if (!dc || gp::GdipCreateFromHDC(dc, &raw) != Ok) return nullptr;
-    return withGraphics(raw, Gdiplus::TextRenderingHintClearTypeGridFit);
+    auto canvas = withGraphics(raw, Gdiplus::TextRenderingHintClearTypeGridFit);
+    if (canvas) canvas->dc_ = dc;
+    return canvas;
 }
 
-std::unique_ptr<GdiplusCanvas> GdiplusCanvas::onImage(Gdiplus::GpImage* image) {
+std::unique_ptr<GdiplusCanvas> GdiplusCanvas::onImage(Gdiplus::GpImage* image, PixelView pixels) {
     Gdiplus::GpGraphics* raw = nullptr;
     if (!image || gp::GdipGetImageGraphicsContext(image, &raw) != Ok) return nullptr;
-    return withGraphics(raw, Gdiplus::TextRenderingHintAntiAliasGridFit);
+    auto canvas = withGraphics(raw, Gdiplus::TextRenderingHintAntiAliasGridFit);
+    if (canvas) canvas->pixels_ = pixels;
+    return canvas;
+}
+
+std::optional<PixelView> GdiplusCanvas::flushed_pixels() {
+    gp::GdipFlush(graphics_.get(), Gdiplus::FlushIntentionSync);
+    GdiFlush();
+    if (pixels_) return pixels_;
+    if (!dc_) return std::nullopt;
+    DIBSECTION dib{};
+    HGDIOBJ bitmap = GetCurrentObject(dc_, OBJ_BITMAP);
+    if (!bitmap || GetObjectW(bitmap, sizeof dib, &dib) != int(sizeof dib) || !dib.dsBm.bmBits ||
+        dib.dsBm.bmBitsPixel != 32 || dib.dsBmih.biHeight >= 0)  // top-down 32-bit sections only
+        return std::nullopt;
+    return PixelView{static_cast<uint8_t*>(dib.dsBm.bmBits), uint32_t(dib.dsBm.bmWidth), uint32_t(dib.dsBm.bmHeight),
+                     size_t(dib.dsBm.bmWidthBytes)};
 }
 
 void GdiplusCanvas::strokePolyline(std::span<const Point> points, bool closed, double width, Argb colour) {
@@ -139,6 +158,34 @@ void GdiplusCanvas::strokeRectangle(const Box& box, double width, Argb colour) {
     gp::GdipDrawRectangle(graphics_.get(), pen.get(), r.X, r.Y, r.Width, r.Height);
 }
 
+void GdiplusCanvas::highlightPolyline(std::span<const Point> points, double width, Argb colour) {
+    if (points.empty()) return;
+    const std::optional<PixelView> pixels = flushed_pixels();
+    if (!pixels) {
+        // No pixels to reach: a translucent band is the nearest the library comes.
+        const Argb translucent = (colour & 0x00FFFFFFu) | (Argb(HIGHLIGHTER_STRENGTH * 255 + 0.5) << 24);
+        strokePolyline(points, false, width, translucent);
+        return;
+    }
+    // The raw stroke is given pixels: the world transform is applied here.
+    std::vector<Point> at;
+    at.reserve(points.size());
+    for (const Point& p : points) at.push_back({p.x * scale_, p.y * scale_});
+    Box clip{0, 0, double(pixels->width), double(pixels->height)};
+    if (clip_) clip = *clip_;
+    // On a device context, also its own clip (the overlay's dirty rectangle).
+    RECT dc_clip;
+    const int region = dc_ ? GetClipBox(dc_, &dc_clip) : ERROR;
+    if (region == NULLREGION) return;
+    if (region == SIMPLEREGION || region == COMPLEXREGION) {
+        const double left = std::max(clip.x, double(dc_clip.left)), top = std::max(clip.y, double(dc_clip.top));
+        const double right = std::min(clip.x + clip.width, double(dc_clip.right));
+        const double bottom = std::min(clip.y + clip.height, double(dc_clip.bottom));
+        clip = {left, top, std::max(0.0, right - left), std::max(0.0, bottom - top)};
+    }
+    highlightStroke(*pixels, at, width * scale_, colour, clip);
+}
+
 bool GdiplusCanvas::drawText(std::string_view utf8, Point topLeft, double pixelSize, Argb colour) {
     TextObjects text(pixelSize);
     if (!text.ready()) return false;
@@ -164,16 +211,24 @@ std::optional<TextExtent> GdiplusCanvas::measureText(std::string_view utf8, doub
 
 void GdiplusCanvas::setClip(const Rect& rect) {
     gp::GdipSetClipRectI(graphics_.get(), rect.x, rect.y, rect.width, rect.height, Gdiplus::CombineModeReplace);
+    clip_ = Box{rect.x * scale_, rect.y * scale_, rect.width * scale_, rect.height * scale_};
 }
 
-void GdiplusCanvas::resetClip() { gp::GdipResetClip(graphics_.get()); }
+void GdiplusCanvas::resetClip() {
+    gp::GdipResetClip(graphics_.get());
+    clip_.reset();
+}
 
 void GdiplusCanvas::setScale(double scale) {
     gp::GdipResetWorldTransform(graphics_.get());
     gp::GdipScaleWorldTransform(graphics_.get(), float(scale), float(scale), Gdiplus::MatrixOrderPrepend);
+    scale_ = scale;
 }
 
-void GdiplusCanvas::resetScale() { gp::GdipResetWorldTransform(graphics_.get()); }
+void GdiplusCanvas::resetScale() {
+    gp::GdipResetWorldTransform(graphics_.get());
+    scale_ = 1.0;
+}
 
 TextExtent measureAnnotationText(std::string_view utf8, double pixelSize) {
     MemoryDc dc(nullptr);
@@ -191,7 +246,8 @@ Result<void, PlatformError> BitmapCanvasFactory::paint(Image& image, const std::
     if (status != Ok || !raw) return fail(PlatformError::os("GdipCreateBitmapFromScan0", int32_t(status)));
     GdipImage bitmap;
     bitmap.reset(raw);
-    if (auto canvas = GdiplusCanvas::onImage(bitmap.get())) {
+    const PixelView pixels{image.pixels().data(), w, h, image.stride()};
+    if (auto canvas = GdiplusCanvas::onImage(bitmap.get(), pixels)) {
         draw(*canvas);
         gp::GdipFlush(canvas->graphics(), Gdiplus::FlushIntentionSync);
     }

@@ -13,18 +13,20 @@ namespace kestrix::win {
 class GdiplusCanvas final : public Canvas {
 public:
     // A graphics object on `dc` with anti-aliasing and ClearType grid-fitted text;
-    // null when GDI+ cannot make one (nothing is drawn then).
+    // null when GDI+ cannot make one (nothing is drawn then). Highlighter strokes
+    // reach the pixels of a DIB section selected into `dc`.
     static std::unique_ptr<GdiplusCanvas> onDc(HDC dc);
-    // The same on a GDI+ bitmap, with grey-scale grid-fitted text: ClearType's
-    // colour fringes belong to one screen's sub-pixels and look wrong in a picture
-    // that is zoomed, printed or shown on a phone.
-    static std::unique_ptr<GdiplusCanvas> onImage(Gdiplus::GpImage* image);
+    // The same on a GDI+ bitmap whose pixels are `pixels`, with grey-scale
+    // grid-fitted text: ClearType's colour fringes belong to one screen's
+    // sub-pixels and look wrong in a picture that is zoomed, printed or shown on a phone.
+    static std::unique_ptr<GdiplusCanvas> onImage(Gdiplus::GpImage* image, PixelView pixels);
 
     void strokePolyline(std::span<const Point> points, bool closed, double width, Argb colour) override;
     void fillPolygon(std::span<const Point> points, Argb colour) override;
     void strokeEllipse(const Box& box, double width, Argb colour) override;
     void fillEllipse(const Box& box, Argb colour) override;
     void strokeRectangle(const Box& box, double width, Argb colour) override;
+    void highlightPolyline(std::span<const Point> points, double width, Argb colour) override;
     bool drawText(std::string_view utf8, Point topLeft, double pixelSize, Argb colour) override;
     std::optional<TextExtent> measureText(std::string_view utf8, double pixelSize) override;
     void setClip(const Rect& rect) override;
@@ -37,7 +39,15 @@ public:
 private:
     static std::unique_ptr<GdiplusCanvas> withGraphics(Gdiplus::GpGraphics* raw, Gdiplus::TextRenderingHint text);
     explicit GdiplusCanvas(GdipGraphics graphics) : graphics_(std::move(graphics)) {}
+    // The pixels under the canvas with everything drawn so far in them; absent
+    // when the surface is not a 32-bit one the canvas can reach.
+    std::optional<PixelView> flushed_pixels();
+
     GdipGraphics graphics_;
+    HDC dc_ = nullptr;                  // onDc
+    std::optional<PixelView> pixels_;   // onImage
+    double scale_ = 1.0;                // what setScale set, for the raw highlighter
+    std::optional<Box> clip_;           // in pixels
 };
 
 // The box of a Text annotation for `utf8` at a font size in pixels, measured on a

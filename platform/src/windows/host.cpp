@@ -1,20 +1,22 @@
 #include "host.h"
 
-#include <objbase.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
 #include <chrono>
 #include <cstring>
 #include <cwchar>
+#include <deque>
 #include <string>
 #include <utility>
 
+#include "com.h"
+#include "kestrix/capture_hotkeys.h"
 #include "kestrix/event_queue.h"
 #include "kestrix/host_timer.h"
+#include "kestrix/hotkey_choice.h"
 #include "kestrix/i18n.h"
 #include "kestrix/tray.h"
-#include "kestrix/hotkey_choice.h"
 #include "notify_icon.h"
 #include "print_screen_setting.h"
 #include "settings.h"
@@ -30,12 +32,18 @@ namespace {
 constexpr wchar_t kHostClass[] = L"SnapHostWindow";
 constexpr UINT kTrayCallback = 0x8001;
 constexpr UINT kWarmUp = 0x8002;  // posted once when the loop starts
-constexpr int kHotkeyId = 1;
+constexpr int kHotkeyId = 1;  // the capture hotkey; the other modes' follow it: 2, 3, 4
 constexpr UINT_PTR kTimerId = 1;
 constexpr uint8_t kEventCaptureRegion = 0;
 constexpr uint8_t kEventOpenSettings = 3;
 constexpr uint8_t kEventScheduledUpdateCheck = 5;
 constexpr uint8_t kEventQuit = 6;
+constexpr uint8_t kEventRequestedCapture = 13;
+// The capture each mode's hotkey raises: region, last region, screen, window.
+constexpr uint8_t kModeEvents[kCaptureModeCount] = {kEventCaptureRegion, 7, 8, 9};
+constexpr wchar_t kCaptureMessage[] = L"Kestrix.Capture";
+
+int hotkey_id(CaptureMode mode) { return kHotkeyId + int(mode); }
 
 struct HostState {
     HWND window = nullptr;
@@ -45,7 +53,11 @@ struct HostState {
     UINT taskbar_created = 0;
     UINT show_settings = 0;
     UINT quit = 0;
+    UINT capture = 0;
     EventQueue queue;
+    std::deque<CaptureRequest> capture_requests;  // one for each RequestedCapture in the queue
+    Countdown* countdown = nullptr;               // the delayed capture waiting, if any
+    bool last_region_available = false;
     bool in_event = false;
     bool overlay_open = false;
     bool tearing_down = false;
@@ -55,22 +67,6 @@ struct HostState {
 };
 
 thread_local HostState host;
-
-// COM, apartment-threaded, for the life of the host on its thread: the shell's
-// "open" of About's link and the common dialogs expect it on the calling thread.
-class ComApartment {
-public:
-    ComApartment()
-        : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    ~ComApartment() {
-        if (initialised_) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool initialised_;  // S_OK or S_FALSE: each needs its CoUninitialize
-};
 
 std::chrono::milliseconds jitter_now() {
     return update_jitter(std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -82,22 +78,64 @@ void arm_timer(uint32_t delay_ms) {
     SetTimer(host.window, kTimerId, delay_ms, nullptr);
 }
 
-void on_hotkey() {
-    switch (hotkey_action(host.overlay_open, host.in_event, bool(host.on_nested_hotkey))) {
+HostActivity activity() {
+    return {host.overlay_open, host.countdown != nullptr, host.in_event, bool(host.on_nested_hotkey)};
+}
+
+// Wakes whatever loop is waiting, the countdown's included.
+void wake() {
+    if (host.window) PostMessageW(host.window, WM_NULL, 0, 0);
+}
+
+void run_nested(const CaptureRequest& request) {
+    // A dialog of an earlier event is open: capture now, then give its window the front back.
+    const HWND foreground = GetForegroundWindow();
+    const NestedHotkeyCallback nested = host.on_nested_hotkey;
+    nested(request);
+    if (foreground) SetForegroundWindow(foreground);
+}
+
+void on_hotkey(WPARAM id) {
+    if (id < WPARAM(kHotkeyId) || id >= WPARAM(kHotkeyId) + kCaptureModeCount) return;
+    const auto mode = CaptureMode(id - kHotkeyId);
+    switch (hotkey_action(activity(), mode == CaptureMode::Region)) {
     case HotkeyAction::Ignore:
         return;
-    case HotkeyAction::RunNested: {
-        // A dialog of an earlier event is open: capture now, then give its window the front back.
-        const HWND foreground = GetForegroundWindow();
-        const NestedHotkeyCallback nested = host.on_nested_hotkey;
-        nested();
-        if (foreground) SetForegroundWindow(foreground);
+    case HotkeyAction::Hurry:
+        host.countdown->hurry();
+        wake();
         return;
-    }
+    case HotkeyAction::RunNested:
+        run_nested({mode, 0});
+        return;
     case HotkeyAction::RaiseCapture:
-        raise_event(kEventCaptureRegion);
+        raise_event(kModeEvents[size_t(mode)]);
         return;
     }
+}
+
+// "Kestrix.Capture" from a copy started with --capture: the mode and the delay.
+void on_capture_message(WPARAM mode, LPARAM delay) {
+    if (mode >= kCaptureModeCount || delay < 0 || delay > LPARAM(kMaxDelaySeconds)) return;
+    const CaptureRequest request{CaptureMode(mode), uint32_t(delay)};
+    switch (hotkey_action(activity(), false)) {
+    case HotkeyAction::Ignore:
+    case HotkeyAction::Hurry:
+        return;
+    case HotkeyAction::RunNested:
+        run_nested(request);
+        return;
+    case HotkeyAction::RaiseCapture:
+        host.capture_requests.push_back(request);
+        raise_event(kEventRequestedCapture);
+        return;
+    }
+}
+
+void cancel_countdown() {
+    if (!host.countdown) return;
+    host.countdown->cancel();
+    wake();
 }
 
 // One Settings window: asked for again, the open one comes to the front instead (unless
@@ -119,18 +157,25 @@ void raise_command(uint8_t event) {
 
 // A command chosen in the tray menu. The chosen item fades out on screen after the
 // menu has closed, so a capture from the menu waits for it (see take_menu_capture).
-void raise_menu_command(uint8_t event) {
-    if (event < kFirstNonCaptureEvent) host.menu_capture = true;
-    raise_command(event);
+void on_menu_command(uint32_t command) {
+    if (command == kMenuCancelDelayedCapture) {
+        cancel_countdown();
+        return;
+    }
+    const std::optional<uint8_t> event = event_for_menu_command(command);
+    if (!event) return;
+    if (is_capture_event(*event)) host.menu_capture = true;
+    raise_command(*event);
 }
 
 void open_tray_menu(std::optional<POINT> anchor, bool from_keyboard) {
     if (host.menu_open) return;
     host.menu_open = true;
-    const std::optional<uint8_t> event = track_tray_menu(host.window, anchor, host.available_update);
+    const TrayMenuState menu{host.available_update, host.last_region_available, host.countdown != nullptr};
+    const std::optional<uint32_t> command = track_tray_menu(host.window, anchor, menu);
     host.menu_open = false;
-    if (event) {
-        raise_menu_command(*event);
+    if (command) {
+        on_menu_command(*command);
     } else if (from_keyboard) {
         // Dismissed from the keyboard: the focus goes back to the notification area.
         NOTIFYICONDATAW data{};
@@ -177,6 +222,10 @@ LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
         raise_event(kEventQuit);
         return 0;
     }
+    if (message != 0 && message == host.capture) {
+        on_capture_message(wparam, lparam);
+        return 0;
+    }
     if (message != 0 && message == host.taskbar_created) {
         host.tray.shell_started();
         return 0;
@@ -188,7 +237,7 @@ LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
         if (!host.tearing_down) PostQuitMessage(0);
         return 0;
     case WM_COMMAND:
-        if (const auto event = event_for_menu_command(LOWORD(wparam))) raise_command(*event);
+        on_menu_command(LOWORD(wparam));
         return 0;
     case WM_TIMER:
         if (wparam == NotifyIcon::kRetryTimer) {
@@ -206,7 +255,7 @@ LRESULT CALLBACK host_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
         host.tray.refresh_image();
         break;
     case WM_HOTKEY:
-        on_hotkey();
+        on_hotkey(wparam);
         return 0;
     case kWarmUp:
         warm_up_drawing();
@@ -252,6 +301,8 @@ void tear_down(HINSTANCE instance) {
 
 Result<void, PlatformError> run_host(const HostSettings& settings, const HostEventCallback& on_event,
                                      const NestedHotkeyCallback&) {
+    // For the life of the host: the shell's "open" of About's link, the common
+    // dialogs and the send panel's firewall look-up expect COM on this thread.
     const ComApartment com;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
 
@@ -275,9 +326,10 @@ Result<void, PlatformError> run_host(const HostSettings& settings, const HostEve
     host.taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
     host.show_settings = RegisterWindowMessageW(L"Kestrix.ShowSettings");
     host.quit = RegisterWindowMessageW(L"Kestrix.Quit");
+    host.capture = RegisterWindowMessageW(kCaptureMessage);
     // A copy started as administrator still hears the shell start and a second copy of
     // the user's; the quit request stays for programs at its own level.
-    for (UINT message : {host.taskbar_created, host.show_settings})
+    for (UINT message : {host.taskbar_created, host.show_settings, host.capture})
         if (message) ChangeWindowMessageFilterEx(host.window, message, MSGFLT_ALLOW, nullptr);
 
     host.tray.attach(host.window, kTrayCallback);
@@ -286,15 +338,24 @@ Result<void, PlatformError> run_host(const HostSettings& settings, const HostEve
     // Never fatal: an icon the shell refuses at sign-in is retried while the hotkey works.
     if (settings.show_tray_icon) host.tray.show();
 
-    Result<void, PlatformError> result;
-    if (register_hotkey(settings.hotkey)) {
-        if (settings.start_notice) host.tray.announce(*settings.start_notice);
-        result = message_loop(on_event);
-        UnregisterHotKey(host.window, kHotkeyId);
-    } else {
-        show_error_message("Kestrix", hotkey_unavailable_message(settings.hotkey));
-        result = message_loop(on_event);
+    if (settings.first_capture) {
+        host.capture_requests.push_back(*settings.first_capture);
+        raise_event(kEventRequestedCapture);
     }
+
+    // Each hotkey that cannot be had is said once; the menu still works. The start
+    // notice names the capture hotkey, so it waits for that one.
+    for (CaptureMode mode : kHotkeyModes) {
+        const std::optional<Hotkey> hotkey = capture_hotkey(settings, mode);
+        if (register_capture_hotkey(mode, hotkey)) {
+            if (mode == CaptureMode::Region && settings.start_notice) host.tray.announce(*settings.start_notice);
+        } else if (hotkey) {
+            show_error_message("Kestrix", hotkey_unavailable_message(*hotkey));
+        }
+    }
+    const Result<void, PlatformError> result = message_loop(on_event);
+    unregister_capture_hotkeys();
+    host.capture_requests.clear();
     tear_down(instance);
     return result;
 }
@@ -316,14 +377,32 @@ void raise_event(uint8_t event) {
 
 void set_overlay_open(bool open) { host.overlay_open = open; }
 
-void purge_capture_events() { host.queue.purge_captures(); }
-
-bool register_hotkey(const Hotkey& hotkey) {
-    UnregisterHotKey(host.window, kHotkeyId);
-    return RegisterHotKey(host.window, kHotkeyId, hotkey.modifiers | MOD_NOREPEAT, virtual_key(hotkey.key)) != FALSE;
+void purge_capture_events() {
+    host.queue.purge_captures();
+    host.capture_requests.clear();  // their events went with the other captures
 }
 
-void unregister_hotkey() { UnregisterHotKey(host.window, kHotkeyId); }
+bool register_capture_hotkey(CaptureMode mode, const std::optional<Hotkey>& hotkey) {
+    UnregisterHotKey(host.window, hotkey_id(mode));
+    if (!hotkey) return true;
+    return RegisterHotKey(host.window, hotkey_id(mode), hotkey->modifiers | MOD_NOREPEAT, virtual_key(hotkey->key)) !=
+           FALSE;
+}
+
+void unregister_capture_hotkeys() {
+    for (CaptureMode mode : kHotkeyModes) UnregisterHotKey(host.window, hotkey_id(mode));
+}
+
+void set_running_countdown(Countdown* countdown) { host.countdown = countdown; }
+
+void set_last_region_available(bool available) { host.last_region_available = available; }
+
+std::optional<CaptureRequest> take_capture_request() {
+    if (host.capture_requests.empty()) return std::nullopt;
+    const CaptureRequest request = host.capture_requests.front();
+    host.capture_requests.pop_front();
+    return request;
+}
 
 std::string hotkey_unavailable_message(const Hotkey& hotkey) {
     return hotkey_unavailable_text(hotkey, print_screen_claimed_by_windows(), catalogue());
@@ -341,16 +420,27 @@ void set_tray_tooltip(const Hotkey& hotkey) { host.tray.set_tooltip(tray_tooltip
 
 void set_available_update(std::optional<std::string> version) { host.available_update = std::move(version); }
 
-void signal_running_instance() {
-    const UINT message = RegisterWindowMessageW(L"Kestrix.ShowSettings");
+namespace {
+
+void broadcast(const wchar_t* name, WPARAM wparam, LPARAM lparam) {
+    const UINT message = RegisterWindowMessageW(name);
     if (message == 0) return;
     // This copy was just started by the user, so it may hand the foreground on: to the
-    // running copy alone, whose Settings window then comes up in front rather than behind.
+    // running copy alone, whose window (Settings, the overlay) then comes up in front
+    // rather than behind.
     if (const HWND running = FindWindowW(kHostClass, nullptr)) {
         DWORD process = 0;
         if (GetWindowThreadProcessId(running, &process) && process) AllowSetForegroundWindow(process);
     }
-    PostMessageW(HWND_BROADCAST, message, 0, 0);
+    PostMessageW(HWND_BROADCAST, message, wparam, lparam);
+}
+
+}  // namespace
+
+void signal_running_instance() { broadcast(L"Kestrix.ShowSettings", 0, 0); }
+
+void signal_capture(const CaptureRequest& request) {
+    broadcast(kCaptureMessage, WPARAM(request.mode), LPARAM(request.delay_seconds));
 }
 
 }  // namespace kestrix::win

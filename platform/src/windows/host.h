@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "kestrix/capture_modes.h"
+#include "kestrix/countdown.h"
 #include "kestrix/hotkey.h"
 #include "kestrix/platform_error.h"
 #include "kestrix/result.h"
@@ -19,13 +21,18 @@ namespace kestrix::win {
 struct HostSettings {
     Hotkey hotkey;
     bool show_tray_icon = true;
-    std::optional<std::string> start_notice;  // said once when the hotkey is registered
+    std::optional<std::string> start_notice;  // said once when the capture hotkey is registered
+    std::optional<Hotkey> hotkey_last_region;
+    std::optional<Hotkey> hotkey_screen;
+    std::optional<Hotkey> hotkey_window;
+    std::optional<CaptureRequest> first_capture;  // handed to the application once the host is up
 };
 
 // Takes an application event code and answers true when the application must quit now.
 using HostEventCallback = std::function<bool(uint8_t event)>;
-// Starts a capture at once; used for a hotkey pressed while an event's dialog is open.
-using NestedHotkeyCallback = std::function<void()>;
+// Starts a capture at once; used for a hotkey pressed (or a capture asked for by another
+// copy) while an event's dialog is open.
+using NestedHotkeyCallback = std::function<void(const CaptureRequest&)>;
 
 // Creates the host, runs the message loop until the application quits, tears down.
 Result<void, PlatformError> run_host(const HostSettings& settings, const HostEventCallback& on_event,
@@ -45,13 +52,21 @@ void raise_event(uint8_t event);
 void set_overlay_open(bool open);
 void purge_capture_events();
 
-// Registers the global hotkey (id 1, no auto-repeat) in place of the current one.
-bool register_hotkey(const Hotkey& hotkey);
+// Registers a capture mode's global hotkey (no auto-repeat; id 1 for the capture hotkey,
+// 2 to 4 for the other modes) in place of its current one; off lets it go.
+bool register_capture_hotkey(CaptureMode mode, const std::optional<Hotkey>& hotkey);
+// Lets every one go, so that their combinations reach the focused window.
+void unregister_capture_hotkeys();
 // Why `hotkey` could not be registered, in the current language: Windows' own use of
 // PrintScreen when that is the reason, another application otherwise.
 std::string hotkey_unavailable_message(const Hotkey& hotkey);
-// Lets the global hotkey go, so that its combination reaches the focused window.
-void unregister_hotkey();
+
+// The countdown of a delayed capture, while it runs: the capture hotkey hurries it, the
+// tray menu's cancel item cancels it. Null when none runs.
+void set_running_countdown(Countdown* countdown);
+
+// The tray menu offers the last region once a capture has finished.
+void set_last_region_available(bool available);
 
 // Wants or removes the notification-area icon (the Settings window's switch). A wanted
 // icon the shell refuses is retried until it shows.
@@ -70,6 +85,10 @@ bool take_menu_capture();
 
 // Asks a running copy to open its Settings window.
 void signal_running_instance();
+// Asks a running copy to start a capture ("Kestrix.Capture", the mode and the delay).
+void signal_capture(const CaptureRequest& request);
+// The capture behind the oldest RequestedCapture event.
+std::optional<CaptureRequest> take_capture_request();
 
 // An information message box owned by the host window (no owner before it exists),
 // brought to the foreground so that it is not left behind other windows.

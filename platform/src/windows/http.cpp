@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <algorithm>
+#include <chrono>
+#include <climits>
 #include <string>
 #include <utility>
 
@@ -34,9 +37,11 @@ Unexpected<PlatformError> os_failure(const char* call) {
     return fail(PlatformError::os(call, int32_t(GetLastError())));
 }
 
+int milliseconds(std::chrono::milliseconds wait) { return int(std::clamp<int64_t>(wait.count(), 1, INT_MAX)); }
+
 }  // namespace
 
-Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url) {
+Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url, const TransferTimeouts& timeouts) {
     const std::wstring wide_url = wide(url);
     wchar_t host[256] = {};
     wchar_t path[2048] = {};
@@ -52,12 +57,21 @@ Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url) {
     const InternetHandle session(WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
                                              WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) return os_failure("WinHttpOpen");
+    // Without these a stalled name server or a portal that swallows the request
+    // holds the caller (the tray) for a minute or more: resolving has no limit by
+    // default, connecting 60 s, each receive 30 s.
+    if (!WinHttpSetTimeouts(session.get(), milliseconds(timeouts.resolve), milliseconds(timeouts.connect),
+                            milliseconds(timeouts.send), milliseconds(timeouts.receive)))
+        return os_failure("WinHttpSetTimeouts");
     const InternetHandle connection(WinHttpConnect(session.get(), host, parts.nPort, 0));
     if (!connection) return os_failure("WinHttpConnect");
     const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
     const InternetHandle request(WinHttpOpenRequest(connection.get(), L"GET", path, nullptr, WINHTTP_NO_REFERER,
                                                     WINHTTP_DEFAULT_ACCEPT_TYPES, secure));
     if (!request) return os_failure("WinHttpOpenRequest");
+    // The whole head, which otherwise may trickle in for 90 s.
+    DWORD head_timeout = DWORD(milliseconds(timeouts.receive));
+    WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &head_timeout, sizeof head_timeout);
 
     if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
         return os_failure("WinHttpSendRequest");
@@ -67,7 +81,7 @@ Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url) {
     DWORD status_size = sizeof status;
     WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                         WINHTTP_HEADER_NAME_BY_INDEX, &status, &status_size, WINHTTP_NO_HEADER_INDEX);
-    if (status != 200) return fail(PlatformError::os("the update server did not return the file", int32_t(status)));
+    if (status != 200) return fail(PlatformError::os(std::string(kHttpStatusCall), int32_t(status)));
 
     std::vector<uint8_t> body;
     std::vector<uint8_t> chunk(65536);

@@ -9,6 +9,7 @@
 #include "kernel_handle.h"
 #include "kestrix/install_location.h"
 #include "prepare.h"
+#include "system_text.h"
 #include "wide_text.h"
 
 namespace kestrix::win {
@@ -155,6 +156,19 @@ DWORD start_new_copy(const std::wstring& executable) {
 Unexpected<PlatformError> failed(const char* what, DWORD code) { return fail(PlatformError::os(what, int32_t(code))); }
 
 }  // namespace
+
+Result<void, PlatformError> check_install_folder() {
+    const auto executable = running_executable_path();
+    if (!executable) return failed("GetModuleFileNameW", executable.error());
+    // A file of our own beside the executable, gone again when its handle closes:
+    // what Program Files, a protected folder or a read-only share refuse.
+    const std::wstring probe = *executable + L".write-test-" + std::to_wstring(GetCurrentProcessId());
+    const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return fail(PlatformError{PlatformError::Io{system_text(GetLastError())}});
+    CloseHandle(file);
+    return {};
+}
 
 Result<void, PlatformError> install_update(std::span<const uint8_t> bytes, std::string_view version) {
     if (bytes.size() < 64 || bytes[0] != 'M' || bytes[1] != 'Z')

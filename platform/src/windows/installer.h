@@ -12,6 +12,10 @@
 
 namespace kestrix::win {
 
+// Creates and at once deletes a file beside the running executable; the system's
+// words for what refused it otherwise.
+Result<void, PlatformError> check_install_folder();
+
 Result<void, PlatformError> install_update(std::span<const uint8_t> executable, std::string_view version);
 
 }  // namespace kestrix::win

@@ -121,7 +121,8 @@ void run_modal_loop(OverlayState& state) {
 }
 
 Result<OverlayOutcome, PlatformError> run_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
-                                                  const Config& config, bool save_as) {
+                                                  const Config& config, bool save_as,
+                                                  const std::optional<Rect>& selection) {
     if (auto registered = register_overlay_class(); !registered) return fail(registered.error());
     if (frame.tiles.size() != 1) return fail(PlatformError::capture("expected one desktop-wide tile"));
 
@@ -138,13 +139,17 @@ Result<OverlayOutcome, PlatformError> run_overlay(const Frame& frame, const std:
     if (!state.window) return fail(last_error("CreateWindowExW(overlay)"));
 
     SetWindowLongPtrW(state.window, GWLP_USERDATA, LONG_PTR(&state));
-    invalidate_all(state);
+    if (selection)
+        begin_editing(state, *selection);
+    else
+        invalidate_all(state);
     ShowWindow(state.window, SW_SHOW);
     SetForegroundWindow(state.window);
     SetFocus(state.window);
     SetCapture(state.window);
 
     run_modal_loop(state);
+    remember_tools(state);
     return state.outcome ? std::move(*state.outcome) : OverlayOutcome{};
 }
 
@@ -160,10 +165,10 @@ OverlayState* overlay_state(HWND window) {
 }
 
 Result<OverlayOutcome, PlatformError> open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
-                                                  const Config& config, bool save_as) {
+                                                  const Config& config, bool save_as, std::optional<Rect> selection) {
     close_toast();
     set_overlay_open(true);
-    auto outcome = run_overlay(frame, monitors, config, save_as);
+    auto outcome = run_overlay(frame, monitors, config, save_as, selection);
     // The hotkey may have been pressed meanwhile: those captures are dropped.
     set_overlay_open(false);
     purge_capture_events();

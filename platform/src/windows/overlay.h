@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "kestrix/config.h"
@@ -17,8 +18,10 @@
 
 namespace kestrix::win {
 
+// With a selection it opens in the editing phase with that rectangle selected.
 Result<OverlayOutcome, PlatformError> open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
-                                                  const Config& config, bool save_as);
+                                                  const Config& config, bool save_as,
+                                                  std::optional<Rect> selection = std::nullopt);
 
 // One finished paint of the overlay, for the probes and benchmarks that watch it.
 struct OverlayPaint {

@@ -14,15 +14,30 @@ namespace kestrix::win {
 
 namespace {
 
+thread_local ToolSettings last_tools;
+
 bool key_held(int key) { return GetKeyState(key) < 0; }
 
+// Letters and digits by the key that types them (a layout's own letters), the
+// keypad's digits as well.
 OverlayKey overlay_key(WPARAM vk) {
+    if (vk >= '1' && vk <= '8') return OverlayKey(int(OverlayKey::Digit1) + int(vk - '1'));
+    if (vk >= VK_NUMPAD1 && vk <= VK_NUMPAD8) return OverlayKey(int(OverlayKey::Digit1) + int(vk - VK_NUMPAD1));
     switch (vk) {
         case VK_RETURN: return OverlayKey::Enter;
         case VK_ESCAPE: return OverlayKey::Escape;
+        case 'A': return OverlayKey::A;
         case 'C': return OverlayKey::C;
+        case 'E': return OverlayKey::E;
+        case 'H': return OverlayKey::H;
+        case 'L': return OverlayKey::L;
+        case 'M': return OverlayKey::M;
+        case 'N': return OverlayKey::N;
         case 'P': return OverlayKey::P;
+        case 'R': return OverlayKey::R;
         case 'S': return OverlayKey::S;
+        case 'T': return OverlayKey::T;
+        case 'X': return OverlayKey::X;
         case 'Z': return OverlayKey::Z;
         case 'Y': return OverlayKey::Y;
         case VK_LEFT: return OverlayKey::Left;
@@ -31,6 +46,14 @@ OverlayKey overlay_key(WPARAM vk) {
         case VK_DOWN: return OverlayKey::Down;
         default: return OverlayKey::Other;
     }
+}
+
+// The brackets by the character they type: layouts put them on different keys,
+// some behind AltGr.
+OverlayKey overlay_char(WPARAM ch) {
+    if (ch == L'[') return OverlayKey::OpenBracket;
+    if (ch == L']') return OverlayKey::CloseBracket;
+    return OverlayKey::Other;
 }
 
 const wchar_t* cursor_resource(OverlayCursor cursor) {
@@ -79,13 +102,6 @@ void finish(OverlayState& state, FinishKind kind) {
     state.outcome = std::move(outcome);
 }
 
-void enter_editing(OverlayState& state, const Rect& selection) {
-    state.editor = start_editing(state.model, selection);
-    state.hover_item.reset();
-    relayout_toolbar(state);
-    invalidate_all(state);
-}
-
 void copy_colour(OverlayState& state) {
     const std::optional<uint32_t> pixel = state.frame.pixel_at(state.gesture.cursor.x, state.gesture.cursor.y);
     if (!pixel) {
@@ -103,10 +119,11 @@ void copy_colour(OverlayState& state) {
     invalidate_readout(state);
 }
 
-void on_key(OverlayState& state, WPARAM vk) {
-    const KeyAction action = overlay_key_action(overlay_key(vk), key_held(VK_CONTROL), key_held(VK_SHIFT),
-                                                state.editing());
+void on_key(OverlayState& state, OverlayKey key) {
+    if (state.text_box) return;  // typing belongs to the box
     Editor* editor = state.editing() ? &*state.editor : nullptr;
+    const KeyAction action = overlay_key_action(key, key_held(VK_CONTROL), key_held(VK_SHIFT), state.editing(),
+                                                editor ? editor->tool() : std::nullopt);
     switch (action.command) {
         case KeyCommand::None: return;
         case KeyCommand::Cancel: cancel(state); return;
@@ -134,6 +151,10 @@ void on_key(OverlayState& state, WPARAM vk) {
         case KeyCommand::Shrink:
             apply_editor_outcome(state, editor->grow_or_shrink(action.dx, action.dy, false));
             break;
+        case KeyCommand::ChooseTool: apply_editor_outcome(state, editor->select_tool(action.index)); break;
+        case KeyCommand::ChooseColour: apply_editor_outcome(state, editor->select_colour(action.index)); break;
+        case KeyCommand::SmallerSize: apply_editor_outcome(state, editor->step_size(-1)); break;
+        case KeyCommand::LargerSize: apply_editor_outcome(state, editor->step_size(1)); break;
         default: break;
     }
 }
@@ -164,6 +185,7 @@ void press_toolbar_item(OverlayState& state, const ToolbarItem& item) {
         case ToolbarItemKind::Size: apply_editor_outcome(state, editor.select_size(item.index)); break;
         case ToolbarItemKind::Undo: apply_editor_outcome(state, editor.undo()); break;
         case ToolbarItemKind::Backdrop: apply_editor_outcome(state, editor.toggle_backdrop()); break;
+        case ToolbarItemKind::TextBackground: apply_editor_outcome(state, editor.toggle_text_background()); break;
         case ToolbarItemKind::Pin: finish(state, FinishKind::Pin); break;
         case ToolbarItemKind::Send: finish(state, FinishKind::Send); break;
         case ToolbarItemKind::Save: finish(state, FinishKind::Save); break;
@@ -196,7 +218,7 @@ void on_left_up(OverlayState& state, DesktopPoint p) {
         return;
     }
     if (auto selection = selecting_release(state.gesture, state.model, p.x, p.y))
-        enter_editing(state, *selection);
+        begin_editing(state, *selection);
     else
         cancel(state);
 }
@@ -238,6 +260,17 @@ DesktopPoint message_point(const OverlayState& state, LPARAM lparam) {
 }
 
 }  // namespace
+
+void begin_editing(OverlayState& state, const Rect& selection) {
+    state.editor = start_editing(state.model, selection, last_tools);
+    state.hover_item.reset();
+    relayout_toolbar(state);
+    invalidate_all(state);
+}
+
+void remember_tools(const OverlayState& state) {
+    if (state.editing()) last_tools = state.editor->tool_settings();
+}
 
 void relayout_toolbar(OverlayState& state) {
     if (!state.editing()) return;
@@ -303,7 +336,10 @@ LRESULT CALLBACK overlay_window_proc(HWND window, UINT message, WPARAM wparam, L
             apply_cursor_rule(*state, DesktopPoint{at.x, at.y});
             return TRUE;
         }
-        case WM_KEYDOWN: on_key(*state, wparam); return 0;
+        case WM_KEYDOWN: on_key(*state, overlay_key(wparam)); return 0;
+        case WM_CHAR:
+            if (const OverlayKey key = overlay_char(wparam); key != OverlayKey::Other) on_key(*state, key);
+            return 0;
         case WM_CTLCOLOREDIT:
             if (state->text_box) return text_box_colours(*state, HDC(wparam));
             break;

@@ -13,6 +13,7 @@
 #include "kestrix/mosaic.h"
 #include "kestrix/overlay_chrome.h"
 #include "kestrix/overlay_layout.h"
+#include "kestrix/redaction.h"
 #include "kestrix/ui_scale.h"
 #include "overlay_state.h"
 #include "reading_order.h"
@@ -169,13 +170,19 @@ void paint_readout(const OverlayState& state, HDC dc, Canvas* canvas) {
     paint_readout_chrome(*canvas, Point{double(panel.x), double(panel.y)}, content);
 }
 
-// Every Mosaic stroke, the one being drawn included.
+// Every Mosaic stroke, the one being drawn included, and with any stroke the
+// redactions too: the export hides what lies under them before it pixelates, so
+// that no block beside one averages it in, and the screen shows the same.
 std::vector<Annotation> mosaic_strokes(const Editor& editor) {
     std::vector<Annotation> strokes;
+    const Annotation* drawing = editor.in_progress();
     for (const Annotation& a : editor.annotations())
         if (std::holds_alternative<MosaicMark>(a)) strokes.push_back(a);
-    if (const Annotation* drawing = editor.in_progress(); drawing && std::holds_alternative<MosaicMark>(*drawing))
-        strokes.push_back(*drawing);
+    if (drawing && std::holds_alternative<MosaicMark>(*drawing)) strokes.push_back(*drawing);
+    if (strokes.empty()) return strokes;
+    for (const Annotation& a : editor.annotations())
+        if (std::holds_alternative<RedactMark>(a)) strokes.push_back(a);
+    if (drawing && std::holds_alternative<RedactMark>(*drawing)) strokes.push_back(*drawing);
     return strokes;
 }
 
@@ -195,7 +202,9 @@ void refresh_layer(OverlayState& state) {
     const double scale = state.frame.max_scale(editor.selection()) / 100.0;
     bool pixelated = true;
     try {
-        if (!strokes.empty()) applyMosaic(*crop, strokes, Origin{editor.selection().x, editor.selection().y}, scale);
+        const Origin origin{editor.selection().x, editor.selection().y};
+        applyRedactions(*crop, strokes, origin, scale);
+        if (!strokes.empty()) applyMosaic(*crop, strokes, origin, scale);
     } catch (const std::exception&) {
         pixelated = false;  // no memory for it: the crop's screen pixels are still wiped below
     }
@@ -248,6 +257,7 @@ void paint_editing(OverlayState& state, HDC dc, const Rect& dirty, Canvas* canva
     look.colour = editor.colour();
     look.size_step = editor.sizeIndex();
     look.backdrop = editor.backdrop();
+    look.text_background = editor.text_background();
     look.can_undo = editor.can_undo();
     look.hover = state.hover_item;
     const Point at{double(state.toolbar_at.x - state.desktop.x), double(state.toolbar_at.y - state.desktop.y)};

@@ -35,7 +35,8 @@ struct TextBox {
     GdiObject<HFONT> font;
     GdiObject<HBRUSH> brush;
     Point anchor;  // top-left of the text, desktop units
-    COLORREF colour = 0;
+    COLORREF colour = 0;      // of the text
+    COLORREF background = 0;  // of the box
     ~TextBox();
 };
 
@@ -43,7 +44,7 @@ struct TextBox {
 // kept until the selection or the strokes change.
 struct AnnotationLayer {
     Rect selection;
-    std::vector<Annotation> strokes;  // the Mosaic strokes it was made with
+    std::vector<Annotation> strokes;  // the Mosaic strokes it was made with, and the redactions under them
     std::unique_ptr<DibSurface> surface;
 };
 
@@ -127,6 +128,10 @@ void notify_paint_observer(const OverlayPaint& paint);
 
 // overlay_input.cpp
 void relayout_toolbar(OverlayState& state);
+// The hand-off to the editing phase with this selection (also where the overlay opens with one).
+void begin_editing(OverlayState& state, const Rect& selection);
+// The next capture of the process starts with the tools as this one leaves them.
+void remember_tools(const OverlayState& state);
 void apply_editor_outcome(OverlayState& state, const EditorOutcome& outcome);
 
 // text_box.cpp

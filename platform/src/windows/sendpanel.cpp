@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "clipboard.h"
 #include "dialog_class.h"
 #include "dib_surface.h"
+#include "firewall.h"
 #include "gdi_handles.h"
 #include "kestrix/frame.h"
 #include "kestrix/i18n.h"
@@ -31,6 +33,7 @@ namespace {
 constexpr wchar_t kPanelClass[] = L"KestrixSendPanel";
 constexpr int kCopyLinkId = 0x3001;
 constexpr int kStopId = 0x3002;
+constexpr int kFirewallSettingsId = 0x3003;
 constexpr UINT_PTR kStatusTimer = 1;
 constexpr UINT kStatusIntervalMs = 500;
 
@@ -42,9 +45,15 @@ struct SendPanel {
     std::optional<DeliverySession> session;  // none: not on a network
     std::string url;
     std::unique_ptr<DibSurface> qr;
+    int32_t qr_side = 0;  // as laid out; the code itself goes when the link closes
     HWND scan = nullptr, url_label = nullptr, warning = nullptr, status = nullptr;
     HWND copy_link = nullptr, stop = nullptr;
+    HWND vpn_note = nullptr;                          // only when the address is a tunnel's
+    HWND notice = nullptr, firewall_button = nullptr;  // only while a notice is shown
     GdiObject<HFONT> font;
+    bool public_blocks = false;  // the firewall most likely keeps every device out
+    SendNotice shown_notice = SendNotice::None;
+    std::chrono::steady_clock::time_point opened = std::chrono::steady_clock::now();
     uint32_t ui_scale = 100;  // of the monitor the panel is on
     int32_t margin = kSendPanelMargin;  // where the code is drawn
     bool link_closed = false;
@@ -88,6 +97,19 @@ std::optional<int32_t> single_line_width(HWND window, HFONT font, std::string_vi
     return int32_t(rect.right - rect.left);
 }
 
+// The lines a text takes wrapped at `width` in the panel's font, at most `most`.
+int32_t wrapped_lines(HWND window, HFONT font, std::string_view text, int32_t width, int32_t most) {
+    const ScreenDc dc(window);
+    if (!dc) return 1;
+    const SelectGuard select(dc.get(), font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc.get(), &metrics);
+    const std::wstring w = wide(text);
+    RECT rect{0, 0, width, 0};
+    DrawTextW(dc.get(), w.c_str(), int(w.size()), &rect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    return send_panel_wrapped_lines(int32_t(rect.bottom - rect.top), int32_t(metrics.tmHeight), most);
+}
+
 HWND make_control(const SendPanel& panel, const wchar_t* window_class, DWORD style, DWORD ex_style, std::string_view text,
                   int id = 0) {
     const HWND control =
@@ -113,6 +135,12 @@ void create_controls(SendPanel& panel) {
         make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, msg(Message::send_copy_link), kCopyLinkId);
     panel.stop = make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, msg(Message::send_stop), kStopId);
     EnableWindow(panel.copy_link, panel.session ? TRUE : FALSE);
+    // A tunnel's address is all there is: say so under the warning.
+    if (panel.session && panel.session->local_address().behind_vpn()) {
+        panel.vpn_note = make_label(panel, msg(Message::send_vpn_note));
+        // Read after the warning it qualifies.
+        SetWindowPos(panel.vpn_note, panel.warning, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
 
     if (!panel.session) {
         set_text(panel.scan, msg(Message::send_no_network));
@@ -122,34 +150,41 @@ void create_controls(SendPanel& panel) {
 }
 
 void place(HWND control, int32_t x, int32_t y, int32_t width, int32_t height) {
-    SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (control) SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The font, the code and every control at the panel's scale, and the window sized
-// around them; returns the window's size.
-SIZE lay_out(SendPanel& panel) {
-    panel.font.reset(CreateFontW(-send_panel_font_height(panel.ui_scale), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                 DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI"));
-    for (HWND control : {panel.scan, panel.url_label, panel.warning, panel.status, panel.copy_link, panel.stop})
-        SendMessageW(control, WM_SETFONT, WPARAM(panel.font.get()), FALSE);
-    if (panel.session && !panel.link_closed) panel.qr = qr_bitmap(panel.url, panel.ui_scale);
-
-    const int32_t qr_side = panel.qr ? panel.qr->width() : 0;
-    const int32_t content_width = send_panel_content_width(qr_side, panel.ui_scale);
+// Every control in its place with the rows the panel has now, and the window sized
+// around them, its top left corner kept (a notice grows or shrinks it downwards, so
+// the code a camera may be aimed at stays where it is); returns the window's size.
+SIZE place_controls(SendPanel& panel) {
+    // The code's area stays when the code goes with the closed link.
+    if (panel.qr) panel.qr_side = panel.qr->width();
+    const int32_t content_width = send_panel_content_width(panel.qr_side, panel.ui_scale);
     const std::string_view warning_text = msg(Message::send_not_encrypted);
     const int32_t url_lines = send_panel_lines(
         panel.session ? single_line_width(panel.window, panel.font.get(), panel.url) : std::nullopt, content_width);
     const int32_t warning_lines =
         send_panel_lines(single_line_width(panel.window, panel.font.get(), warning_text), content_width);
-    const SendPanelLayout layout = layout_send_panel(qr_side, url_lines, warning_lines, panel.ui_scale);
+    SendPanelNotes notes;
+    if (panel.vpn_note)
+        notes.vpn_lines = wrapped_lines(panel.window, panel.font.get(), msg(Message::send_vpn_note), content_width, 3);
+    if (panel.notice) {
+        notes.notice_lines =
+            wrapped_lines(panel.window, panel.font.get(), send_notice_text(panel.shown_notice), content_width, 8);
+        notes.firewall_label_width =
+            single_line_width(panel.window, panel.font.get(), msg(Message::send_firewall_settings)).value_or(0);
+    }
+    const SendPanelLayout layout = layout_send_panel(panel.qr_side, url_lines, warning_lines, panel.ui_scale, notes);
     const int32_t x = layout.margin, w = layout.content_width;
     panel.margin = layout.margin;
 
     place(panel.scan, x, layout.scan_y, w, layout.line_height);
     place(panel.url_label, x, layout.url_y, w, layout.url_height);
     place(panel.warning, x, layout.warning_y, w, layout.warning_height);
+    place(panel.vpn_note, x, layout.vpn_y, w, layout.vpn_height);
     place(panel.status, x, layout.status_y, w, layout.line_height);
+    place(panel.notice, x, layout.notice_y, w, layout.notice_height);
+    place(panel.firewall_button, x, layout.firewall_y, layout.firewall_width, layout.button_height);
     place(panel.copy_link, layout.copy_x, layout.buttons_y, layout.button_width, layout.button_height);
     place(panel.stop, layout.stop_x, layout.buttons_y, layout.button_width, layout.button_height);
 
@@ -161,11 +196,48 @@ SIZE lay_out(SendPanel& panel) {
     return size;
 }
 
+// The font and the code at the panel's scale, then everything laid out at it;
+// returns the window's size.
+SIZE lay_out(SendPanel& panel) {
+    panel.font.reset(CreateFontW(-send_panel_font_height(panel.ui_scale), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI"));
+    for (HWND control : {panel.scan, panel.url_label, panel.warning, panel.vpn_note, panel.status, panel.notice,
+                         panel.firewall_button, panel.copy_link, panel.stop})
+        if (control) SendMessageW(control, WM_SETFONT, WPARAM(panel.font.get()), FALSE);
+    if (panel.session && !panel.link_closed) panel.qr = qr_bitmap(panel.url, panel.ui_scale);
+    return place_controls(panel);
+}
+
+// Shows `notice` with its button under the status line, or takes them away.
+void show_notice(SendPanel& panel, SendNotice notice) {
+    if (notice == panel.shown_notice) return;
+    panel.shown_notice = notice;
+    const bool had_focus = panel.firewall_button && GetFocus() == panel.firewall_button;
+    for (HWND* control : {&panel.notice, &panel.firewall_button}) {
+        if (*control) DestroyWindow(*control);
+        *control = nullptr;
+    }
+    if (notice != SendNotice::None) {
+        panel.notice = make_label(panel, send_notice_text(notice));
+        panel.firewall_button = make_control(panel, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0,
+                                             msg(Message::send_firewall_settings), kFirewallSettingsId);
+        // In the tab order after the status, before Copy link.
+        SetWindowPos(panel.firewall_button, panel.status, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SetWindowPos(panel.notice, panel.status, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    } else if (had_focus) {
+        SetFocus(IsWindowEnabled(panel.copy_link) ? panel.copy_link : panel.stop);
+    }
+    place_controls(panel);
+}
+
 // Every 500 ms: the count and the time left, or the closed link.
 void update_status(SendPanel& panel) {
     if (!panel.session) return;
     const bool active = panel.session->is_active();
     set_text(panel.status, send_status_text(active, panel.session->delivered_count(), panel.session->remaining()));
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - panel.opened);
+    show_notice(panel, send_notice(panel.session->reached(), panel.public_blocks, waited));
     if (active || panel.link_closed) return;
     panel.link_closed = true;
     set_text(panel.url_label, "");
@@ -196,6 +268,9 @@ LRESULT CALLBACK panel_procedure(HWND window, UINT message, WPARAM wparam, LPARA
         case kCopyLinkId:
             if (panel->session && !panel->link_closed) (void)copy_text(panel->url);  // a busy clipboard is not worth a message
             return 0;
+        case kFirewallSettingsId:
+            open_firewall_settings();
+            return 0;
         case kStopId:
         case IDCANCEL:  // Esc
             panel->closed = true;
@@ -213,7 +288,11 @@ LRESULT CALLBACK panel_procedure(HWND window, UINT message, WPARAM wparam, LPARA
         // Dragged to a monitor of another scale: everything is laid out again at it,
         // where the system suggests.
         const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+        const uint32_t old_scale = panel->ui_scale;
         panel->ui_scale = usable_ui_scale(ui_scale_for_dpi(LOWORD(wparam)));
+        // With the link closed there is no code to measure: its blank area follows the scale.
+        if (!panel->qr && old_scale > 0)
+            panel->qr_side = int32_t(int64_t(panel->qr_side) * panel->ui_scale / old_scale);
         SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         lay_out(*panel);
         return 0;
@@ -272,18 +351,23 @@ Result<void, PlatformError> send_to_device(std::span<const uint8_t> png, std::st
     if (!panel.window) return fail(last_error("CreateWindowExW(send panel)"));  // the session ends on the way out
     open_panels.push_back(&panel);
 
-    if (panel.session) panel.url = panel.session->url();
+    if (panel.session) {
+        panel.url = panel.session->url();
+        panel.public_blocks = public_network_blocks(read_firewall_facts(panel.session->local_address().adapter_id));
+    }
     // At the scale of the primary monitor, where it opens.
     panel.ui_scale = window_ui_scale(panel.window);
     create_controls(panel);
-    const SIZE size = lay_out(panel);
+    lay_out(panel);
+    update_status(panel);  // a Public network's notice is there from the start
+    const SIZE size = place_controls(panel);
     const int screen_w = GetSystemMetrics(SM_CXSCREEN), screen_h = GetSystemMetrics(SM_CYSCREEN);
     SetWindowPos(panel.window, nullptr, (screen_w - size.cx) / 2, (screen_h - size.cy) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    update_status(panel);
     ShowWindow(panel.window, SW_SHOW);
     SetForegroundWindow(panel.window);
     SetFocus(panel.session ? panel.copy_link : panel.stop);
+    panel.opened = std::chrono::steady_clock::now();
     SetTimer(panel.window, kStatusTimer, kStatusIntervalMs, nullptr);
 
     int quit_code = 0;

@@ -7,6 +7,7 @@
 #include "dialog_class.h"
 #include "folder_dialog.h"
 #include "host.h"
+#include "kestrix/capture_hotkeys.h"
 #include "kestrix/frame.h"
 #include "kestrix/i18n.h"
 #include "kestrix/utf8.h"
@@ -54,12 +55,24 @@ void rebuild_children(SettingsWindow& settings, WNDPROC button_procedure) {
     SetFocus(settings.children.language_list);
 }
 
+// Registers every hotkey the state holds; false when the system refused this mode's.
+bool register_hotkeys(const SettingsState& state, CaptureMode mode) {
+    bool taken = false;
+    for (CaptureMode each : kHotkeyModes)
+        if (!register_capture_hotkey(each, capture_hotkey(state, each)) && each == mode) taken = true;
+    return !taken;
+}
+
 void apply(SettingsWindow& settings, const SettingsEffect& effect) {
-    if (effect.registration == HotkeyRegistration::Unregister) unregister_hotkey();
-    // Whether the system took it is told once, when the window closes.
-    if (effect.registration == HotkeyRegistration::Register) register_hotkey(settings.state.hotkey);
-    if (effect.button_text) set_text(settings.children.hotkey_button, *effect.button_text);
+    if (effect.registration == HotkeyRegistration::Unregister) unregister_capture_hotkeys();
+    bool refused = false;
+    if (effect.registration == HotkeyRegistration::Register)
+        refused = !register_hotkeys(settings.state, effect.button) && effect.recorded;
+    if (effect.button_text) set_text(hotkey_button(settings, effect.button), *effect.button_text);
     if (effect.note) set_text(settings.children.note, *effect.note);
+    // A combination just recorded that another program holds: said at once (the capture
+    // hotkey's is said again when the window closes).
+    if (refused) set_text(settings.children.note, msg(Message::settings_hotkey_taken));
     if (effect.interface_language) {
         set_language(*effect.interface_language);
         if (current_language_is_right_to_left() != settings.right_to_left) {
@@ -100,10 +113,11 @@ void on_command(SettingsWindow& settings, uint16_t id, uint16_t notification, HW
         default:
             break;
     }
+    if (const auto mode = hotkey_button_mode(SettingsControl(id))) {
+        if (notification == BN_CLICKED) apply(settings, click_hotkey_button(settings.state, catalogue(), *mode));
+        return;
+    }
     switch (SettingsControl(id)) {
-        case SettingsControl::HotkeyButton:
-            if (notification == BN_CLICKED) apply(settings, click_hotkey_button(settings.state, catalogue()));
-            return;
         case SettingsControl::LanguageList:
             if (notification == CBN_SELCHANGE) {
                 const auto position = int64_t(SendMessageW(control, CB_GETCURSEL, 0, 0));
@@ -135,15 +149,18 @@ void on_command(SettingsWindow& settings, uint16_t id, uint16_t notification, HW
         case SettingsControl::Done:
             if (notification == BN_CLICKED) settings.state.done = true;
             return;
+        default:
+            return;
     }
 }
 
-// The hotkey button while it records takes every key itself; otherwise it is a plain button.
+// A hotkey button while it records takes every key itself; otherwise it is a plain button.
 LRESULT CALLBACK hotkey_button_procedure(HWND button, UINT message, WPARAM wparam, LPARAM lparam) {
     SettingsWindow* settings = open_window;
     if (!settings) return DefWindowProcW(button, message, wparam, lparam);
     const WNDPROC original = settings->button_procedure;
-    const bool recording = settings->state.recording;
+    const auto mode = hotkey_button_mode(SettingsControl(GetDlgCtrlID(button)));
+    const bool recording = settings->state.recording && mode == settings->state.recording_mode;
     switch (message) {
         case WM_GETDLGCODE:
             // Tab, Enter and Esc too, instead of the dialog keys.
@@ -174,9 +191,9 @@ LRESULT CALLBACK hotkey_button_procedure(HWND button, UINT message, WPARAM wpara
             if (recording || wparam != L' ') return 0;
             break;
         case WM_KILLFOCUS: {
-            // Leaving the button ends a recording, so the hotkey is never left unregistered.
+            // Leaving the button ends a recording, so the hotkeys are never left unregistered.
             const LRESULT result = CallWindowProcW(original, button, message, wparam, lparam);
-            if (open_window) apply(*open_window, stop_recording(open_window->state, catalogue()));
+            if (open_window && recording) apply(*open_window, stop_recording(open_window->state, catalogue()));
             return result;
         }
         default:
@@ -238,9 +255,12 @@ void apply_result(const Config& result, const Config& given, bool quitting) {
             remove_tray_icon();
     }
     if (result.hotkey != given.hotkey || result.language != given.language) set_tray_tooltip(result.hotkey);
-    // A program on its way out does not need to hear that its hotkey is taken.
-    if (!register_hotkey(result.hotkey) && !quitting)
-        show_error_message("Kestrix", hotkey_unavailable_message(result.hotkey));
+    // A program on its way out does not need to hear that a hotkey is taken.
+    for (CaptureMode mode : kHotkeyModes) {
+        const std::optional<Hotkey> hotkey = capture_hotkey(result, mode);
+        if (!register_capture_hotkey(mode, hotkey) && hotkey && !quitting)
+            show_error_message("Kestrix", hotkey_unavailable_message(*hotkey));
+    }
 }
 
 void centre_on_primary_screen(HWND window) {

@@ -1,6 +1,7 @@
 // The Settings window's children: made, labelled in the interface language, and
 // placed from their measured texts.
 #include <string>
+#include <vector>
 
 #include "kestrix/i18n.h"
 #include "kestrix/settings_layout.h"
@@ -86,6 +87,8 @@ private:
 std::vector<HWND> SettingsChildren::all() const {
     std::vector<HWND> children = {hotkey_label, language_label, dim_label, hotkey_button, language_list, dim_list,
                                   folder_label, folder_path, folder_choose, folder_off, note, done};
+    children.insert(children.end(), mode_labels.begin(), mode_labels.end());
+    children.insert(children.end(), mode_buttons.begin(), mode_buttons.end());
     children.insert(children.end(), switches.begin(), switches.end());
     return children;
 }
@@ -110,10 +113,23 @@ void create_children(SettingsWindow& settings, WNDPROC procedure) {
     c.language_label = make_child(settings, L"STATIC", kLabelStyle, 0, texts[Message::settings_language_label]);
     c.dim_label = make_child(settings, L"STATIC", kLabelStyle, 0, texts[Message::settings_dim]);
 
-    c.hotkey_button = make_control(settings, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, SettingsControl::HotkeyButton,
-                                   state.recording ? texts[Message::settings_recording] : state.hotkey.text());
-    settings.button_procedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(c.hotkey_button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+    // Each mode's hotkey button, subclassed for recording; the capture hotkey's first.
+    for (CaptureMode mode : kHotkeyModes) {
+        const bool recording = state.recording && state.recording_mode == mode;
+        if (mode != CaptureMode::Region) {
+            c.mode_labels[size_t(mode) - 1] =
+                make_child(settings, L"STATIC", kLabelStyle, 0, texts[hotkey_row_label(mode)]);
+        }
+        HWND button = make_control(settings, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, hotkey_button_control(mode),
+                                   recording ? std::string(texts[Message::settings_recording])
+                                             : hotkey_button_text(state, mode, texts));
+        if (mode == CaptureMode::Region)
+            c.hotkey_button = button;
+        else
+            c.mode_buttons[size_t(mode) - 1] = button;
+        settings.button_procedure = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+    }
 
     c.language_list = make_control(settings, L"COMBOBOX", kListStyle, SettingsControl::LanguageList, "");
     for (const std::string& item : language_list_items(texts)) add_item(c.language_list, item);
@@ -149,11 +165,15 @@ void create_children(SettingsWindow& settings, WNDPROC procedure) {
                           texts[Message::settings_done]);
 }
 
+HWND hotkey_button(const SettingsWindow& settings, CaptureMode mode) {
+    const SettingsChildren& c = settings.children;
+    return mode == CaptureMode::Region ? c.hotkey_button : c.mode_buttons[(size_t(mode) - 1) % c.mode_buttons.size()];
+}
+
 void destroy_children(SettingsWindow& settings) {
-    SettingsChildren& c = settings.children;
-    for (HWND child : c.all())
+    for (HWND child : settings.children.all())
         if (child) DestroyWindow(child);
-    c = SettingsChildren{};
+    settings.children = SettingsChildren{};
 }
 
 void relabel_children(SettingsWindow& settings) {
@@ -168,8 +188,12 @@ void relabel_children(SettingsWindow& settings) {
     set_text(c.folder_choose, texts[Message::settings_choose_folder]);
     set_text(c.folder_off, texts[Message::settings_save_folder_off]);
     show_save_folder(settings);
-    set_text(c.hotkey_button, settings.state.recording ? std::string(texts[Message::settings_recording])
-                                                       : settings.state.hotkey.text());
+    for (CaptureMode mode : kHotkeyModes) {
+        if (mode != CaptureMode::Region) set_text(c.mode_labels[size_t(mode) - 1], texts[hotkey_row_label(mode)]);
+        const bool recording = settings.state.recording && settings.state.recording_mode == mode;
+        set_text(hotkey_button(settings, mode), recording ? std::string(texts[Message::settings_recording])
+                                                          : hotkey_button_text(settings.state, mode, texts));
+    }
     relabel_follow_system(c.language_list);
 }
 
@@ -177,9 +201,8 @@ void apply_font(SettingsWindow& settings) {
     settings.font.reset(CreateFontW(settings_font_height(settings.scale), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                                     DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI"));
-    const SettingsChildren& c = settings.children;
     const auto font = reinterpret_cast<WPARAM>(settings.font.get());
-    for (HWND child : c.all())
+    for (HWND child : settings.children.all())
         if (child) SendMessageW(child, WM_SETFONT, font, TRUE);
 }
 
@@ -195,6 +218,10 @@ void place_children(SettingsWindow& settings) {
     place(c.language_label, layout.language_label);
     place(c.dim_label, layout.dim_label);
     place(c.hotkey_button, layout.hotkey_button);
+    for (size_t row = 0; row < c.mode_buttons.size(); ++row) {
+        place(c.mode_labels[row], layout.mode_labels[row]);
+        place(c.mode_buttons[row], layout.mode_buttons[row]);
+    }
     place(c.language_list, layout.language_list);
     place(c.dim_list, layout.dim_list);
     for (size_t row = 0; row < c.switches.size(); ++row) place(c.switches[row], layout.switches[row]);

@@ -18,6 +18,9 @@ struct SettingsChildren {
     HWND language_label = nullptr;
     HWND dim_label = nullptr;
     HWND hotkey_button = nullptr;
+    // The other modes' hotkeys, under the capture hotkey: last region, screen, window.
+    std::array<HWND, 3> mode_labels{};
+    std::array<HWND, 3> mode_buttons{};
     HWND language_list = nullptr;
     HWND dim_list = nullptr;
     // Confirmation, sending, start at login, status icon, updates: top to bottom.
@@ -43,7 +46,7 @@ struct SettingsWindow {
     SettingsState state;
     HWND window = nullptr;
     SettingsChildren children;
-    WNDPROC button_procedure = nullptr;  // the hotkey button's own, before subclassing
+    WNDPROC button_procedure = nullptr;  // the hotkey buttons' own, before subclassing
     GdiObject<HFONT> font;
     IconHandle icon;
     uint32_t scale = 100;                // of the monitor the window is on
@@ -51,8 +54,10 @@ struct SettingsWindow {
     bool login_unavailable = false;      // start at login could not be offered at opening
 };
 
-// The children with their texts and values, the hotkey button subclassed with `procedure`.
+// The children with their texts and values, the hotkey buttons subclassed with `procedure`.
 void create_children(SettingsWindow& settings, WNDPROC procedure);
+// The hotkey button of a capture mode.
+HWND hotkey_button(const SettingsWindow& settings, CaptureMode mode);
 void destroy_children(SettingsWindow& settings);
 // Every text that follows the interface language, again in the current one.
 void relabel_children(SettingsWindow& settings);

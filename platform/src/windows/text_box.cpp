@@ -1,6 +1,7 @@
 // The in-place text box: a child edit control of the overlay in the text's
-// colour and size on a dark background. Enter commits, Escape cancels, unless an
-// input-method composition is in progress.
+// colour and size on a dark background, or for text on a background box in the
+// box's colour with the ink the text gets on it. Enter commits, Escape cancels,
+// unless an input-method composition is in progress.
 #include <windows.h>
 // imm.h needs the Windows types first
 #include <imm.h>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "gdiplus_canvas.h"
+#include "kestrix/annotate.h"
 #include "kestrix/overlay_layout.h"
 #include "overlay_state.h"
 #include "wide_text.h"
@@ -21,6 +23,7 @@ constexpr COLORREF kTextBoxBackground = 0x1C1C1C;
 constexpr DWORD kEditStyle = WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL;  // 0x50000084
 
 COLORREF colour_ref(Colour c) { return RGB(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+COLORREF colour_ref_of_argb(Argb c) { return RGB((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
 
 bool composing(HWND edit) {
     HIMC context = ImmGetContext(edit);
@@ -66,6 +69,11 @@ void open_text_box(OverlayState& state, const TextBoxRequest& request) {
     box->index = request.index;
     box->anchor = request.anchor;
     box->colour = colour_ref(request.colour);
+    box->background = kTextBoxBackground;
+    if (request.background) {
+        box->background = box->colour;
+        box->colour = colour_ref_of_argb(markerLabelColour(request.colour));
+    }
 
     // The edit shows the text at the size the mark will have.
     const double font = text_size(request.size_step) * request.scale;
@@ -83,7 +91,7 @@ void open_text_box(OverlayState& state, const TextBoxRequest& request) {
         state.editor->text_cancelled();
         return;
     }
-    box->brush.reset(CreateSolidBrush(kTextBoxBackground));
+    box->brush.reset(CreateSolidBrush(box->background));
     if (box->font) SendMessageW(box->edit, WM_SETFONT, WPARAM(box->font.get()), TRUE);
     if (!initial.empty()) SendMessageW(box->edit, EM_SETSEL, 0, -1);
     SetWindowLongPtrW(box->edit, GWLP_USERDATA, GetWindowLongPtrW(box->edit, GWLP_WNDPROC));
@@ -121,7 +129,7 @@ void close_text_box(OverlayState& state, bool commit) {
 
 LRESULT text_box_colours(OverlayState& state, HDC dc) {
     SetTextColor(dc, state.text_box->colour);
-    SetBkColor(dc, kTextBoxBackground);
+    SetBkColor(dc, state.text_box->background);
     return LRESULT(state.text_box->brush.get());
 }
 

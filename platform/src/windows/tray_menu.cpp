@@ -1,5 +1,8 @@
 #include "tray_menu.h"
 
+#include <utility>
+#include <vector>
+
 #include "kestrix/i18n.h"
 #include "kestrix/tray.h"
 #include "reading_order.h"
@@ -16,23 +19,38 @@ public:
     PopupMenu(const PopupMenu&) = delete;
     PopupMenu& operator=(const PopupMenu&) = delete;
     HMENU get() const { return menu_; }
+    // Handed to a parent menu, which destroys it with itself.
+    HMENU release() { return std::exchange(menu_, nullptr); }
 
 private:
     HMENU menu_;
 };
 
+void append_items(HMENU menu, const std::vector<TrayMenuItem>& items) {
+    for (const TrayMenuItem& item : items) {
+        if (item.separator()) {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        const UINT state = item.enabled ? MF_ENABLED : MF_GRAYED;
+        if (item.submenu.empty()) {
+            AppendMenuW(menu, MF_STRING | state, item.id, wide(item.label).c_str());
+            continue;
+        }
+        PopupMenu submenu;
+        if (!submenu.get()) continue;  // no submenu is better than an empty one
+        append_items(submenu.get(), item.submenu);
+        if (AppendMenuW(menu, MF_POPUP | state, reinterpret_cast<UINT_PTR>(submenu.get()), wide(item.label).c_str()))
+            submenu.release();
+    }
+}
+
 }  // namespace
 
-std::optional<uint8_t> track_tray_menu(HWND owner, std::optional<POINT> anchor,
-                                       const std::optional<std::string>& available_update) {
+std::optional<uint32_t> track_tray_menu(HWND owner, std::optional<POINT> anchor, const TrayMenuState& state) {
     PopupMenu menu;
     if (!menu.get()) return std::nullopt;
-    for (const TrayMenuItem& item : tray_menu_items(catalogue(), available_update)) {
-        if (item.id == 0)
-            AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-        else
-            AppendMenuW(menu.get(), MF_STRING, item.id, wide(item.label).c_str());
-    }
+    append_items(menu.get(), tray_menu_items(catalogue(), state));
 
     POINT at{};
     if (anchor)
@@ -44,7 +62,8 @@ std::optional<uint8_t> track_tray_menu(HWND owner, std::optional<POINT> anchor,
     const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | popup_menu_reading_flags();
     const UINT command = UINT(TrackPopupMenu(menu.get(), flags, at.x, at.y, 0, owner, nullptr));
     PostMessageW(owner, WM_NULL, 0, 0);
-    return event_for_menu_command(command);
+    if (command == 0) return std::nullopt;
+    return command;
 }
 
 }  // namespace kestrix::win

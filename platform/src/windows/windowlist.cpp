@@ -10,17 +10,12 @@ namespace kestrix::win {
 
 namespace {
 
-// Hidden by the compositor, for example on another virtual desktop. A failed query counts as not cloaked.
-bool is_cloaked(HWND window) {
-    DWORD cloaked = 0;
-    return SUCCEEDED(DwmGetWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0;
-}
-
 // The frame without the invisible resize borders and shadow, or the plain window rectangle.
 std::optional<WindowEdges> visible_bounds(HWND window) {
     RECT bounds{};
-    if (FAILED(DwmGetWindowAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, &bounds, sizeof bounds)) &&
-        !GetWindowRect(window, &bounds))
+    if (const std::optional<RECT> frame = compositor_frame(window))
+        bounds = *frame;
+    else if (!GetWindowRect(window, &bounds))
         return std::nullopt;
     return WindowEdges{bounds.left, bounds.top, bounds.right, bounds.bottom};
 }
@@ -79,6 +74,17 @@ BOOL CALLBACK add_window(HWND window, LPARAM param) {
 }
 
 }  // namespace
+
+bool is_cloaked(HWND window) {
+    DWORD cloaked = 0;
+    return SUCCEEDED(DwmGetWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0;
+}
+
+std::optional<RECT> compositor_frame(HWND window) {
+    RECT frame{};
+    if (FAILED(DwmGetWindowAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, &frame, sizeof frame))) return std::nullopt;
+    return frame;
+}
 
 std::vector<Rect> list_windows() {
     Enumeration enumeration;

@@ -4,7 +4,9 @@
 
 #include "capture.h"
 #include "clipboard.h"
+#include "countdown.h"
 #include "error_text.h"
+#include "foreground.h"
 #include "host.h"
 #include "http.h"
 #include "installer.h"
@@ -27,8 +29,9 @@ namespace kestrix::win {
 
 namespace {
 
-win::HostSettings host_settings(const kestrix::HostSettings& settings) {
-    return {settings.hotkey, settings.show_tray_icon, settings.start_notice};
+win::HostSettings host_settings(const kestrix::HostSettings& s) {
+    return {s.hotkey,        s.show_tray_icon, s.start_notice, s.hotkey_last_region, s.hotkey_screen,
+            s.hotkey_window, s.first_capture};
 }
 
 win::HostEventCallback host_callback(const AppEventCallback& on_event) {
@@ -59,8 +62,9 @@ Result<Frame, PlatformError> WindowsPlatform::capture_desktop(const std::vector<
 }
 
 Result<OverlayOutcome, PlatformError> WindowsPlatform::open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
-                                                                   const Config& config, bool save_as) {
-    return win::open_overlay(frame, monitors, config, save_as);
+                                                                   const Config& config, bool save_as,
+                                                                   std::optional<Rect> selection) {
+    return win::open_overlay(frame, monitors, config, save_as, selection);
 }
 
 Result<void, PlatformError> WindowsPlatform::copy_image(const Image& image, std::span<const uint8_t> png) {
@@ -94,7 +98,10 @@ void WindowsPlatform::signal_running_instance() { win::signal_running_instance()
 
 LocalTime WindowsPlatform::local_time() { return local_time_now(); }
 
-Result<std::vector<uint8_t>, PlatformError> WindowsPlatform::http_get(std::string_view url) { return win::http_get(url); }
+Result<std::vector<uint8_t>, PlatformError> WindowsPlatform::http_get(std::string_view url,
+                                                                      const TransferTimeouts& timeouts) {
+    return win::http_get(url, timeouts);
+}
 
 void WindowsPlatform::set_available_update(std::optional<std::string> version) {
     win::set_available_update(std::move(version));
@@ -111,6 +118,8 @@ Result<std::optional<Config>, PlatformError> WindowsPlatform::open_settings(cons
 Result<void, PlatformError> WindowsPlatform::send_to_device(std::span<const uint8_t> png, std::string_view file_name) {
     return win::send_to_device(png, file_name);
 }
+
+Result<void, PlatformError> WindowsPlatform::check_install_folder() { return win::check_install_folder(); }
 
 Result<bool, PlatformError> WindowsPlatform::ask_install_update(std::string_view question, std::string_view details,
                                                                std::string_view yes_label, std::string_view no_label) {
@@ -142,5 +151,19 @@ Result<void, PlatformError> WindowsPlatform::run(const kestrix::HostSettings& se
     update_earlier_run_value();
     return win::run(host_settings(settings), host_callback(on_event), on_nested_hotkey);
 }
+
+DesktopPoint WindowsPlatform::pointer_position() { return win::pointer_position(); }
+
+std::optional<ForegroundWindow> WindowsPlatform::foreground_window() { return win::foreground_window(); }
+
+Result<CountdownEnd, PlatformError> WindowsPlatform::count_down(uint32_t seconds, bool take_keyboard) {
+    return win::count_down(seconds, take_keyboard);
+}
+
+void WindowsPlatform::set_last_region_available(bool available) { win::set_last_region_available(available); }
+
+void WindowsPlatform::signal_capture(const CaptureRequest& request) { win::signal_capture(request); }
+
+std::optional<CaptureRequest> WindowsPlatform::take_capture_request() { return win::take_capture_request(); }
 
 }  // namespace kestrix::win

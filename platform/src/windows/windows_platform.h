@@ -20,7 +20,8 @@ public:
     Result<std::vector<Monitor>, PlatformError> enumerate_monitors() override;
     Result<Frame, PlatformError> capture_desktop(const std::vector<Monitor>& monitors) override;
     Result<OverlayOutcome, PlatformError> open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
-                                                      const Config& config, bool save_as) override;
+                                                      const Config& config, bool save_as,
+                                                      std::optional<Rect> selection) override;
     Result<void, PlatformError> copy_image(const Image& image, std::span<const uint8_t> png) override;
     Result<void, PlatformError> pin_image(const Image& image, const Rect& rect) override;
     Result<std::optional<std::filesystem::path>, PlatformError> ask_save_path(std::string_view suggested_name) override;
@@ -31,7 +32,7 @@ public:
     void show_error(const PlatformError& error) override;
     void signal_running_instance() override;
     LocalTime local_time() override;
-    Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url) override;
+    Result<std::vector<uint8_t>, PlatformError> http_get(std::string_view url, const TransferTimeouts& timeouts) override;
     void set_available_update(std::optional<std::string> version) override;
     Result<void, PlatformError> install_update(std::span<const uint8_t> executable, std::string_view version) override;
     Result<std::optional<Config>, PlatformError> open_settings(const Config& config) override;
@@ -46,6 +47,13 @@ public:
     Result<void, PlatformError> run(const kestrix::HostSettings& settings, const AppEventCallback& on_event,
                                     const NestedHotkeyCallback& on_nested_hotkey) override;
     std::vector<KeyboardLayout> keyboard_layouts() override;
+    Result<void, PlatformError> check_install_folder() override;
+    DesktopPoint pointer_position() override;
+    std::optional<ForegroundWindow> foreground_window() override;
+    Result<CountdownEnd, PlatformError> count_down(uint32_t seconds, bool take_keyboard) override;
+    void set_last_region_available(bool available) override;
+    void signal_capture(const CaptureRequest& request) override;
+    std::optional<CaptureRequest> take_capture_request() override;
 
 private:
     GdiplusSession gdiplus_;

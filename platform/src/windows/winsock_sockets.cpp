@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "network_adapters.h"
 #include "wide_text.h"
 
 namespace kestrix::win {
@@ -152,6 +153,8 @@ Result<net::Ipv4, std::string> WinsockServices::route_probe() {
     const uint32_t host = ntohl(local.sin_addr.s_addr);
     return net::Ipv4{{uint8_t(host >> 24), uint8_t(host >> 16), uint8_t(host >> 8), uint8_t(host)}};
 }
+
+std::vector<NetworkAdapter> WinsockServices::network_adapters() { return list_network_adapters(); }
 
 Result<std::unique_ptr<net::Listener>, std::string> WinsockServices::listen_any(int backlog) {
     Socket s(new_socket(SOCK_STREAM, IPPROTO_TCP));

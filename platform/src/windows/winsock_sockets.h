@@ -11,6 +11,7 @@ class WinsockServices final : public net::Services {
 public:
     bool fill_random(std::span<uint8_t> bytes) override;
     Result<net::Ipv4, std::string> route_probe() override;
+    std::vector<NetworkAdapter> network_adapters() override;
     Result<std::unique_ptr<net::Listener>, std::string> listen_any(int backlog) override;
     void name_this_thread(const char* name) override;
 

@@ -1,0 +1,25 @@
+#pragma once
+// The start every capture shares: the wait of a delayed one, then the monitors and the
+// frozen desktop, with the selection the capture's mode opens with.
+#include <optional>
+#include <vector>
+
+#include "kestrix/capture_modes.h"
+#include "kestrix/frame.h"
+#include "kestrix/platform.h"
+
+namespace kestrix {
+
+struct FrozenDesktop {
+    std::vector<Monitor> monitors;
+    Frame frame;
+    std::optional<Rect> selection;  // none: the user drags out a region
+};
+
+// Counts the request's delay down (none: the countdown was cancelled), reads the pointer
+// and the active window as the mode needs them, and freezes the desktop. `region` is
+// the last finished capture's selection for the last-region mode.
+Result<std::optional<FrozenDesktop>, PlatformError> freeze_desktop(Platform& platform, const CaptureRequest& request,
+                                                                   const std::optional<Rect>& region);
+
+}  // namespace kestrix
