@@ -176,6 +176,10 @@ constexpr std::array<std::string_view, kMessageCount> kMessageNames = {
     "settings_choose_folder",
     "settings_save_folder_off",
     "settings_save_folder_unset",
+    "menu_recent_captures",
+    "menu_copy_again",
+    "menu_edit_again",
+    "menu_clear_recent_captures",
 };
 
 // The catalogues are constant data, one file per language, one entry per message in

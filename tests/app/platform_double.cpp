@@ -228,6 +228,28 @@ std::optional<CaptureRequest> PlatformDouble::take_capture_request() {
     return request;
 }
 
+void PlatformDouble::set_recent_captures(std::optional<std::vector<RecentMenuEntry>> entries) {
+    record("set_recent_captures");
+    recent_offers.push_back(std::move(entries));
+}
+
+std::optional<RecentCommand> PlatformDouble::take_recent_command() {
+    record("take_recent_command");
+    if (recent_commands.empty()) return std::nullopt;
+    const RecentCommand command = recent_commands.front();
+    recent_commands.pop_front();
+    return command;
+}
+
+Result<OverlayOutcome, PlatformError> PlatformDouble::open_overlay_for_editing(const Frame& frame,
+                                                                              const std::vector<Monitor>& monitors,
+                                                                              const Config&,
+                                                                              const EditAgainStart& start) {
+    record("open_overlay_for_editing");
+    edit_overlays.push_back({frame, monitors.size(), start.placement, start.capture});
+    return edit_overlay_answer;
+}
+
 std::vector<KeyboardLayout> PlatformDouble::keyboard_layouts() {
     record("keyboard_layouts");
     return layouts;

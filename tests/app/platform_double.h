@@ -54,6 +54,9 @@ public:
     std::optional<ForegroundWindow> foreground;
     Result<CountdownEnd, PlatformError> countdown_answer = CountdownEnd::Elapsed;
     std::deque<CaptureRequest> capture_requests;  // taken from the front
+    std::deque<RecentCommand> recent_commands;    // taken from the front
+    // open_overlay_for_editing closes with this; the default is Esc.
+    Result<OverlayOutcome, PlatformError> edit_overlay_answer = OverlayOutcome{};
 
     // --- what happened --------------------------------------------------------------
     mutable std::vector<std::string> calls;  // operation names in call order (platform_name is const)
@@ -75,6 +78,14 @@ public:
     };
     std::vector<Countdown> countdowns;
     std::vector<bool> last_region_offers;       // set_last_region_available
+    std::vector<std::optional<std::vector<RecentMenuEntry>>> recent_offers;  // set_recent_captures
+    struct EditOverlayCall {
+        Frame frame;  // a copy of what it was shown
+        size_t monitors = 0;
+        EditPlacement placement;
+        EditableCapture capture;
+    };
+    std::vector<EditOverlayCall> edit_overlays;
     std::vector<CaptureRequest> signalled_captures;  // signal_capture
     struct Sent {
         std::vector<uint8_t> png;
@@ -147,6 +158,12 @@ public:
     void set_last_region_available(bool available) override;
     void signal_capture(const CaptureRequest& request) override;
     std::optional<CaptureRequest> take_capture_request() override;
+    void set_recent_captures(std::optional<std::vector<RecentMenuEntry>> entries) override;
+    std::optional<RecentCommand> take_recent_command() override;
+    Result<OverlayOutcome, PlatformError> open_overlay_for_editing(const Frame& frame,
+                                                                  const std::vector<Monitor>& monitors,
+                                                                  const Config& config,
+                                                                  const EditAgainStart& start) override;
 
 private:
     void record(std::string operation) const { calls.push_back(std::move(operation)); }

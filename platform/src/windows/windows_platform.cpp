@@ -166,4 +166,17 @@ void WindowsPlatform::signal_capture(const CaptureRequest& request) { win::signa
 
 std::optional<CaptureRequest> WindowsPlatform::take_capture_request() { return win::take_capture_request(); }
 
+void WindowsPlatform::set_recent_captures(std::optional<std::vector<RecentMenuEntry>> entries) {
+    win::set_recent_captures(std::move(entries));
+}
+
+std::optional<RecentCommand> WindowsPlatform::take_recent_command() { return win::take_recent_command(); }
+
+Result<OverlayOutcome, PlatformError> WindowsPlatform::open_overlay_for_editing(const Frame& frame,
+                                                                               const std::vector<Monitor>& monitors,
+                                                                               const Config& config,
+                                                                               const EditAgainStart& start) {
+    return win::open_overlay_for_editing(frame, monitors, config, start);
+}
+
 }  // namespace kestrix::win
