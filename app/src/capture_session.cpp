@@ -122,6 +122,12 @@ SessionOutcome decide(Platform& platform, const Config& config, const OverlayOut
     return Nothing{};
 }
 
+// The overlay's pictures, once carried out: the recent captures hold copies of their own.
+void wipe_pictures(OverlayOutcome& overlay) {
+    if (overlay.image) overlay.image->wipe();
+    if (overlay.editable) overlay.editable->crop.wipe();
+}
+
 SessionOutcome run(Platform& platform, const Config& config, const SessionStart& start) {
     auto frozen = freeze_desktop(platform, start.request, start.last_region);
     if (!frozen) return frozen.error();
@@ -134,7 +140,7 @@ SessionOutcome run(Platform& platform, const Config& config, const SessionStart&
     desktop.frame = Frame{};
     if (!overlay) return overlay.error();
     SessionOutcome outcome = decide(platform, config, *overlay, start.keep);
-    if (overlay->image) overlay->image->wipe();
+    wipe_pictures(*overlay);
     return outcome;
 }
 
@@ -154,7 +160,7 @@ SessionOutcome run_edit_again(Platform& platform, const Config& config, const Ed
     frame->wipe();
     if (!overlay) return overlay.error();
     SessionOutcome outcome = decide(platform, config, *overlay, keep);
-    if (overlay->image) overlay->image->wipe();
+    wipe_pictures(*overlay);
     return outcome;
 }
 
