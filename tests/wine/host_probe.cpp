@@ -6,10 +6,10 @@
 // none" where COM was never initialised). Quit (event 6) ends it.
 // When the tray menu opens it prints its window rectangle and every item with its
 // screen rectangle, so a script can check the labels and click them.
-// With --recent the menu has Recent captures (none kept yet), as kestrix.exe's has; with
+// Its menu has Recent captures, none kept yet, as kestrix.exe's has by default; with
 // --recent-two it holds two editable captures of 200 x 150 and 400 x 300 (in that order)
 // with 64 x 48 thumbnails, laid out as kestrix.exe lays out two such captures.
-//   host_probe [--update <version>] [--no-icon] [--recent | --recent-two]
+//   host_probe [--update <version>] [--no-icon] [--recent-two]
 #include <windows.h>
 #include <objbase.h>
 
@@ -99,11 +99,10 @@ int wmain(int argc, wchar_t** argv) {
     SetWindowsHookExW(WH_CALLWNDPROC, watch_menu, nullptr, GetCurrentThreadId());
     set_language(kEnglish);
     win::HostSettings settings;
+    win::set_recent_captures(std::vector<RecentMenuEntry>{});
     for (int i = 1; i < argc; ++i) {
         if (std::wcscmp(argv[i], L"--update") == 0 && i + 1 < argc)
             win::set_available_update(win::narrow(argv[++i]));
-        else if (std::wcscmp(argv[i], L"--recent") == 0)
-            win::set_recent_captures(std::vector<RecentMenuEntry>{});
         else if (std::wcscmp(argv[i], L"--recent-two") == 0)
             win::set_recent_captures(two_recent_captures());
         else if (std::wcscmp(argv[i], L"--no-icon") == 0)
