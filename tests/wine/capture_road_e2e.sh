@@ -73,6 +73,9 @@ language = "en"
 transfer_enabled = false
 show_tray_icon = true
 check_for_updates = false
+# Recent captures keep each copy in memory by design; the resource checks below look
+# for what a capture leaves behind otherwise.
+recent_captures = 0
 TOML
 
 # --- helpers ---------------------------------------------------------------------
