@@ -1,5 +1,5 @@
-// The region overlay timed on the current display: from open_overlay being
-// called to its first complete paint, then the repaint after a pointer move
+// The region overlay timed on the current display: what prepare_overlay makes
+// before a capture, then from open_overlay being called to its first complete paint, then the repaint after a pointer move
 // while selecting, hovering over the bare desktop and while dragging. The moves
 // are posted to the window one at a time, each after the previous repaint.
 // With --warm-up the process first warms its drawing the way the tray host does
@@ -58,8 +58,7 @@ bool run_once(const Frame& frame, const std::vector<Monitor>& monitors, int move
     enum class Stage { First, Hover, Drag, Done } stage = Stage::First;
     Series hover, drag;
     int step = 0;
-    Clock::time_point posted;
-    const Clock::time_point opened = Clock::now();
+    Clock::time_point posted, opened;
     double first_paint = 0;
 
     auto post_move = [&](HWND window, int x, int y, WPARAM buttons) {
@@ -103,12 +102,18 @@ bool run_once(const Frame& frame, const std::vector<Monitor>& monitors, int move
     });
     // Each posted move must land elsewhere than the pointer, or nothing repaints.
     SetCursorPos(desktop.x + 10, desktop.y + 10);
+    // What a capture session makes before its capture.
+    const Clock::time_point preparing = Clock::now();
+    win::prepare_overlay(monitors);
+    const double prepare_ms = ms(Clock::now() - preparing);
+    opened = Clock::now();
     auto outcome = win::open_overlay(frame, monitors, Config{}, false);
     win::set_overlay_paint_observer({});
     if (!outcome) {
         std::printf("open_overlay: %s\n", outcome.error().plain().c_str());
         return false;
     }
+    std::printf("  prepare_overlay, before the capture: %.1f ms\n", prepare_ms);
     std::printf("overlay %dx%d, %s: open_overlay to first complete paint %.1f ms\n", desktop.width, desktop.height,
                 label, first_paint);
     hover.print("  selecting, hovering");

@@ -18,6 +18,8 @@ packages=(
     wine wine64 fonts-wine fonts-liberation fonts-noto-core
     xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils
     xdotool imagemagick xclip
+    # the first-frame benchmark's watcher presses keys through XTest
+    libx11-dev libxtst-dev
     # send to a device: the QR decoder, HTTP clients, network namespaces
     zbar-tools curl chromium iproute2
     # the updates end-to-end test: a local HTTPS feed in a private network namespace

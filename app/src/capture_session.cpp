@@ -129,7 +129,7 @@ void wipe_pictures(OverlayOutcome& overlay) {
 }
 
 SessionOutcome run(Platform& platform, const Config& config, const SessionStart& start) {
-    auto frozen = freeze_desktop(platform, start.request, start.last_region);
+    auto frozen = freeze_desktop(platform, start.request, start.last_region, AfterFreeze::Overlay);
     if (!frozen) return frozen.error();
     if (!frozen->has_value()) return Nothing{};  // the countdown was cancelled
     FrozenDesktop& desktop = **frozen;
@@ -153,6 +153,7 @@ SessionOutcome run_edit_again(Platform& platform, const Config& config, const Ed
     const std::optional<EditPlacement> placement =
         place_for_editing(*monitors, pointer.x, pointer.y, editable.crop.width(), editable.crop.height());
     if (!placement) return PlatformError::capture("no monitor to show the capture on");
+    platform.prepare_overlay(*monitors);
     auto frame = platform.capture_desktop(*monitors);
     if (!frame) return frame.error();
     show_in_frame(*frame, editable.crop, *placement);

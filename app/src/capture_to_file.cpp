@@ -25,7 +25,7 @@ Result<Image, std::string> picture(Platform& platform, const CaptureCommand& com
     // A given rectangle is cut to the monitors the way the last region is.
     CaptureRequest request = command.request;
     if (command.rect) request.mode = CaptureMode::LastRegion;
-    auto frozen = freeze_desktop(platform, request, command.rect);
+    auto frozen = freeze_desktop(platform, request, command.rect, AfterFreeze::Picture);
     if (!frozen) return fail("Kestrix could not capture the screen: " + frozen.error().plain());
     if (!frozen->has_value()) return fail(std::string("Kestrix did not capture: the countdown was cancelled."));
     FrozenDesktop& desktop = **frozen;

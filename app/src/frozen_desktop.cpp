@@ -3,7 +3,7 @@
 namespace kestrix {
 
 Result<std::optional<FrozenDesktop>, PlatformError> freeze_desktop(Platform& platform, const CaptureRequest& request,
-                                                                   const std::optional<Rect>& region) {
+                                                                   const std::optional<Rect>& region, AfterFreeze after) {
     if (request.delay_seconds > 0) {
         // The window capture must find the user's window in front afterwards, so its
         // countdown leaves the keyboard where it is.
@@ -24,6 +24,7 @@ Result<std::optional<FrozenDesktop>, PlatformError> freeze_desktop(Platform& pla
 
     auto monitors = platform.enumerate_monitors();
     if (!monitors) return fail(monitors.error());
+    if (after == AfterFreeze::Overlay) platform.prepare_overlay(*monitors);
     auto frame = platform.capture_desktop(*monitors);
     if (!frame) return fail(frame.error());
     FrozenDesktop frozen{std::move(*monitors), std::move(*frame), std::nullopt};

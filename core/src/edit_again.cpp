@@ -118,11 +118,10 @@ void show_in_frame(Frame& frame, const Image& crop, const EditPlacement& placeme
         if (tile.scale != 100 && tile.scale != 0) continue;
         const auto part = intersect(tile.rect, r);
         if (!part) continue;
-        Image& image = tile.image;
+        TileImage& image = tile.image;
         for (int32_t y = part->y; y < part->bottom(); ++y) {
             const uint8_t* from = shown->pixels().data() + (size_t(y - r.y) * shown->width() + size_t(part->x - r.x)) * 4;
-            uint8_t* to = image.pixels().data() +
-                          (size_t(y - tile.rect.y) * image.width() + size_t(part->x - tile.rect.x)) * 4;
+            uint8_t* to = image.data() + (size_t(y - tile.rect.y) * image.width() + size_t(part->x - tile.rect.x)) * 4;
             std::memcpy(to, from, size_t(part->width) * 4);
         }
     }

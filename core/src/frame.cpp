@@ -95,6 +95,53 @@ std::optional<Rect> monitor_at(const std::vector<Monitor>& monitors, int32_t x, 
 
 uint32_t ui_scale_for_dpi(uint32_t dpi) { return dpi == 0 ? 100 : dpi * 100 / 96; }
 
+TileImage::TileImage(Image image) : image_(std::move(image)) {}
+
+Result<TileImage, ImageError> TileImage::lent(uint32_t width, uint32_t height, uint8_t* pixels,
+                                              std::unique_ptr<PixelOwner> owner) {
+    // make_image's checks without its buffer: an empty one of the wrong length.
+    if (auto checked = make_image(width, height, {}); !checked && checked.error().kind != ImageError::Kind::BadLength)
+        return fail(std::move(checked).error());
+    if (!pixels) {
+        ImageError missing{ImageError::Kind::BadLength};
+        missing.expected = uint64_t(width) * height * 4;
+        return fail(std::move(missing));
+    }
+    TileImage image;
+    image.owner_ = std::move(owner);
+    image.lent_ = pixels;
+    image.width_ = width;
+    image.height_ = height;
+    return image;
+}
+
+TileImage::TileImage(const TileImage& other) : image_(other.image_) {
+    if (!other.owner_) return;
+    image_ = make_image(other.width_, other.height_, std::vector<uint8_t>(other.data(), other.data() + other.byte_size()))
+                 .value();
+}
+
+TileImage& TileImage::operator=(const TileImage& other) {
+    if (this != &other) *this = TileImage(other);
+    return *this;
+}
+
+std::optional<uint32_t> TileImage::pixel_at(uint32_t x, uint32_t y) const {
+    if (!owner_) return image_->pixel_at(x, y);
+    if (x >= width_ || y >= height_) return std::nullopt;
+    const uint8_t* p = lent_ + (size_t(y) * width_ + x) * 4;
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+void TileImage::wipe() {
+    if (!owner_) {
+        image_->wipe();
+        return;
+    }
+    // The memory stays the owner's, so these stores cannot be optimised away.
+    std::memset(lent_, 0, byte_size());
+}
+
 namespace {
 
 constexpr uint64_t kSaturate = 4294967295ull;
@@ -171,7 +218,7 @@ std::optional<Image> Frame::crop_or_throw(const Rect& r, size_t capacity) const 
         // appended row by row: each byte is written once, with no zero-fill first
         const uint64_t tw = t->image.width();
         const uint64_t col = scaled(int64_t(r.x) - t->rect.x, s), row0 = scaled(int64_t(r.y) - t->rect.y, s);
-        const uint8_t* src = t->image.pixels().data();
+        const uint8_t* src = t->image.data();
         for (uint64_t y = 0; y < H; ++y) {
             const uint8_t* line = src + ((row0 + y) * tw + col) * 4;
             out.insert(out.end(), line, line + W * 4);
@@ -195,7 +242,7 @@ std::optional<Image> Frame::crop_or_throw(const Rect& r, size_t capacity) const 
         if (pw == 0 || ph == 0) continue;
         const uint32_t ts = effective_scale(t.scale);
         const uint64_t tw = t.image.width(), th = t.image.height();
-        const uint8_t* src = t.image.pixels().data();
+        const uint8_t* src = t.image.data();
 
         if (ts == s) {
             const uint64_t col = scaled(int64_t(I.x) - t.rect.x, s);

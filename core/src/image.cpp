@@ -38,10 +38,18 @@ std::optional<uint32_t> Image::pixel_at(uint32_t x, uint32_t y) const {
 
 uint32_t pixels_per_metre(uint32_t dpi) { return uint32_t((uint64_t(dpi) * 10000 + 127) / 254); }
 
+namespace {
+
+// memset called through a pointer the compiler cannot see through: the wipe of
+// screen pixels is not optimised away before their release, and runs at memset's
+// speed rather than one volatile byte at a time (a 4K picture, 33 MB, in a few
+// milliseconds instead of tens).
+void* (*volatile zero_bytes)(void*, int, size_t) = std::memset;
+
+}  // namespace
+
 void Image::wipe() {
-    // volatile writes so the wipe of screen pixels is not optimised away before release
-    volatile uint8_t* p = pixels_.data();
-    for (size_t i = 0; i < pixels_.size(); ++i) p[i] = 0;
+    if (!pixels_.empty()) zero_bytes(pixels_.data(), 0, pixels_.size());
 }
 
 }  // namespace kestrix

@@ -59,16 +59,18 @@ TEST(CaptureModes, EachModeOpensTheOverlayWithItsSelection) {
     m.platform.foreground = window;
     EXPECT_FALSE(m.handle(AppEvent::CaptureWindow));
     EXPECT_EQ(m.opened_with(), (Rect{100, 80, 500, 300}));
-    // The window and the pointer are read before the desktop is frozen.
+    // The window and the pointer are read before the desktop is frozen, and before the
+    // overlay's hidden window is made (it must not be what is read as the window in front).
     const std::vector<std::string> window_road = {"pointer_position", "foreground_window", "enumerate_monitors",
-                                                  "capture_desktop", "open_overlay"};
-    EXPECT_EQ(std::vector<std::string>(m.platform.calls.end() - 5, m.platform.calls.end()), window_road);
+                                                  "prepare_overlay", "capture_desktop", "open_overlay"};
+    EXPECT_EQ(std::vector<std::string>(m.platform.calls.end() - 6, m.platform.calls.end()), window_road);
 
     m.platform.calls.clear();
     EXPECT_FALSE(m.handle(AppEvent::CaptureRegion));
     EXPECT_EQ(m.opened_with(), std::nullopt);
     // A region capture reads neither.
-    EXPECT_EQ(m.platform.calls, (std::vector<std::string>{"enumerate_monitors", "capture_desktop", "open_overlay"}));
+    EXPECT_EQ(m.platform.calls,
+              (std::vector<std::string>{"enumerate_monitors", "prepare_overlay", "capture_desktop", "open_overlay"}));
 }
 
 TEST(CaptureModes, TheLastRegionIsTheLastFinishedCaptureOnly) {
@@ -123,6 +125,8 @@ TEST(CaptureModes, TheDelayIsCountedDownBeforeTheFreezeAndCanBeCancelled) {
     EXPECT_EQ(m.platform.countdowns, (std::vector<Countdown>{{3, true}, {5, true}, {10, true}}));
     EXPECT_EQ(m.platform.calls[0], "count_down");
     EXPECT_EQ(m.platform.calls[1], "enumerate_monitors");
+    // The window list the overlay snaps to is read after the wait, not before it.
+    EXPECT_EQ(m.platform.calls[2], "prepare_overlay");
     EXPECT_EQ(m.platform.overlays.size(), 3u);
 
     // The hotkey during the wait: at once, the same way.
@@ -285,7 +289,8 @@ TEST(CaptureToFile, TheScreenUnderThePointerIsWrittenAndItsPathPrinted) {
     EXPECT_EQ(rgb_at(png, 0, 0), (std::array<uint8_t, 3>{2, 0, uint8_t(1280)}));
     EXPECT_EQ(rgb_at(png, 7, 9), (std::array<uint8_t, 3>{2, 9, uint8_t(1287)}));
     // No overlay, no tray, no single-instance claim: it runs beside a running copy.
-    for (const char* operation : {"open_overlay", "run", "claim_single_instance", "copy_image", "show_toast"})
+    for (const char* operation :
+         {"prepare_overlay", "open_overlay", "run", "claim_single_instance", "copy_image", "show_toast"})
         EXPECT_EQ(t.platform.count(operation), 0u) << operation;
     EXPECT_EQ(t.platform.calls.front(), "prepare");
 }

@@ -58,7 +58,8 @@ struct Session : AppFixture {
     }
 };
 
-const std::vector<std::string> kUpToTheOverlay{"enumerate_monitors", "capture_desktop", "open_overlay"};
+const std::vector<std::string> kUpToTheOverlay{"enumerate_monitors", "prepare_overlay", "capture_desktop",
+                                               "open_overlay"};
 
 }  // namespace
 
@@ -80,6 +81,7 @@ TEST(CaptureSession, ConfirmedSelectionIsCopiedAndConfirmedWithItsSize) {
     s.run();
 
     ASSERT_EQ(s.platform.overlays.size(), 1u);
+    EXPECT_EQ(s.platform.overlays_prepared, std::vector<size_t>{2});  // for the same monitors
     EXPECT_EQ(s.platform.overlays[0].frame_tiles, 2u);
     EXPECT_EQ(s.platform.overlays[0].monitors, 2u);
     EXPECT_EQ(s.platform.overlays[0].config, s.config);
@@ -285,7 +287,7 @@ TEST(CaptureSession, EachEarlyStepFailsWithOneMessageAndGoesNoFurther) {
     capture.platform.capture_error = error;
     capture.run();
     EXPECT_EQ(capture.platform.calls,
-              (std::vector<std::string>{"enumerate_monitors", "capture_desktop", "show_error"}));
+              (std::vector<std::string>{"enumerate_monitors", "prepare_overlay", "capture_desktop", "show_error"}));
     EXPECT_EQ(capture.shown_errors(), std::vector<std::string>{shown});
 
     Session overlay;

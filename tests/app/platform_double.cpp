@@ -47,6 +47,11 @@ Result<Frame, PlatformError> PlatformDouble::capture_desktop(const std::vector<M
     return frame;
 }
 
+void PlatformDouble::prepare_overlay(const std::vector<Monitor>& monitors) {
+    record("prepare_overlay");
+    overlays_prepared.push_back(monitors.size());
+}
+
 Result<OverlayOutcome, PlatformError> PlatformDouble::open_overlay(const Frame& frame,
                                                                   const std::vector<Monitor>& monitors,
                                                                   const Config& config, bool save_as,

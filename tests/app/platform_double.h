@@ -96,6 +96,7 @@ public:
         std::optional<Rect> near;
     };
     std::vector<OverlayCall> overlays;
+    std::vector<size_t> overlays_prepared;  // the monitor count of each prepare_overlay
     std::vector<Image> copied;
     std::vector<std::vector<uint8_t>> copied_png;  // the PNG handed over beside each copied image
     std::vector<std::pair<Image, Rect>> pinned;
@@ -158,6 +159,7 @@ public:
     void set_last_region_available(bool available) override;
     void signal_capture(const CaptureRequest& request) override;
     std::optional<CaptureRequest> take_capture_request() override;
+    void prepare_overlay(const std::vector<Monitor>& monitors) override;
     void set_recent_captures(std::optional<std::vector<RecentMenuEntry>> entries) override;
     std::optional<RecentCommand> take_recent_command() override;
     Result<OverlayOutcome, PlatformError> open_overlay_for_editing(const Frame& frame,

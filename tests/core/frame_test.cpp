@@ -172,3 +172,78 @@ TEST(FrameCrop, ShortImagesArePaddedOverlapsTakeTheLaterTileAndRoomIsReserved) {
     EXPECT_EQ(overlapping.crop_size({1, 1, 2, 2})->width, 2u);
     EXPECT_FALSE(overlapping.crop_size({7, 7, 2, 2}));
 }
+
+namespace {
+
+// Lends a buffer of its own and says when it is released.
+struct LendingOwner : PixelOwner {
+    explicit LendingOwner(bool* released, std::vector<uint8_t> pixels) : released(released), pixels(std::move(pixels)) {}
+    ~LendingOwner() override { *released = true; }
+    bool* released;
+    std::vector<uint8_t> pixels;
+};
+
+TileImage lent_coordinates(uint32_t w, uint32_t h, bool* released, uint8_t** memory = nullptr) {
+    auto owner = std::make_unique<LendingOwner>(released, coordinate_image(w, h).pixels());
+    uint8_t* data = owner->pixels.data();
+    if (memory) *memory = data;
+    return TileImage::lent(w, h, data, std::move(owner)).value();
+}
+
+}  // namespace
+
+TEST(TileImage, LentPixelsAreReadInPlaceAndReleasedWithTheFrame) {
+    bool released = false;
+    uint8_t* memory = nullptr;
+    {
+        Frame frame;
+        frame.tiles.push_back({lent_coordinates(10, 10, &released, &memory), {100, 200, 10, 10}, 100});
+        const TileImage& image = frame.tiles[0].image;
+        EXPECT_NE(image.owner(), nullptr);
+        EXPECT_EQ(image.data(), memory);  // no copy was made
+        EXPECT_EQ(image.byte_size(), 400u);
+        EXPECT_EQ(frame.pixel_at(103, 207), coord(3, 7));
+        EXPECT_EQ(image.pixel_at(10, 0), std::nullopt);
+        const auto crop = frame.crop({108, 208, 4, 4});  // sticks out: padded as for an Image of its own
+        ASSERT_TRUE(crop);
+        EXPECT_EQ(crop->pixel_at(1, 1), coord(9, 9));
+        EXPECT_EQ(crop->pixel_at(2, 2), 0xFF000000u);
+        Frame moved = std::move(frame);
+        EXPECT_EQ(moved.tiles[0].image.data(), memory);
+        EXPECT_FALSE(released);
+        moved.wipe();
+        EXPECT_EQ(memory[4 * 55 + 2], 0);  // wiped where the owner keeps it
+        EXPECT_EQ(moved.pixel_at(105, 205), 0u);
+    }
+    EXPECT_TRUE(released);
+}
+
+TEST(TileImage, ACopyOwnsItsPixelsAndOutlivesTheLender) {
+    bool released = false;
+    std::optional<TileImage> copy;
+    {
+        TileImage lent = lent_coordinates(6, 4, &released);
+        copy = lent;
+        EXPECT_EQ(copy->owner(), nullptr);
+        EXPECT_NE(copy->data(), lent.data());
+        lent.wipe();
+        bool other_released = false;
+        TileImage assigned = lent_coordinates(2, 2, &other_released);
+        assigned = lent;
+        EXPECT_TRUE(other_released);
+        EXPECT_EQ(assigned.pixel_at(5, 3), 0u);  // the wiped pixels, copied
+    }
+    EXPECT_TRUE(released);
+    EXPECT_EQ(copy->width(), 6u);
+    EXPECT_EQ(copy->pixel_at(5, 3), coord(5, 3));
+}
+
+TEST(TileImage, LendingChecksTheSizeAsAnImageDoes) {
+    bool released = false;
+    uint8_t byte = 0;
+    EXPECT_EQ(TileImage::lent(0, 5, &byte, std::make_unique<LendingOwner>(&released, std::vector<uint8_t>{})).error().kind,
+              ImageError::Kind::ZeroSized);
+    EXPECT_EQ(TileImage::lent(0xFFFFFFFF, 0xFFFFFFFF, &byte, nullptr).error().kind, ImageError::Kind::TooLarge);
+    EXPECT_EQ(TileImage::lent(2, 2, nullptr, nullptr).error().kind, ImageError::Kind::BadLength);
+    EXPECT_TRUE(released);  // a refused owner is released at once
+}

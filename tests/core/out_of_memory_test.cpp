@@ -143,14 +143,15 @@ TEST_F(OutOfMemory, EncodingEndsInAnEncodeError) {
 }
 
 TEST_F(OutOfMemory, CropMosaicBackdropAndExportEndInTheirErrors) {
+    const Image picture = noisy_picture(2000, 2000);
     Frame frame;
-    frame.tiles.push_back(Tile{noisy_picture(2000, 2000), Rect{0, 0, 2000, 2000}, 100});
+    frame.tiles.push_back(Tile{picture, Rect{0, 0, 2000, 2000}, 100});
     const Rect all{0, 0, 2000, 2000};
     const std::vector<size_t> headrooms{2 * kMiB, 12 * kMiB, 24 * kMiB, 40 * kMiB, 60 * kMiB, 400 * kMiB};
 
     expect_result_or_error(headrooms, [&] { return frame.crop(all) ? kSucceeded : kOutOfMemory; });
     expect_result_or_error(headrooms, [&] {
-        auto composite = beautify(frame.tiles[0].image);
+        auto composite = beautify(picture);
         if (composite) return kSucceeded;
         return composite.error().kind == ImageError::Kind::TooLarge ? kOutOfMemory : kWrongAnswer;
     });

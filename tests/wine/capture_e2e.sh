@@ -48,7 +48,7 @@ marker_geometry() {
 # display may map its window a pixel larger and then size it to the picture: wait
 # for the window to settle rather than read its first geometry.
 for _ in $(seq 1 100); do
-    geometry=$(marker_geometry)
+    geometry=$(marker_geometry) || true
     [ "$geometry" = "$marker_x,$marker_y 200x150" ] && break
     sleep 0.1
 done

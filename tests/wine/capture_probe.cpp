@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <optional>
 
 #include "capture.h"
 #include "kestrix/image.h"
@@ -39,7 +40,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     const Tile& tile = frame->tiles.at(0);
-    auto png = encodePng(tile.image);
+    const std::optional<Image> desktop_picture = frame->crop(tile.rect);
+    if (!desktop_picture) {
+        std::printf("crop: no picture of the tile\n");
+        return 1;
+    }
+    auto png = encodePng(*desktop_picture);
     if (!png) {
         std::printf("encodePng: %s\n", png.error().text().c_str());
         return 1;

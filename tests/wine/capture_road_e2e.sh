@@ -14,28 +14,11 @@
 # window_texts, close_window, post_broadcast). Screenshots of every step are left in WORKDIR.
 # Uses $DISPLAY when it already has the two-monitor layout, else starts its own.
 set -euo pipefail
-kestrix_exe=$(realpath "$1")
-bin=$(cd "$2" && pwd)
-work=$3
-tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine" && pwd)"
-source "$tools/common.sh"
-source "$tools/display.sh"
-source "$tools/tray.sh"
-kestrix_wine_env
-
-rm -rf "$work"
-mkdir -p "$work/app" "$work/save"
-work=$(cd "$work" && pwd)
-
-source "$tools/checks.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine/e2e.sh" "$1" "$2" "$3"
+kestrix_fresh_work app save
 
 app_pid= watch_pid= swatch_pid=
 own_display=0
-stop_pid() {
-    [ -n "$1" ] || return 0
-    kill "$1" 2>/dev/null || true
-    wait "$1" 2>/dev/null || true
-}
 cleanup() {
     stop_pid "$watch_pid"
     stop_pid "$app_pid"
@@ -62,21 +45,18 @@ swatch_pid=$!
 for _ in $(seq 1 100); do xwininfo -name road-swatch >/dev/null 2>&1 && break; sleep 0.1; done
 sleep 0.5
 
-# kestrix.exe with its own configuration beside it: the defaults (45 % dimming,
+# kestrix.exe's own configuration beside it: the defaults (45 % dimming,
 # confirmations on), English, no update checks.
-cp "$kestrix_exe" "$work/app/kestrix.exe"
-cat >"$work/app/kestrix.toml" <<'TOML'
-hotkey = "Ctrl+Alt+A"
+config='hotkey = "Ctrl+Alt+A"
 overlay_dim_percent = 45
 show_confirmation = true
 language = "en"
 transfer_enabled = false
 show_tray_icon = true
 check_for_updates = false
-# Recent captures keep each copy in memory by design; the resource checks below look
-# for what a capture leaves behind otherwise.
-recent_captures = 0
-TOML
+recent_captures = 0'
+# recent_captures = 0: the recent captures keep each copy in memory by design; the
+# resource checks below look for what a capture leaves behind otherwise.
 
 # --- helpers ---------------------------------------------------------------------
 source "$tools/road.sh"
@@ -115,9 +95,7 @@ check "the tray menu has Capture and save as…" "Capture and save as…" \
 sleep 0.5
 
 shot before
-(cd "$work/save" && exec "$KESTRIX_WINE" "$work/app/kestrix.exe" "$KESTRIX_QUIET_START") >"$work/kestrix.out" 2>"$work/kestrix.err" &
-app_pid=$!
-find_icon && icon=found || icon=missing
+start_kestrix "$kestrix_exe" "$config" && icon=found || icon=missing
 check "kestrix.exe: icon in the notification area" found "$icon"
 [ "$icon" = found ] || { echo "capture road: no tray icon, giving up"; exit 1; }
 

@@ -14,22 +14,13 @@
 # post_broadcast). Screenshots of every step are left in WORKDIR. Needs root for
 # `unshare -n`.
 set -euo pipefail
-kestrix_exe=$(realpath "$1")
-bin=$(cd "$2" && pwd)
-work=$3
-tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine" && pwd)"
-source "$tools/common.sh"
-source "$tools/display.sh"
-source "$tools/checks.sh"
-kestrix_wine_env
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine/e2e.sh" "$1" "$2" "$3"
 
 dpi=${KESTRIX_DPI_RUN:-}
 
 # --- the outer run: display, prefixes, one namespace per scale, the comparisons ------
 if [ -z "$dpi" ]; then
-    rm -rf "$work"
-    mkdir -p "$work"
-    work=$(cd "$work" && pwd)
+    kestrix_fresh_work
     if ! unshare -n true 2>/dev/null; then
         echo "dpi e2e: cannot make a network namespace ('unshare -n' needs root or CAP_SYS_ADMIN)"
         exit 1
@@ -113,11 +104,6 @@ px() { echo $(($1 * scale / 100)); }  # a size at 100 % at this run's scale
 echo "== $dpi DPI ($scale %)"
 
 app_pid= watch_pid=
-stop_pid() {
-    [ -n "$1" ] || return 0
-    kill "$1" 2>/dev/null || true
-    wait "$1" 2>/dev/null || true
-}
 sizes=$work/$dpi.sizes
 : >"$sizes"
 measured() { echo "$1 $2" >>"$sizes"; echo "    $1 $2"; }  # measured NAME VALUE

@@ -139,7 +139,7 @@ void checkExport(const Image& plain) {
 
 // On screen the same drawing is clipped to the selection: nothing may change outside it.
 void checkClipOnScreen(const Frame& frame) {
-    Image desktop = frame.tiles[0].image;  // drawn 1:1 here, whatever the tile's scale
+    Image desktop = *frame.crop(frame.tiles[0].rect);  // the tile's own pixels, drawn 1:1 here whatever its scale
     const Image before = desktop;
     const Rect selection{40, 30, 320, 220};
     win::BitmapCanvasFactory surfaces;
@@ -252,28 +252,48 @@ void checkNewMarks(const std::string& path) {
     }
 }
 
-// On screen the highlighter reaches the back buffer's own pixels and keeps to the
-// device context's clip as well as the canvas's.
+// On screen the highlighter reaches the back buffer's own pixels, also where the
+// back buffer holds a band that does not start at the top (a shift), and keeps to
+// the device context's clip as well as the canvas's. A dark green shows the
+// multiplying: a translucent layer would lighten it.
 void checkHighlighterOnADeviceContext() {
-    auto surface = win::DibSurface::create(120, 80, "probe");
+    constexpr int kWidth = 120, kHeight = 80, kBandTop = 30;  // the buffer shows rows 30..109
+    auto surface = win::DibSurface::create(kWidth, kHeight, "probe");
     check(surface.ok(), "a DIB section to draw on");
     if (!surface) return;
-    std::memset((*surface)->pixels(), 255, (*surface)->byte_size());
+    const Rgb ground{30, 160, 90};
+    uint8_t* pixels = (*surface)->pixels();
+    for (size_t i = 0; i < size_t(kWidth) * kHeight; ++i) {
+        pixels[i * 4] = uint8_t(ground.b);
+        pixels[i * 4 + 1] = uint8_t(ground.g);
+        pixels[i * 4 + 2] = uint8_t(ground.r);
+    }
     HDC dc = (*surface)->dc();
     const int saved = SaveDC(dc);
-    IntersectClipRect(dc, 0, 0, 60, 80);  // the dirty rectangle
-    if (auto canvas = win::GdiplusCanvas::onDc(dc)) {
-        drawAnnotations(*canvas, {0, 0}, {HighlighterMark{1, kYellow, {{10, 40}, {110, 40}}}}, nullptr, {0, 0, 120, 70},
-                        std::nullopt);
+    IntersectClipRect(dc, 0, 0, 60, kHeight);  // the dirty rectangle
+    const PixelView view{pixels, uint32_t(kWidth), uint32_t(kHeight), size_t(kWidth) * 4};
+    if (auto canvas = win::GdiplusCanvas::onDc(dc, view)) {
+        canvas->shift(0, -kBandTop);
+        drawAnnotations(*canvas, {0, 0}, {HighlighterMark{1, kYellow, {{10, 70}, {110, 70}}}}, nullptr,
+                        {0, 0, 120, 100}, std::nullopt);
     }
     RestoreDC(dc, saved);
     GdiFlush();
     const auto at = [&](int x, int y) {
-        const uint8_t* p = (*surface)->pixels() + (size_t(y) * 120 + size_t(x)) * 4;
+        const uint8_t* p = pixels + (size_t(y - kBandTop) * kWidth + size_t(x)) * 4;
         return Rgb{p[2], p[1], p[0]};
     };
-    check(similar(at(30, 40), {254, 239, 174}, 1), "highlighter on a device context: " + text(at(30, 40)));
-    check(similar(at(80, 40), {255, 255, 255}, 0), "... not past the device context's clip");
+    // Fully covered: each channel times (1 - strength) + strength x the colour's channel / 255.
+    const Rgb ink = rgbOf(kYellow);
+    const auto tint = [](int c, int by) {
+        return int(c * ((1 - HIGHLIGHTER_STRENGTH) + HIGHLIGHTER_STRENGTH * by / 255.0) + 0.5);
+    };
+    const Rgb want{tint(ground.r, ink.r), tint(ground.g, ink.g), tint(ground.b, ink.b)};
+    check(similar(at(30, 70), want, 1),
+          "highlighter on a device context, in a band: " + text(at(30, 70)) + " for " + text(want));
+    check(similar(at(30, 100), ground, 0),
+          "... and not where it would be without the band's shift: " + text(at(30, 100)));
+    check(similar(at(80, 70), ground, 0), "... not past the device context's clip");
 }
 
 }  // namespace

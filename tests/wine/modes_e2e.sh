@@ -13,28 +13,11 @@
 # window_texts, post_broadcast). Screenshots of every step are left in WORKDIR.
 # Uses $DISPLAY when it already has the two-monitor layout, else starts its own.
 set -euo pipefail
-kestrix_exe=$(realpath "$1")
-bin=$(cd "$2" && pwd)
-work=$3
-tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine" && pwd)"
-source "$tools/common.sh"
-source "$tools/display.sh"
-source "$tools/tray.sh"
-kestrix_wine_env
-
-rm -rf "$work"
-mkdir -p "$work/app" "$work/out"
-work=$(cd "$work" && pwd)
-
-source "$tools/checks.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine/e2e.sh" "$1" "$2" "$3"
+kestrix_fresh_work app out
 
 app_pid= watch_pid= probe_pid= window_pids=()
 own_display=0
-stop_pid() {
-    [ -n "$1" ] || return 0
-    kill "$1" 2>/dev/null || true
-    wait "$1" 2>/dev/null || true
-}
 cleanup() {
     stop_pid "$watch_pid"
     stop_pid "$probe_pid"
@@ -66,11 +49,12 @@ TOML
 exe_path=$(winpath "$work/app/kestrix.exe")
 
 # A window of one colour on a monitor: colour_window NAME X Y W H RRGGBB [DELAY_MS]
-# (desktop units); waits until it is shown unless it is to appear later.
+# (desktop units); waits until it is shown unless it is to appear later. Each stays
+# two minutes, longer than the whole script.
 colour_window() {
     local name=$1
     shift
-    "$KESTRIX_WINE" "$bin/colour_window.exe" "$@" 120 >"$work/$name.window" 2>/dev/null &
+    "$KESTRIX_WINE" "$bin/colour_window.exe" "$1" "$2" "$3" "$4" "$5" "${6:-0}" 120 >"$work/$name.window" 2>/dev/null &
     window_pids+=($!)
     [ "${6:-0}" != 0 ] && return 0
     for _ in $(seq 1 100); do grep -q shown "$work/$name.window" 2>/dev/null && return 0; sleep 0.05; done

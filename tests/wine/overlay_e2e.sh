@@ -470,6 +470,15 @@ key_draw l bracketright -- 1740 180 1860 180            # Line, one size larger:
 key_draw p 8 -- 1500 250 1600 250                       # Pen in the last colour, #212121
 key_draw h -- 1540 235 1540 268                         # Highlighter across the pen's stroke ...
 drag 1670 330 1810 330                                  # ... and across the window's stripes
+# On screen as in the export: the overlay paints in bands of rows whose first row
+# need not be the screen's, and the highlighter's stroke must land where it was drawn.
+for _ in $(seq 1 30); do
+    shot keys-highlighter
+    [ "$(pixel keys-highlighter 1684 330)" = 30,150,61 ] && break
+    sleep 0.1
+done
+check "H on screen: the highlighter tints the window's green where it was drawn" "30,150,61" \
+    "$(pixel keys-highlighter 1684 330)"
 key_draw m -- 1690 352 1790 352                         # Mosaic below them
 key_draw x -- 1700 385 1800 430                         # Redact ...
 key_draw a -- 1690 400 1830 410                         # ... and an arrow over it afterwards

@@ -25,23 +25,14 @@
 # `unshare -n`. Uses $DISPLAY when it already has the two-monitor layout.
 # KESTRIX_SEND_PHASES="offline" (say) runs only some of the phases.
 set -euo pipefail
-kestrix_exe=$(realpath "$1")
-bin=$(cd "$2" && pwd)
-work=$3
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-tools="$(cd "$here/../../tools/wine" && pwd)"
-source "$tools/common.sh"
-source "$tools/display.sh"
-source "$tools/checks.sh"
-kestrix_wine_env
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine/e2e.sh" "$1" "$2" "$3"
 
 phase=${KESTRIX_SEND_PHASE:-}
 
 # --- the outer run: display, prefix, the two namespaces ----------------------------
 if [ -z "$phase" ]; then
-    rm -rf "$work"
-    mkdir -p "$work"
-    work=$(cd "$work" && pwd)
+    kestrix_fresh_work
     if ! unshare -n true 2>/dev/null; then
         echo "send e2e: cannot make a network namespace ('unshare -n' needs root or CAP_SYS_ADMIN);"
         echo "send e2e: its checks talk to the panel's server only inside one, so none were run"
@@ -94,11 +85,6 @@ if [ "$phase" = online ]; then
 fi
 echo "== $phase: $(ip -4 -o addr show | awk '{print $2 " " $4}' | paste -sd' ')"
 
-stop_pid() {
-    [ -n "$1" ] || return 0
-    kill "$1" 2>/dev/null || true
-    wait "$1" 2>/dev/null || true
-}
 finish_phase() {
     stop_pid "$watch_pid"
     stop_pid "$app_pid"

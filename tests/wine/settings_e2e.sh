@@ -12,35 +12,19 @@
 # window_texts). Screenshots are left in WORKDIR as settings-LANG.png. Uses $DISPLAY
 # when it already has the two-monitor layout, else starts its own.
 set -euo pipefail
-kestrix_exe=$(realpath "$1")
-bin=$(cd "$2" && pwd)
-work=$3
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine/e2e.sh" "$1" "$2" "$3"
 shift 3
 screenshot_languages=()
 if [ "${1:-}" = --screenshots ]; then
     shift
     screenshot_languages=("$@")
 fi
-tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine" && pwd)"
-source "$tools/common.sh"
-source "$tools/display.sh"
-source "$tools/checks.sh"
-source "$tools/tray.sh"
-kestrix_wine_env
-
-rm -rf "$work"
-mkdir -p "$work/app"
-work=$(cd "$work" && pwd)
+kestrix_fresh_work app
 
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 approved_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run'
 app_pid= probe_pid= host_probe_pid= fixture_pid= holder_pid=
 own_display=0
-stop_pid() {
-    [ -n "$1" ] || return 0
-    kill "$1" 2>/dev/null || true
-    wait "$1" 2>/dev/null || true
-}
 forget_login() {
     "$KESTRIX_WINE" reg delete "$run_key" /v Kestrix /f >/dev/null 2>&1 || true
     "$KESTRIX_WINE" reg delete "$approved_key" /v Kestrix /f >/dev/null 2>&1 || true

@@ -2,6 +2,7 @@
 #
 #   kestrix_display_start one  LOGDIR   # Xvfb, one 1920x1080 monitor
 #   kestrix_display_start two  LOGDIR   # Xorg dummy: 1920x1080 primary, 1280x1024 to its left
+#   kestrix_display_start three-4k LOGDIR  # Xorg dummy: three 3840x2160 side by side (11520x2160)
 #   kestrix_display_start WxH  LOGDIR   # Xvfb, one monitor of that size
 #   kestrix_display_stop
 #
@@ -31,9 +32,14 @@ kestrix_display_wait() {
     return 1
 }
 
-kestrix_write_xorg_dummy_conf() {
-    cat >"$1" <<'CONF'
-# One dummy screen large enough for a 1920x1080 and a 1280x1024 monitor side by side.
+# One dummy screen of VIRTUAL_W x VIRTUAL_H (3840x2160 unless given), with video
+# memory for all of it.
+kestrix_write_xorg_dummy_conf() {  # kestrix_write_xorg_dummy_conf FILE [VIRTUAL_W VIRTUAL_H]
+    local width=${2:-3840} height=${3:-2160}
+    # Room beyond the screen itself: without it the dummy driver refuses the size.
+    local video_kib=$((width * height * 4 / 1024 + 32768))
+    [ "$video_kib" -ge 65536 ] || video_kib=65536
+    cat >"$1" <<CONF
 Section "ServerFlags"
   Option "AutoAddDevices" "false"
   Option "AutoEnableDevices" "false"
@@ -47,7 +53,7 @@ EndSection
 Section "Device"
   Identifier "dummy"
   Driver "dummy"
-  VideoRam 65536
+  VideoRam $video_kib
 EndSection
 Section "Monitor"
   Identifier "monitor"
@@ -62,7 +68,7 @@ Section "Screen"
   SubSection "Display"
     Depth 24
     Modes "1920x1080"
-    Virtual 3840 2160
+    Virtual $width $height
   EndSubSection
 EndSection
 Section "ServerLayout"
@@ -88,6 +94,34 @@ kestrix_layout_two_monitors() {
     return 1
 }
 
+# Three 3840x2160 monitors side by side, the primary on the left. The dummy
+# driver offers no mode that large by itself: a 30 Hz one is added.
+kestrix_layout_three_4k() {
+    xrandr --newmode kestrix-4k 262.75 3840 4056 4464 5088 2160 2163 2168 2200 -hsync +vsync &&
+        xrandr --addmode DUMMY0 kestrix-4k && xrandr --addmode DUMMY1 kestrix-4k && xrandr --addmode DUMMY2 kestrix-4k &&
+        xrandr --output DUMMY0 --mode kestrix-4k --primary --pos 0x0 \
+            --output DUMMY1 --mode kestrix-4k --right-of DUMMY0 \
+            --output DUMMY2 --mode kestrix-4k --right-of DUMMY1 || return 1
+    local monitors
+    monitors=$(xrandr --listmonitors)
+    case "$monitors" in
+        *"Monitors: 3"*"+0+0"*"+3840+0"*"+7680+0"*) return 0 ;;
+    esac
+    echo "[display] unexpected monitor layout:" >&2
+    echo "$monitors" >&2
+    return 1
+}
+
+# Starts Xorg with the dummy driver on a screen of W x H; the caller lays out its monitors.
+kestrix_start_xorg_dummy() {  # kestrix_start_xorg_dummy LOGDIR NUMFILE W H
+    local conf="$1/xorg-dummy.conf" log="$1/xorg-$$.log"
+    kestrix_write_xorg_dummy_conf "$conf" "$3" "$4"
+    Xorg -displayfd 3 -config "$conf" -noreset -nolisten tcp -novtswitch -sharevts \
+        -logfile "$log" 3>"$2" >"$1/xorg-$$.out" 2>&1 </dev/null &
+    KESTRIX_DISPLAY_PID=$!
+    kestrix_display_wait "$2" "$log"
+}
+
 kestrix_display_start() {
     local layout=$1 logdir=$2
     mkdir -p "$logdir"
@@ -96,14 +130,12 @@ kestrix_display_start() {
     rm -f "$numfile"
     case "$layout" in
         two)
-            local conf="$logdir/xorg-dummy.conf"
-            log="$logdir/xorg-$$.log"
-            kestrix_write_xorg_dummy_conf "$conf"
-            Xorg -displayfd 3 -config "$conf" -noreset -nolisten tcp -novtswitch -sharevts \
-                -logfile "$log" 3>"$numfile" >"$logdir/xorg-$$.out" 2>&1 </dev/null &
-            KESTRIX_DISPLAY_PID=$!
-            kestrix_display_wait "$numfile" "$log" || return 1
+            kestrix_start_xorg_dummy "$logdir" "$numfile" 3840 2160 || return 1
             kestrix_layout_two_monitors || { kestrix_display_stop; return 1; }
+            ;;
+        three-4k)
+            kestrix_start_xorg_dummy "$logdir" "$numfile" 11520 2160 || return 1
+            kestrix_layout_three_4k || { kestrix_display_stop; return 1; }
             ;;
         one | [0-9]*x[0-9]*)
             local size=1920x1080
@@ -115,7 +147,7 @@ kestrix_display_start() {
             kestrix_display_wait "$numfile" "$log" || return 1
             ;;
         *)
-            echo "[display] unknown layout '$layout' (one, two or WxH)" >&2
+            echo "[display] unknown layout '$layout' (one, two, three-4k or WxH)" >&2
             return 1
             ;;
     esac

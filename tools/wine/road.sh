@@ -2,8 +2,9 @@
 # run): the tray icon, the hotkey, drags, the road_watch reports, the clipboard read
 # back and the texts of other windows.
 # Expects: $work (files go there, each name after ${road_prefix}), $bin (the probes),
-# $origin (X root x of desktop x 0) and kestrix_wine_env done. Sets icon_x/icon_y,
-# watch_file and watch_pid.
+# $origin (X root x of desktop x 0) and kestrix_wine_env done; $hotkey_keys names the
+# keys of the hotkey for xdotool (ctrl+alt+a unless set). Sets icon_x/icon_y,
+# watch_file and watch_pid, and app_pid once start_kestrix has run.
 
 wine() { "$KESTRIX_WINE" "$@"; }
 
@@ -42,7 +43,18 @@ press_hotkey() {  # press_hotkey [KEYS]: the capture hotkey, or another
     # Wine delivers hotkeys only while one of its windows is under the pointer or focused.
     xdotool mousemove "$icon_x" "$icon_y"
     sleep 0.2
-    xdotool key "${1:-ctrl+alt+a}"
+    xdotool key "${1:-${hotkey_keys:-ctrl+alt+a}}"
+}
+
+# Copies KESTRIX_EXE to $work/app with CONFIG as its kestrix.toml, starts it in
+# $work/save (its output in $work/kestrix.out and .err) and waits for its icon.
+start_kestrix() {  # start_kestrix KESTRIX_EXE CONFIG
+    mkdir -p "$work/app" "$work/save"
+    cp "$1" "$work/app/kestrix.exe"
+    printf '%s\n' "$2" >"$work/app/kestrix.toml"
+    (cd "$work/save" && exec "$KESTRIX_WINE" "$work/app/kestrix.exe" "$KESTRIX_QUIET_START") >"$work/kestrix.out" 2>"$work/kestrix.err" &
+    app_pid=$!
+    find_icon
 }
 drag() {  # drag X1 Y1 X2 Y2 (root coordinates, both ends inclusive)
     xdotool mousemove "$1" "$2" mousedown 1

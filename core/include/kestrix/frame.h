@@ -2,11 +2,13 @@
 // The displays and the frozen picture of the virtual desktop.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "kestrix/image.h"
 #include "kestrix/rect.h"
+#include "kestrix/result.h"
 
 namespace kestrix {
 
@@ -18,8 +20,51 @@ struct Monitor {
     bool primary = false;
 };
 
+// Whatever owns pixels that a tile shows without copying them: on Windows the
+// bitmap the screen was copied into, which the overlay then paints from.
+class PixelOwner {
+public:
+    virtual ~PixelOwner() = default;
+};
+
+// A tile's picture, laid out like an Image (blue, green, red, alpha bytes, rows
+// top to bottom, stride 4 x width): either an Image of its own, or pixels lent
+// by their owner for as long as the tile lives. A copy is an Image of its own.
+class TileImage {
+public:
+    TileImage(Image image);  // a tile made from a picture owns it
+    // The checks of make_image, on the lent pixels' size.
+    static Result<TileImage, ImageError> lent(uint32_t width, uint32_t height, uint8_t* pixels,
+                                              std::unique_ptr<PixelOwner> owner);
+    TileImage(const TileImage& other);
+    TileImage& operator=(const TileImage& other);
+    TileImage(TileImage&&) noexcept = default;
+    TileImage& operator=(TileImage&&) noexcept = default;
+
+    uint32_t width() const { return owner_ ? width_ : image_->width(); }
+    uint32_t height() const { return owner_ ? height_ : image_->height(); }
+    size_t stride() const { return size_t(width()) * 4; }
+    const uint8_t* data() const { return owner_ ? lent_ : image_->pixels().data(); }
+    uint8_t* data() { return owner_ ? lent_ : image_->pixels().data(); }
+    size_t byte_size() const { return stride() * height(); }
+    // The owner of lent pixels; null for an Image of its own.
+    const PixelOwner* owner() const { return owner_.get(); }
+
+    std::optional<uint32_t> pixel_at(uint32_t x, uint32_t y) const;
+    void wipe();
+
+private:
+    TileImage() = default;
+
+    std::optional<Image> image_;  // absent when the pixels are lent
+    std::unique_ptr<PixelOwner> owner_;
+    uint8_t* lent_ = nullptr;
+    uint32_t width_ = 0;
+    uint32_t height_ = 0;
+};
+
 struct Tile {
-    Image image;
+    TileImage image;
     Rect rect;           // desktop units covered by the image
     uint32_t scale = 100;  // image pixels per 100 desktop units; 0 reads as 100
 };

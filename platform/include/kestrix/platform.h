@@ -166,6 +166,12 @@ public:
     virtual void signal_capture(const CaptureRequest& request) = 0;
     // 34. The capture a RequestedCapture event stands for, oldest first.
     virtual std::optional<CaptureRequest> take_capture_request() = 0;
+    // 35. Makes ready what the overlay on these monitors needs apart from the picture
+    // (its window, still hidden, fonts, the window list), before capture_desktop, so
+    // that the first frame follows the capture at once. The next open_overlay uses it;
+    // a failed capture releases it. Whatever cannot be made is made, or reported, by
+    // open_overlay.
+    virtual void prepare_overlay(const std::vector<Monitor>& monitors) = 0;
     // 35. The recent captures the tray menu offers, newest first; none: the menu has no
     // Recent captures.
     virtual void set_recent_captures(std::optional<std::vector<RecentMenuEntry>> entries) = 0;

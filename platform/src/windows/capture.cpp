@@ -3,11 +3,7 @@
 #include <windows.h>
 #include <shellscalingapi.h>
 
-#include <cstring>
-#include <stdexcept>
-
 #include "gdi_handles.h"
-#include "screen_bitmap.h"
 
 namespace kestrix::win {
 
@@ -48,34 +44,23 @@ Result<Frame, PlatformError> capture_desktop(const std::vector<Monitor>& monitor
     if (desktop.width <= 0 || desktop.height <= 0)
         return fail(PlatformError::capture("virtual desktop has zero area"));
 
-    // Declaration order gives the release order: bitmap deselected, zeroed and
-    // deleted, then the memory DC, then the screen DC.
+    // Declared first, released last: the surface's bitmap is deselected, zeroed and
+    // deleted, and its memory DC deleted, before the screen DC goes.
     ScreenDc screen;
     if (!screen) return fail(last_error("GetDC(desktop)"));
-    MemoryDc memory(screen.get());
-    if (!memory) return fail(last_error("CreateCompatibleDC"));
-    ScreenBitmap bitmap(memory.get(), desktop.width, desktop.height);
-    if (!bitmap.valid()) return fail(last_error("CreateDIBSection"));
+    auto surface = DibSurface::create(desktop.width, desktop.height, nullptr);
+    if (!surface) return fail(std::move(surface).error());
+    if (!BitBlt((*surface)->dc(), 0, 0, desktop.width, desktop.height, screen.get(), desktop.x, desktop.y,
+                SRCCOPY | CAPTUREBLT))
+        return fail(last_error("BitBlt(desktop)"));
+    GdiFlush();
+    auto* pixels = reinterpret_cast<uint32_t*>((*surface)->pixels());
+    for (size_t i = 0, n = size_t(desktop.width) * size_t(desktop.height); i < n; ++i) pixels[i] |= 0xFF000000u;
 
-    std::vector<uint8_t> pixels;
-    try {
-        pixels.reserve(size_t(desktop.width) * desktop.height * 4);
-    } catch (const std::exception&) {
-        return fail(PlatformError::capture("not enough memory for the desktop's picture"));
-    }
-    {
-        SelectGuard selected(memory.get(), bitmap.handle());
-        if (!BitBlt(memory.get(), 0, 0, desktop.width, desktop.height, screen.get(), desktop.x, desktop.y,
-                    SRCCOPY | CAPTUREBLT))
-            return fail(last_error("BitBlt(desktop)"));
-        GdiFlush();
-        const size_t size = size_t(desktop.width) * desktop.height * 4;
-        pixels.assign(bitmap.bits(), bitmap.bits() + size);
-    }
-    for (size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
-    auto image = make_image(uint32_t(desktop.width), uint32_t(desktop.height), std::move(pixels));
+    auto owner = std::make_unique<CapturedDesktop>(std::move(*surface));
+    uint8_t* bytes = owner->surface().pixels();
+    auto image = TileImage::lent(uint32_t(desktop.width), uint32_t(desktop.height), bytes, std::move(owner));
     if (!image) return fail(PlatformError::image(image.error()));
-
     Frame frame;
     frame.tiles.push_back(Tile{std::move(image).value(), desktop, 100});
     return frame;

@@ -88,11 +88,14 @@ std::unique_ptr<GdiplusCanvas> GdiplusCanvas::withGraphics(Gdiplus::GpGraphics* 
     return std::unique_ptr<GdiplusCanvas>(new GdiplusCanvas(std::move(graphics)));
 }
 
-std::unique_ptr<GdiplusCanvas> GdiplusCanvas::onDc(HDC dc) {
+std::unique_ptr<GdiplusCanvas> GdiplusCanvas::onDc(HDC dc, std::optional<PixelView> pixels) {
     Gdiplus::GpGraphics* raw = nullptr;
     if (!dc || gp::GdipCreateFromHDC(dc, &raw) != Ok) return nullptr;
     auto canvas = withGraphics(raw, Gdiplus::TextRenderingHintClearTypeGridFit);
-    if (canvas) canvas->dc_ = dc;
+    if (canvas) {
+        canvas->dc_ = dc;
+        canvas->pixels_ = pixels;
+    }
     return canvas;
 }
 
@@ -167,15 +170,17 @@ void GdiplusCanvas::highlightPolyline(std::span<const Point> points, double widt
         strokePolyline(points, false, width, translucent);
         return;
     }
-    // The raw stroke is given pixels: the world transform is applied here.
+    // The raw stroke is given pixels: the world transform (scale, then shift) is applied here.
     std::vector<Point> at;
     at.reserve(points.size());
-    for (const Point& p : points) at.push_back({p.x * scale_, p.y * scale_});
+    for (const Point& p : points) at.push_back({p.x * scale_ + shift_x_, p.y * scale_ + shift_y_});
     Box clip{0, 0, double(pixels->width), double(pixels->height)};
     if (clip_) clip = *clip_;
-    // On a device context, also its own clip (the overlay's dirty rectangle).
+    // On a device context, also its own clip (the overlay's dirty rectangle), which
+    // GetClipBox gives in logical units: made device pixels like the stroke.
     RECT dc_clip;
     const int region = dc_ ? GetClipBox(dc_, &dc_clip) : ERROR;
+    if (region == SIMPLEREGION || region == COMPLEXREGION) LPtoDP(dc_, reinterpret_cast<POINT*>(&dc_clip), 2);
     if (region == NULLREGION) return;
     if (region == SIMPLEREGION || region == COMPLEXREGION) {
         const double left = std::max(clip.x, double(dc_clip.left)), top = std::max(clip.y, double(dc_clip.top));
@@ -211,7 +216,7 @@ std::optional<TextExtent> GdiplusCanvas::measureText(std::string_view utf8, doub
 
 void GdiplusCanvas::setClip(const Rect& rect) {
     gp::GdipSetClipRectI(graphics_.get(), rect.x, rect.y, rect.width, rect.height, Gdiplus::CombineModeReplace);
-    clip_ = Box{rect.x * scale_, rect.y * scale_, rect.width * scale_, rect.height * scale_};
+    clip_ = Box{rect.x * scale_ + shift_x_, rect.y * scale_ + shift_y_, rect.width * scale_, rect.height * scale_};
 }
 
 void GdiplusCanvas::resetClip() {
@@ -220,14 +225,24 @@ void GdiplusCanvas::resetClip() {
 }
 
 void GdiplusCanvas::setScale(double scale) {
-    gp::GdipResetWorldTransform(graphics_.get());
+    resetScale();
     gp::GdipScaleWorldTransform(graphics_.get(), float(scale), float(scale), Gdiplus::MatrixOrderPrepend);
     scale_ = scale;
 }
 
 void GdiplusCanvas::resetScale() {
     gp::GdipResetWorldTransform(graphics_.get());
+    if (shift_x_ || shift_y_)
+        gp::GdipTranslateWorldTransform(graphics_.get(), float(shift_x_), float(shift_y_), Gdiplus::MatrixOrderAppend);
     scale_ = 1.0;
+}
+
+void GdiplusCanvas::shift(int32_t dx, int32_t dy) {
+    shift_x_ = dx;
+    shift_y_ = dy;
+    const double scale = scale_;
+    resetScale();
+    if (scale != 1.0) setScale(scale);
 }
 
 TextExtent measureAnnotationText(std::string_view utf8, double pixelSize) {

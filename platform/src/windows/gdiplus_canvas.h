@@ -14,8 +14,10 @@ class GdiplusCanvas final : public Canvas {
 public:
     // A graphics object on `dc` with anti-aliasing and ClearType grid-fitted text;
     // null when GDI+ cannot make one (nothing is drawn then). Highlighter strokes
-    // reach the pixels of a DIB section selected into `dc`.
-    static std::unique_ptr<GdiplusCanvas> onDc(HDC dc);
+    // reach `pixels`, the surface selected into `dc`, when given; else the pixels of
+    // a DIB section selected into `dc` when it tells its rows run top-down (Wine's
+    // never does: it reports every section's height as positive).
+    static std::unique_ptr<GdiplusCanvas> onDc(HDC dc, std::optional<PixelView> pixels = std::nullopt);
     // The same on a GDI+ bitmap whose pixels are `pixels`, with grey-scale
     // grid-fitted text: ClearType's colour fringes belong to one screen's
     // sub-pixels and look wrong in a picture that is zoomed, printed or shown on a phone.
@@ -34,6 +36,10 @@ public:
     void setScale(double scale) override;
     void resetScale() override;
 
+    // Moves everything drawn afterwards by (dx, dy) device pixels, under any
+    // scale: the overlay draws client coordinates into a buffer holding one band.
+    void shift(int32_t dx, int32_t dy);
+
     Gdiplus::GpGraphics* graphics() const { return graphics_.get(); }
 
 private:
@@ -47,7 +53,9 @@ private:
     HDC dc_ = nullptr;                  // onDc
     std::optional<PixelView> pixels_;   // onImage
     double scale_ = 1.0;                // what setScale set, for the raw highlighter
-    std::optional<Box> clip_;           // in pixels
+    std::optional<Box> clip_;           // in device pixels, the shift included
+    int32_t shift_x_ = 0;
+    int32_t shift_y_ = 0;
 };
 
 // The box of a Text annotation for `utf8` at a font size in pixels, measured on a

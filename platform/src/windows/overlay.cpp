@@ -1,10 +1,17 @@
-// Opening the region overlay, its modal loop and its teardown.
+// Opening the region overlay, its modal loop and its teardown. What does not
+// depend on the picture (the window, fonts, brushes, the window list, the back
+// buffer) is made before the capture, so the first frame follows the capture at once.
 #include "overlay.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
+#include <memory>
+#include <optional>
+#include <type_traits>
+#include <utility>
 
+#include "capture.h"
+#include "foreground.h"
 #include "host.h"
 #include "kestrix/overlay_layout.h"
 #include "last_error.h"
@@ -19,6 +26,10 @@ namespace {
 enum class ClassRegistration { NotTried, Registered, Failed };
 ClassRegistration registration = ClassRegistration::NotTried;
 
+// The back buffer holds full rows of the desktop, this many bytes at most (and
+// at least one row): a paint composes a large area band by band, so no
+// buffer of the whole desktop is made.
+constexpr size_t kBackBufferBytes = size_t(4) << 20;
 
 // Registered once per process; a failure is reported by the first open only.
 Result<void, PlatformError> register_overlay_class() {
@@ -38,47 +49,84 @@ Result<void, PlatformError> register_overlay_class() {
     return {};
 }
 
-// Each colour channel darkened as by black laid over it at `percent` opacity.
-void dim_pixels(const uint8_t* from, uint8_t* to, size_t bytes, uint32_t percent) {
-    const uint32_t alpha = std::min<uint32_t>(percent, 100) * 255 / 100;
-    std::array<uint8_t, 256> table;
-    for (uint32_t v = 0; v < 256; ++v) table[v] = uint8_t((v * (255 - alpha) + 127) / 255);
-    for (size_t i = 0; i + 3 < bytes; i += 4) {
-        to[i] = table[from[i]];
-        to[i + 1] = table[from[i + 1]];
-        to[i + 2] = table[from[i + 2]];
-        to[i + 3] = 255;
+struct WindowDestroyer {
+    void operator()(HWND window) const { DestroyWindow(window); }
+};
+using OwnedWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+
+// Everything of an overlay that does not depend on the picture, made while the
+// screen still shows what the user asked to capture. The window exists hidden.
+struct PreparedOverlay {
+    Rect desktop;
+    uint32_t ui_scale = 100;
+    std::vector<Rect> windows;
+    GdiObject<HBRUSH> border_brush;
+    GdiObject<HBRUSH> label_brush;
+    GdiObject<HFONT> label_font;
+    GdiObject<HFONT> hint_font;
+    std::unique_ptr<DibSurface> back;
+    HWND earlier_foreground = nullptr;
+    OwnedWindow window;
+};
+
+// At most one, for the capture about to be taken; or why it could not be made.
+thread_local std::optional<Result<PreparedOverlay, PlatformError>> prepared;
+
+Result<PreparedOverlay, PlatformError> make_prepared(const std::vector<Monitor>& monitors) {
+    PreparedOverlay p;
+    p.earlier_foreground = GetForegroundWindow();
+    p.desktop = virtual_desktop(monitors);
+    if (auto registered = register_overlay_class(); !registered) return fail(registered.error());
+    p.ui_scale = overlay_ui_scale(monitors);
+    p.windows = list_windows();
+    p.border_brush.reset(CreateSolidBrush(RGB(74, 158, 46)));
+    p.label_brush.reset(CreateSolidBrush(RGB(26, 26, 26)));
+    p.label_font.reset(overlay_font(size_label_font_height(p.ui_scale)));
+    p.hint_font.reset(overlay_font(hint_font_height(p.ui_scale)));
+    const Rect& d = p.desktop;
+    if (d.width > 0 && d.height > 0) {
+        const size_t row = size_t(d.width) * 4;
+        const auto rows = int32_t(std::clamp<size_t>(kBackBufferBytes / row, 1, size_t(d.height)));
+        auto back = DibSurface::create(d.width, rows, "overlay");
+        if (!back) return fail(std::move(back).error());
+        p.back = std::move(*back);
     }
+    // Hidden until the picture is there. Clipping the children keeps the paint
+    // handler off the text box.
+    p.window.reset(CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kOverlayClass, L"", WS_POPUP | WS_CLIPCHILDREN,
+                                   d.x, d.y, d.width, d.height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    if (!p.window) return fail(last_error("CreateWindowExW(overlay)"));
+    return p;
 }
 
-// The drawing surfaces: the frozen desktop as a bitmap, the desktop dimmed once
-// (painting then copies instead of blending every time) and the back buffer.
-Result<void, PlatformError> create_surfaces(OverlayState& state, const Tile& tile) {
-    const auto width = int32_t(tile.image.width());
-    const auto height = int32_t(tile.image.height());
-    const uint8_t* pixels = tile.image.pixels().data();
-    auto frozen = DibSurface::create(width, height, "overlay");
-    if (!frozen) return fail(std::move(frozen.error()));
-    std::memcpy((*frozen)->pixels(), pixels, (*frozen)->byte_size());
-    state.frozen = std::move(*frozen);
-    if (state.dim_percent > 0) {
-        auto dimmed = DibSurface::create(width, height, "overlay");
-        if (!dimmed) return fail(std::move(dimmed.error()));
-        dim_pixels(pixels, (*dimmed)->pixels(), (*dimmed)->byte_size(), state.dim_percent);
-        state.dimmed = std::move(*dimmed);
+// The prepared overlay for this desktop, made now when there is none.
+Result<PreparedOverlay, PlatformError> take_prepared(const std::vector<Monitor>& monitors) {
+    std::optional<Result<PreparedOverlay, PlatformError>> taken = std::exchange(prepared, std::nullopt);
+    if (taken && (!*taken || (*taken)->desktop == virtual_desktop(monitors))) return std::move(*taken);
+    taken.reset();  // made for another desktop: its window goes before a new one is made
+    return make_prepared(monitors);
+}
+
+// The frozen desktop to paint from: the capture's own bitmap, or for a frame made
+// elsewhere a copy of its pixels.
+Result<void, PlatformError> attach_frozen(OverlayState& state, const Tile& tile) {
+    if (const auto* captured = dynamic_cast<const CapturedDesktop*>(tile.image.owner())) {
+        state.frozen = &captured->surface();
+        return {};
     }
-    auto back = DibSurface::create(width, height, "overlay");
-    if (!back) return fail(std::move(back.error()));
-    state.back = std::move(*back);
+    auto copy = DibSurface::create(int32_t(tile.image.width()), int32_t(tile.image.height()), "overlay");
+    if (!copy) return fail(std::move(copy).error());
+    std::memcpy((*copy)->pixels(), tile.image.data(), (*copy)->byte_size());
+    state.frozen_copy = std::move(*copy);
+    state.frozen = state.frozen_copy.get();
     return {};
 }
 
-void build_state(OverlayState& state, bool save_as, bool transfer_enabled) {
-    state.ui_scale = overlay_ui_scale(state.monitors);
+void adopt(OverlayState& state, PreparedOverlay&& p, bool save_as, bool transfer_enabled) {
+    state.ui_scale = p.ui_scale;
     state.save_as = save_as;
     state.transfer_enabled = transfer_enabled;
-
-    state.model.windows = list_windows();
+    state.model.windows = std::move(p.windows);
     for (const Monitor& m : state.monitors) state.model.monitors.push_back(m.rect);
     state.model.bounds = state.desktop;
     // The first paint already shows the magnifier and highlight at the pointer.
@@ -86,10 +134,13 @@ void build_state(OverlayState& state, bool save_as, bool transfer_enabled) {
     if (GetCursorPos(&at)) selecting_move(state.gesture, state.model, at.x, at.y);
 
     state.toolbar = layout_toolbar(std::nullopt, state.transfer_enabled, state.ui_scale);
-    state.border_brush.reset(CreateSolidBrush(RGB(74, 158, 46)));
-    state.label_brush.reset(CreateSolidBrush(RGB(26, 26, 26)));
-    state.label_font.reset(overlay_font(size_label_font_height(state.ui_scale)));
-    state.hint_font.reset(overlay_font(hint_font_height(state.ui_scale)));
+    state.border_brush = std::move(p.border_brush);
+    state.label_brush = std::move(p.label_brush);
+    state.label_font = std::move(p.label_font);
+    state.hint_font = std::move(p.hint_font);
+    state.back = std::move(p.back);
+    state.earlier_foreground = p.earlier_foreground;
+    state.window = p.window.release();  // destroyed by the loop's end from here on
 }
 
 // Ends the window's life: no message reaches the state any more.
@@ -124,20 +175,15 @@ Result<OverlayOutcome, PlatformError> run_overlay(const Frame& frame, const std:
                                                   const Config& config, bool save_as,
                                                   const std::optional<Rect>& selection,
                                                   const EditAgainStart* edit_again = nullptr) {
-    if (auto registered = register_overlay_class(); !registered) return fail(registered.error());
+    auto ready = take_prepared(monitors);
+    if (!ready) return fail(ready.error());
     if (frame.tiles.size() != 1) return fail(PlatformError::capture("expected one desktop-wide tile"));
 
     OverlayState state(frame, monitors);
     state.desktop = virtual_desktop(monitors);
     state.dim_percent = std::min<uint32_t>(config.overlay_dim_percent, 100);
-    if (auto made = create_surfaces(state, frame.tiles.front()); !made) return fail(made.error());
-    build_state(state, save_as, config.transfer_enabled);
-
-    const Rect& d = state.desktop;
-    // Clipping the children keeps the paint handler off the text box.
-    state.window = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kOverlayClass, L"", WS_POPUP | WS_CLIPCHILDREN,
-                                   d.x, d.y, d.width, d.height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!state.window) return fail(last_error("CreateWindowExW(overlay)"));
+    if (auto attached = attach_frozen(state, frame.tiles.front()); !attached) return fail(attached.error());
+    adopt(state, std::move(*ready), save_as, config.transfer_enabled);
 
     SetWindowLongPtrW(state.window, GWLP_USERDATA, LONG_PTR(&state));
     if (selection)
@@ -151,8 +197,7 @@ Result<OverlayOutcome, PlatformError> run_overlay(const Frame& frame, const std:
         invalidate_all(state);
     }
     ShowWindow(state.window, SW_SHOW);
-    SetForegroundWindow(state.window);
-    SetFocus(state.window);
+    take_foreground(state.window, state.earlier_foreground);
     SetCapture(state.window);
 
     run_modal_loop(state);
@@ -171,6 +216,13 @@ HFONT overlay_font(int32_t height) {
 OverlayState* overlay_state(HWND window) {
     return reinterpret_cast<OverlayState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
+
+void prepare_overlay(const std::vector<Monitor>& monitors) {
+    prepared.reset();  // an unused earlier one goes first
+    prepared = make_prepared(monitors);
+}
+
+void discard_prepared_overlay() { prepared.reset(); }
 
 Result<OverlayOutcome, PlatformError> open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
                                                   const Config& config, bool save_as, std::optional<Rect> selection) {

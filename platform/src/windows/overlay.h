@@ -20,6 +20,13 @@
 
 namespace kestrix::win {
 
+// Makes what an overlay on these monitors needs apart from the picture: its
+// window (hidden), fonts, brushes, back buffer and the window list. The next
+// open_overlay uses it; another preparation or discard_prepared_overlay releases it.
+void prepare_overlay(const std::vector<Monitor>& monitors);
+void discard_prepared_overlay();
+
+// Uses what prepare_overlay made for these monitors, and makes it when there is none.
 // With a selection it opens in the editing phase with that rectangle selected.
 Result<OverlayOutcome, PlatformError> open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
                                                   const Config& config, bool save_as,

@@ -180,7 +180,7 @@ void on_mouse_move(OverlayState& state, DesktopPoint p, WPARAM buttons) {
     if (state.editing() && !(buttons & MK_LBUTTON)) hover = toolbar_item_at(state.toolbar, state.toolbar_at, p.x, p.y);
     if (toolbar_hover_changed(state.hover_item, hover)) {
         state.hover_item = hover;
-        invalidate_all(state);
+        invalidate_editing(state);
     }
     apply_cursor_rule(state, p);
 }
@@ -297,7 +297,7 @@ void apply_editor_outcome(OverlayState& state, const EditorOutcome& outcome) {
         case EditorAction::None: return;
         case EditorAction::Redraw:
             relayout_toolbar(state);
-            invalidate_all(state);
+            invalidate_editing(state);
             return;
         case EditorAction::Copy: finish(state, FinishKind::Copy); return;
         case EditorAction::Save: finish(state, FinishKind::Save); return;

@@ -1,18 +1,23 @@
-// The overlay's paint handler: the raster parts (frozen desktop, dimming, bright
-// selection, border and size label, hint, magnifier zoom, the mosaic layer)
-// composed in the back buffer, the vector chrome drawn on top through a canvas,
-// and one copy of the dirty rectangle to the window.
+// The overlay's paint handler: the raster parts (frozen desktop, dimmed here,
+// bright selection, border and size label, hint, magnifier zoom, the mosaic
+// layer) composed in the back buffer, the vector chrome drawn on top through a
+// canvas, and a copy to the window. Only the rectangles of the update region are
+// painted, each in bands of as many rows as the back buffer holds.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "gdiplus_canvas.h"
 #include "kestrix/annotate.h"
+#include "kestrix/dimming.h"
 #include "kestrix/i18n.h"
 #include "kestrix/mosaic.h"
 #include "kestrix/overlay_chrome.h"
 #include "kestrix/overlay_layout.h"
+#include "kestrix/overlay_repaint.h"
 #include "kestrix/redaction.h"
 #include "kestrix/ui_scale.h"
 #include "overlay_state.h"
@@ -28,6 +33,8 @@ thread_local OverlayPaintObserver paint_observer;
 constexpr int32_t kHighlightMargin = 96;  // room for the border and the size label around the highlight, at 100 %
 constexpr int32_t kReadoutMargin = 2;
 constexpr int32_t kZoomSource = 16;       // desktop pixels across the magnifier
+// Beyond this many rectangles the update region is painted as its bounding box.
+constexpr DWORD kMostUpdateRects = 32;
 
 RECT to_win(const Rect& r) { return {r.x, r.y, LONG(r.right()), LONG(r.bottom())}; }
 Rect from_win(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
@@ -110,39 +117,61 @@ Rect readout_rect(const OverlayState& state) {
 
 Rect readout_area(const OverlayState& state) { return inflate(readout_rect(state), kReadoutMargin); }
 
-void paint_hint(const OverlayState& state, HDC dc) {
+// A line of text on its box, measured once for all the bands of a paint.
+struct BoxedLine {
+    std::wstring text;
+    TextPlacement at;
+    HFONT font = nullptr;
+};
+
+// The selecting phase's hint and size label, laid out for one paint.
+struct SelectingText {
+    std::optional<BoxedLine> hint;
+    std::optional<BoxedLine> label;
+};
+
+std::optional<BoxedLine> hint_line(const OverlayState& state, HDC dc) {
     const Monitor* monitor = hint_monitor(state.monitors);
-    if (!monitor || !state.hint_font || !state.label_brush) return;
-    const std::wstring hint = wide(msg(Message::overlay_hint));
-    const SelectGuard font(dc, state.hint_font.get());
-    const TextSize size = measure_line(dc, hint);
-    const TextPlacement at = hint_placement(state.to_client(monitor->rect), state.ui_scale, size.width, size.height);
-    const RECT box = to_win(at.box);
-    FillRect(dc, &box, state.label_brush.get());
-    draw_line(dc, hint, at.text_x, at.text_y);
+    if (!monitor || !state.hint_font || !state.label_brush) return std::nullopt;
+    BoxedLine line{wide(msg(Message::overlay_hint)), {}, state.hint_font.get()};
+    const SelectGuard font(dc, line.font);
+    const TextSize size = measure_line(dc, line.text);
+    line.at = hint_placement(state.to_client(monitor->rect), state.ui_scale, size.width, size.height);
+    return line;
 }
 
-void paint_border_and_label(const OverlayState& state, HDC dc, const Rect& highlight) {
-    const int32_t t = border_thickness(state.monitors, state.gesture.cursor.x, state.gesture.cursor.y);
-    if (state.border_brush) {
-        for (const Rect& bar : border_bars(state.to_client(highlight), t)) {
-            const RECT r = to_win(bar);
-            FillRect(dc, &r, state.border_brush.get());
-        }
-    }
+SelectingText selecting_text(const OverlayState& state) {
+    SelectingText text;
+    HDC dc = state.back->dc();
+    text.hint = hint_line(state, dc);
+    const std::optional<Rect> shown = displayed_rect(state.gesture);
+    if (!shown || !state.label_brush) return text;
     std::wstring label;
-    const std::optional<TextPlacement> at = size_label_box(state, dc, highlight, &label);
-    if (!at || !state.label_brush) return;
-    const RECT box = to_win(at->box);
-    FillRect(dc, &box, state.label_brush.get());
-    const SelectGuard font(dc, state.label_font.get());
-    draw_line(dc, label, at->text_x, at->text_y);
+    if (const std::optional<TextPlacement> at = size_label_box(state, dc, *shown, &label))
+        text.label = BoxedLine{std::move(label), *at, state.label_font.get()};
+    return text;
 }
 
-// The magnifier: the panel, the 16 x 16 pixels around the cursor blown up 8
-// times (at 100 %), then the chrome (cross-hair, swatch, coordinates and colour
-// text), all at the scale of the monitor under the cursor.
-void paint_readout(const OverlayState& state, HDC dc, Canvas* canvas) {
+void paint_line(const OverlayState& state, HDC dc, const BoxedLine& line, const Rect& band) {
+    if (!intersect(line.at.box, band)) return;
+    const RECT box = to_win(line.at.box);
+    FillRect(dc, &box, state.label_brush.get());
+    const SelectGuard font(dc, line.font);
+    draw_line(dc, line.text, line.at.text_x, line.at.text_y);
+}
+
+void paint_border(const OverlayState& state, HDC dc, const Rect& highlight) {
+    if (!state.border_brush) return;
+    const int32_t t = border_thickness(state.monitors, state.gesture.cursor.x, state.gesture.cursor.y);
+    for (const Rect& bar : border_bars(state.to_client(highlight), t)) {
+        const RECT r = to_win(bar);
+        FillRect(dc, &r, state.border_brush.get());
+    }
+}
+
+// The magnifier's raster part: the panel and the 16 x 16 pixels around the
+// cursor blown up 8 times (at 100 %), at the scale of the monitor under the cursor.
+void paint_readout_zoom(const OverlayState& state, HDC dc) {
     const DesktopPoint c = state.gesture.cursor;
     const Rect panel = readout_rect(state);
     const uint32_t scale = state.pointer_scale();
@@ -156,8 +185,12 @@ void paint_readout(const OverlayState& state, HDC dc, Canvas* canvas) {
     StretchBlt(dc, panel.x, panel.y, zoom, zoom, state.frozen->dc(), c.x - state.desktop.x - kZoomSource / 2,
                c.y - state.desktop.y - kZoomSource / 2, kZoomSource, kZoomSource, SRCCOPY);
     SetStretchBltMode(dc, previous_mode);
-    if (!canvas) return;
+}
 
+// Its vector part: cross-hair, swatch, coordinates and colour text.
+void paint_readout_vectors(const OverlayState& state, Canvas& canvas) {
+    const DesktopPoint c = state.gesture.cursor;
+    const Rect panel = readout_rect(state);
     ReadoutContent content;
     content.cursor_x = c.x;
     content.cursor_y = c.y;
@@ -166,8 +199,8 @@ void paint_readout(const OverlayState& state, HDC dc, Canvas* canvas) {
     content.copied = state.colour_copied;
     const std::string hint = msg(Message::colour_hint, "Shift+");
     content.hint = hint;
-    content.ui_scale = scale;
-    paint_readout_chrome(*canvas, Point{double(panel.x), double(panel.y)}, content);
+    content.ui_scale = state.pointer_scale();
+    paint_readout_chrome(canvas, Point{double(panel.x), double(panel.y)}, content);
 }
 
 // Every Mosaic stroke, the one being drawn included, and with any stroke the
@@ -240,17 +273,21 @@ void paint_layer(OverlayState& state, HDC dc, const Rect& dirty) {
     SetStretchBltMode(dc, previous_mode);
 }
 
-void paint_editing(OverlayState& state, HDC dc, const Rect& dirty, Canvas* canvas) {
-    paint_layer(state, dc, dirty);
-    if (!canvas) return;
+// The monitor a tooltip of the hovered item stays on.
+Rect tooltip_monitor(const OverlayState& state, const ToolbarItem& hover) {
+    const Box& r = hover.rect;
+    return state.area_at({state.toolbar_at.x + int32_t(r.x + r.width / 2), state.toolbar_at.y + int32_t(r.y + r.height / 2)});
+}
+
+void paint_editing_vectors(OverlayState& state, Canvas& canvas) {
     const Editor& editor = *state.editor;
     const Origin origin{state.desktop.x, state.desktop.y};
     std::optional<std::size_t> leave_out;
     if (state.text_box) leave_out = state.text_box->index;
-    drawAnnotations(*canvas, origin, editor.annotations(), editor.in_progress(), editor.selection(), leave_out);
-    paint_selection_frame(*canvas, to_box(state.to_client(editor.selection())), editor.ui_scale());
+    drawAnnotations(canvas, origin, editor.annotations(), editor.in_progress(), editor.selection(), leave_out);
+    paint_selection_frame(canvas, to_box(state.to_client(editor.selection())), editor.ui_scale());
     const std::vector<HandlePoint> handles = editor.selected_annotation_handles();
-    paint_annotation_handles(*canvas, handles, origin, editor.ui_scale());
+    paint_annotation_handles(canvas, handles, origin, editor.ui_scale());
 
     ToolbarLook look;
     look.tool = editor.tool();
@@ -262,44 +299,103 @@ void paint_editing(OverlayState& state, HDC dc, const Rect& dirty, Canvas* canva
     look.hover = state.hover_item;
     const Point at{double(state.toolbar_at.x - state.desktop.x), double(state.toolbar_at.y - state.desktop.y)};
     // The tooltip belongs to the item under the pointer and stays on that item's monitor.
-    Rect tooltip_area = state.desktop;
-    if (look.hover) {
-        const Box& r = look.hover->rect;
-        tooltip_area = state.area_at({state.toolbar_at.x + int32_t(r.x + r.width / 2),
-                                      state.toolbar_at.y + int32_t(r.y + r.height / 2)});
-    }
-    paint_toolbar(*canvas, state.toolbar, at, look, to_box(state.to_client(tooltip_area)));
+    const Rect tooltip_area = look.hover ? tooltip_monitor(state, *look.hover) : state.desktop;
+    paint_toolbar(canvas, state.toolbar, at, look, to_box(state.to_client(tooltip_area)));
 }
 
-void compose(OverlayState& state, const Rect& dirty) {
+// The dimmed frozen desktop under `band` (client coordinates), written straight
+// into the back buffer from its (0, 0).
+void dim_into_back(const OverlayState& state, const Rect& band) {
+    const DibSurface& frozen = *state.frozen;
+    const std::optional<Rect> part = intersect(band, Rect{0, 0, frozen.width(), frozen.height()});
+    if (!part) return;
+    const size_t from_stride = size_t(frozen.width()) * 4, to_stride = size_t(state.back->width()) * 4;
+    const uint8_t* from = frozen.pixels() + size_t(part->y) * from_stride + size_t(part->x) * 4;
+    uint8_t* to = state.back->pixels() + size_t(part->y - band.y) * to_stride + size_t(part->x - band.x) * 4;
+    dim_pixels({from, from_stride}, {to, to_stride}, uint32_t(part->width), uint32_t(part->height), state.dim_percent);
+}
+
+// What the editing phase draws over the dimmed desktop, client coordinates.
+std::vector<Rect> editing_areas(const OverlayState& state) {
+    const Editor& editor = *state.editor;
+    EditingChrome chrome;
+    chrome.selection = editor.selection();
+    for (const HandlePoint& h : editor.selected_annotation_handles()) chrome.annotation_handles.push_back(h.centre);
+    chrome.toolbar = {state.toolbar_at.x, state.toolbar_at.y, int32_t(std::ceil(state.toolbar.width)),
+                      int32_t(std::ceil(state.toolbar.height))};
+    if (state.hover_item) chrome.tooltip_monitor = tooltip_monitor(state, *state.hover_item);
+    for (const Monitor& m : state.monitors) chrome.ui_scale = std::max(chrome.ui_scale, m.ui_scale);
+    std::vector<Rect> areas = editing_chrome_areas(chrome);
+    for (Rect& r : areas) r = state.to_client(r);
+    return areas;
+}
+
+// Where this paint draws through the canvas (client coordinates): bands elsewhere make none.
+std::vector<Rect> vector_areas(const OverlayState& state) {
+    if (state.editing()) return editing_areas(state);
+    return {readout_rect(state)};
+}
+
+bool meets_any(const Rect& band, const std::vector<Rect>& areas) {
+    return std::any_of(areas.begin(), areas.end(), [&](const Rect& r) { return intersect(band, r).has_value(); });
+}
+
+// One band of a paint, composed with its top-left at the back buffer's (0, 0):
+// the GDI parts through a viewport origin, the canvas through a shift of its own.
+void compose(OverlayState& state, const Rect& band, const SelectingText& text, const std::vector<Rect>& vectors) {
     HDC dc = state.back->dc();
-    HDC frozen = state.frozen->dc();
-    BitBlt(dc, dirty.x, dirty.y, dirty.width, dirty.height, state.dimmed_dc(), dirty.x, dirty.y, SRCCOPY);
+    GdiFlush();  // the previous band's copy to the window has read the buffer
+    dim_into_back(state, band);
 
-    // Nothing below may spill out of the dirty rectangle.
     const int saved = SaveDC(dc);
-    IntersectClipRect(dc, dirty.x, dirty.y, LONG(dirty.right()), LONG(dirty.bottom()));
-
+    SetViewportOrgEx(dc, -band.x, -band.y, nullptr);
     const std::optional<Rect> shown =
         state.editing() ? std::optional<Rect>(state.editor->selection()) : displayed_rect(state.gesture);
-    if (shown) copy_area(dc, frozen, state.to_client(*shown), dirty);
-
+    if (shown) copy_area(dc, state.frozen->dc(), state.to_client(*shown), band);
     if (!state.editing()) {
-        if (shown) paint_border_and_label(state, dc, *shown);
+        if (shown) paint_border(state, dc, *shown);
+        if (text.label) paint_line(state, dc, *text.label, band);
         // Over the highlight: a highlighted monitor or window must not hide it.
-        paint_hint(state, dc);
-        auto canvas = GdiplusCanvas::onDc(dc);
-        paint_readout(state, dc, canvas.get());
+        if (text.hint) paint_line(state, dc, *text.hint, band);
+        if (intersect(band, readout_rect(state))) paint_readout_zoom(state, dc);
     } else {
-        auto canvas = GdiplusCanvas::onDc(dc);
-        paint_editing(state, dc, dirty, canvas.get());
+        paint_layer(state, dc, band);
     }
     RestoreDC(dc, saved);
+
+    if (!meets_any(band, vectors)) return;
+    // The back buffer's own pixels for the highlighter, which multiplies into them.
+    const DibSurface& back = *state.back;
+    auto canvas = GdiplusCanvas::onDc(
+        dc, PixelView{back.pixels(), uint32_t(back.width()), uint32_t(back.height()), size_t(back.width()) * 4});
+    if (!canvas) return;
+    canvas->shift(-band.x, -band.y);
+    if (!state.editing())
+        paint_readout_vectors(state, *canvas);
+    else
+        paint_editing_vectors(state, *canvas);
+}
+
+// The parts of the window's update region to paint (client coordinates), or
+// none, for its bounding box, when it has too many or cannot be read.
+std::vector<Rect> update_rects(HWND window) {
+    std::vector<Rect> rects;
+    const GdiObject<HRGN> region(CreateRectRgn(0, 0, 0, 0));
+    if (!region || GetUpdateRgn(window, region.get(), FALSE) <= NULLREGION) return rects;
+    const DWORD size = GetRegionData(region.get(), 0, nullptr);
+    if (size == 0) return rects;
+    std::vector<uint8_t> data(size);
+    auto* header = reinterpret_cast<RGNDATA*>(data.data());
+    if (GetRegionData(region.get(), size, header) != size || header->rdh.nCount > kMostUpdateRects) return rects;
+    const auto* r = reinterpret_cast<const RECT*>(header->Buffer);
+    for (DWORD i = 0; i < header->rdh.nCount; ++i) rects.push_back(from_win(r[i]));
+    return paint_parts(std::move(rects));
 }
 
 }  // namespace
 
 void paint_overlay(OverlayState& state) {
+    std::vector<Rect> parts = update_rects(state.window);
     PAINTSTRUCT ps;
     HDC window_dc = BeginPaint(state.window, &ps);
     const Rect dirty = from_win(ps.rcPaint);
@@ -308,8 +404,16 @@ void paint_overlay(OverlayState& state) {
         return;
     }
     const auto begun = std::chrono::steady_clock::now();
-    compose(state, dirty);
-    BitBlt(window_dc, dirty.x, dirty.y, dirty.width, dirty.height, state.back->dc(), dirty.x, dirty.y, SRCCOPY);
+    if (parts.empty()) parts.push_back(dirty);
+    const std::vector<Rect> vectors = vector_areas(state);
+    const SelectingText text = state.editing() ? SelectingText{} : selecting_text(state);
+    const int32_t rows = state.back->height();
+    for (const Rect& part : parts) {
+        for (const Rect& band : paint_bands(part, rows, vectors)) {
+            compose(state, band, text, vectors);
+            BitBlt(window_dc, band.x, band.y, band.width, band.height, state.back->dc(), 0, 0, SRCCOPY);
+        }
+    }
     EndPaint(state.window, &ps);
     notify_paint_observer({state.window, dirty, begun, std::chrono::steady_clock::now()});
 }
@@ -330,13 +434,24 @@ void invalidate_selecting_changes(OverlayState& state) {
 
 void invalidate_readout(OverlayState& state) { invalidate(state, readout_area(state)); }
 
+void invalidate_editing(OverlayState& state) {
+    if (!state.editing()) return;
+    for (const Rect& r : state.last_editing) invalidate(state, r);
+    state.last_editing = editing_areas(state);
+    for (const Rect& r : state.last_editing) invalidate(state, r);
+}
+
 void invalidate_all(OverlayState& state) {
     InvalidateRect(state.window, nullptr, FALSE);
-    // The whole window shows the current state now: that is what a later
-    // selecting-phase move has to clear away.
+    // The whole window shows the current state now: that is what a later move
+    // has to clear away.
     state.last_highlight.reset();
     state.last_readout.reset();
-    if (state.editing()) return;
+    state.last_editing.clear();
+    if (state.editing()) {
+        state.last_editing = editing_areas(state);
+        return;
+    }
     state.last_highlight = current_highlight(state);
     state.last_readout = readout_area(state);
 }

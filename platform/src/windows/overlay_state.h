@@ -81,11 +81,12 @@ struct OverlayState {
     };
     std::optional<EditAgain> edit_again;
 
-    // Drawing: the frozen desktop (never drawn on), the same dimmed once when the
-    // overlay opens (absent when nothing is dimmed), and the back buffer
-    // everything is composed in.
-    std::unique_ptr<DibSurface> frozen;
-    std::unique_ptr<DibSurface> dimmed;
+    // Drawing: the frozen desktop (never drawn on: the capture's own bitmap, or a
+    // copy of a frame from elsewhere), dimmed while painting, and the back buffer
+    // everything is composed in, a band of full rows that a paint goes through
+    // as often as it needs.
+    const DibSurface* frozen = nullptr;
+    std::unique_ptr<DibSurface> frozen_copy;
     std::unique_ptr<DibSurface> back;
     GdiObject<HBRUSH> border_brush;
     GdiObject<HBRUSH> label_brush;
@@ -103,14 +104,16 @@ struct OverlayState {
     };
     std::optional<Highlight> last_highlight;
     std::optional<Rect> last_readout;
+    // What the editing phase last showed over the dimmed desktop (client coordinates).
+    std::vector<Rect> last_editing;
 
     // Last, so that it goes first: the edit control is a child of the window.
     std::unique_ptr<TextBox> text_box;
 
     HWND window = nullptr;
+    HWND earlier_foreground = nullptr;  // in front when the capture was asked for
 
     bool editing() const { return editor.has_value(); }
-    HDC dimmed_dc() const { return dimmed ? dimmed->dc() : frozen->dc(); }
     int32_t client_width() const { return desktop.width; }
     int32_t client_height() const { return desktop.height; }
     Rect to_client(const Rect& r) const { return {r.x - desktop.x, r.y - desktop.y, r.width, r.height}; }
@@ -131,6 +134,9 @@ LRESULT CALLBACK overlay_window_proc(HWND window, UINT message, WPARAM wparam, L
 void paint_overlay(OverlayState& state);
 void invalidate_selecting_changes(OverlayState& state);
 void invalidate_readout(OverlayState& state);
+// In the editing phase: where the selection, its handles, the toolbar and its
+// tooltip were and are, not the rest of the desktop.
+void invalidate_editing(OverlayState& state);
 void invalidate_all(OverlayState& state);
 void notify_paint_observer(const OverlayPaint& paint);
 

@@ -98,7 +98,7 @@ void open_text_box(OverlayState& state, const TextBoxRequest& request) {
     SetWindowLongPtrW(box->edit, GWLP_WNDPROC, LONG_PTR(text_box_proc));
     state.text_box = std::move(box);
     SetFocus(state.text_box->edit);
-    invalidate_all(state);
+    invalidate_editing(state);
 }
 
 void close_text_box(OverlayState& state, bool commit) {
@@ -124,7 +124,7 @@ void close_text_box(OverlayState& state, bool commit) {
             state.editor->text_cancelled();
         }
     }
-    invalidate_all(state);
+    invalidate_editing(state);
 }
 
 LRESULT text_box_colours(OverlayState& state, HDC dc) {

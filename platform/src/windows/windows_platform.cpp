@@ -56,9 +56,10 @@ Result<bool, PlatformError> WindowsPlatform::claim_single_instance() { return in
 Result<std::vector<Monitor>, PlatformError> WindowsPlatform::enumerate_monitors() { return win::enumerate_monitors(); }
 
 Result<Frame, PlatformError> WindowsPlatform::capture_desktop(const std::vector<Monitor>& monitors) {
-    // The hotkey's captures freeze at once; the menu's wait for the chosen item to fade.
-    if (take_menu_capture()) wait_for_menu_fade();
-    return win::capture_desktop(monitors);
+    if (take_menu_capture()) wait_for_menu_fade();  // when no overlay was prepared
+    auto frame = win::capture_desktop(monitors);
+    if (!frame) win::discard_prepared_overlay();  // no overlay follows
+    return frame;
 }
 
 Result<OverlayOutcome, PlatformError> WindowsPlatform::open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
@@ -150,6 +151,13 @@ Result<void, PlatformError> WindowsPlatform::run(const kestrix::HostSettings& se
                                                  const NestedHotkeyCallback& on_nested_hotkey) {
     update_earlier_run_value();
     return win::run(host_settings(settings), host_callback(on_event), on_nested_hotkey);
+}
+
+void WindowsPlatform::prepare_overlay(const std::vector<Monitor>& monitors) {
+    // The hotkey's captures freeze at once; the menu's wait for the chosen item to
+    // fade, before the window list is read, so that the fading item is not in it.
+    if (take_menu_capture()) wait_for_menu_fade();
+    win::prepare_overlay(monitors);
 }
 
 DesktopPoint WindowsPlatform::pointer_position() { return win::pointer_position(); }

@@ -54,6 +54,7 @@ public:
     void set_last_region_available(bool available) override;
     void signal_capture(const CaptureRequest& request) override;
     std::optional<CaptureRequest> take_capture_request() override;
+    void prepare_overlay(const std::vector<Monitor>& monitors) override;
     void set_recent_captures(std::optional<std::vector<RecentMenuEntry>> entries) override;
     std::optional<RecentCommand> take_recent_command() override;
     Result<OverlayOutcome, PlatformError> open_overlay_for_editing(const Frame& frame,
