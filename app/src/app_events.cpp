@@ -4,6 +4,7 @@
 #include "capture_session.h"
 #include "kestrix/i18n.h"
 #include "kestrix/tray.h"
+#include "recent_captures.h"
 #include "update_check.h"
 
 namespace kestrix {
@@ -23,12 +24,22 @@ void open_settings(AppState& state, AppEnvironment& env) {
     // The window has already applied the new hotkey and icon, so the new values are
     // the current ones whether or not they reached the file.
     state.config = fresh;
+    offer_recent_captures(state, env.platform);
+}
+
+std::optional<uint32_t> newest_recent(const RecentCaptures& recent) {
+    if (recent.empty()) return std::nullopt;
+    return recent.ids().front();
 }
 
 // One capture; a finished one's selection is the region the last-region mode takes next.
 void capture(AppState& state, AppEnvironment& env, const CaptureRequest& request, bool save_as = false) {
-    const std::optional<Rect> finished =
-        capture_session(env.platform, state.config, SessionStart{request, save_as, state.last_region});
+    state.recent.set_max_count(state.config.recent_captures);
+    const std::optional<uint32_t> newest = newest_recent(state.recent);
+    const std::optional<Rect> finished = capture_session(
+        env.platform, state.config, SessionStart{request, save_as, state.last_region, KeepRecent{&state.recent, {}}});
+    // A copy joined the recent captures: the menu shows it.
+    if (newest_recent(state.recent) != newest) offer_recent_captures(state, env.platform);
     if (!finished) return;
     if (!state.last_region) env.platform.set_last_region_available(true);
     state.last_region = finished;
@@ -67,6 +78,13 @@ bool handle_app_event(AppEvent event, AppState& state, AppEnvironment& env) {
         case AppEvent::RequestedCapture:
             if (const std::optional<CaptureRequest> request = env.platform.take_capture_request())
                 capture(state, env, *request);
+            return false;
+        case AppEvent::RecentCapture:
+            if (const std::optional<RecentCommand> command = env.platform.take_recent_command())
+                use_recent_capture(state, env, *command);
+            return false;
+        case AppEvent::ClearRecentCaptures:
+            clear_recent_captures(state, env.platform);
             return false;
         case AppEvent::ShowAbout:
             env.platform.show_about(about_text(catalogue(), state.config.hotkey.text()), kProductWebsite);

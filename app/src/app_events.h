@@ -5,6 +5,7 @@
 #include "app_environment.h"
 #include "kestrix/config.h"
 #include "kestrix/platform.h"
+#include "kestrix/recent.h"
 
 namespace kestrix {
 
@@ -13,6 +14,7 @@ struct AppState {
     Config config;                  // replaced when the Settings window saves
     bool update_installed = false;  // set once a new version has been installed and started
     std::optional<Rect> last_region;  // the selection of the last finished capture
+    RecentCaptures recent{kRecentCapturesDefaultCount};  // this process's copies, for the tray menu
 };
 
 // Acts on one event; answers true when the application must quit now.

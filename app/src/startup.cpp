@@ -2,6 +2,7 @@
 
 #include "answers.h"
 #include "app_events.h"
+#include "recent_captures.h"
 #include "kestrix/capture_hotkeys.h"
 #include "kestrix/hotkey_choice.h"
 #include "kestrix/i18n.h"
@@ -93,6 +94,7 @@ int run_tray_application(AppEnvironment& env, StartKind kind, std::optional<Capt
     state.config.hotkey = start.hotkey;
     // The stand-in may be a combination another mode has: the capture hotkey keeps it.
     turn_off_hotkeys_sharing_capture(state.config);
+    offer_recent_captures(state, platform);
     const Config& values = state.config;
     const HostSettings settings{values.hotkey,
                                 values.show_tray_icon,

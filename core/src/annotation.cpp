@@ -102,4 +102,27 @@ Annotation translated(const Annotation& annotation, double dx, double dy) {
     return moved;
 }
 
+Annotation remapped(const Annotation& annotation, const CoordinateMap& map) {
+    Annotation out = annotation;
+    // By what each kind holds, so that every kind is carried whatever its fields.
+    std::visit(
+        [&](auto& m) {
+            if constexpr (requires { m.start; m.end; }) m.start = map(m.start), m.end = map(m.end);
+            if constexpr (requires { m.bend; })
+                if (m.bend) *m.bend = map(*m.bend);
+            if constexpr (requires { m.points; })
+                for (Point& p : m.points) p = map(p);
+            if constexpr (requires { m.centre; }) m.centre = map(m.centre);
+            if constexpr (requires { m.box; }) {
+                const Point at = map({m.box.x, m.box.y});
+                m.box = {at.x, at.y, m.box.width * map.sx, m.box.height * map.sy};
+            }
+            if constexpr (requires { m.brush_width; m.block_size; })
+                m.brush_width *= map.size, m.block_size *= map.size;
+            if constexpr (requires { m.scale; }) m.scale *= map.size;
+        },
+        out);
+    return out;
+}
+
 }  // namespace kestrix

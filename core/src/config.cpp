@@ -78,6 +78,26 @@ std::optional<std::string> apply_setting(Config& config, std::string_view key, s
         config.*s.field = *flag;
         return std::nullopt;
     }
+    if (key == "save_folder") {
+        if (!value.empty() && !is_full_folder_path(value))
+            return format_message("save_folder: expected a full path such as D:\\Captures, got `{}`", value);
+        config.save_folder = std::string(value);
+        return std::nullopt;
+    }
+    if (key == "file_name_pattern") {
+        if (auto problem = file_name_pattern_problem(value))
+            return "file_name_pattern: " + *problem + "; keeping `" + config.file_name_pattern + "`";
+        config.file_name_pattern = std::string(value);
+        return std::nullopt;
+    }
+    if (key == "recent_captures") {
+        auto count = parse_count(value, kRecentCapturesMaxCount);
+        if (!count)
+            return "recent_captures: expected 0-" + std::to_string(kRecentCapturesMaxCount) +
+                   format_message(", got `{}`", value);
+        config.recent_captures = *count;
+        return std::nullopt;
+    }
     if (key == "language") {
         if (value.empty() || value == "auto" || value == "system") {
             config.language = kAutomaticLanguage;
@@ -141,16 +161,31 @@ std::optional<bool> parse_bool(std::string_view text) {
     return std::nullopt;
 }
 
-std::optional<uint8_t> parse_percent(std::string_view text) {
+std::optional<uint32_t> parse_count(std::string_view text, uint32_t most) {
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (text.empty()) return std::nullopt;
-    unsigned number = 0;
+    uint64_t number = 0;
     for (char c : text) {
         if (c < '0' || c > '9') return std::nullopt;
         number = number * 10 + unsigned(c - '0');
-        if (number > 100) return std::nullopt;
+        if (number > most) return std::nullopt;
     }
-    return uint8_t(number);
+    return uint32_t(number);
+}
+
+std::optional<uint8_t> parse_percent(std::string_view text) {
+    const auto number = parse_count(text, 100);
+    if (!number) return std::nullopt;
+    return uint8_t(*number);
+}
+
+bool is_full_folder_path(std::string_view text) {
+    const auto separator = [](char c) { return c == '\\' || c == '/'; };
+    const bool drive = text.size() >= 3 && ((text[0] | 0x20) >= 'a' && (text[0] | 0x20) <= 'z') && text[1] == ':' &&
+                       separator(text[2]);
+    const bool share = text.size() >= 3 && text[0] == '\\' && text[1] == '\\' && !separator(text[2]);
+    const bool root = text.size() >= 2 && text[0] == '/' && !separator(text[1]);
+    return drive || share || root;
 }
 
 ParsedConfig parse_config(std::string_view text) {
@@ -260,6 +295,27 @@ std::string render_config(const Config& config) {
     out += optional_hotkey_text(config.hotkey_screen);
     out += "\nhotkey_window = ";
     out += optional_hotkey_text(config.hotkey_window);
+    out += "\n"
+           "\n"
+           "# Also save every capture you copy in this folder, as a PNG under a\n"
+           "# new name (an existing file is never replaced). Empty: off.\n"
+           "save_folder = '";
+    out += config.save_folder;
+    out += "'\n"
+           "\n"
+           "# The name of a saved capture: {date} is 2026-12-09, {time} 201530,\n"
+           "# {counter} a number that makes the name new. Characters Windows does\n"
+           "# not allow in a name become \"_\".\n"
+           "file_name_pattern = '";
+    out += config.file_name_pattern;
+    out += "'\n"
+           "\n"
+           "# How many of this session's captures the menu keeps at hand (0-";
+    out += std::to_string(kRecentCapturesMaxCount);
+    out += ").\n"
+           "# They stay in memory only and are gone when Kestrix exits.\n"
+           "recent_captures = ";
+    out += std::to_string(config.recent_captures);
     out += "\n";
     return out;
 }

@@ -65,6 +65,15 @@ Editor::Editor(const Rect& selection, const Rect& desktop_bounds, const ToolSett
 const ToolStyle& Editor::style() const { return tools_.tool ? tools_.styles[std::size_t(*tools_.tool)] : untooled_; }
 ToolStyle& Editor::style() { return tools_.tool ? tools_.styles[std::size_t(*tools_.tool)] : untooled_; }
 
+void Editor::start_from(std::vector<Annotation> annotations, bool backdrop) {
+    annotations_ = std::move(annotations);
+    backdrop_ = backdrop;
+    selected_.reset();
+    gesture_ = std::monostate{};
+    undo_.clear();
+    redo_.clear();
+}
+
 EditorOutcome Editor::select_tool(int index) {
     if (index < 0 || index >= TOOL_COUNT) return {};
     const Tool chosen = Tool(index);

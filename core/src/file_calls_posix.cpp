@@ -62,6 +62,13 @@ Result<void, std::string> replace(const std::filesystem::path& from, const std::
     return {};
 }
 
+Result<void, OpenFailure> rename_new(const std::filesystem::path& from, const std::filesystem::path& to) {
+    // A second name for the file, which fails when `to` exists, then the first one goes.
+    if (::link(from.c_str(), to.c_str()) != 0) return fail(open_failure(errno));
+    (void)::unlink(from.c_str());
+    return {};
+}
+
 void remove(const std::filesystem::path& path) { (void)::unlink(path.c_str()); }
 
 void sync_directory(const std::filesystem::path& directory) {

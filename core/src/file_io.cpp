@@ -4,10 +4,12 @@
 #include <chrono>
 #include <cstdio>
 #include <random>
+#include <set>
 #include <system_error>
 #include <utility>
 
 #include "kestrix/file_calls.h"
+#include "kestrix/utf8.h"
 
 namespace kestrix {
 
@@ -130,6 +132,62 @@ Result<void, std::string> write_file_atomically(const fs::path& requested, std::
     }
     file_calls::sync_directory(target.parent_path());
     return {};
+}
+
+namespace {
+
+// The names the folder holds, lower-cased as far as ASCII goes (names differing only in
+// case are the same name on Windows); empty when it cannot be listed.
+std::set<std::string> names_in(const fs::path& folder) {
+    std::set<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        names.insert(ascii_lower(utf8_from_path(it->path().filename())));
+    return names;
+}
+
+}  // namespace
+
+Result<fs::path, std::string> write_new_file(const fs::path& folder, const std::function<std::string(uint32_t)>& name_for,
+                                             std::string_view bytes) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec) return fail(ec.message());
+
+    // Names already taken are skipped without trying them; the exclusive rename below
+    // still refuses a name another program took since the listing.
+    const std::set<std::string> taken = names_in(folder);
+    constexpr uint32_t kAttempts = 100000;
+    uint32_t attempt = 0;
+    const auto next_free = [&]() -> std::optional<fs::path> {
+        for (; attempt < kAttempts; ++attempt) {
+            const std::string name = name_for(attempt);
+            if (!taken.contains(ascii_lower(name))) return folder / path_from_utf8(name);
+        }
+        return std::nullopt;
+    };
+
+    auto first = next_free();
+    if (!first) return fail(std::string("no free file name"));
+    auto temp = create_temporary_beside(*first);
+    if (!temp) return fail(std::move(temp.error().text));
+    if (auto written = OpenFile(temp->handle).write_and_close(bytes); !written) {
+        file_calls::remove(temp->path);
+        return fail(std::move(written.error()));
+    }
+    for (std::optional<fs::path> target = first; target; ++attempt, target = next_free()) {
+        auto renamed = file_calls::rename_new(temp->path, *target);
+        if (renamed) {
+            file_calls::sync_directory(folder);
+            return *target;
+        }
+        if (!renamed.error().exists) {
+            file_calls::remove(temp->path);
+            return fail(std::move(renamed.error().text));
+        }
+    }
+    file_calls::remove(temp->path);
+    return fail(std::string("no free file name"));
 }
 
 }  // namespace kestrix

@@ -171,6 +171,15 @@ constexpr std::array<std::string_view, kMessageCount> kMessageNames = {
     "tool_redact",
     "property_text_background",
     "tooltip_shortcut",
+    "error_capture_folder",
+    "settings_save_folder",
+    "settings_choose_folder",
+    "settings_save_folder_off",
+    "settings_save_folder_unset",
+    "menu_recent_captures",
+    "menu_copy_again",
+    "menu_edit_again",
+    "menu_clear_recent_captures",
 };
 
 // The catalogues are constant data, one file per language, one entry per message in

@@ -12,6 +12,7 @@ std::string ImageError::text() const {
         return "buffer length " + std::to_string(got) + " does not match expected " + std::to_string(expected);
     case Kind::TooLarge: return "image dimensions are too large";
     case Kind::Encode: return "png encoding failed: " + encoder_message;
+    case Kind::Decode: return "png decoding failed: " + encoder_message;
     }
     return {};
 }

@@ -41,6 +41,7 @@ void copy_values(const From& from, To& to) {
     to.transfer_enabled = from.transfer_enabled;
     to.show_tray_icon = from.show_tray_icon;
     to.check_for_updates = from.check_for_updates;
+    to.save_folder = from.save_folder;
 }
 
 constexpr SettingsControl kHotkeyButtons[] = {SettingsControl::HotkeyButton, SettingsControl::LastRegionHotkeyButton,
@@ -76,6 +77,11 @@ std::optional<Config> settings_result(const Config& given, const SettingsState& 
     copy_values(state, edited);
     if (edited == given) return std::nullopt;
     return edited;
+}
+
+std::string save_folder_text(const SettingsState& state, const Catalogue& catalogue) {
+    if (state.save_folder.empty()) return std::string(catalogue[Message::settings_save_folder_unset]);
+    return state.save_folder;
 }
 
 std::string dim_choice_text(uint8_t percent) { return std::to_string(percent) + "%"; }

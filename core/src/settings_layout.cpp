@@ -69,7 +69,14 @@ SettingsLayout layout_settings(const Catalogue& catalogue, const SettingsTextMea
         widest(measure, {text(Message::settings_confirmation), text(Message::send_allow),
                          text(Message::settings_start_at_login), text(Message::settings_show_icon),
                          text(Message::settings_check_updates)});
-    layout.row_width = std::max(column + layout.label_width + px(14), switch_text + px(24));
+    // The folder's row: both buttons, a folder of some length beside them, and its label.
+    const int32_t choose_width = std::max(px(88), measure.width(text(Message::settings_choose_folder)) + px(24));
+    const int32_t off_width = std::max(px(72), measure.width(text(Message::settings_save_folder_off)) + px(24));
+    const int32_t folder_row = std::max({choose_width + off_width + px(14) + px(120),
+                                         measure.width(text(Message::settings_save_folder)),
+                                         measure.width(text(Message::settings_save_folder_unset)) + choose_width +
+                                             off_width + px(14)});
+    layout.row_width = std::max({column + layout.label_width + px(14), switch_text + px(24), folder_row});
     layout.column_width = layout.row_width - layout.label_width - px(14);
     layout.column_x = layout.label_width + px(32);
 
@@ -91,6 +98,11 @@ SettingsLayout layout_settings(const Catalogue& catalogue, const SettingsTextMea
     for (size_t row = 0; row < layout.switches.size(); ++row)
         layout.switches[row] = {left, px(124 + below + 26 * int32_t(row)), E, px(22)};
 
+    layout.folder_label = {left, px(258 + below), E, px(20)};
+    layout.folder_off = {left + E - off_width, px(280 + below), off_width, px(26)};
+    layout.folder_choose = {layout.folder_off.x - px(6) - choose_width, px(280 + below), choose_width, px(26)};
+    layout.folder_path = {left, px(283 + below), layout.folder_choose.x - px(8) - left, px(20)};
+
     // The note holds the longest thing it may say, so Done never covers its last line.
     const int32_t note_text = std::max({
         measure.wrapped_height(format_message(text(Message::settings_icon_hidden_note), longest_hotkey), E),
@@ -100,7 +112,7 @@ SettingsLayout layout_settings(const Catalogue& catalogue, const SettingsTextMea
         measure.wrapped_height(text(Message::settings_hotkey_taken), E),
         measure.wrapped_height(longest_kestrix_clash(catalogue, measure), E),
     });
-    layout.note = {left, px(260 + below), E, std::max(px(52), note_text)};
+    layout.note = {left, px(316 + below), E, std::max(px(52), note_text)};
 
     const int32_t done_width = std::max(px(96), measure.width(text(Message::settings_done)) + px(24));
     layout.done = {X + C - done_width, int32_t(layout.note.bottom()) + px(8), done_width, px(30)};

@@ -6,6 +6,7 @@
 #include "error_text.h"
 #include "kestrix/file_io.h"
 #include "kestrix/i18n.h"
+#include "kestrix/utf8.h"
 #include "png_decode.h"
 
 using namespace kestrix;
@@ -329,4 +330,69 @@ TEST(CaptureSession, AToastThatCannotBeShownIsSilent) {
     s.run();
     EXPECT_EQ(s.platform.count("show_toast"), 1u);
     EXPECT_TRUE(s.platform.errors.empty());
+}
+
+TEST(CaptureSession, EveryCopyAlsoGoesToTheCaptureFolderUnderANewName) {
+    Session s;
+    const fs::path folder = s.root.path() / "made" / "for captures";  // missing: it is made
+    s.config.save_folder = utf8_from_path(folder);
+    s.platform.overlay_answer = finished();
+    s.run();
+    s.platform.overlay_answer = finished();
+    s.run();  // the same second
+
+    const fs::path first = folder / "Kestrix 2026-03-02 090503.png";
+    const fs::path second = folder / "Kestrix 2026-03-02 090503 (2).png";
+    for (const fs::path& path : {first, second}) {
+        const auto written = read_file(path);
+        ASSERT_TRUE(written) << path;
+        ASSERT_EQ(s.platform.copied_png.size(), 2u);
+        EXPECT_EQ(std::vector<uint8_t>(written->begin(), written->end()), s.platform.copied_png[0]);
+    }
+    ASSERT_EQ(s.platform.toasts.size(), 2u);
+    EXPECT_EQ(s.platform.toasts[1].text, "Copied and saved  Kestrix 2026-03-02 090503 (2).png");
+    EXPECT_EQ(s.platform.toasts[1].near, kSelection);
+
+    // Save As on top names the file chosen there; the folder still gets its copy.
+    s.config.file_name_pattern = "shot {counter}";
+    s.platform.overlay_answer = finished({.save = true});
+    s.platform.save_answer = std::optional<fs::path>{s.root.path() / "chosen.png"};
+    s.run();
+    EXPECT_TRUE(read_file(folder / "shot 1.png"));
+    EXPECT_EQ(s.platform.toasts.back().text, "Copied and saved  chosen.png");
+    EXPECT_TRUE(s.platform.errors.empty());
+    EXPECT_TRUE(s.platform.messages.empty());
+}
+
+TEST(CaptureSession, AFolderThatCannotBeWrittenGivesOneMessageAndTheCopyStands) {
+    Session s;
+    AppFixture::write(s.root.path() / "a file", "not a folder");
+    s.config.save_folder = utf8_from_path(s.root.path() / "a file" / "shots");
+    s.platform.overlay_answer = finished();
+    s.run();
+    EXPECT_EQ(s.platform.copied, std::vector<Image>{picture()});
+    ASSERT_EQ(s.platform.messages.size(), 1u);
+    EXPECT_TRUE(s.platform.messages[0].second.starts_with(
+        "The capture is on the clipboard, but Kestrix could not save it in your capture folder: "))
+        << s.platform.messages[0].second;
+    EXPECT_TRUE(s.platform.toasts.empty());
+    EXPECT_TRUE(s.platform.errors.empty());
+}
+
+TEST(CaptureSession, SaveAsWithAJpegNameWritesAJpegAndTheClipboardKeepsItsPng) {
+    Session s;
+    for (const char* name : {"a.JPG", "b.jpeg", "c.png", "d"}) {
+        s.platform.overlay_answer = finished({.save = true});
+        s.platform.save_answer = std::optional<fs::path>{s.root.path() / name};
+        s.run();
+        const auto written = read_file(s.root.path() / name);
+        ASSERT_TRUE(written) << name;
+        const bool jpeg = name[0] < 'c';
+        EXPECT_EQ(written->substr(0, 2) == "\xFF\xD8", jpeg) << name;
+        if (jpeg) EXPECT_EQ(written->substr(2), std::string("\0\0\x02\x80\0\0\x01\xE0", 8)) << name;
+        else EXPECT_EQ(std::vector<uint8_t>(written->begin(), written->end()), s.platform.copied_png.back()) << name;
+    }
+    EXPECT_EQ(s.platform.jpeg_qualities, (std::vector<uint8_t>{90, 90}));
+    EXPECT_EQ(s.platform.copied_png.size(), 4u);
+    EXPECT_EQ(s.platform.toasts.back().text, "Copied and saved  d");
 }

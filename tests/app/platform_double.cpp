@@ -81,6 +81,16 @@ Result<std::optional<std::filesystem::path>, PlatformError> PlatformDouble::ask_
     return save_answer;
 }
 
+// Not a real JPEG: a marker and the size, enough to tell what was written.
+Result<std::vector<uint8_t>, PlatformError> PlatformDouble::encode_jpeg(const Image& image, uint8_t quality) {
+    record("encode_jpeg");
+    jpeg_qualities.push_back(quality);
+    std::vector<uint8_t> bytes{0xFF, 0xD8};
+    for (uint32_t value : {image.width(), image.height()})
+        for (int shift : {24, 16, 8, 0}) bytes.push_back(uint8_t(value >> shift));
+    return bytes;
+}
+
 Result<void, PlatformError> PlatformDouble::show_toast(std::string_view text, std::optional<Rect> near) {
     record("show_toast");
     toasts.push_back({std::string(text), near});
@@ -221,6 +231,28 @@ std::optional<CaptureRequest> PlatformDouble::take_capture_request() {
     const CaptureRequest request = capture_requests.front();
     capture_requests.pop_front();
     return request;
+}
+
+void PlatformDouble::set_recent_captures(std::optional<std::vector<RecentMenuEntry>> entries) {
+    record("set_recent_captures");
+    recent_offers.push_back(std::move(entries));
+}
+
+std::optional<RecentCommand> PlatformDouble::take_recent_command() {
+    record("take_recent_command");
+    if (recent_commands.empty()) return std::nullopt;
+    const RecentCommand command = recent_commands.front();
+    recent_commands.pop_front();
+    return command;
+}
+
+Result<OverlayOutcome, PlatformError> PlatformDouble::open_overlay_for_editing(const Frame& frame,
+                                                                              const std::vector<Monitor>& monitors,
+                                                                              const Config&,
+                                                                              const EditAgainStart& start) {
+    record("open_overlay_for_editing");
+    edit_overlays.push_back({frame, monitors.size(), start.placement, start.capture});
+    return edit_overlay_answer;
 }
 
 std::vector<KeyboardLayout> PlatformDouble::keyboard_layouts() {

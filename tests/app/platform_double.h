@@ -54,12 +54,16 @@ public:
     std::optional<ForegroundWindow> foreground;
     Result<CountdownEnd, PlatformError> countdown_answer = CountdownEnd::Elapsed;
     std::deque<CaptureRequest> capture_requests;  // taken from the front
+    std::deque<RecentCommand> recent_commands;    // taken from the front
+    // open_overlay_for_editing closes with this; the default is Esc.
+    Result<OverlayOutcome, PlatformError> edit_overlay_answer = OverlayOutcome{};
 
     // --- what happened --------------------------------------------------------------
     mutable std::vector<std::string> calls;  // operation names in call order (platform_name is const)
     std::vector<std::pair<std::string, std::string>> messages;  // show_message title, text
     std::vector<std::pair<std::string, std::string>> abouts;    // show_about text, address
     std::vector<PlatformError> errors;                          // show_error
+    std::vector<uint8_t> jpeg_qualities;                        // encode_jpeg
     struct OverlayCall {
         size_t frame_tiles = 0;
         size_t monitors = 0;
@@ -74,6 +78,14 @@ public:
     };
     std::vector<Countdown> countdowns;
     std::vector<bool> last_region_offers;       // set_last_region_available
+    std::vector<std::optional<std::vector<RecentMenuEntry>>> recent_offers;  // set_recent_captures
+    struct EditOverlayCall {
+        Frame frame;  // a copy of what it was shown
+        size_t monitors = 0;
+        EditPlacement placement;
+        EditableCapture capture;
+    };
+    std::vector<EditOverlayCall> edit_overlays;
     std::vector<CaptureRequest> signalled_captures;  // signal_capture
     struct Sent {
         std::vector<uint8_t> png;
@@ -118,6 +130,7 @@ public:
     Result<void, PlatformError> copy_image(const Image& image, std::span<const uint8_t> png) override;
     Result<void, PlatformError> pin_image(const Image& image, const Rect& rect) override;
     Result<std::optional<std::filesystem::path>, PlatformError> ask_save_path(std::string_view suggested_name) override;
+    Result<std::vector<uint8_t>, PlatformError> encode_jpeg(const Image& image, uint8_t quality) override;
     Result<void, PlatformError> show_toast(std::string_view text, std::optional<Rect> near) override;
     void show_message(std::string_view title, std::string_view text) override;
     void show_about(std::string_view text, std::string_view address) override;
@@ -147,6 +160,12 @@ public:
     void signal_capture(const CaptureRequest& request) override;
     std::optional<CaptureRequest> take_capture_request() override;
     void prepare_overlay(const std::vector<Monitor>& monitors) override;
+    void set_recent_captures(std::optional<std::vector<RecentMenuEntry>> entries) override;
+    std::optional<RecentCommand> take_recent_command() override;
+    Result<OverlayOutcome, PlatformError> open_overlay_for_editing(const Frame& frame,
+                                                                  const std::vector<Monitor>& monitors,
+                                                                  const Config& config,
+                                                                  const EditAgainStart& start) override;
 
 private:
     void record(std::string operation) const { calls.push_back(std::move(operation)); }

@@ -27,7 +27,7 @@ TEST(Startup, FirstCopyPreparesClaimsLoadsAndRunsTheHost) {
     Startup s;
     EXPECT_EQ(s.start(), 0);
     EXPECT_EQ(s.platform.calls, (std::vector<std::string>{"prepare", "claim_single_instance", "preferred_languages",
-                                                          "keyboard_layouts", "run", "run_host"}));
+                                                          "keyboard_layouts", "set_recent_captures", "run", "run_host"}));
     EXPECT_TRUE(s.printed.empty());
     EXPECT_TRUE(s.sleeps.empty());
 }
@@ -113,7 +113,7 @@ TEST(Startup, TwoConfigWarningsGiveExactlyOneMessage) {
                   utf8_from_path(s.beside_program()));
     // The message comes before the host starts.
     EXPECT_EQ(s.platform.calls.back(), "run_host");
-    EXPECT_EQ(s.platform.calls[s.platform.calls.size() - 4], "show_message");
+    EXPECT_EQ(s.platform.calls[s.platform.calls.size() - 5], "show_message");
 }
 
 TEST(Startup, NoWarningsNoMessage) {

@@ -138,6 +138,36 @@ TEST(ParseConfig, SwitchesAndTheirOwnWarnings) {
     for (std::string_view word : {"", "2", "y", "enabled", " true"}) EXPECT_FALSE(parse_bool(word)) << word;
 }
 
+TEST(ParseConfig, CaptureFolderNamesAndRecentCaptures) {
+    const ParsedConfig set = parse(
+        "save_folder = \"D:\\Shots\\2026\"\nfile_name_pattern = 'Shot {counter}'\nrecent_captures = 0\n");
+    EXPECT_EQ(set.values.save_folder, "D:\\Shots\\2026");
+    EXPECT_EQ(set.values.file_name_pattern, "Shot {counter}");
+    EXPECT_EQ(set.values.recent_captures, 0u);
+    EXPECT_TRUE(set.warnings.empty());
+    EXPECT_EQ(parse("save_folder = \\\\nas\\shots").values.save_folder, "\\\\nas\\shots");
+    EXPECT_EQ(parse("save_folder = /Users/ana/Shots").values.save_folder, "/Users/ana/Shots");
+    EXPECT_EQ(parse("save_folder = \"D:\\x\"\nsave_folder = ''").values.save_folder, "");
+    EXPECT_EQ(parse("recent_captures = +20").values.recent_captures, 20u);
+
+    // A folder that would depend on where Kestrix was started is refused, and so are a
+    // pattern that names nothing or has an unknown token and a count out of range.
+    const ParsedConfig bad = parse(
+        "save_folder = Shots\nsave_folder = D:Shots\nfile_name_pattern = {date} {place}\nfile_name_pattern = ''\n"
+        "recent_captures = 21\nrecent_captures = -1\nrecent_captures = 99999999999\n");
+    EXPECT_EQ(bad.values, Config{});
+    ASSERT_EQ(bad.warnings.size(), 7u);
+    EXPECT_EQ(bad.warnings[0].text(), "line 1: save_folder: expected a full path such as D:\\Captures, got `Shots`");
+    EXPECT_EQ(bad.warnings[1].line, 2u);
+    EXPECT_EQ(bad.warnings[2].message,
+              "file_name_pattern: `{place}` is not one of {date}, {time}, {counter}; keeping `Kestrix {date} {time}`");
+    EXPECT_TRUE(bad.warnings[3].message.starts_with("file_name_pattern: expected a name")) << bad.warnings[3].message;
+    for (size_t i = 4; i < 7; ++i)
+        EXPECT_TRUE(bad.warnings[i].message.starts_with("recent_captures: expected 0-20, got `")) << bad.warnings[i].message;
+    EXPECT_EQ(parse_count("4294967296", UINT32_MAX), std::nullopt);
+    EXPECT_EQ(parse_count("4294967295", UINT32_MAX), UINT32_MAX);
+}
+
 TEST(ParseConfig, Language) {
     for (std::string_view line : {"language = system", "language = auto", "language =", "language = \"\""}) {
         ParsedConfig parsed = parse("language = de\n" + std::string(line));
@@ -299,6 +329,14 @@ TEST(RenderConfig, ReadingItBackGivesTheSameConfigForEveryValue) {
             c.hotkey = Hotkey{key, modifiers};
             configs.push_back(c);
         }
+    // Backslashes, quotes and spaces at the ends stay as they are in single quotes.
+    for (std::string folder : {"D:\\Captures", "\\\\nas\\shots\\", "C:/It's \"here\" ", "/home/ana"}) {
+        Config c;
+        c.save_folder = folder;
+        c.file_name_pattern = " " + folder.substr(3) + " {counter}'";
+        c.recent_captures = uint32_t(folder.size() % 21);
+        configs.push_back(c);
+    }
     const std::optional<Hotkey> extras[] = {std::nullopt, *parse_hotkey("Ctrl+Shift+L"), *parse_hotkey("Win+F9"),
                                             *parse_hotkey("PrintScreen")};
     for (size_t a = 0; a < 4; ++a)
@@ -326,9 +364,12 @@ TEST(RenderConfig, LfOnlyEndingWithOneLf) {
     const std::string text = render_config(config);
     EXPECT_EQ(text.find('\r'), std::string::npos);
     EXPECT_TRUE(text.starts_with("# Kestrix configuration. Every key is optional.\n"));
+    EXPECT_TRUE(text.ends_with("gone when Kestrix exits.\nrecent_captures = 10\n"));
     EXPECT_NE(text.find("off and Kestrix only ever checks when you ask it to.\ncheck_for_updates = true\n"),
               std::string::npos);
-    EXPECT_TRUE(text.ends_with("\nhotkey_last_region = off\nhotkey_screen = off\nhotkey_window = off\n"));
+    EXPECT_NE(text.find("\nhotkey_last_region = off\nhotkey_screen = off\nhotkey_window = off\n"), std::string::npos);
+    EXPECT_NE(text.find("\nsave_folder = ''\n"), std::string::npos);
+    EXPECT_NE(text.find("\nfile_name_pattern = 'Kestrix {date} {time}'\n"), std::string::npos);
     EXPECT_NE(text.find("\nhotkey = \"Shift+F12\"\n"), std::string::npos);
     EXPECT_NE(text.find("\nlanguage = \"zh-Hans\"\n"), std::string::npos);
     EXPECT_NE(text.find("\noverlay_dim_percent = 45\n"), std::string::npos);

@@ -69,11 +69,17 @@ TEST(SettingsLayout, TheColumnsFollowTheMeasuredTexts) {
     EXPECT_EQ(layout.dim_list, (Rect{202, 188, 220, 186}));
     const int32_t rows[] = {226, 252, 278, 304, 330};
     for (size_t i = 0; i < 5; ++i) EXPECT_EQ(layout.switches[i], (Rect{18, rows[i], 404, 22})) << i;
-    EXPECT_EQ(layout.note, (Rect{18, 362, 404, 52}));
+    // The folder's row: "Off" (10 + 24, at least 72) at the row's end, "Choose…" (at
+    // least 88) 6 before it, the folder 8 before that; under the five check boxes.
+    EXPECT_EQ(layout.folder_label, (Rect{18, 360, 404, 20}));
+    EXPECT_EQ(layout.folder_off, (Rect{350, 382, 72, 26}));
+    EXPECT_EQ(layout.folder_choose, (Rect{256, 382, 88, 26}));
+    EXPECT_EQ(layout.folder_path, (Rect{18, 385, 230, 20}));
+    EXPECT_EQ(layout.note, (Rect{18, 418, 404, 52}));
     // Done: right-aligned with the column (at C + L − 64), below the note.
-    EXPECT_EQ(layout.done, (Rect{326, 422, 96, 30}));
+    EXPECT_EQ(layout.done, (Rect{326, 478, 96, 30}));
     EXPECT_EQ(layout.client_width, 440);
-    EXPECT_EQ(layout.client_height, 468);
+    EXPECT_EQ(layout.client_height, 524);
 }
 
 TEST(SettingsLayout, BoundsOfTheLabelAndColumnWidths) {
@@ -98,7 +104,11 @@ TEST(SettingsLayout, BoundsOfTheLabelAndColumnWidths) {
     layout = layout_settings(english, SettingsTextMeasure{table_font({}).width, [](std::string_view, int32_t) { return 85; }},
                              100);
     EXPECT_EQ(layout.note.height, 85);
-    EXPECT_EQ(layout.done.y, 362 + 85 + 8);
+    EXPECT_EQ(layout.done.y, 418 + 85 + 8);
+    // Long button texts widen the row so that a folder still has room beside them.
+    layout = layout_settings(english, table_font({{"Choose…", 200}, {"Off", 150}}), 100);
+    EXPECT_EQ(layout.row_width, 224 + 174 + 14 + 120);
+    EXPECT_EQ(layout.folder_path.width, 120);
     // The widest label may be one of the other modes'.
     layout = layout_settings(english, table_font({{"Capture active window", 210}}), 100);
     EXPECT_EQ(layout.label_width, 210);
@@ -121,7 +131,9 @@ TEST(SettingsLayout, EveryLanguageFitsWithoutOverlapOrClipping) {
                 Rect language_list = layout.language_list, dim_list = layout.dim_list;
                 language_list.height = dim_list.height = px(26);
                 std::vector<Rect> controls = {layout.hotkey_label, layout.language_label, layout.dim_label,
-                                              layout.hotkey_button, language_list, dim_list, layout.note, layout.done};
+                                              layout.hotkey_button, language_list, dim_list, layout.note, layout.done,
+                                              layout.folder_label, layout.folder_path, layout.folder_choose,
+                                              layout.folder_off};
                 controls.insert(controls.end(), layout.switches.begin(), layout.switches.end());
                 controls.insert(controls.end(), layout.mode_labels.begin(), layout.mode_labels.end());
                 controls.insert(controls.end(), layout.mode_buttons.begin(), layout.mode_buttons.end());
@@ -154,6 +166,11 @@ TEST(SettingsLayout, EveryLanguageFitsWithoutOverlapOrClipping) {
                 for (const std::string& item : language_list_items(texts))
                     EXPECT_GE(layout.language_list.width, font.width(item) + px(36)) << item;
                 EXPECT_GE(layout.done.width, font.width(texts[Message::settings_done]) + px(24));
+                EXPECT_GE(layout.folder_label.width, font.width(texts[Message::settings_save_folder]));
+                EXPECT_GE(layout.folder_path.width, font.width(texts[Message::settings_save_folder_unset]));
+                EXPECT_GE(layout.folder_choose.width, font.width(texts[Message::settings_choose_folder]) + px(24));
+                EXPECT_GE(layout.folder_off.width, font.width(texts[Message::settings_save_folder_off]) + px(24));
+                EXPECT_EQ(layout.folder_off.right(), layout.switches[0].right());
                 std::vector<std::string> notes = {
                     format_message(texts[Message::settings_icon_hidden_note], "Ctrl+Alt+Shift+Win+PrintScreen"),
                     plain_key_refusal(texts), std::string(texts[Message::settings_login_disabled_elsewhere]),

@@ -28,6 +28,9 @@ Config unusual_config() {
     config.transfer_enabled = true;
     config.show_tray_icon = false;
     config.check_for_updates = false;
+    config.save_folder = "D:\\Shots";
+    config.file_name_pattern = "{counter}";  // not in the window: kept as it was
+    config.recent_captures = 3;
     return config;
 }
 
@@ -54,6 +57,7 @@ TEST(SettingsResult, UntouchedIsUnchangedAndEveryEditedFieldCounts) {
         [](SettingsState& s) { s.transfer_enabled = false; },
         [](SettingsState& s) { s.show_tray_icon = true; },
         [](SettingsState& s) { s.check_for_updates = true; },
+        [](SettingsState& s) { s.save_folder.clear(); },
         [](SettingsState& s) { s.hotkey_last_region = *parse_hotkey("F7"); },
         [](SettingsState& s) { s.hotkey_screen = *parse_hotkey("F8"); },
         [](SettingsState& s) { s.hotkey_window = *parse_hotkey("Alt+F9"); },
@@ -66,7 +70,12 @@ TEST(SettingsResult, UntouchedIsUnchangedAndEveryEditedFieldCounts) {
         EXPECT_NE(*result, given) << "edit " << i;
         EXPECT_EQ(settings_state(*result).hotkey, edited.hotkey) << "edit " << i;
         EXPECT_EQ(settings_result(*result, edited), std::nullopt) << "edit " << i;
+        EXPECT_EQ(result->file_name_pattern, "{counter}");
+        EXPECT_EQ(result->recent_captures, 3u);
     }
+    // The folder's row shows the folder, or that captures are only copied.
+    EXPECT_EQ(save_folder_text(settings_state(given), english()), "D:\\Shots");
+    EXPECT_EQ(save_folder_text(settings_state(Config{}), english()), "Not saved, only copied");
 }
 
 TEST(SettingsResult, ASwitchTurnedOffAndOnAgainIsUnchanged) {

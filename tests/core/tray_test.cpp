@@ -90,6 +90,88 @@ TEST(TrayMenu, CommandsMapToTheirEvents) {
     EXPECT_FALSE(event_for_menu_command(0x1000));
     EXPECT_FALSE(event_for_menu_command(0x100C));  // the host cancels its countdown itself
     EXPECT_FALSE(event_for_menu_command(0x11001));
+    EXPECT_EQ(event_for_menu_command(0x100D), 15);  // clear recent captures
+    EXPECT_FALSE(event_for_menu_command(kMenuRecentFirst));  // the host reads those against its entries
+}
+
+std::shared_ptr<const Image> small_picture() {
+    return std::make_shared<const Image>(*make_image(4, 3, std::vector<uint8_t>(4 * 3 * 4, 0x7F)));
+}
+
+std::vector<RecentMenuEntry> two_recent() {
+    return {{21, "09:07:41   300 × 200", true, small_picture()}, {20, "09:05:03   640 × 480", false, nullptr}};
+}
+
+TEST(TrayMenu, RecentCapturesAreOfferedOnlyWhenKeptAndOpenOnlyWithSome) {
+    TrayMenuState state;
+    EXPECT_EQ(tray_menu_items(catalogue_for(kEnglish), state).size(), 10u);  // a count of 0: no such item
+
+    state.recent.emplace();
+    auto items = tray_menu_items(catalogue_for(kEnglish), state);
+    ASSERT_EQ(items.size(), 11u);
+    EXPECT_EQ(items[5].label, "Recent captures");  // after the captures, before the separator
+    EXPECT_FALSE(items[5].enabled);
+    EXPECT_FALSE(items[5].separator());
+    EXPECT_TRUE(items[6].separator());
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (i != 1 && i != 5) EXPECT_TRUE(items[i].enabled) << items[i].label;  // last region: none yet
+    }
+
+    state.recent = two_recent();
+    items = tray_menu_items(catalogue_for(kEnglish), state);
+    const TrayMenuItem& recent = items[5];
+    EXPECT_TRUE(recent.enabled);
+    EXPECT_EQ(labels(recent.submenu), (std::vector<std::string>{"09:07:41   300 × 200", "09:05:03   640 × 480", "",
+                                                                 "Clear recent captures"}));
+    EXPECT_EQ(recent.submenu[3].id, kMenuClearRecentCaptures);
+    EXPECT_TRUE(recent.submenu[3].enabled);
+    EXPECT_EQ(recent.submenu[0].picture, state.recent->front().thumbnail);
+    EXPECT_EQ(recent.submenu[1].picture, nullptr);
+}
+
+TEST(TrayMenu, EachRecentCaptureOffersItsCommandsAndEditAgainOnlyWhenItCan) {
+    TrayMenuState state;
+    state.recent = two_recent();
+    const auto items = tray_menu_items(catalogue_for(kEnglish), state);
+    const TrayMenuItem& newest = items[5].submenu[0];
+    const TrayMenuItem& older = items[5].submenu[1];
+    EXPECT_EQ(labels(newest.submenu), (std::vector<std::string>{"Copy again", "Pin to screen", "Save as…", "Edit again"}));
+    EXPECT_EQ(ids(newest.submenu), (std::vector<uint32_t>{0x1100, 0x1101, 0x1102, 0x1103}));
+    EXPECT_EQ(labels(older.submenu), (std::vector<std::string>{"Copy again", "Pin to screen", "Save as…"}));
+    EXPECT_EQ(ids(older.submenu), (std::vector<uint32_t>{0x1104, 0x1105, 0x1106}));
+
+    // French: the same commands in its words.
+    const auto french = tray_menu_items(catalogue_for(match_language_tag("fr")), state);
+    EXPECT_EQ(french[5].label, "Captures récentes");
+    EXPECT_EQ(labels(french[5].submenu[0].submenu),
+              (std::vector<std::string>{"Copier à nouveau", "Épingler à l'écran", "Enregistrer sous…",
+                                        "Modifier à nouveau"}));
+}
+
+TEST(TrayMenu, RecentCommandsAreReadAgainstTheEntriesTheMenuWasMadeFrom) {
+    const std::vector<RecentMenuEntry> entries = two_recent();
+    TrayMenuState state;
+    state.recent = entries;
+    // Every item of the submenu stands for its own capture and action.
+    const auto items = tray_menu_items(catalogue_for(kEnglish), state);
+    for (size_t slot = 0; slot < entries.size(); ++slot)
+        for (size_t at = 0; at < items[5].submenu[slot].submenu.size(); ++at) {
+            const auto command = recent_command_for_menu(items[5].submenu[slot].submenu[at].id, entries);
+            ASSERT_TRUE(command) << slot << " " << at;
+            EXPECT_EQ(*command, (RecentCommand{entries[slot].id, RecentAction(at)}));
+        }
+    EXPECT_FALSE(recent_command_for_menu(0x1107, entries));  // Edit again of one that cannot be
+    EXPECT_FALSE(recent_command_for_menu(0x1108, entries));  // a third capture the menu did not have
+    EXPECT_FALSE(recent_command_for_menu(0x1100, {}));
+    EXPECT_FALSE(recent_command_for_menu(kMenuClearRecentCaptures, entries));
+    EXPECT_FALSE(recent_command_for_menu(kMenuCaptureRegion, entries));
+    EXPECT_FALSE(recent_command_for_menu(0, entries));
+}
+
+TEST(TrayMenu, RecentCaptureLabelIsItsTimeAndSize) {
+    set_language(kEnglish);
+    EXPECT_EQ(recent_capture_label(LocalTime{2026, 12, 9, 20, 15, 30}, 640, 480), "20:15:30   640 × 480");
+    EXPECT_EQ(recent_capture_label(LocalTime{2026, 1, 2, 7, 5, 9}, 1, 12000), "07:05:09   1 × 12000");
 }
 
 TEST(TrayTooltip, FilledWithTheHotkeyAndCutToTheTipField) {

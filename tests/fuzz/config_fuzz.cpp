@@ -2,7 +2,8 @@
 // values in range (no two hotkeys the same), and read the same with CRLF line ends.
 // What was read renders to a file that reads back to the same values without a
 // warning. The first line is also tried as a language tag. Whether a hotkey line chose
-// the hotkey is told apart from the default.
+// the hotkey is told apart from the default. Folders, name patterns and counts read
+// are always usable ones.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -32,6 +33,9 @@ void check_in_range(const Config& c, std::string_view input) {
     const auto where = [&] { return "input: " + escaped(input); };
     FUZZ_CHECK(c.overlay_dim_percent <= 100, where());
     FUZZ_CHECK(c.language < kLanguageCount || c.language == kAutomaticLanguage, where());
+    FUZZ_CHECK(c.recent_captures <= kRecentCapturesMaxCount, where());
+    FUZZ_CHECK(c.save_folder.empty() || is_full_folder_path(c.save_folder), where());
+    FUZZ_CHECK(!file_name_pattern_problem(c.file_name_pattern), where());
     for (CaptureMode mode : kHotkeyModes) {
         const std::optional<Hotkey> hotkey = capture_hotkey(c, mode);
         if (!hotkey) continue;
@@ -96,6 +100,11 @@ Config settings_from(std::string_view input) {
         if (bits & 0x200 && !capture_hotkey_owner(c, hotkey, mode)) set_capture_hotkey(c, mode, hotkey);
         bits = bits * 2654435761u + 1;
     }
+    // Folder and pattern texts taken from the input itself, as far as a file can hold them.
+    std::string text(input.substr(0, input.find_first_of("#\r\n")));
+    if (h >> 28 & 1) c.save_folder = "D:\\" + text;
+    if (!file_name_pattern_problem(text)) c.file_name_pattern = text;
+    c.recent_captures = (h >> 3) % (kRecentCapturesMaxCount + 1);
     return c;
 }
 

@@ -53,7 +53,10 @@ show_confirmation = true
 language = "en"
 transfer_enabled = false
 show_tray_icon = true
-check_for_updates = false'
+check_for_updates = false
+recent_captures = 0'
+# recent_captures = 0: the recent captures keep each copy in memory by design; the
+# resource checks below look for what a capture leaves behind otherwise.
 
 # --- helpers ---------------------------------------------------------------------
 source "$tools/road.sh"

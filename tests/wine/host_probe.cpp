@@ -6,13 +6,18 @@
 // none" where COM was never initialised). Quit (event 6) ends it.
 // When the tray menu opens it prints its window rectangle and every item with its
 // screen rectangle, so a script can check the labels and click them.
-//   host_probe [--update <version>] [--no-icon]
+// Its menu has Recent captures, none kept yet, as kestrix.exe's has by default; with
+// --recent-two it holds two editable captures of 200 x 150 and 400 x 300 (in that order)
+// with 64 x 48 thumbnails, laid out as kestrix.exe lays out two such captures.
+//   host_probe [--update <version>] [--no-icon] [--recent-two]
 #include <windows.h>
 #include <objbase.h>
 
 #include <cstdio>
 #include <cwchar>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "host.h"
 #include "kestrix/i18n.h"
@@ -81,14 +86,25 @@ std::string apartment() {
 
 }  // namespace
 
+// Two captures as the menu shows them; the time's digits are as wide as any others.
+std::vector<kestrix::RecentMenuEntry> two_recent_captures() {
+    using namespace kestrix;
+    const auto thumbnail =
+        std::make_shared<const Image>(*make_image(64, 48, std::vector<uint8_t>(64 * 48 * 4, 0x80)));
+    return {{2, "00:00:00   200 \u00d7 150", true, thumbnail}, {1, "00:00:00   400 \u00d7 300", true, thumbnail}};
+}
+
 int wmain(int argc, wchar_t** argv) {
     using namespace kestrix;
     SetWindowsHookExW(WH_CALLWNDPROC, watch_menu, nullptr, GetCurrentThreadId());
     set_language(kEnglish);
     win::HostSettings settings;
+    win::set_recent_captures(std::vector<RecentMenuEntry>{});
     for (int i = 1; i < argc; ++i) {
         if (std::wcscmp(argv[i], L"--update") == 0 && i + 1 < argc)
             win::set_available_update(win::narrow(argv[++i]));
+        else if (std::wcscmp(argv[i], L"--recent-two") == 0)
+            win::set_recent_captures(two_recent_captures());
         else if (std::wcscmp(argv[i], L"--no-icon") == 0)
             settings.show_tray_icon = false;
     }

@@ -253,8 +253,10 @@ sleep 0.5
 shot settings
 row() { grep -c "^  Static|$1|" <<<"$settings" || true; }
 check "a row for each hotkey" "1 1 1 1" "$(row 'Capture hotkey') $(row 'Capture last region') $(row 'Capture screen') $(row 'Capture active window')"
+# Counted in the hotkeys' column: the capture folder's row has an "Off" button too.
+hotkey_left=$(grep "^  Button|Ctrl+Alt+A|" <<<"$settings" | head -n1 | awk -F'|' '{print $3}' | cut -d, -f1)
 check "their buttons: the file's hotkeys, or Off" "1 1 1 1" \
-    "$(for t in Ctrl+Alt+A Ctrl+Alt+L Ctrl+Alt+S Off; do grep -c "^  Button|$t|" <<<"$settings" || true; done | paste -sd' ')"
+    "$(for t in Ctrl+Alt+A Ctrl+Alt+L Ctrl+Alt+S Off; do grep -c "^  Button|$t|$hotkey_left," <<<"$settings" || true; done | paste -sd' ')"
 # The window row's button records; a click that comes before the window takes input is lost.
 for _ in 1 2 3; do
     click_control "$settings" "Button|Off"

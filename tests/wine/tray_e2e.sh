@@ -186,7 +186,7 @@ press_hotkey() {
     xdotool key ctrl+alt+a
 }
 
-english_menu="Capture region|Capture last region|Capture screen|Capture after a delay|Capture and save as…|---|Settings|Check for updates…|About Kestrix 0.9.22|Exit Kestrix"
+english_menu="Capture region|Capture last region|Capture screen|Capture after a delay|Capture and save as…|Recent captures|---|Settings|Check for updates…|About Kestrix 0.9.22|Exit Kestrix"
 menu_commands="$menu_capture_region $menu_capture_and_save_as $menu_settings $menu_updates $menu_about $menu_exit"
 dark=63,197,99 light=46,158,74
 

@@ -231,4 +231,17 @@ Box visualBounds(const Annotation& annotation);
 // The annotation moved by (dx, dy): every point, the bend point and the text box.
 Annotation translated(const Annotation& annotation, double dx, double dy);
 
+// A change of coordinates: x becomes x * sx + dx and y becomes y * sy + dy; what a
+// mark stores as a width or size of its own is multiplied by `size`.
+struct CoordinateMap {
+    double sx = 1.0, sy = 1.0;
+    double dx = 0.0, dy = 0.0;
+    double size = 1.0;
+    Point operator()(const Point& p) const { return {p.x * sx + dx, p.y * sy + dy}; }
+    friend bool operator==(const CoordinateMap&, const CoordinateMap&) = default;
+};
+
+// The annotation in other coordinates: every point, the bend point and the text box.
+Annotation remapped(const Annotation& annotation, const CoordinateMap& map);
+
 }  // namespace kestrix

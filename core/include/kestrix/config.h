@@ -8,9 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "kestrix/capture_name.h"
 #include "kestrix/capture_hotkeys.h"
 #include "kestrix/hotkey.h"
 #include "kestrix/i18n.h"
+#include "kestrix/recent.h"
 #include "kestrix/result.h"
 
 namespace kestrix {
@@ -27,6 +29,9 @@ struct Config {
     std::optional<Hotkey> hotkey_last_region;
     std::optional<Hotkey> hotkey_screen;
     std::optional<Hotkey> hotkey_window;
+    std::string save_folder;                // every copy is also saved here; empty: off
+    std::string file_name_pattern{kDefaultFileNamePattern};
+    uint32_t recent_captures = kRecentCapturesDefaultCount;  // 0..kRecentCapturesMaxCount
 
     friend bool operator==(const Config&, const Config&) = default;
 };
@@ -95,5 +100,10 @@ inline Result<void, std::string> save_config(const Config& config) {
 std::optional<bool> parse_bool(std::string_view text);
 // Digits with one optional leading "+", 0 to 100.
 std::optional<uint8_t> parse_percent(std::string_view text);
+// Digits with one optional leading "+", 0 to `most`.
+std::optional<uint32_t> parse_count(std::string_view text, uint32_t most);
+// A folder given from a drive (D:\Shots), a network share (\\server\share) or the
+// root (/Users/ana): one that does not depend on the folder Kestrix was started in.
+bool is_full_folder_path(std::string_view text);
 
 }  // namespace kestrix

@@ -137,6 +137,10 @@ public:
     // (by default no tool, size step 1, the first palette colour).
     Editor(const Rect& selection, const Rect& desktop_bounds, const ToolSettings& tools = {});
 
+    // Marks made earlier, to edit again: they can be selected, moved, reshaped,
+    // restyled and deleted like new ones. The history starts empty.
+    void start_from(std::vector<Annotation> annotations, bool backdrop);
+
     // --- properties ---
     // Colour and size belong to the current tool; with no tool they are kept
     // aside and given to none.

@@ -40,6 +40,10 @@ Result<void, std::string> close(Handle file);
 // Windows with write-through, so that the rename is on the disk when it returns.
 Result<void, std::string> replace(const std::filesystem::path& from, const std::filesystem::path& to);
 
+// Gives `from` the name `to`, which must not exist yet (`exists` when it does); on
+// Windows with write-through.
+Result<void, OpenFailure> rename_new(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // Deletes the file if it is there; errors are of no use to the caller.
 void remove(const std::filesystem::path& path);
 

@@ -155,8 +155,18 @@ enum class Message : uint8_t {
     tool_redact = 130,
     property_text_background = 131,
     tooltip_shortcut = 132,  // a key after a name in a tooltip, as in "Rectangle (R)"
+    error_capture_folder = 133,
+    settings_save_folder = 134,
+    settings_choose_folder = 135,
+    settings_save_folder_off = 136,
+    settings_save_folder_unset = 137,
+    // The tray's Recent captures submenu.
+    menu_recent_captures = 138,
+    menu_copy_again = 139,
+    menu_edit_again = 140,
+    menu_clear_recent_captures = 141,
 };
-inline constexpr size_t kMessageCount = 133;
+inline constexpr size_t kMessageCount = 142;
 
 // The Windows wording of the tray menu: English only, other languages use the general labels.
 constexpr bool is_english_only(Message message) {

@@ -11,11 +11,11 @@
 namespace kestrix {
 
 struct ImageError {
-    enum class Kind { ZeroSized, BadLength, TooLarge, Encode };
+    enum class Kind { ZeroSized, BadLength, TooLarge, Encode, Decode };
     Kind kind = Kind::ZeroSized;
     uint64_t expected = 0;  // BadLength
     uint64_t got = 0;       // BadLength
-    std::string encoder_message;  // Encode
+    std::string encoder_message;  // Encode, Decode
 
     std::string text() const;
     friend bool operator==(const ImageError&, const ImageError&) = default;
@@ -81,6 +81,10 @@ struct PngSettings {
 // gives the image's dpi in pixels per metre. Running out of memory is an Encode
 // error like any other.
 Result<std::vector<uint8_t>, ImageError> encodePng(const Image& image, const PngSettings& settings = PngSettings{});
+
+// A PNG of any colour type back into an opaque picture (Kestrix reads only the PNGs
+// it made itself); a Decode error with libpng's text for anything it cannot read.
+Result<Image, ImageError> decodePng(const std::vector<uint8_t>& png);
 
 // The Adler-32 checksum of two pieces of data one after the other, from the
 // checksum of each and the length of the second (any length: 64 bits).

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "kestrix/edit_again.h"
 #include "kestrix/image.h"
 #include "kestrix/platform_error.h"
 #include "kestrix/rect.h"
@@ -18,6 +19,7 @@ struct OverlayOutcome {
     bool send = false;                       // finished with the send button
     bool pin = false;                        // finished with Ctrl+P or "Pin to screen"
     std::optional<PlatformError> failure;    // why a finished capture has no picture
+    std::optional<EditableCapture> editable;  // what editing the finished capture again starts from
 };
 
 }  // namespace kestrix

@@ -31,6 +31,8 @@ enum class SettingsControl : uint16_t {
     LastRegionHotkeyButton = 0x200A,
     ScreenHotkeyButton = 0x200B,
     WindowHotkeyButton = 0x200C,
+    ChooseSaveFolder = 0x200D,
+    SaveFolderOff = 0x200E,
 };
 
 // The hotkey button of each capture mode, and the mode of a hotkey button.
@@ -52,6 +54,7 @@ struct SettingsState {
     std::optional<Hotkey> hotkey_last_region;  // absent: off
     std::optional<Hotkey> hotkey_screen;
     std::optional<Hotkey> hotkey_window;
+    std::string save_folder;  // empty: captures are only copied
     bool recording = false;  // a hotkey button waits for a combination
     CaptureMode recording_mode = CaptureMode::Region;  // ... the button of this mode's hotkey
     bool done = false;       // the window must close
@@ -62,6 +65,9 @@ SettingsState settings_state(const Config& config);
 // The edited values laid over the configuration the window was given; absent when
 // none of them differs, so that nothing is written.
 std::optional<Config> settings_result(const Config& given, const SettingsState& state);
+
+// What the capture folder's row shows: the folder, or that captures are only copied.
+std::string save_folder_text(const SettingsState& state, const Catalogue& catalogue);
 
 // --- the two lists ---------------------------------------------------------------
 

@@ -7,7 +7,9 @@
 // wide as the confirmation check box's text (C, kept between 190 and 260) unless a
 // button or list text needs more; the five check boxes and the note span both columns
 // (E = C + L + 14, or more when a check box's text needs it, the right column then
-// widening to match); Done sits under the note at the right column's right edge.
+// widening to match); under them the capture folder's row: its label across the row,
+// then the folder, shortened to fit, beside "Choose…" and "Off" at the row's right
+// end; Done sits under the note at the right column's right edge.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -39,6 +41,7 @@ struct SettingsLayout {
     std::array<Rect, 3> mode_buttons;
     // Confirmation, sending, start at login, status icon, updates: top to bottom.
     std::array<Rect, 5> switches;
+    Rect folder_label, folder_path, folder_choose, folder_off;
     Rect note, done;
     int32_t client_width = 0;
     int32_t client_height = 0;

@@ -14,6 +14,7 @@
 #include "kestrix/capture_modes.h"
 #include "kestrix/config.h"
 #include "kestrix/countdown.h"
+#include "kestrix/edit_again.h"
 #include "kestrix/frame.h"
 #include "kestrix/hotkey.h"
 #include "kestrix/image.h"
@@ -23,6 +24,7 @@
 #include "kestrix/platform_error.h"
 #include "kestrix/rect.h"
 #include "kestrix/result.h"
+#include "kestrix/tray.h"
 #include "kestrix/update_transfer.h"
 #include "kestrix/selection.h"
 
@@ -44,8 +46,16 @@ enum class AppEvent : uint8_t {
     CaptureAfter5Seconds = 11,
     CaptureAfter10Seconds = 12,
     RequestedCapture = 13,     // "Kestrix.Capture" from the command line; take_capture_request holds it
+    RecentCapture = 14,        // menu "Recent captures" › a capture › a command; take_recent_command holds it
+    ClearRecentCaptures = 15,  // menu "Recent captures" › "Clear recent captures"
 };
-inline constexpr uint8_t kAppEventCount = 14;
+inline constexpr uint8_t kAppEventCount = 16;
+
+// A kept capture opened for editing again: shown where `placement` says, with its marks.
+struct EditAgainStart {
+    EditPlacement placement;
+    const EditableCapture& capture;
+};
 
 // The part of the configuration the host needs, and a capture to start with.
 struct HostSettings {
@@ -95,6 +105,9 @@ public:
     virtual Result<void, PlatformError> pin_image(const Image& image, const Rect& rect) = 0;
     // 9. "Save as"; absent when the user cancels or the dialog fails.
     virtual Result<std::optional<std::filesystem::path>, PlatformError> ask_save_path(std::string_view suggested_name) = 0;
+    //    The picture as the bytes of a JPEG file at `quality` (1 to 100), for a name
+    //    chosen there that asks for one; the system's own encoder writes it.
+    virtual Result<std::vector<uint8_t>, PlatformError> encode_jpeg(const Image& image, uint8_t quality) = 0;
     // 10. The short confirmation, near `near` when given.
     virtual Result<void, PlatformError> show_toast(std::string_view text, std::optional<Rect> near) = 0;
     // 11. An information message box.
@@ -159,6 +172,19 @@ public:
     // a failed capture releases it. Whatever cannot be made is made, or reported, by
     // open_overlay.
     virtual void prepare_overlay(const std::vector<Monitor>& monitors) = 0;
+    // 35. The recent captures the tray menu offers, newest first; none: the menu has no
+    // Recent captures.
+    virtual void set_recent_captures(std::optional<std::vector<RecentMenuEntry>> entries) = 0;
+    // 36. The command a RecentCapture event stands for, oldest first.
+    virtual std::optional<RecentCommand> take_recent_command() = 0;
+    // 37. The overlay in its editing phase on a kept capture: `frame` already shows the
+    // crop where the placement puts it, the selection is that rectangle and the marks
+    // are the capture's, editable as when they were drawn. The picture is made from
+    // the crop at its full size.
+    virtual Result<OverlayOutcome, PlatformError> open_overlay_for_editing(const Frame& frame,
+                                                                          const std::vector<Monitor>& monitors,
+                                                                          const Config& config,
+                                                                          const EditAgainStart& start) = 0;
 };
 
 }  // namespace kestrix

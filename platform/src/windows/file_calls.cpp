@@ -64,6 +64,14 @@ Result<void, std::string> replace(const std::filesystem::path& from, const std::
     return {};
 }
 
+Result<void, OpenFailure> rename_new(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        const DWORD code = GetLastError();
+        return fail(OpenFailure{code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS, system_text(code)});
+    }
+    return {};
+}
+
 void remove(const std::filesystem::path& path) { DeleteFileW(path.c_str()); }
 
 void sync_directory(const std::filesystem::path&) {}

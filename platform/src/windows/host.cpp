@@ -39,6 +39,7 @@ constexpr uint8_t kEventOpenSettings = 3;
 constexpr uint8_t kEventScheduledUpdateCheck = 5;
 constexpr uint8_t kEventQuit = 6;
 constexpr uint8_t kEventRequestedCapture = 13;
+constexpr uint8_t kEventRecentCapture = 14;
 // The capture each mode's hotkey raises: region, last region, screen, window.
 constexpr uint8_t kModeEvents[kCaptureModeCount] = {kEventCaptureRegion, 7, 8, 9};
 constexpr wchar_t kCaptureMessage[] = L"Kestrix.Capture";
@@ -58,6 +59,8 @@ struct HostState {
     std::deque<CaptureRequest> capture_requests;  // one for each RequestedCapture in the queue
     Countdown* countdown = nullptr;               // the delayed capture waiting, if any
     bool last_region_available = false;
+    std::optional<std::vector<RecentMenuEntry>> recent;  // what Recent captures offers
+    std::deque<RecentCommand> recent_commands;           // one for each RecentCapture in the queue
     bool in_event = false;
     bool overlay_open = false;
     bool tearing_down = false;
@@ -162,6 +165,15 @@ void on_menu_command(uint32_t command) {
         cancel_countdown();
         return;
     }
+    if (host.recent) {
+        if (const std::optional<RecentCommand> recent = recent_command_for_menu(command, *host.recent)) {
+            // Editing again freezes the desktop: it waits for the menu's fade like a capture.
+            if (recent->action == RecentAction::EditAgain) host.menu_capture = true;
+            host.recent_commands.push_back(*recent);
+            raise_event(kEventRecentCapture);
+            return;
+        }
+    }
     const std::optional<uint8_t> event = event_for_menu_command(command);
     if (!event) return;
     if (is_capture_event(*event)) host.menu_capture = true;
@@ -171,7 +183,8 @@ void on_menu_command(uint32_t command) {
 void open_tray_menu(std::optional<POINT> anchor, bool from_keyboard) {
     if (host.menu_open) return;
     host.menu_open = true;
-    const TrayMenuState menu{host.available_update, host.last_region_available, host.countdown != nullptr};
+    const TrayMenuState menu{host.available_update, host.last_region_available, host.countdown != nullptr,
+                             host.recent};
     const std::optional<uint32_t> command = track_tray_menu(host.window, anchor, menu);
     host.menu_open = false;
     if (command) {
@@ -356,6 +369,8 @@ Result<void, PlatformError> run_host(const HostSettings& settings, const HostEve
     const Result<void, PlatformError> result = message_loop(on_event);
     unregister_capture_hotkeys();
     host.capture_requests.clear();
+    host.recent_commands.clear();
+    host.recent.reset();  // the thumbnails the menu held
     tear_down(instance);
     return result;
 }
@@ -396,6 +411,15 @@ void unregister_capture_hotkeys() {
 void set_running_countdown(Countdown* countdown) { host.countdown = countdown; }
 
 void set_last_region_available(bool available) { host.last_region_available = available; }
+
+void set_recent_captures(std::optional<std::vector<RecentMenuEntry>> entries) { host.recent = std::move(entries); }
+
+std::optional<RecentCommand> take_recent_command() {
+    if (host.recent_commands.empty()) return std::nullopt;
+    const RecentCommand command = host.recent_commands.front();
+    host.recent_commands.pop_front();
+    return command;
+}
 
 std::optional<CaptureRequest> take_capture_request() {
     if (host.capture_requests.empty()) return std::nullopt;

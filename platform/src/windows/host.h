@@ -9,12 +9,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "kestrix/capture_modes.h"
 #include "kestrix/countdown.h"
 #include "kestrix/hotkey.h"
 #include "kestrix/platform_error.h"
 #include "kestrix/result.h"
+#include "kestrix/tray.h"
 
 namespace kestrix::win {
 
@@ -67,6 +69,10 @@ void set_running_countdown(Countdown* countdown);
 
 // The tray menu offers the last region once a capture has finished.
 void set_last_region_available(bool available);
+// What the tray menu's Recent captures offers; none: no such submenu.
+void set_recent_captures(std::optional<std::vector<RecentMenuEntry>> entries);
+// The recent capture's command behind the oldest RecentCapture event.
+std::optional<RecentCommand> take_recent_command();
 
 // Wants or removes the notification-area icon (the Settings window's switch). A wanted
 // icon the shell refuses is retried until it shows.

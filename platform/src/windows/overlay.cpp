@@ -173,7 +173,8 @@ void run_modal_loop(OverlayState& state) {
 
 Result<OverlayOutcome, PlatformError> run_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
                                                   const Config& config, bool save_as,
-                                                  const std::optional<Rect>& selection) {
+                                                  const std::optional<Rect>& selection,
+                                                  const EditAgainStart* edit_again = nullptr) {
     auto ready = take_prepared(monitors);
     if (!ready) return fail(ready.error());
     if (frame.tiles.size() != 1) return fail(PlatformError::capture("expected one desktop-wide tile"));
@@ -189,12 +190,19 @@ Result<OverlayOutcome, PlatformError> run_overlay(const Frame& frame, const std:
         begin_editing(state, *selection);
     else
         invalidate_all(state);
+    if (edit_again && state.editor) {
+        state.edit_again = OverlayState::EditAgain{edit_again->placement, crop_frame(edit_again->capture.crop)};
+        state.editor->start_from(remapped(edit_again->capture.annotations, edit_again->placement.to_desktop()),
+                                 edit_again->capture.backdrop);
+        invalidate_all(state);
+    }
     ShowWindow(state.window, SW_SHOW);
     take_foreground(state.window, state.earlier_foreground);
     SetCapture(state.window);
 
     run_modal_loop(state);
     remember_tools(state);
+    if (state.edit_again) state.edit_again->crop.wipe();
     return state.outcome ? std::move(*state.outcome) : OverlayOutcome{};
 }
 
@@ -222,6 +230,16 @@ Result<OverlayOutcome, PlatformError> open_overlay(const Frame& frame, const std
     set_overlay_open(true);
     auto outcome = run_overlay(frame, monitors, config, save_as, selection);
     // The hotkey may have been pressed meanwhile: those captures are dropped.
+    set_overlay_open(false);
+    purge_capture_events();
+    return outcome;
+}
+
+Result<OverlayOutcome, PlatformError> open_overlay_for_editing(const Frame& frame, const std::vector<Monitor>& monitors,
+                                                              const Config& config, const EditAgainStart& start) {
+    close_toast();
+    set_overlay_open(true);
+    auto outcome = run_overlay(frame, monitors, config, false, start.placement.shown, &start);
     set_overlay_open(false);
     purge_capture_events();
     return outcome;

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "kestrix/config.h"
+#include "kestrix/edit_again.h"
+#include "kestrix/platform.h"
 #include "kestrix/frame.h"
 #include "kestrix/overlay_outcome.h"
 #include "kestrix/platform_error.h"
@@ -29,6 +31,12 @@ void discard_prepared_overlay();
 Result<OverlayOutcome, PlatformError> open_overlay(const Frame& frame, const std::vector<Monitor>& monitors,
                                                   const Config& config, bool save_as,
                                                   std::optional<Rect> selection = std::nullopt);
+
+// Editing a kept capture again: the frame already shows its crop where the placement
+// says; the overlay opens in the editing phase on that rectangle with the capture's
+// marks, and the picture is made from the crop at its full size.
+Result<OverlayOutcome, PlatformError> open_overlay_for_editing(const Frame& frame, const std::vector<Monitor>& monitors,
+                                                              const Config& config, const EditAgainStart& start);
 
 // One finished paint of the overlay, for the probes and benchmarks that watch it.
 struct OverlayPaint {

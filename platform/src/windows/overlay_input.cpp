@@ -88,9 +88,18 @@ void finish(OverlayState& state, FinishKind kind) {
     BitmapCanvasFactory canvases;
     // The picture states the DPI of the monitor it was taken on.
     const uint32_t dpi = dpi_for_ui_scale(ui_scale_of(state.monitors, editor.selection()));
-    auto image = renderExport(
-        ExportInput{state.frame, editor.selection(), editor.annotations(), editor.backdrop(), dpi}, canvases);
+    // A capture edited again is made from its crop at full size, whatever size it is shown at.
+    const bool again = state.edit_again.has_value();
+    const std::vector<Annotation> crop_marks =
+        again ? remapped(editor.annotations(), state.edit_again->placement.to_crop()) : std::vector<Annotation>{};
+    const ExportInput input =
+        again ? ExportInput{state.edit_again->crop, crop_selection(state.edit_again->placement, editor.selection()),
+                            crop_marks, editor.backdrop(), dpi}
+              : ExportInput{state.frame, editor.selection(), editor.annotations(), editor.backdrop(), dpi};
+    auto image = renderExport(input, canvases);
     OverlayOutcome outcome;
+    // Kept for editing again later: the selection as captured and the marks as objects.
+    if (image) outcome.editable = editable_capture(input);
     if (image)
         outcome.image = std::move(*image);
     else

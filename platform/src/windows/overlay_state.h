@@ -11,6 +11,7 @@
 
 #include "dib_surface.h"
 #include "gdi_handles.h"
+#include "kestrix/edit_again.h"
 #include "kestrix/editor.h"
 #include "kestrix/frame.h"
 #include "kestrix/overlay_outcome.h"
@@ -72,6 +73,13 @@ struct OverlayState {
     bool colour_copied = false;
     std::optional<std::string> pending_colour;
     std::optional<OverlayOutcome> outcome;
+    // Editing a kept capture again: where its crop is shown, and the crop alone as the
+    // frame the finished picture is made from.
+    struct EditAgain {
+        EditPlacement placement;
+        Frame crop;
+    };
+    std::optional<EditAgain> edit_again;
 
     // Drawing: the frozen desktop (never drawn on: the capture's own bitmap, or a
     // copy of a frame from elsewhere), dimmed while painting, and the back buffer

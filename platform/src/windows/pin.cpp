@@ -17,6 +17,7 @@
 #include "kestrix/ui_scale.h"
 #include "last_error.h"
 #include "local_clock.h"
+#include "picture_file.h"
 #include "pin_paint.h"
 #include "save_dialog.h"
 
@@ -89,9 +90,9 @@ void save_as(HWND window) {
     // a pointer taken before it.
     const Pin* pin = find_pin(window);
     if (!path || !pin) return;
-    const auto png = encodePng(pin->image);
-    if (!png) return;  // the pin's actions report nothing
-    const std::vector<uint8_t>& bytes = *png;
+    const auto picture = picture_file_bytes(*path, pin->image);
+    if (!picture) return;  // the pin's actions report nothing
+    const std::vector<uint8_t>& bytes = *picture;
     (void)write_file_atomically(*path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 

@@ -14,7 +14,8 @@ namespace {
 
 constexpr size_t kBufferUnits = 32768;
 // Fixed English texts: the dialog reads the same in every interface language.
-constexpr wchar_t kFilter[] = L"PNG image (*.png)\0*.png\0All files (*.*)\0*.*\0";
+constexpr wchar_t kFilter[] =
+    L"PNG image (*.png)\0*.png\0JPEG image (*.jpg, *.jpeg)\0*.jpg;*.jpeg\0All files (*.*)\0*.*\0";
 constexpr wchar_t kTitle[] = L"Save screenshot";
 constexpr wchar_t kExtension[] = L"png";
 constexpr DWORD kFlags = OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_EXPLORER;
@@ -22,11 +23,19 @@ constexpr DWORD kFlags = OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | OFN_PATHMUSTEXI
 static_assert(kFlags == 0x8080A);
 static_assert(sizeof(OPENFILENAMEW) == 152 || sizeof(void*) != 8);
 
-// The proposed name in a zeroed buffer; the last unit stays 0 so the dialog always finds
-// the end of a name that had to be cut, and a cut never leaves half a surrogate pair.
-std::vector<wchar_t> name_buffer(std::string_view suggested_name) {
+// The folder last saved to in this process: the next dialog starts there.
+thread_local std::optional<std::filesystem::path> last_folder;
+
+// The proposed name in a zeroed buffer, in `folder` when there is one (the dialog then
+// opens there); the last unit stays 0 so the dialog always finds the end of a name
+// that had to be cut, and a cut never leaves half a surrogate pair.
+std::vector<wchar_t> name_buffer(std::string_view suggested_name, const std::optional<std::filesystem::path>& folder) {
     std::vector<wchar_t> buffer(kBufferUnits, L'\0');
-    const std::wstring name = wide(suggested_name);
+    std::wstring name = wide(suggested_name);
+    // A folder removed since would make the dialog refuse the whole name.
+    std::error_code ec;
+    if (folder && !folder->empty() && std::filesystem::is_directory(*folder, ec))
+        name = (*folder / std::filesystem::path(name)).wstring();
     size_t units = std::min(name.size(), kBufferUnits - 1);
     if (units < name.size() && units > 0 && IS_HIGH_SURROGATE(name[units - 1])) --units;
     std::copy_n(name.begin(), units, buffer.begin());
@@ -35,8 +44,9 @@ std::vector<wchar_t> name_buffer(std::string_view suggested_name) {
 
 }  // namespace
 
-std::optional<std::filesystem::path> ask_save_path(HWND owner, std::string_view suggested_name) {
-    std::vector<wchar_t> buffer = name_buffer(suggested_name);
+std::optional<std::filesystem::path> ask_save_path(HWND owner, std::string_view suggested_name,
+                                                   const std::optional<std::filesystem::path>& start_folder) {
+    std::vector<wchar_t> buffer = name_buffer(suggested_name, last_folder ? last_folder : start_folder);
 
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -52,7 +62,9 @@ std::optional<std::filesystem::path> ask_save_path(HWND owner, std::string_view 
 
     const auto end = std::find(buffer.begin(), buffer.end(), L'\0');
     if (end == buffer.begin() || end == buffer.end()) return std::nullopt;
-    return std::filesystem::path(std::wstring(buffer.begin(), end));
+    std::filesystem::path chosen(std::wstring(buffer.begin(), end));
+    last_folder = chosen.parent_path();
+    return chosen;
 }
 
 }  // namespace kestrix::win

@@ -5,10 +5,12 @@
 #include <string>
 
 #include "dialog_class.h"
+#include "folder_dialog.h"
 #include "host.h"
 #include "kestrix/capture_hotkeys.h"
 #include "kestrix/frame.h"
 #include "kestrix/i18n.h"
+#include "kestrix/utf8.h"
 #include "keyboard_layouts.h"
 #include "languages.h"
 #include "settings_window.h"
@@ -94,6 +96,14 @@ void on_switch_clicked(SettingsWindow& settings, SettingsControl control, HWND b
     apply(settings, set_switch(settings.state, control, is_checked(box), catalogue()));
 }
 
+// "Choose…" opens the picker at the folder set now; a cancelled picker changes nothing.
+void choose_save_folder(SettingsWindow& settings) {
+    const auto chosen = ask_folder(settings.window, path_from_utf8(settings.state.save_folder));
+    if (!chosen) return;
+    settings.state.save_folder = utf8_from_path(*chosen);
+    show_save_folder(settings);
+}
+
 void on_command(SettingsWindow& settings, uint16_t id, uint16_t notification, HWND control) {
     switch (id) {
         case IDOK:      // Enter, from the dialog keys
@@ -124,6 +134,17 @@ void on_command(SettingsWindow& settings, uint16_t id, uint16_t notification, HW
         case SettingsControl::ShowIcon:
         case SettingsControl::CheckForUpdates:
             if (notification == BN_CLICKED) on_switch_clicked(settings, SettingsControl(id), control);
+            return;
+        case SettingsControl::ChooseSaveFolder:
+            if (notification == BN_CLICKED) choose_save_folder(settings);
+            return;
+        case SettingsControl::SaveFolderOff:
+            if (notification == BN_CLICKED) {
+                settings.state.save_folder.clear();
+                // The button goes grey under the focus: Choose… takes it.
+                SetFocus(settings.children.folder_choose);
+                show_save_folder(settings);
+            }
             return;
         case SettingsControl::Done:
             if (notification == BN_CLICKED) settings.state.done = true;

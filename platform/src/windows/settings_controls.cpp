@@ -82,17 +82,21 @@ private:
     SelectGuard selected_;
 };
 
-// Every child, for what is done to all of them alike.
-std::vector<HWND> all_children(const SettingsChildren& c) {
-    std::vector<HWND> children = {c.hotkey_label, c.language_label, c.dim_label, c.hotkey_button,
-                                  c.language_list, c.dim_list,       c.note,      c.done};
-    children.insert(children.end(), c.mode_labels.begin(), c.mode_labels.end());
-    children.insert(children.end(), c.mode_buttons.begin(), c.mode_buttons.end());
-    children.insert(children.end(), c.switches.begin(), c.switches.end());
+}  // namespace
+
+std::vector<HWND> SettingsChildren::all() const {
+    std::vector<HWND> children = {hotkey_label, language_label, dim_label, hotkey_button, language_list, dim_list,
+                                  folder_label, folder_path, folder_choose, folder_off, note, done};
+    children.insert(children.end(), mode_labels.begin(), mode_labels.end());
+    children.insert(children.end(), mode_buttons.begin(), mode_buttons.end());
+    children.insert(children.end(), switches.begin(), switches.end());
     return children;
 }
 
-}  // namespace
+void show_save_folder(const SettingsWindow& settings) {
+    set_text(settings.children.folder_path, save_folder_text(settings.state, catalogue()));
+    EnableWindow(settings.children.folder_off, !settings.state.save_folder.empty());
+}
 
 void set_text(HWND window, std::string_view text) { SetWindowTextW(window, wide(text).c_str()); }
 
@@ -146,6 +150,16 @@ void create_children(SettingsWindow& settings, WNDPROC procedure) {
     set_checked(c.switches[2], login_view(login, texts).checked);
     EnableWindow(c.switches[2], !settings.login_unavailable);
 
+    c.folder_label = make_child(settings, L"STATIC", kLabelStyle, 0, texts[Message::settings_save_folder]);
+    // A long folder ends in "…". Not SS_PATHELLIPSIS: Wine's path shortening aborts the
+    // process on a right-to-left text without a backslash.
+    c.folder_path = make_child(settings, L"STATIC", kLabelStyle | SS_ENDELLIPSIS, 0, "");
+    c.folder_choose = make_control(settings, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, SettingsControl::ChooseSaveFolder,
+                                   texts[Message::settings_choose_folder]);
+    c.folder_off = make_control(settings, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, SettingsControl::SaveFolderOff,
+                                texts[Message::settings_save_folder_off]);
+    show_save_folder(settings);
+
     c.note = make_child(settings, L"STATIC", kLabelStyle, 0, opening_note(state, login, texts));
     c.done = make_control(settings, L"BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, SettingsControl::Done,
                           texts[Message::settings_done]);
@@ -157,7 +171,7 @@ HWND hotkey_button(const SettingsWindow& settings, CaptureMode mode) {
 }
 
 void destroy_children(SettingsWindow& settings) {
-    for (HWND child : all_children(settings.children))
+    for (HWND child : settings.children.all())
         if (child) DestroyWindow(child);
     settings.children = SettingsChildren{};
 }
@@ -170,6 +184,10 @@ void relabel_children(SettingsWindow& settings) {
     set_text(c.dim_label, texts[Message::settings_dim]);
     for (size_t row = 0; row < c.switches.size(); ++row) set_text(c.switches[row], texts[kSwitchTexts[row]]);
     set_text(c.done, texts[Message::settings_done]);
+    set_text(c.folder_label, texts[Message::settings_save_folder]);
+    set_text(c.folder_choose, texts[Message::settings_choose_folder]);
+    set_text(c.folder_off, texts[Message::settings_save_folder_off]);
+    show_save_folder(settings);
     for (CaptureMode mode : kHotkeyModes) {
         if (mode != CaptureMode::Region) set_text(c.mode_labels[size_t(mode) - 1], texts[hotkey_row_label(mode)]);
         const bool recording = settings.state.recording && settings.state.recording_mode == mode;
@@ -184,7 +202,7 @@ void apply_font(SettingsWindow& settings) {
                                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                                     DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI"));
     const auto font = reinterpret_cast<WPARAM>(settings.font.get());
-    for (HWND child : all_children(settings.children))
+    for (HWND child : settings.children.all())
         if (child) SendMessageW(child, WM_SETFONT, font, TRUE);
 }
 
@@ -207,6 +225,10 @@ void place_children(SettingsWindow& settings) {
     place(c.language_list, layout.language_list);
     place(c.dim_list, layout.dim_list);
     for (size_t row = 0; row < c.switches.size(); ++row) place(c.switches[row], layout.switches[row]);
+    place(c.folder_label, layout.folder_label);
+    place(c.folder_path, layout.folder_path);
+    place(c.folder_choose, layout.folder_choose);
+    place(c.folder_off, layout.folder_off);
     place(c.note, layout.note);
     place(c.done, layout.done);
 

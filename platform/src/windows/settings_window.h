@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <array>
+#include <vector>
 
 #include "gdi_handles.h"
 #include "kestrix/config.h"
@@ -24,8 +25,15 @@ struct SettingsChildren {
     HWND dim_list = nullptr;
     // Confirmation, sending, start at login, status icon, updates: top to bottom.
     std::array<HWND, 5> switches{};
+    HWND folder_label = nullptr;
+    HWND folder_path = nullptr;
+    HWND folder_choose = nullptr;
+    HWND folder_off = nullptr;
     HWND note = nullptr;
     HWND done = nullptr;
+
+    // Every child, for what is done to all of them; null ones included.
+    std::vector<HWND> all() const;
 };
 
 // The check boxes in the order of SettingsChildren::switches.
@@ -58,6 +66,10 @@ void relabel_children(SettingsWindow& settings);
 void place_children(SettingsWindow& settings);
 // The window font for the window's scale, given to every child.
 void apply_font(SettingsWindow& settings);
+
+// The folder's row after the folder changed: the folder (or that there is none), and
+// "Off" only while there is one to turn off.
+void show_save_folder(const SettingsWindow& settings);
 
 void set_text(HWND window, std::string_view text);
 bool is_checked(HWND box);

@@ -10,6 +10,7 @@
 #include "host.h"
 #include "http.h"
 #include "installer.h"
+#include "jpeg.h"
 #include "keyboard_layouts.h"
 #include "languages.h"
 #include "local_clock.h"
@@ -78,6 +79,10 @@ Result<void, PlatformError> WindowsPlatform::pin_image(const Image& image, const
 // Never an error: a dialog that fails counts as cancelled.
 Result<std::optional<std::filesystem::path>, PlatformError> WindowsPlatform::ask_save_path(std::string_view suggested_name) {
     return win::ask_save_path(host_window(), suggested_name);
+}
+
+Result<std::vector<uint8_t>, PlatformError> WindowsPlatform::encode_jpeg(const Image& image, uint8_t quality) {
+    return win::encode_jpeg(image, quality);
 }
 
 Result<void, PlatformError> WindowsPlatform::show_toast(std::string_view text, std::optional<Rect> anchor) {
@@ -168,5 +173,18 @@ void WindowsPlatform::set_last_region_available(bool available) { win::set_last_
 void WindowsPlatform::signal_capture(const CaptureRequest& request) { win::signal_capture(request); }
 
 std::optional<CaptureRequest> WindowsPlatform::take_capture_request() { return win::take_capture_request(); }
+
+void WindowsPlatform::set_recent_captures(std::optional<std::vector<RecentMenuEntry>> entries) {
+    win::set_recent_captures(std::move(entries));
+}
+
+std::optional<RecentCommand> WindowsPlatform::take_recent_command() { return win::take_recent_command(); }
+
+Result<OverlayOutcome, PlatformError> WindowsPlatform::open_overlay_for_editing(const Frame& frame,
+                                                                               const std::vector<Monitor>& monitors,
+                                                                               const Config& config,
+                                                                               const EditAgainStart& start) {
+    return win::open_overlay_for_editing(frame, monitors, config, start);
+}
 
 }  // namespace kestrix::win

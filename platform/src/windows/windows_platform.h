@@ -25,6 +25,7 @@ public:
     Result<void, PlatformError> copy_image(const Image& image, std::span<const uint8_t> png) override;
     Result<void, PlatformError> pin_image(const Image& image, const Rect& rect) override;
     Result<std::optional<std::filesystem::path>, PlatformError> ask_save_path(std::string_view suggested_name) override;
+    Result<std::vector<uint8_t>, PlatformError> encode_jpeg(const Image& image, uint8_t quality) override;
     Result<void, PlatformError> show_toast(std::string_view text, std::optional<Rect> near) override;
     void show_message(std::string_view title, std::string_view text) override;
     void show_about(std::string_view text, std::string_view address) override;
@@ -54,6 +55,12 @@ public:
     void signal_capture(const CaptureRequest& request) override;
     std::optional<CaptureRequest> take_capture_request() override;
     void prepare_overlay(const std::vector<Monitor>& monitors) override;
+    void set_recent_captures(std::optional<std::vector<RecentMenuEntry>> entries) override;
+    std::optional<RecentCommand> take_recent_command() override;
+    Result<OverlayOutcome, PlatformError> open_overlay_for_editing(const Frame& frame,
+                                                                  const std::vector<Monitor>& monitors,
+                                                                  const Config& config,
+                                                                  const EditAgainStart& start) override;
 
 private:
     GdiplusSession gdiplus_;
