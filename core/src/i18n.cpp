@@ -180,6 +180,7 @@ constexpr std::array<std::string_view, kMessageCount> kMessageNames = {
     "menu_copy_again",
     "menu_edit_again",
     "menu_clear_recent_captures",
+    "settings_save_folder_hash",
 };
 
 // The catalogues are constant data, one file per language, one entry per message in

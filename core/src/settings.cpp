@@ -84,6 +84,17 @@ std::string save_folder_text(const SettingsState& state, const Catalogue& catalo
     return state.save_folder;
 }
 
+SettingsEffect choose_save_folder(SettingsState& state, std::string folder, const Catalogue& catalogue) {
+    SettingsEffect effect;
+    if (folder.find('#') != std::string::npos) {
+        effect.note = std::string(catalogue[Message::settings_save_folder_hash]);
+        return effect;
+    }
+    state.save_folder = std::move(folder);
+    effect.note = std::string();
+    return effect;
+}
+
 std::string dim_choice_text(uint8_t percent) { return std::to_string(percent) + "%"; }
 
 size_t dim_list_index(uint8_t percent) {

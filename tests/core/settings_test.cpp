@@ -78,6 +78,27 @@ TEST(SettingsResult, UntouchedIsUnchangedAndEveryEditedFieldCounts) {
     EXPECT_EQ(save_folder_text(settings_state(Config{}), english()), "Not saved, only copied");
 }
 
+TEST(SettingsState, AChosenFolderIsTakenUnlessTheFileCouldNotHoldIt) {
+    Config given;
+    given.save_folder = "D:\\Shots";
+    SettingsState state = settings_state(given);
+    state.save_folder = "D:\\Shots";
+
+    const SettingsEffect taken = choose_save_folder(state, "E:\\Team's shots", english());
+    EXPECT_EQ(state.save_folder, "E:\\Team's shots");
+    EXPECT_EQ(taken.note, std::string());  // a refusal shown before goes
+    ASSERT_TRUE(settings_result(given, state));
+    EXPECT_EQ(settings_result(given, state)->save_folder, "E:\\Team's shots");
+    EXPECT_EQ(parse_config(render_config(*settings_result(given, state))).values.save_folder, "E:\\Team's shots");
+
+    // Everything from a "#" on is a comment in the file: the folder would be lost on
+    // the next start, so it is refused and the folder set before stays.
+    const SettingsEffect refused = choose_save_folder(state, "C:\\Users\\me\\C# projects", english());
+    EXPECT_EQ(state.save_folder, "E:\\Team's shots");
+    EXPECT_EQ(refused.note, "Kestrix cannot use a folder whose path contains “#”. Choose another folder.");
+    EXPECT_EQ(refused.registration, HotkeyRegistration::Keep);
+}
+
 TEST(SettingsResult, ASwitchTurnedOffAndOnAgainIsUnchanged) {
     const Config given;
     SettingsState state = settings_state(given);

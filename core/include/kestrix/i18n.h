@@ -165,8 +165,10 @@ enum class Message : uint8_t {
     menu_copy_again = 139,
     menu_edit_again = 140,
     menu_clear_recent_captures = 141,
+    // Settings: a capture folder the settings file cannot hold.
+    settings_save_folder_hash = 142,
 };
-inline constexpr size_t kMessageCount = 142;
+inline constexpr size_t kMessageCount = 143;
 
 // The Windows wording of the tray menu: English only, other languages use the general labels.
 constexpr bool is_english_only(Message message) {

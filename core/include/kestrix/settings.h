@@ -136,6 +136,11 @@ SettingsEffect choose_dim(SettingsState& state, int64_t position);
 // updates) clicked into `checked`. Hiding the icon names the hotkey in the note.
 SettingsEffect set_switch(SettingsState& state, SettingsControl control, bool checked, const Catalogue& catalogue);
 
+// A folder chosen in the picker becomes the capture folder, and the note is cleared;
+// one with "#" in its path is refused with a note, since the settings file would read
+// everything from that "#" on as a comment and lose the folder.
+SettingsEffect choose_save_folder(SettingsState& state, std::string folder, const Catalogue& catalogue);
+
 // The refusal of a plain letter or digit, asking for "Ctrl / Alt / Shift / Win".
 std::string plain_key_refusal(const Catalogue& catalogue);
 

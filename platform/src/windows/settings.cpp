@@ -100,7 +100,7 @@ void on_switch_clicked(SettingsWindow& settings, SettingsControl control, HWND b
 void choose_save_folder(SettingsWindow& settings) {
     const auto chosen = ask_folder(settings.window, path_from_utf8(settings.state.save_folder));
     if (!chosen) return;
-    settings.state.save_folder = utf8_from_path(*chosen);
+    apply(settings, kestrix::choose_save_folder(settings.state, utf8_from_path(*chosen), catalogue()));
     show_save_folder(settings);
 }
 
