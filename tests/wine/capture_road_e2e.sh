@@ -271,19 +271,7 @@ check "the proposed name is the local time of the capture" "in range" "$(within 
 # Clicked into the name box first, as a user would: the dialog does not always have the
 # keyboard after the overlay has gone. The whole path, without extension: the dialog
 # may open in a folder remembered from an earlier run of the program in this prefix.
-# The click may come before the dialog takes input, and a key may be lost on the way:
-# type again until the name box holds exactly the typed path.
-typed=$(winpath "$work/save/road-shot")
-name_box() { texts "Save screenshot" | grep '^  Edit|' | head -n1 | cut -d'|' -f2; }
-for attempt in 1 2 3 4; do
-    click_control "$(texts "Save screenshot")" "Edit"
-    xdotool key --clearmodifiers ctrl+a
-    xdotool type --delay 20 "$typed"
-    sleep 0.3
-    [ "$(name_box)" = "$typed" ] && break
-    echo "(typing $attempt: the name box holds '$(name_box)')"
-    sleep 0.5
-done
+type_save_name "$(winpath "$work/save/road-shot")"
 xdotool key Return
 if ! await "toast shown" 1 10; then
     echo "(visible windows:)"

@@ -105,17 +105,7 @@ echo "== Save As JPEG"
 capture jpeg 200 150 320 240 ctrl+s
 await "dialog shown" 1 10 || true
 sleep 0.5
-typed=$(winpath "$work/save/picture.jpg")
-name_box() { texts "Save screenshot" | grep '^  Edit|' | head -n1 | cut -d'|' -f2; }
-for attempt in 1 2 3 4; do
-    click_control "$(texts "Save screenshot")" "Edit"
-    xdotool key --clearmodifiers ctrl+a
-    xdotool type --delay 20 "$typed"
-    sleep 0.3
-    [ "$(name_box)" = "$typed" ] && break
-    echo "(typing $attempt: the name box holds '$(name_box)')"
-    sleep 0.5
-done
+type_save_name "$(winpath "$work/save/picture.jpg")"
 shot save-as-dialog
 xdotool key Return
 await "toast shown" 1 10 || true

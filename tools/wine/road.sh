@@ -111,6 +111,22 @@ clip() { sed -n "s/^$2: //p" "$(road_file "$1.clip")"; }  # clip NAME FIELD
 mark_clipboard() { wine "$bin/clipboard_read.exe" --set-text "$1" >/dev/null 2>&1; }
 
 texts() { wine "$bin/window_texts.exe" "$@" 2>/dev/null | tr -d '\r'; }
+# Types a name into the Save dialog's name box, clicked first as a user would. The
+# click may come before the dialog takes input, and a key may be lost on the way:
+# types again until the box holds exactly NAME.
+type_save_name() {  # type_save_name NAME
+    local attempt held
+    for attempt in 1 2 3 4; do
+        click_control "$(texts "Save screenshot")" "Edit"
+        xdotool key --clearmodifiers ctrl+a
+        xdotool type --delay 20 "$1"
+        sleep 0.3
+        held=$(texts "Save screenshot" | grep '^  Edit|' | head -n1 | cut -d'|' -f2)
+        [ "$held" = "$1" ] && return 0
+        echo "(typing $attempt: the name box holds '$held')"
+        sleep 0.5
+    done
+}
 click_control() {  # click_control TEXTS 'Class|text': clicks the middle of a child that window_texts listed
     local left top right bottom
     read -r left top right bottom < <(grep -F "  $2|" <<<"$1" | head -n1 | awk -F'|' '{print $NF}' | tr ',' ' ') || true
