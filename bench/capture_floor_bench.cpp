@@ -6,7 +6,10 @@
 // - on Ctrl+Alt+F (a hotkey, for a watcher outside the program to time as it
 //   times Kestrix) the least a first frame needs: the desktop copied into a new
 //   bitmap, dimmed by 45 % in place, a topmost window over the desktop shown and
-//   the bitmap copied into it once. The window goes again after 700 ms.
+//   the bitmap copied into it once. The window goes again after 700 ms. When
+//   KESTRIX_FIRST_FRAME_LOG names a file, each such frame appends the line
+//   Kestrix writes there for its own: the hotkey to the capture, the capture,
+//   and its end to the copy into the window done (milliseconds).
 // Windows only; tools/bench/first-frame-bench.sh interleaves it with Kestrix's
 // own captures.
 #include <cstdio>
@@ -27,6 +30,24 @@ constexpr UINT kShownMs = 700;
 
 double ms_since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double ms_between(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// Where the plainest first frame spent its time, in Kestrix's own format.
+void log_first_frame(std::chrono::steady_clock::time_point hotkey, std::chrono::steady_clock::time_point begun,
+                     std::chrono::steady_clock::time_point ended) {
+    const auto painted = std::chrono::steady_clock::now();
+    char path[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableA("KESTRIX_FIRST_FRAME_LOG", path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    if (FILE* f = std::fopen(path, "a")) {
+        std::fprintf(f, "hotkey-to-capture %.1f capture %.1f capture-to-painted %.1f\n", ms_between(hotkey, begun),
+                     ms_between(begun, ended), ms_between(ended, painted));
+        std::fclose(f);
+    }
 }
 
 RECT virtual_screen() {
@@ -57,8 +78,9 @@ double blit(HDC screen, HDC memory, HBITMAP bitmap, const RECT& desktop) {
 }
 
 // The plainest first frame: capture, dim, show, copy.
-void show_first_frame(HWND* shown) {
+void show_first_frame(HWND* shown, std::chrono::steady_clock::time_point hotkey) {
     if (*shown) return;
+    const auto begun = std::chrono::steady_clock::now();
     const RECT d = virtual_screen();
     const int width = d.right - d.left, height = d.bottom - d.top;
     HDC screen = GetDC(nullptr);
@@ -69,6 +91,7 @@ void show_first_frame(HWND* shown) {
         const HGDIOBJ previous = SelectObject(memory, bitmap);
         BitBlt(memory, 0, 0, width, height, screen, d.left, d.top, SRCCOPY | CAPTUREBLT);
         GdiFlush();
+        const auto ended = std::chrono::steady_clock::now();
         auto* pixels = static_cast<uint8_t*>(bits);
         const size_t stride = size_t(width) * 4;
         kestrix::dim_pixels({pixels, stride}, {pixels, stride}, uint32_t(width), uint32_t(height), kDimPercent);
@@ -79,6 +102,7 @@ void show_first_frame(HWND* shown) {
             HDC window = GetDC(*shown);
             BitBlt(window, 0, 0, width, height, memory, 0, 0, SRCCOPY);
             ReleaseDC(*shown, window);
+            log_first_frame(hotkey, begun, ended);
             SetTimer(*shown, kCloseTimer, kShownMs, nullptr);
         }
         SelectObject(memory, previous);
@@ -110,7 +134,7 @@ void hotkey_loop() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_HOTKEY) {
-            show_first_frame(&shown);
+            show_first_frame(&shown, std::chrono::steady_clock::now());
         } else if (msg.message == WM_TIMER && msg.hwnd == shown) {
             DestroyWindow(shown);
             shown = nullptr;

@@ -13,6 +13,9 @@
 # shown (bench/enter_bench.exe), beside Wine's own clipboard hand-over of a DIB
 # of that size (bench/clipboard_bench.exe); and on 11520x2160 the private working
 # set (resident anonymous memory) before, at the peak of and after such a session.
+# Kestrix also says where its time went (KESTRIX_FIRST_FRAME_LOG): the bench
+# prints its own capture beside the floor's, and the time from the end of that
+# capture to the dimmed pixels on screen.
 #   tools/bench/first-frame-bench.sh [BUILD_DIR] [--runs N] [--sizes "WxH ..."]
 #       [--compare KESTRIX_EXE] [--peer COMMAND --peer-key KEYS]
 # BUILD_DIR defaults to build/windows (kestrix.exe and the benchmarks built).
@@ -44,6 +47,7 @@ for program in "$build/kestrix.exe" "$build/bench/enter_bench.exe" "$build/bench
 done
 source tools/wine/tray.sh
 watcher=$work/first_frame_watch
+first_frame_log=$work/first-frame.log floor_frame_log=$work/floor-frame.log
 cc -O2 -o "$watcher" tools/bench/first_frame_watch.c -lX11 -lXtst
 
 app_pid= floor_pid= peer_pid= sampler_pid=
@@ -71,19 +75,31 @@ start_kestrix() {  # start_kestrix EXE
     cp "$1" "$work/app/kestrix.exe"
     printf '%s\n' 'hotkey = "Ctrl+Alt+A"' 'overlay_dim_percent = 45' 'show_confirmation = true' 'language = "en"' \
         'transfer_enabled = false' 'show_tray_icon = true' 'check_for_updates = false' >"$work/app/kestrix.toml"
-    (cd "$work/app" && exec "$KESTRIX_WINE" kestrix.exe) >/dev/null 2>&1 &
+    : >"$first_frame_log"
+    (cd "$work/app" && KESTRIX_FIRST_FRAME_LOG="Z:${first_frame_log//\//\\}" exec "$KESTRIX_WINE" kestrix.exe) >/dev/null 2>&1 &
     app_pid=$!
     kestrix_find_tray_icon 63,197,99 "$work/tray.png" 30 || { echo "no tray icon" >&2; exit 1; }
 }
 
 # One capture: the pointer on the tray, the keys, the figures appended to FILE,
-# then Esc and a wait until the pixel shows the desktop again.
-timed_capture() {  # timed_capture KEYS WAIT FILE
+# then Esc and a wait until the pixel shows the desktop again. With INSIDE, also
+# what the program logged of this capture into LOG (Kestrix's unless given) and,
+# from it, "after-capture": the dimmed pixels less the time to the end of its own
+# capture.
+timed_capture() {  # timed_capture KEYS WAIT FILE [INSIDE [LOG]]
     xdotool mousemove "$icon_x" "$icon_y"
     sleep 0.3
-    local before
+    local before figures
     before=$(root_pixel "$probe_x" "$probe_y")
-    "$watcher" --key "$1" --at "$probe_x,$probe_y" --wait "$2" --timeout 8000 >>"$3" || true
+    local log=${5:-$first_frame_log}
+    : >"$log"
+    figures=$("$watcher" --key "$1" --at "$probe_x,$probe_y" --wait "$2" --timeout 8000 || true)
+    echo "$figures" >>"$3"
+    if [ -n "${4:-}" ]; then
+        tr -d '\r' <"$log" >>"$4"
+        { echo "$figures"; cat "$log"; } | awk '/^dimmed [0-9]/ { d = $2 }
+            /^hotkey-to-capture/ { h = $2; c = $4 } END { if (d != "" && c != "") printf "after-capture %.1f\n", d - h - c }' >>"$4"
+    fi
     sleep 0.3  # the overlay settles before it is closed
     xdotool key Escape
     for _ in $(seq 1 100); do [ "$(root_pixel "$probe_x" "$probe_y")" = "$before" ] && return 0; sleep 0.05; done
@@ -96,10 +112,10 @@ capture_block() {  # capture_block EXE LABEL COUNT
     timed_capture ctrl+alt+a dimmed /dev/null  # a process's first capture pays first uses: not counted
     local i line
     for ((i = 0; i < $3; ++i)); do
-        timed_capture ctrl+alt+a dimmed "$work/$2.txt"
+        timed_capture ctrl+alt+a dimmed "$work/$2.txt" "$work/$2-inside.txt"
         echo go >&"${FLOOR[1]}"
         read -r -t 60 line <&"${FLOOR[0]}" && echo "$line" | tr -d '\r' >>"$work/floor.txt"
-        timed_capture ctrl+alt+f dimmed "$work/floor-frame.txt"
+        timed_capture ctrl+alt+f dimmed "$work/floor-frame.txt" "$work/floor-frame-inside.txt" "$floor_frame_log"
         [ -z "$peer" ] || timed_capture "$peer_key" darker "$work/peer.txt"
     done
     stop_pid "$app_pid"
@@ -143,8 +159,19 @@ enter_block() {  # enter_block EXE LABEL CLICK_X CLICK_Y [MEMORY]
     app_pid=
 }
 
+# What a program logged of its captures (INSIDE), when it logged anything.
+report_inside() {  # report_inside NAME INSIDE
+    local inside=$2
+    grep -q '^after-capture' "$inside" 2>/dev/null || return 0
+    stage() { grep '^hotkey-to-capture' "$inside" | awk -v f="$1" '{ print $f }' | median; }
+    echo "  $1, inside the program: hotkey to capture $(stage 2) ms, its capture $(stage 4) ms," \
+         "capture to first paint done $(stage 6) ms"
+    echo "  $1, from the end of its capture to dimmed pixels on screen: $(figures after-capture "$inside") ms"
+}
+
 report_block() {  # report_block LABEL
     echo "  $1: window mapped $(figures mapped "$work/$1.txt") ms, dimmed pixels $(figures dimmed "$work/$1.txt") ms"
+    report_inside "$1" "$work/$1-inside.txt"
 }
 
 for size in $sizes; do
@@ -163,7 +190,7 @@ for size in $sizes; do
         -fill '#C8B4A0' -draw "rectangle $((probe_x - 20)),$((probe_y - 20)) $((probe_x + 20)),$((probe_y + 20))" \
         "$work/background.png"
     display -window root "$work/background.png" || true
-    coproc FLOOR { "$KESTRIX_WINE" "$floor_exe" 2>/dev/null; }
+    coproc FLOOR { KESTRIX_FIRST_FRAME_LOG="Z:${floor_frame_log//\//\\}" "$KESTRIX_WINE" "$floor_exe" 2>/dev/null; }
     floor_pid=$FLOOR_PID
     read -r -t 60 _ <&"${FLOOR[0]}" || true
     if [ -n "$peer" ]; then
@@ -171,7 +198,7 @@ for size in $sizes; do
         peer_pid=$!
         sleep 5  # a program of unknown start-up: there is no condition to wait for
     fi
-    rm -f "$work"/kestrix.txt "$work"/compare.txt "$work"/floor.txt "$work"/floor-frame.txt "$work"/peer.txt "$work"/*-enter.txt "$work"/*-memory.txt "$work"/*-sampler.txt
+    rm -f "$work"/*-inside.txt "$work"/kestrix.txt "$work"/compare.txt "$work"/floor.txt "$work"/floor-frame.txt "$work"/peer.txt "$work"/*-enter.txt "$work"/*-memory.txt "$work"/*-sampler.txt
     # Blocks of at most five captures, alternating with the build compared.
     for ((done_runs = 0; done_runs < runs; done_runs += 5)); do
         count=$((runs - done_runs < 5 ? runs - done_runs : 5))
@@ -187,6 +214,7 @@ for size in $sizes; do
     echo "  floor, one BitBlt of the virtual desktop: $floor_fresh ms into a new bitmap, $floor_kept ms into a kept one"
     echo "  floor, the plainest first frame (that copy dimmed in a new window): window mapped" \
          "$(figures mapped "$work/floor-frame.txt") ms, dimmed pixels $(figures dimmed "$work/floor-frame.txt") ms"
+    report_inside "floor, the plainest first frame" "$work/floor-frame-inside.txt"
     awk -v d="$dimmed" -v f="$floor_fresh" -v k="$floor_kept" 'BEGIN {
         printf "  Kestrix dimmed pixels minus the floor: %.1f ms (new bitmap), %.1f ms (kept bitmap)\n", d - f, d - k }'
     if [ -n "$peer" ]; then

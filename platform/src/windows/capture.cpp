@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellscalingapi.h>
 
+#include "first_frame_log.h"
 #include "gdi_handles.h"
 
 namespace kestrix::win {
@@ -44,6 +45,7 @@ Result<Frame, PlatformError> capture_desktop(const std::vector<Monitor>& monitor
     if (desktop.width <= 0 || desktop.height <= 0)
         return fail(PlatformError::capture("virtual desktop has zero area"));
 
+    mark_first_frame(FirstFrameStage::CaptureBegun);
     // Declared first, released last: the surface's bitmap is deselected, zeroed and
     // deleted, and its memory DC deleted, before the screen DC goes.
     ScreenDc screen;
@@ -54,6 +56,7 @@ Result<Frame, PlatformError> capture_desktop(const std::vector<Monitor>& monitor
                 SRCCOPY | CAPTUREBLT))
         return fail(last_error("BitBlt(desktop)"));
     GdiFlush();
+    mark_first_frame(FirstFrameStage::CaptureEnded);
     auto* pixels = reinterpret_cast<uint32_t*>((*surface)->pixels());
     for (size_t i = 0, n = size_t(desktop.width) * size_t(desktop.height); i < n; ++i) pixels[i] |= 0xFF000000u;
 

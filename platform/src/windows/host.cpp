@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "com.h"
+#include "first_frame_log.h"
 #include "kestrix/capture_hotkeys.h"
 #include "kestrix/event_queue.h"
 #include "kestrix/host_timer.h"
@@ -112,6 +113,7 @@ void on_hotkey(WPARAM id) {
         run_nested({mode, 0});
         return;
     case HotkeyAction::RaiseCapture:
+        mark_first_frame(FirstFrameStage::Hotkey);
         raise_event(kModeEvents[size_t(mode)]);
         return;
     }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "first_frame_log.h"
 #include "gdiplus_canvas.h"
 #include "kestrix/annotate.h"
 #include "kestrix/dimming.h"
@@ -415,6 +416,7 @@ void paint_overlay(OverlayState& state) {
         }
     }
     EndPaint(state.window, &ps);
+    mark_first_frame(FirstFrameStage::Painted);
     notify_paint_observer({state.window, dirty, begun, std::chrono::steady_clock::now()});
 }
 
