@@ -11,26 +11,11 @@
 #   keep_e2e.sh kestrix.exe BINDIR WORKDIR
 # BINDIR holds road_watch, clipboard_read and window_texts. Screenshots stay in WORKDIR.
 set -euo pipefail
-kestrix_exe=$(realpath "$1")
-bin=$(cd "$2" && pwd)
-work=$3
-tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine" && pwd)"
-source "$tools/common.sh"
-source "$tools/display.sh"
-kestrix_wine_env
-
-rm -rf "$work"
-mkdir -p "$work/app" "$work/save"
-work=$(cd "$work" && pwd)
-source "$tools/checks.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine/e2e.sh" "$1" "$2" "$3"
+kestrix_fresh_work app save
 
 app_pid= watch_pid=
 own_display=0
-stop_pid() {
-    [ -n "$1" ] || return 0
-    kill "$1" 2>/dev/null || true
-    wait "$1" 2>/dev/null || true
-}
 cleanup() {
     stop_pid "$watch_pid"
     stop_pid "$app_pid"
